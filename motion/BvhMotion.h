@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "motion/BvhJoint.h"
+
+// One motion-capture clip. The clip owns the whole file text; joint names,
+// channel names and frame lines all point into it. Frame values stay text
+// and are split into words where they are used.
+//
+// The counts are public fields (frameCount, frameTime, root, channelTotal)
+// read directly by the view, the fit and the writer.
+class BvhMotion {
+ public:
+  BvhMotion() = default;
+  BvhMotion(const BvhMotion&) = delete;
+  BvhMotion& operator=(const BvhMotion&) = delete;
+
+  // Reads a BVH file into this (empty) clip, printing progress and every error
+  // to standard output. Returns false after any error; the clip then keeps what
+  // was filled before it (never any frame lines). Defined in BvhReader.cpp.
+  bool read(const char* fileName);
+
+  // Empties the clip: no text, no joints, no frame lines, counts 0.
+  void reset();
+
+  // Text of frame i, terminated where its line feed stood. 0 <= i < frameCount.
+  const char* frameLine(int i) const { return frameLines[static_cast<size_t>(i)]; }
+
+  // Prints the hierarchy, pre-order, to standard output; nothing without a root.
+  void dump() const;
+
+  // Writes one node and its subtree in the BVH layout, indented by depth tabs.
+  // Defined in BvhWriter.cpp.
+  void writeJoint(const BvhJoint* joint, int depth, std::FILE* file) const;
+
+  std::vector<const char*> frameLines;
+  std::unique_ptr<BvhJoint> root;
+  int frameCount = 0;
+  double frameTime = 0.0;
+  int channelTotal = 0;
+
+  // The file's characters plus a terminator; separators after words are
+  // replaced by terminators while reading.
+  std::unique_ptr<char[]> text;
+  size_t textSize = 0;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+
+// Finds words in place in a text buffer, one running scan in the manner of
+// strtok but without hidden global state: each request skips separators,
+// returns the following run of other characters and overwrites the separator
+// that ends the run with a terminator, so the word can be used in place. The
+// separator set may change from one request to the next.
+//
+// The scan covers text[0 .. size) and stops early at the first NUL byte in it
+// (a NUL is the end of the text). text[size] must be a terminator, so that a
+// word running up to the very end is terminated too. The scanner never reads
+// or writes outside text[0 .. size]. It does not own the text.
+class WordScanner {
+ public:
+  WordScanner(char* text, size_t size);
+
+  // Next word, terminated in place; nullptr once the text has ended (and on
+  // every request after that).
+  char* next(const char* separators);
+
+  // Moves the scan to the start of the next line, unless the last request
+  // already ended at a line feed (or nothing has been taken yet, which is the
+  // start of a line). Nothing is overwritten.
+  void skipRestOfLine();
+
+  // The character that ended the last word before it was overwritten; '\0'
+  // when the word ran to the end of the text or no word was found.
+  char lastDelimiter() const { return lastDelimiter_; }
+
+  // Characters not scanned yet.
+  size_t remaining() const { return static_cast<size_t>(end_ - position_); }
+
+ private:
+  char* position_;
+  char* end_;
+  char lastDelimiter_ = '\n';
+};
