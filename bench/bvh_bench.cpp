@@ -1,0 +1,225 @@
+// bvh_bench: reading, fitting and writing a large clip, against the cost of
+// plain file input and output.
+//
+// Usage: bvh_bench [directory [frames]]   (defaults /tmp and 100000)
+//
+// Writes a synthetic clip of 60 joints into a private folder under
+// `directory`, then measures, each step in its own child process, best of
+// three: one fread of the file plus a count of its line feeds (the floor),
+// BvhMotion::read, fitPath and writePath, and one fwrite of as many bytes as
+// writePath wrote. Prints a table with every target marked PASS or MISS and
+// always exits 0 once the measurements ran: targets are reported here, never
+// asserted in tests.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "bench/ChildRun.h"
+#include "bench/LargeClip.h"
+#include "motion/BvhMotion.h"
+#include "motion/BvhWriter.h"
+#include "path/PathCurve.h"
+#include "path/PathFit.h"
+
+namespace {
+
+constexpr int kRuns = 3;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+// Targets.
+constexpr double kReadTimeVsFloor = 2.0;
+constexpr double kReadPeakVsFile = 1.2;
+constexpr double kReadPeakAllowance = 16.0 * kMiB;
+constexpr double kFitShareOfRead = 0.20;
+constexpr double kWriteTimeVsFwrite = 3.0;
+
+long long fileSize(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
+// The floor for reading: what any reader of the whole file must at least do.
+bool readFloor(const std::string& clip, bench::StepClock& clock, double& lineFeeds) {
+  clock.start();
+  std::FILE* file = std::fopen(clip.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::fseek(file, 0, SEEK_END);
+  const long size = std::ftell(file);
+  std::fseek(file, 0, SEEK_SET);
+  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(size) + 1]);
+  const size_t got = std::fread(buffer.get(), 1, static_cast<size_t>(size), file);
+  std::fclose(file);
+  long long count = 0;
+  const char* at = buffer.get();
+  const char* end = at + got;
+  while ((at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)))) !=
+         nullptr) {
+    ++count;
+    ++at;
+  }
+  clock.stop();
+  lineFeeds = static_cast<double>(count);
+  return got == static_cast<size_t>(size);
+}
+
+bool measureRead(const std::string& clip, int frames, bench::StepClock& clock, double& readFrames) {
+  BvhMotion motion;
+  clock.start();
+  const bool ok = motion.read(clip.c_str());
+  clock.stop();
+  readFrames = motion.frameCount;
+  return ok && motion.frameCount == frames && static_cast<int>(motion.frameLines.size()) == frames;
+}
+
+bool measureFit(const std::string& clip, int frames, bench::StepClock& clock, double& records) {
+  BvhMotion motion;
+  if (!motion.read(clip.c_str())) return false;
+  PathCurve path;
+  clock.start();
+  fitPath(motion, path);
+  clock.stop();
+  records = static_cast<double>(path.rootOffsetX.size());
+  return static_cast<int>(path.rootOffsetX.size()) == frames;
+}
+
+bool measureWrite(const std::string& clip, const std::string& output, bench::StepClock& clock,
+                  double& bytes) {
+  BvhMotion motion;
+  if (!motion.read(clip.c_str())) return false;
+  PathCurve path;
+  fitPath(motion, path);
+  clock.start();
+  const bool ok = writePath(output.c_str(), motion, path);
+  clock.stop();
+  bytes = static_cast<double>(fileSize(output));
+  unlink(output.c_str());
+  return ok && bytes > 0.0;
+}
+
+// The floor for writing: the same number of bytes, already formatted, in one call.
+bool writeFloor(const std::string& output, long long bytes, bench::StepClock& clock,
+                double& written) {
+  const size_t size = static_cast<size_t>(bytes);
+  std::unique_ptr<char[]> buffer(new char[size]);
+  // Touch every page first, so the clock sees the write and not page faults.
+  std::memset(buffer.get(), '7', size);
+  clock.start();
+  std::FILE* file = std::fopen(output.c_str(), "wb");
+  if (file == nullptr) return false;
+  written = static_cast<double>(std::fwrite(buffer.get(), 1, size, file));
+  const bool closed = std::fclose(file) == 0;
+  clock.stop();
+  unlink(output.c_str());
+  return closed && written == static_cast<double>(size);
+}
+
+std::string peakText(const bench::StepResult& r) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%s%.1f", r.peakExact ? "" : ">=", r.peakBytes / kMiB);
+  return text;
+}
+
+void printMeasure(const char* name, const bench::StepResult& r, double bytes) {
+  if (!r.ok) {
+    std::printf("%-34s %12s\n", name, "FAILED");
+    return;
+  }
+  char throughput[32] = "-";
+  if (bytes > 0.0) std::snprintf(throughput, sizeof throughput, "%.1f", bytes / kMiB / r.seconds);
+  std::printf("%-34s %12.3f %10s %14s\n", name, r.seconds, throughput, peakText(r).c_str());
+}
+
+void printTarget(const char* name, const std::string& measured, const std::string& limit,
+                 bool known, bool pass) {
+  std::printf("%-42s %12s %12s   %s\n", name, measured.c_str(), limit.c_str(),
+              !known ? "n/a" : pass ? "PASS" : "MISS");
+}
+
+std::string format(const char* pattern, double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string directory = argc > 1 ? argv[1] : "/tmp";
+  const int frames = argc > 2 ? std::atoi(argv[2]) : 100000;
+  if (frames < 5) {
+    std::fprintf(stderr, "Usage: %s [directory [frames >= 5]]\n", argv[0]);
+    return 1;
+  }
+  std::string folder = directory + "/bvh_bench.XXXXXX";
+  if (mkdtemp(&folder[0]) == nullptr) {
+    std::fprintf(stderr, "cannot create a folder under %s\n", directory.c_str());
+    return 1;
+  }
+  const std::string clip = folder + "/large.bvh";
+  const std::string output = folder + "/written.bvh";
+
+  std::printf("Writing a clip of %d frames to %s ...\n", frames, clip.c_str());
+  bench::LargeClipInfo info;
+  if (!bench::writeLargeClip(clip, frames, info)) {
+    rmdir(folder.c_str());
+    return 1;
+  }
+  const double clipBytes = static_cast<double>(info.bytes);
+  std::printf("Clip: %d frames, %d joints, %d channels per frame, %.1f MiB\n", info.frameCount,
+              info.jointCount, info.channelTotal, clipBytes / kMiB);
+  std::printf("Each measure: best time of %d runs, each in a fresh child process; peak = highest\n"
+              "growth of the resident set while the step ran (MiB).\n\n",
+              kRuns);
+
+  const bench::StepResult floorRead = bench::bestOf(
+      kRuns, [&](bench::StepClock& c, double& x) { return readFloor(clip, c, x); });
+  const bench::StepResult readStep = bench::bestOf(
+      kRuns, [&](bench::StepClock& c, double& x) { return measureRead(clip, frames, c, x); });
+  const bench::StepResult fitStep = bench::bestOf(
+      kRuns, [&](bench::StepClock& c, double& x) { return measureFit(clip, frames, c, x); });
+  const bench::StepResult writeStep = bench::bestOf(
+      kRuns, [&](bench::StepClock& c, double& x) { return measureWrite(clip, output, c, x); });
+  // Without a written file, compare against writing as many bytes as were readStep.
+  const long long writtenBytes = writeStep.ok ? static_cast<long long>(writeStep.extra) : info.bytes;
+  const bench::StepResult floorWrite = bench::bestOf(kRuns, [&](bench::StepClock& c, double& x) {
+    return writeFloor(output, writtenBytes, c, x);
+  });
+
+  std::printf("%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");
+  printMeasure("floor: fread + count line feeds", floorRead, clipBytes);
+  printMeasure("BvhMotion::read", readStep, clipBytes);
+  printMeasure("fitPath", fitStep, 0.0);
+  printMeasure("writePath", writeStep, static_cast<double>(writtenBytes));
+  const std::string fwriteName =
+      "floor: one fwrite of " + format("%.1f", static_cast<double>(writtenBytes) / kMiB) + " MiB";
+  printMeasure(fwriteName.c_str(), floorWrite, static_cast<double>(writtenBytes));
+
+  std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
+  const bool readKnown = readStep.ok && floorRead.ok;
+  const double readRatio = readKnown ? readStep.seconds / floorRead.seconds : 0.0;
+  printTarget("read time / floor read time", format("%.2fx", readRatio),
+              format("%.2fx", kReadTimeVsFloor), readKnown, readRatio <= kReadTimeVsFloor);
+  const double peakLimit = kReadPeakVsFile * clipBytes + kReadPeakAllowance;
+  printTarget("read peak memory vs 1.2 x file + 16 MiB", peakText(readStep) + " MiB",
+              format("%.1f MiB", peakLimit / kMiB), readStep.ok, readStep.peakBytes <= peakLimit);
+  const bool fitKnown = fitStep.ok && readStep.ok;
+  const double fitShare = fitKnown ? fitStep.seconds / readStep.seconds : 0.0;
+  printTarget("fitPath time / read time", format("%.1f%%", 100.0 * fitShare),
+              format("%.1f%%", 100.0 * kFitShareOfRead), fitKnown, fitShare < kFitShareOfRead);
+  const bool writeKnown = writeStep.ok && floorWrite.ok;
+  const double writeRatio = writeKnown ? writeStep.seconds / floorWrite.seconds : 0.0;
+  printTarget("writePath time / one fwrite time", format("%.2fx", writeRatio),
+              format("%.2fx", kWriteTimeVsFwrite), writeKnown, writeRatio <= kWriteTimeVsFwrite);
+
+  unlink(clip.c_str());
+  unlink(output.c_str());
+  rmdir(folder.c_str());
+  return 0;
+}
