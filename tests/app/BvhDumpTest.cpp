@@ -1,0 +1,123 @@
+// Runs the real bvh-dump executable.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace {
+
+using testsupport::TempDir;
+
+struct DumpRun {
+  std::string output;
+  int status = -1;
+};
+
+// Runs the command through the shell, standard error included in the output.
+DumpRun runCommand(const std::string& command) {
+  DumpRun result;
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+const std::string kDump = MPE_BVH_DUMP;
+
+// The output with every "Nodes color: r g b" message taken out.
+std::string withoutColors(const std::string& output) {
+  static const std::string kPrefix = "Nodes color: ";
+  std::string kept;
+  size_t at = 0;
+  for (size_t start; (start = output.find(kPrefix, at)) != std::string::npos;) {
+    kept.append(output, at, start - at);
+    at = start + kPrefix.size();
+    for (int number = 0; number < 3; ++number) {
+      if (number > 0 && at < output.size() && output[at] == ' ') ++at;
+      while (at < output.size() && (std::isdigit(static_cast<unsigned char>(output[at])) ||
+                                    output[at] == '.')) {
+        ++at;
+      }
+    }
+  }
+  kept.append(output, at, std::string::npos);
+  return kept;
+}
+
+TEST(BvhDumpTest, WithoutAFileNameItPrintsUsageAndExitsWithOne) {
+  const DumpRun result = runCommand(kDump);
+  EXPECT_EQ(result.output, "Usage: " + kDump + " fileName\n");
+  EXPECT_EQ(result.status, 1);
+}
+
+TEST(BvhDumpTest, MissingFilePrintsTheReaderMessageAndNoHierarchy) {
+  TempDir dir;
+  const std::string path = dir.path() + "/missing.bvh";
+  const DumpRun result = runCommand(kDump + " " + path);
+  EXPECT_EQ(result.output, "File " + path + " pointer is NULL\n");
+  EXPECT_EQ(result.status, 0);
+}
+
+TEST(BvhDumpTest, PrintsTheReaderOutputThenTheHierarchy) {
+  TempDir dir;
+  const std::string path = dir.write("arm.bvh",
+                                     "HIERARCHY\nROOT Arm\n{\n\tOFFSET 0 0 0\n\tCHANNELS 1 Zrotation\n"
+                                     "\tEnd Site\n\t{\n\t\tOFFSET 0 1.5 0\n\t}\n}\n"
+                                     "MOTION\nFrames: 1\nFrame Time: 0.1\n45\n");
+  const DumpRun result = runCommand(kDump + " " + path);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(withoutColors(result.output),
+            "NumFrames 1\tFrameTime 0.100000\n"
+            "\n\n----------------------------------------------------\n"
+            "Name Arm, Offset XYZ 0.000000 0.000000 0.000000\n"
+            "Channels 1, Chan Offset 0   Zrotation \n"
+            "Children END \n"
+            "NULL Parent\n"
+            "\n\n----------------------------------------------------\n"
+            "Name END, Offset XYZ 0.000000 1.500000 0.000000\n"
+            "Channels 0, Chan Offset -1   \n"
+            "Children \n"
+            "Parent Arm");
+  EXPECT_EQ(result.output.rfind("Nodes color: ", 0), 0u);
+}
+
+TEST(BvhDumpTest, FailedReadStillDumpsWhatWasRead) {
+  TempDir dir;
+  const std::string path =
+      dir.write("bad.bvh", "HIERARCHY ROOT Hips { OFFSET 0 0 0 CHANNELS 0 JOINT Knee OFFSET");
+  const DumpRun result = runCommand(kDump + " " + path);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output,
+            "Bad File4\n"
+            "\n\n----------------------------------------------------\n"
+            "Name Hips, Offset XYZ 0.000000 0.000000 0.000000\n"
+            "Channels 0, Chan Offset 0   \n"
+            "Children \n"
+            "NULL Parent\n");
+}
+
+TEST(BvhDumpTest, RealClipDumpsEveryNode) {
+  const std::string clip = std::string(MPE_SHARED_DATA_DIR) + "/makehuman-zombieWalk1.bvh";
+  if (!std::filesystem::exists(clip)) GTEST_SKIP() << "no shared clip " << clip;
+  const DumpRun result = runCommand(kDump + " " + clip);
+  EXPECT_EQ(result.status, 0);
+  size_t names = 0;
+  for (size_t at = result.output.find("\nName "); at != std::string::npos;
+       at = result.output.find("\nName ", at + 1)) {
+    ++names;
+  }
+  EXPECT_EQ(names, 91u);
+  EXPECT_NE(result.output.find("NumFrames 31\tFrameTime 0.041667\n"), std::string::npos);
+}
+
+}  // namespace
