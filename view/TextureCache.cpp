@@ -1,0 +1,90 @@
+#include "view/TextureCache.h"
+
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstring>
+#include <forward_list>
+#include <string>
+#include <utility>
+
+#include "view/image/Tga.h"
+
+const char* const textureSearchPath[] = {
+    "./",
+    "Textures/signs",
+    "../Textures/signs",
+    "Textures/Textures",
+    "../Textures/Textures",
+    "Textures/Objects",
+    "../Textures/Objects",
+    "c:/src/Hollowbrecht/Textures/signs",
+    "c:/src/Hollowbrecht/Textures/Textures",
+    nullptr,
+};
+
+namespace {
+
+constexpr std::size_t kPathBufferSize = 200;
+
+// One texture that loaded; kept, with its pixels, until the program ends.
+struct TextureEntry {
+  std::string name;
+  std::string path;
+  TgaBlock pixels;
+  int width = 0;
+  int height = 0;
+  GLuint texture = 0;
+};
+
+// Newest first. Entries are never removed: the view keeps binding them by name.
+std::forward_list<TextureEntry>& textureEntries() {
+  static std::forward_list<TextureEntry> entries;
+  return entries;
+}
+
+}  // namespace
+
+GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
+  if (name == nullptr) return 0;
+  for (const TextureEntry& entry : textureEntries()) {
+    if (entry.name == name) {
+      glBindTexture(GL_TEXTURE_2D, entry.texture);
+      return entry.texture;
+    }
+  }
+
+  char path[kPathBufferSize];
+  TgaBlock pixels;
+  int width = 0;
+  int height = 0;
+  for (int i = 0; textureSearchPath[i] != nullptr && !pixels; ++i) {
+    const int length = std::snprintf(path, sizeof path, "%s/%s.tga", textureSearchPath[i], name);
+    // A cut path would name some other file.
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) continue;
+    std::printf("Trying: `%s'\n", path);
+    pixels.reset(tgaLoad(path, &width, &height, 4));
+  }
+  if (!pixels) {
+    std::printf("!! Couldn't load texture `%s'~\n", name);
+    return 0;
+  }
+
+  std::forward_list<TextureEntry>& entries = textureEntries();
+  entries.push_front(TextureEntry{name, path, std::move(pixels), width, height, 0});
+  TextureEntry& entry = entries.front();
+  glGenTextures(1, &entry.texture);
+  std::printf("Created texture %u for %s\n", entry.texture, entry.name.c_str());
+  glBindTexture(GL_TEXTURE_2D, entry.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS ? GL_REPEAT : GL_CLAMP);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT ? GL_REPEAT : GL_CLAMP);
+  // TGA rows are tightly packed, whatever their length.
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, entry.width, entry.height,
+                                         GL_RGBA, GL_UNSIGNED_BYTE, entry.pixels.get());
+  glBindTexture(GL_TEXTURE_2D, entry.texture);
+  const GLubyte* text = gluErrorString(static_cast<GLenum>(result));
+  std::printf("Build MipMap(%d %d) returns %d = %s (%d)\n", entry.width, entry.height, result,
+              text != nullptr ? reinterpret_cast<const char*>(text) : "", result);
+  return entry.texture;
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstddef>
+
+// malloc's a block of width x height pixels of format bytes; null when the
+// size exceeds PTRDIFF_MAX bytes or the allocation fails. Sets no error.
+unsigned char* tgaAllocateBlock(std::size_t width, std::size_t height, int format);
