@@ -14,11 +14,17 @@ class CurveChannel {
   void useCatmullRomBasis();
 
   // Stores value at index (0..999); raises lastIndex when index exceeds it.
+  // An index outside 0..999 is ignored.
   void setValue(double value, int index);
+  // The value at index, written or not; 0.0 outside 0..999.
   double value(int index) const;
 
   // Value and derivative (with respect to the local segment parameter) at the
-  // global parameter u in [0, 1); 0.0 with fewer than three values.
+  // global parameter u in [0, 1); 0.0 with fewer than three values. Segment
+  // boundaries are accumulated sums of 1/n: a boundary parameter belongs to
+  // the later segment (t = 0) for values, to the earlier one (t = 1) for
+  // derivatives. Any other u (beyond 1, negative, NaN) still reads only
+  // values 0..lastIndex: the segment stops one past the last.
   double evaluate(double u) const;
   double derivative(double u) const;
 

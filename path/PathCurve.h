@@ -19,10 +19,11 @@ class PathCurve {
   PathCurve& operator=(const PathCurve&) = delete;
 
   // Accepted for index 0 or when index - 1 is set; otherwise prints
-  // "You must set point %d before you can set %d".
+  // "You must set point %d before you can set %d". An index outside 0..999
+  // is ignored without a message.
   void setPoint(const Point3& p, int index);
   // Leaves out unchanged and prints "Error:  The %d control point was not set"
-  // when index is not set.
+  // when index is not set (any index outside 0..999 counts as not set).
   void getPoint(int index, Point3& out) const;
   int pointCount() const;
 
@@ -32,6 +33,8 @@ class PathCurve {
   // leaves out unchanged.
   void forwardAt(double u, Point3& out) const;
 
+  // Selects index (-1: none); a non-negative index is read with getPoint, so
+  // an unset one prints its message. The index is kept either way.
   void selectPoint(int index);
   int selectedPoint() const;
 
@@ -52,7 +55,8 @@ class PathCurve {
   bool pathGroundPosition(int i, int N, double& x, double& z) const;
 
   // Turn, in degrees about the vertical axis, from the curve's direction at
-  // fit time to its present direction at frame i; 0 without a record entry.
+  // fit time to its present direction at frame i; 0 without a record entry
+  // or when either direction is a zero vector.
   double pathHeadingDegrees(int i, int N) const;
 
   // GL drawing of the curve strip and of the control-point cubes (picking

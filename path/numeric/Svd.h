@@ -5,17 +5,21 @@
 // column 0 unused. Failures print a three-line report to standard error and
 // end the program with status 1. No shared state: safe from any thread.
 
-// Room for doubles addressable lo..hi (lo >= 0); release with release_vector.
+// Room for doubles addressable lo..hi (lo >= 0), zero-filled; release with
+// release_vector. A negative lo or a failed allocation ends the program with
+// "allocation failure in vector()".
 double* vector(int lo, int hi);
 void release_vector(double* v, int lo, int hi);
 
 [[noreturn]] void numeric_error(const char* message);
 
-// sqrt(a*a + b*b) without destructive overflow or underflow.
+// sqrt(a*a + b*b) without destructive overflow or underflow; NaN in, NaN out.
 double hypotenuse(double a, double b);
 
 // Decomposes the m x n matrix a in place: a becomes U, w[1..n] the singular
 // values (all >= 0, unsorted), v[1..n][1..n] holds V (not its transpose).
+// m may be 0 or smaller than n; only rows 1..m of a are touched. Ends the
+// program after 50 passes without convergence for one singular value.
 void svdcmp(double** a, int m, int n, double* w, double** v);
 
 // Solves A x ~= b from the output of svdcmp; singular values exactly 0.0 are

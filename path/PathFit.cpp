@@ -1,0 +1,184 @@
+#include "path/PathFit.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "motion/BvhMotion.h"
+#include "path/PathCurve.h"
+#include "path/numeric/Svd.h"
+
+namespace {
+
+constexpr int unknowns = 4;
+constexpr int groups = 4;
+constexpr double pointHeight = 0.05;
+
+// Word index, within a frame line, of the root's value for each axis; -1 when
+// the root has no channel of that name (that coordinate then reads as 0).
+struct RootWords {
+  int index[3] = {-1, -1, -1};
+  int last = -1;
+};
+
+RootWords findRootWords(const BvhMotion& motion) {
+  RootWords words;
+  const BvhJoint* root = motion.root.get();
+  if (root == nullptr || root->channelOffset < 0) return words;
+  const char* names[3] = {"Xposition", "Yposition", "Zposition"};
+  for (int axis = 0; axis < 3; ++axis) {
+    const int channel = root->channelIndex(names[axis]);
+    if (channel < 0) continue;
+    words.index[axis] = root->channelOffset + channel;
+    words.last = std::max(words.last, words.index[axis]);
+  }
+  return words;
+}
+
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads the root's coordinates from one frame line, stopping at the last word
+// it needs: the rest of a long line (every other joint) is never looked at.
+// Words are taken where they stand; atof stops at the separator after them,
+// so no copy of the line is made. Missing words read 0.0.
+Point3 readRootPosition(const char* line, const RootWords& words) {
+  double coordinate[3] = {0.0, 0.0, 0.0};
+  if (line == nullptr) return Point3{};
+  const char* p = line;
+  for (int word = 0; word <= words.last; ++word) {
+    while (isSeparator(*p)) ++p;
+    if (*p == '\0') break;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (words.index[axis] == word) coordinate[axis] = std::atof(p);
+    }
+    while (*p != '\0' && !isSeparator(*p)) ++p;
+  }
+  return Point3{coordinate[0], coordinate[1], coordinate[2]};
+}
+
+// An r x 4 matrix with 1-based rows and columns over one block of storage,
+// as the decomposition expects; allocated once per fit.
+class Matrix {
+ public:
+  Matrix(int rows, int columns)
+      : storage_(static_cast<size_t>(rows + 1) * static_cast<size_t>(columns + 1), 0.0),
+        rowPointers_(static_cast<size_t>(rows + 1)) {
+    for (int r = 0; r <= rows; ++r) {
+      rowPointers_[static_cast<size_t>(r)] =
+          storage_.data() + static_cast<size_t>(r) * static_cast<size_t>(columns + 1);
+    }
+  }
+  double** rows() { return rowPointers_.data(); }
+  // Same shape only; the row pointers keep pointing into this storage.
+  void copyFrom(const Matrix& other) {
+    std::copy(other.storage_.begin(), other.storage_.end(), storage_.begin());
+  }
+  double& at(int r, int c) { return rowPointers_[static_cast<size_t>(r)][c]; }
+
+ private:
+  std::vector<double> storage_;
+  std::vector<double*> rowPointers_;
+};
+
+// Least-squares cubic coefficients c[1..4] of rhs over the design matrix;
+// design is left untouched, work receives the decomposition.
+void solveCubic(const Matrix& design, Matrix& work, Matrix& v, std::vector<double>& w, int rows,
+                const std::vector<double>& rhs, std::vector<double>& coefficients) {
+  work.copyFrom(design);
+  svdcmp(work.rows(), rows, unknowns, w.data(), v.rows());
+  svdsolve(work.rows(), w.data(), v.rows(), rows, unknowns, rhs.data(), coefficients.data());
+}
+
+double cubicAt(const std::vector<double>& c, double p) {
+  return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
+}
+
+}  // namespace
+
+void fitPath(const BvhMotion& motion, PathCurve& path) {
+  const int frameTotal = motion.frameCount;
+  std::printf("Number of Frames: %d\n", frameTotal);
+
+  const int frames = std::max(frameTotal, 0);
+  const size_t frameSlots = static_cast<size_t>(frames);
+  path.rootOffsetX.assign(frameSlots, 0.0);
+  path.rootOffsetZ.assign(frameSlots, 0.0);
+  path.fitForwardX.assign(frameSlots, 0.0);
+  path.fitForwardZ.assign(frameSlots, 0.0);
+
+  path.useCatmullRomBasis();
+  std::printf("\n");
+
+  // Every later step needs the root positions, so each line is read once.
+  const RootWords words = findRootWords(motion);
+  std::vector<Point3> root(frameSlots);
+  for (int i = 0; i < frames; ++i) {
+    // A clip with fewer stored lines than its count reads the missing
+    // frames as the origin instead of reading past the list.
+    const char* line =
+        static_cast<size_t>(i) < motion.frameLines.size() ? motion.frameLine(i) : nullptr;
+    root[static_cast<size_t>(i)] = readRootPosition(line, words);
+  }
+
+  // Starting from a real position gives true bounds for clips whose
+  // coordinates lie anywhere; an empty clip has the origin as its bounds.
+  path.boundsMin = frames > 0 ? root[0] : Point3{};
+  path.boundsMax = path.boundsMin;
+  for (const Point3& p : root) {
+    path.boundsMax.x = std::max(path.boundsMax.x, p.x);
+    path.boundsMax.y = std::max(path.boundsMax.y, p.y);
+    path.boundsMax.z = std::max(path.boundsMax.z, p.z);
+    path.boundsMin.x = std::min(path.boundsMin.x, p.x);
+    path.boundsMin.y = std::min(path.boundsMin.y, p.y);
+    path.boundsMin.z = std::min(path.boundsMin.z, p.z);
+  }
+
+  const int rows = frames / 5;
+  Matrix design(rows, unknowns);
+  Matrix work(rows, unknowns);
+  Matrix v(unknowns, unknowns);
+  std::vector<double> w(unknowns + 1, 0.0);
+  std::vector<double> bx(static_cast<size_t>(rows) + 1, 0.0);
+  std::vector<double> bz(static_cast<size_t>(rows) + 1, 0.0);
+  std::vector<double> cx(unknowns + 1, 0.0);
+  std::vector<double> cz(unknowns + 1, 0.0);
+
+  for (int group = 1; group <= groups; ++group) {
+    for (int k = 1; k <= rows; ++k) {
+      const int i = (group - 1) * rows + k - 1;
+      const double p = static_cast<double>(i + 1) / frames;
+      design.at(k, 1) = 1.0;
+      design.at(k, 2) = p;
+      design.at(k, 3) = p * p;
+      design.at(k, 4) = p * p * p;
+      bx[static_cast<size_t>(k)] = root[static_cast<size_t>(i)].x;
+      bz[static_cast<size_t>(k)] = root[static_cast<size_t>(i)].z;
+    }
+    // The decomposition overwrites its input, so each coordinate solves on
+    // its own copy of the same design matrix.
+    solveCubic(design, work, v, w, rows, bx, cx);
+    solveCubic(design, work, v, w, rows, bz, cz);
+
+    const int middle = group * rows - rows / 2;
+    // Without frames there is no parameter; the zero coefficients then put
+    // the point at the origin instead of at 0 * infinity.
+    const double pm = frames > 0 ? static_cast<double>(middle + 1) / frames : 0.0;
+    const Point3 point{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
+    path.setPoint(point, group - 1);
+    std::printf("General setting %d: %f %f %f\n", middle, point.x, point.y, point.z);
+  }
+
+  for (int i = 0; i < frames; ++i) {
+    const size_t slot = static_cast<size_t>(i);
+    const double u = PathCurve::framePathParameter(i, frames);
+    Point3 c;
+    path.positionAt(u, c);
+    path.rootOffsetX[slot] = root[slot].x - c.x;
+    path.rootOffsetZ[slot] = root[slot].z - c.z;
+    Point3 f;
+    path.forwardAt(u, f);
+    path.fitForwardX[slot] = f.x;
+    path.fitForwardZ[slot] = f.z;
+  }
+}

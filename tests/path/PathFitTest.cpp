@@ -1,0 +1,343 @@
+#include "path/PathFit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "motion/BvhMotion.h"
+#include "path/PathCurve.h"
+
+namespace {
+
+using testsupport::captureStdout;
+using testsupport::TempDir;
+
+const char kStandardRoot[] =
+    "CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation";
+
+std::string number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+// A two-joint clip whose root declares rootChannels; frame lines as given.
+std::string clipText(const std::string& rootChannels, const std::vector<std::string>& lines) {
+  std::string text =
+      "HIERARCHY\nROOT Hips\n{\n\tOFFSET 0 0 0\n\t" + rootChannels +
+      "\n\tJOINT Chest\n\t{\n\t\tOFFSET 0 5 0\n\t\tCHANNELS 3 Zrotation Xrotation Yrotation\n"
+      "\t\tEnd Site\n\t\t{\n\t\t\tOFFSET 0 5 0\n\t\t}\n\t}\n}\nMOTION\nFrames: " +
+      std::to_string(lines.size()) + "\nFrame Time: 0.033333\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// Standard channel order: root x y z, three root rotations, three chest ones.
+std::vector<std::string> standardLines(int frames, const std::function<Point3(int)>& root) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < frames; ++i) {
+    const Point3 p = root(i);
+    lines.push_back(number(p.x) + " " + number(p.y) + " " + number(p.z) + " 10 -20 30 1 2 3");
+  }
+  return lines;
+}
+
+void readClip(BvhMotion& motion, const std::string& text) {
+  TempDir dir;
+  const std::string path = dir.write("clip.bvh", text);
+  bool ok = false;
+  captureStdout([&] { ok = motion.read(path.c_str()); });
+  ASSERT_TRUE(ok);
+}
+
+std::string fit(const BvhMotion& motion, PathCurve& path) {
+  return captureStdout([&] { fitPath(motion, path); });
+}
+
+Point3 point(const PathCurve& path, int index) {
+  Point3 p;
+  path.getPoint(index, p);
+  return p;
+}
+
+Point3 linearRoot(int i) { return Point3{2.0 * i, 1.0 + 0.1 * i, 3.0 - 0.5 * i}; }
+
+Point3 curvyRoot(int i) {
+  return Point3{40.0 * std::sin(i * 0.05), 90.0 + std::cos(i * 0.3),
+                25.0 * std::cos(i * 0.03) + 0.2 * i};
+}
+
+TEST(PathFitConsole, PrintsFrameCountAndTheFourMiddleFrames) {
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(100, linearRoot)));
+  PathCurve path;
+  EXPECT_EQ(fit(motion, path),
+            "Number of Frames: 100\n"
+            "\n"
+            "General setting 10: 20.000000 0.050000 -2.000000\n"
+            "General setting 30: 60.000000 0.050000 -12.000000\n"
+            "General setting 50: 100.000000 0.050000 -22.000000\n"
+            "General setting 70: 140.000000 0.050000 -32.000000\n");
+  EXPECT_EQ(path.pointCount(), 4);
+  EXPECT_EQ(path.x->basis[3][1], 1.0);  // Catmull-Rom installed
+  EXPECT_EQ(path.rootOffsetX.size(), 100u);
+  EXPECT_EQ(path.fitForwardZ.size(), 100u);
+}
+
+TEST(PathFitConsole, RemainderFramesDoNotMoveTheGroups) {
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(103, linearRoot)));
+  PathCurve path;
+  const std::string printed = fit(motion, path);
+  EXPECT_EQ(printed.substr(0, 23), "Number of Frames: 103\n\n");
+  for (const char* line : {"General setting 10: 20.000000 0.050000 -2.000000\n",
+                           "General setting 70: 140.000000 0.050000 -32.000000\n"}) {
+    EXPECT_NE(printed.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(path.rootOffsetZ.size(), 103u);
+  EXPECT_EQ(path.boundsMax.x, 204.0);
+  EXPECT_EQ(path.boundsMin.z, 3.0 - 0.5 * 102);
+}
+
+TEST(PathFitControlPoints, LastFifthOnlyShapesBoundsAndRecord) {
+  const auto spiky = [](int i) {
+    return i < 80 ? curvyRoot(i) : Point3{1000.0 + i, -500.0, 2000.0 - i};
+  };
+  BvhMotion smooth;
+  BvhMotion tail;
+  readClip(smooth, clipText(kStandardRoot, standardLines(100, curvyRoot)));
+  readClip(tail, clipText(kStandardRoot, standardLines(100, spiky)));
+  PathCurve smoothPath;
+  PathCurve tailPath;
+  fit(smooth, smoothPath);
+  fit(tail, tailPath);
+  for (int index = 0; index < 4; ++index) {
+    EXPECT_EQ(point(smoothPath, index).x, point(tailPath, index).x) << index;
+    EXPECT_EQ(point(smoothPath, index).z, point(tailPath, index).z) << index;
+  }
+  EXPECT_EQ(tailPath.boundsMax.x, 1099.0);
+  EXPECT_EQ(tailPath.boundsMin.y, -500.0);
+  EXPECT_NE(smoothPath.rootOffsetX[90], tailPath.rootOffsetX[90]);
+  EXPECT_EQ(smoothPath.rootOffsetX[40], tailPath.rootOffsetX[40]);
+}
+
+TEST(PathFitControlPoints, ConstantRootGivesThatPointEverywhere) {
+  const Point3 still{12.5, 88.0, -41.25};
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(60, [&](int) { return still; })));
+  PathCurve path;
+  fit(motion, path);
+  for (int index = 0; index < 4; ++index) {
+    EXPECT_NEAR(point(path, index).x, still.x, 1e-8) << index;
+    EXPECT_EQ(point(path, index).y, 0.05) << index;
+    EXPECT_NEAR(point(path, index).z, still.z, 1e-8) << index;
+  }
+  for (const Point3& bound : {path.boundsMin, path.boundsMax}) {
+    EXPECT_EQ(bound.x, still.x);
+    EXPECT_EQ(bound.y, still.y);
+    EXPECT_EQ(bound.z, still.z);
+  }
+  for (int i = 0; i < 60; ++i) {
+    EXPECT_NEAR(path.rootOffsetX[i], 0.0, 1e-8) << i;
+    EXPECT_NEAR(path.rootOffsetZ[i], 0.0, 1e-8) << i;
+  }
+}
+
+TEST(PathFitControlPoints, StraightLineIsFittedExactly) {
+  for (int frames : {20, 37, 100, 103, 1000}) {
+    BvhMotion motion;
+    readClip(motion, clipText(kStandardRoot, standardLines(frames, linearRoot)));
+    PathCurve path;
+    fit(motion, path);
+    const int r = frames / 5;
+    for (int group = 1; group <= 4; ++group) {
+      const int middle = group * r - r / 2;
+      const Point3 expected = linearRoot(middle);
+      EXPECT_NEAR(point(path, group - 1).x, expected.x, 1e-6 * frames) << frames << " frames";
+      EXPECT_NEAR(point(path, group - 1).z, expected.z, 1e-6 * frames) << frames << " frames";
+    }
+  }
+}
+
+TEST(PathFitControlPoints, FewerEquationsThanUnknownsTakeTheMinimumNormCubic) {
+  // N = 7: one frame per group, so each cubic is the smallest coefficient
+  // vector c with c . a(p) = value, evaluated at the middle frame's pg.
+  const int frames = 7;
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
+  PathCurve path;
+  const std::string printed = fit(motion, path);
+  for (int group = 1; group <= 4; ++group) {
+    const int sample = group - 1;
+    const double p = (sample + 1.0) / frames;
+    const double pg = (group + 1.0) / frames;
+    const double scale = (1 + p * pg + p * p * pg * pg + p * p * p * pg * pg * pg) /
+                         (1 + p * p + p * p * p * p + p * p * p * p * p * p);
+    EXPECT_NEAR(point(path, group - 1).x, curvyRoot(sample).x * scale, 1e-9) << group;
+    EXPECT_NEAR(point(path, group - 1).z, curvyRoot(sample).z * scale, 1e-9) << group;
+    EXPECT_NE(printed.find("General setting " + std::to_string(group) + ": "), std::string::npos);
+  }
+}
+
+TEST(PathFitSmallClips, NoFramesGiveFourOriginPointsAndAnEmptyRecord) {
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, {}));
+  PathCurve path;
+  const std::string origin = "General setting 0: 0.000000 0.050000 0.000000\n";
+  EXPECT_EQ(fit(motion, path), "Number of Frames: 0\n\n" + origin + origin + origin + origin);
+  EXPECT_EQ(path.pointCount(), 4);
+  for (int index = 0; index < 4; ++index) {
+    EXPECT_EQ(point(path, index).x, 0.0);
+    EXPECT_EQ(point(path, index).y, 0.05);
+    EXPECT_EQ(point(path, index).z, 0.0);
+  }
+  EXPECT_TRUE(path.rootOffsetX.empty());
+  EXPECT_TRUE(path.fitForwardX.empty());
+  EXPECT_EQ(path.boundsMin.x, 0.0);
+  EXPECT_EQ(path.boundsMax.z, 0.0);
+  double x = 5.0;
+  double z = 6.0;
+  EXPECT_FALSE(path.pathGroundPosition(0, 0, x, z));
+}
+
+TEST(PathFitSmallClips, UnderFiveFramesStillRecordEveryFrame) {
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(3, curvyRoot)));
+  PathCurve path;
+  const std::string origin = "General setting 0: 0.000000 0.050000 0.000000\n";
+  EXPECT_EQ(fit(motion, path), "Number of Frames: 3\n\n" + origin + origin + origin + origin);
+  ASSERT_EQ(path.rootOffsetX.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    double x = 0.0;
+    double z = 0.0;
+    ASSERT_TRUE(path.pathGroundPosition(i, 3, x, z));
+    EXPECT_NEAR(x, curvyRoot(i).x, 1e-12);
+    EXPECT_NEAR(z, curvyRoot(i).z, 1e-12);
+  }
+  EXPECT_EQ(path.boundsMax.y, std::max({curvyRoot(0).y, curvyRoot(1).y, curvyRoot(2).y}));
+}
+
+TEST(PathFitRootChannels, PositionsAreFoundByChannelName) {
+  struct Case {
+    const char* name;
+    const char* channels;
+    std::function<std::string(const Point3&)> line;
+    Point3 expected;
+  };
+  const Point3 still{7.0, 8.0, -9.0};
+  const Case cases[] = {
+      {"positions after rotations",
+       "CHANNELS 6 Zrotation Xrotation Yrotation Xposition Yposition Zposition",
+       [](const Point3& p) {
+         return "11 12 13 " + number(p.x) + " " + number(p.y) + " " + number(p.z) + " 1 2 3";
+       },
+       still},
+      {"shuffled positions",
+       "CHANNELS 6 Zposition Xrotation Xposition Yrotation Yposition Zrotation",
+       [](const Point3& p) {
+         return number(p.z) + " 55 " + number(p.x) + " 66 " + number(p.y) + " 77 1 2 3";
+       },
+       still},
+      {"rotation-only root", "CHANNELS 3 Zrotation Xrotation Yrotation",
+       [](const Point3&) { return std::string("11 12 13 1 2 3"); }, Point3{}},
+      {"no height channel", "CHANNELS 5 Xposition Zposition Zrotation Xrotation Yrotation",
+       [](const Point3& p) { return number(p.x) + " " + number(p.z) + " 40 50 60 1 2 3"; },
+       Point3{still.x, 0.0, still.z}},
+      {"short frame lines", kStandardRoot,
+       [](const Point3& p) { return number(p.x) + " " + number(p.y); },
+       Point3{still.x, still.y, 0.0}},
+  };
+  for (const Case& item : cases) {
+    BvhMotion motion;
+    readClip(motion, clipText(item.channels, std::vector<std::string>(25, item.line(still))));
+    PathCurve path;
+    fit(motion, path);
+    EXPECT_EQ(path.boundsMin.x, item.expected.x) << item.name;
+    EXPECT_EQ(path.boundsMin.y, item.expected.y) << item.name;
+    EXPECT_EQ(path.boundsMin.z, item.expected.z) << item.name;
+    EXPECT_EQ(path.boundsMax.x, item.expected.x) << item.name;
+    EXPECT_EQ(path.boundsMax.z, item.expected.z) << item.name;
+    EXPECT_NEAR(point(path, 2).x, item.expected.x, 1e-8) << item.name;
+    EXPECT_NEAR(point(path, 2).z, item.expected.z, 1e-8) << item.name;
+  }
+}
+
+TEST(PathFitBounds, CoverCoordinatesBeyondAnyFixedStart) {
+  const auto far = [](int i) { return Point3{200000.0 + i, -50000.0 - i, 150000.0}; };
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(30, far)));
+  PathCurve path;
+  fit(motion, path);
+  EXPECT_EQ(path.boundsMin.x, 200000.0);
+  EXPECT_EQ(path.boundsMax.x, 200029.0);
+  EXPECT_EQ(path.boundsMin.y, -50029.0);
+  EXPECT_EQ(path.boundsMax.y, -50000.0);
+  EXPECT_EQ(path.boundsMin.z, 150000.0);
+  EXPECT_EQ(path.boundsMax.z, 150000.0);
+}
+
+TEST(PathFitMapping, UneditedCurveReplaysTheClip) {
+  for (int frames : {100, 103, 7}) {
+    BvhMotion motion;
+    readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
+    PathCurve path;
+    fit(motion, path);
+    for (int i = 0; i < frames; ++i) {
+      double x = 0.0;
+      double z = 0.0;
+      ASSERT_TRUE(path.pathGroundPosition(i, frames, x, z));
+      EXPECT_NEAR(x, curvyRoot(i).x, 1e-9) << "frame " << i << " of " << frames;
+      EXPECT_NEAR(z, curvyRoot(i).z, 1e-9) << "frame " << i << " of " << frames;
+      EXPECT_EQ(path.pathHeadingDegrees(i, frames), 0.0) << "frame " << i << " of " << frames;
+    }
+    double x = 1.0;
+    double z = 2.0;
+    EXPECT_FALSE(path.pathGroundPosition(frames, frames, x, z));
+    EXPECT_FALSE(path.pathGroundPosition(-1, frames, x, z));
+    EXPECT_EQ(x, 1.0);
+  }
+}
+
+TEST(PathFitMapping, MovingTheMiddlePointMovesTheMiddleFrameByThatMuch) {
+  const int frames = 100;
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
+  PathCurve path;
+  fit(motion, path);
+  double firstX = 0.0;
+  double firstZ = 0.0;
+  double middleX = 0.0;
+  double middleZ = 0.0;
+  double lateX = 0.0;
+  double lateZ = 0.0;
+  path.pathGroundPosition(0, frames, firstX, firstZ);
+  path.pathGroundPosition(50, frames, middleX, middleZ);
+  path.pathGroundPosition(75, frames, lateX, lateZ);
+
+  const double d = 0.35;
+  Point3 p2 = point(path, 2);
+  p2.x += d;
+  path.setPoint(p2, 2);
+
+  double x = 0.0;
+  double z = 0.0;
+  path.pathGroundPosition(0, frames, x, z);
+  EXPECT_EQ(x, firstX);
+  EXPECT_EQ(z, firstZ);
+  path.pathGroundPosition(50, frames, x, z);
+  EXPECT_NEAR(x - middleX, d, 1e-12);
+  EXPECT_EQ(z, middleZ);
+  // Between P2 and P3 the Catmull-Rom weight of P2 is 9/16 at the middle.
+  path.pathGroundPosition(75, frames, x, z);
+  EXPECT_NEAR(x - lateX, d * 9.0 / 16.0, 1e-12);
+  // The curve's direction changed around the moved point, so frames there turn.
+  EXPECT_NE(path.pathHeadingDegrees(30, frames), 0.0);
+}
+
+}  // namespace
