@@ -1,0 +1,47 @@
+// Arbitrary bytes through the whole save path: read, fit when the read
+// succeeds, write. Files live in /tmp under names unique to this process.
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "motion/BvhMotion.h"
+#include "motion/BvhWriter.h"
+#include "path/PathCurve.h"
+#include "path/PathFit.h"
+
+namespace {
+
+std::string tempName(const char* role) {
+  return "/tmp/mpe-readfitwrite-" + std::to_string(getpid()) + "-" + role + ".bvh";
+}
+
+bool writeBytes(const std::string& fileName, const uint8_t* data, size_t size) {
+  std::FILE* file = std::fopen(fileName.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string input = tempName("in");
+  static const std::string output = tempName("out");
+  if (!writeBytes(input, data, size)) return 0;
+
+  {
+    BvhMotion motion;
+    if (motion.read(input.c_str())) {
+      PathCurve path;
+      fitPath(motion, path);
+      writePath(output.c_str(), motion, path);
+    }
+  }
+  std::remove(input.c_str());
+  std::remove(output.c_str());
+  return 0;
+}

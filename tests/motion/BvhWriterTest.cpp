@@ -1,0 +1,466 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "motion/BvhMotion.h"
+#include "motion/BvhWriter.h"
+#include "motion/BvhWriterTestSupport.h"
+#include "path/PathCurve.h"
+
+using testsupport::captureStdout;
+using testsupport::readFile;
+using testsupport::TempDir;
+using writertest::fixture;
+using writertest::loadClip;
+using writertest::wordsOf;
+
+namespace {
+
+const char* const smallHierarchy =
+    "HIERARCHY\n"
+    "ROOT Hips\n"
+    "{\n"
+    "\tOFFSET\t0.000000\t1.000000\t0.000000\n"
+    "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation \n"
+    "\tJOINT Chest\n"
+    "\t{\n"
+    "\t\tOFFSET\t0.000000\t2.500000\t0.000000\n"
+    "\t\tCHANNELS 3 Zrotation Xrotation Yrotation \n"
+    "\t\tEnd Site\n"
+    "\t\t{\n"
+    "\t\t\tOFFSET\t0.000000\t1.000000\t0.000000\n"
+    "\t\t}\n"
+    "\t}\n"
+    "\tJOINT Leg\n"
+    "\t{\n"
+    "\t\tOFFSET\t1.000000\t-1.000000\t0.000000\n"
+    "\t\tCHANNELS 3 Zrotation Xrotation Yrotation \n"
+    "\t\tEnd Site\n"
+    "\t\t{\n"
+    "\t\t\tOFFSET\t0.000000\t-2.000000\t0.000000\n"
+    "\t\t}\n"
+    "\t}\n"
+    "}\n";
+
+const char* const smallExpected =
+    "MOTION\n"
+    "Frames: 10\n"
+    "Frame Time: 0.033333\n"
+    "1.500000 0.9 -2.250000 0 0 0 10 20 30 -5 0 5.5 \n"
+    "1.750000 0.9 -2.125000 0 0 1 10 20 30 -5 0 5.5 \n"
+    "2.000000 0.9 -2.000000 0 0 2 10 20 30 -5 0 5.5 \n"
+    "2.250000 0.9 -2.125000 0 0 3 10 20 30 -5 0 5.5 \n"
+    "2.500000 0.9 -2.250000 0 0 4 10 20 30 -5 0 5.5 \n"
+    "2.750000 0.9 -2.375000 0 0 5 10 20 30 -5 0 5.5 \n"
+    "3.000000 0.9 -2.500000 0 0 6 10 20 30 -5 0 5.5 \n"
+    "3.250000 0.9 -2.375000 0 0 7 10 20 30 -5 0 5.5 \n"
+    "3.500000 0.9 -2.250000 0 0 8 10 20 30 -5 0 5.5 \n"
+    "3.750000 0.9 -2.125000 0 0 9 10 20 30 -5 0 5.5 \n";
+
+struct Written {
+  bool ok = false;
+  std::string console;
+  std::string bytes;
+};
+
+Written writeTo(const std::string& fileName, const BvhMotion& motion, const PathCurve& path) {
+  Written written;
+  written.console = captureStdout([&] { written.ok = writePath(fileName.c_str(), motion, path); });
+  written.bytes = readFile(fileName);
+  return written;
+}
+
+// Lines of the written file after "Frame Time:".
+std::vector<std::string> frameLinesOf(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t start = bytes.find("Frame Time:");
+  if (start == std::string::npos) return lines;
+  start = bytes.find('\n', start) + 1;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find('\n', start);
+    lines.push_back(bytes.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST(BvhWriterLayout, FittedClipGivesTheExactBytesAndEcho) {
+  auto clip = loadClip(fixture("small.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
+  EXPECT_TRUE(written.ok);
+  EXPECT_EQ(written.console, "MMM\nROOT Hips\n{");
+  EXPECT_EQ(written.bytes, std::string(smallHierarchy) + smallExpected);
+}
+
+TEST(BvhWriterLayout, CrlfClipIsWrittenWithLineFeedsOnly) {
+  auto clip = loadClip(fixture("crlf.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
+  EXPECT_TRUE(written.ok);
+  EXPECT_EQ(written.bytes, std::string(smallHierarchy) + smallExpected);
+}
+
+TEST(BvhWriterLayout, RootPositionsAfterRotationsAreReplacedAtTheirOwnWords) {
+  auto clip = loadClip(fixture("other-order.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
+  EXPECT_TRUE(written.ok);
+  EXPECT_EQ(written.console, "MMM\nROOT Hips\n{");
+  const auto lines = frameLinesOf(written.bytes);
+  ASSERT_EQ(lines.size(), 12u);
+  // The rotations in words 0..2 stay text; x and z (words 3 and 5) follow the path.
+  EXPECT_EQ(lines[0], "0 5 -5 3.000000 0.95 7.000000 1 2 3 4 5 6 \n");
+  EXPECT_EQ(lines[11], "11 5 -5 8.500000 0.95 3.700000 1 2 3 4 5 6 \n");
+}
+
+TEST(BvhWriterLayout, RotationOnlyRootIsWrittenAsReadWithOneNotice) {
+  auto clip = loadClip(fixture("rotation-only.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
+  EXPECT_TRUE(written.ok);
+  EXPECT_EQ(written.console,
+            "Root Hips has no Xposition and Zposition channels: frames written as read, path "
+            "not applied\nMMM\nROOT Hips\n{");
+  const auto lines = frameLinesOf(written.bytes);
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "0 0 0 1 2 3 4 5 6 \n");
+  EXPECT_EQ(lines[7], "7 -7 14 1 2 3 4 5 6 \n");
+}
+
+TEST(BvhWriterLayout, ShortFrameLinesWriteOnlyTheWordsTheyHave) {
+  auto clip = loadClip(fixture("short-lines.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  ASSERT_EQ(clip->motion.frameCount, 6);
+  // A path that was never fitted has no record: every frame keeps its own place.
+  PathCurve unfitted;
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+  EXPECT_TRUE(written.ok);
+  const std::vector<std::string> expected = {
+      "1.250000 0.9 2.500000 0 0 0 1 2 3 4 5 6 \n",
+      "1.500000 0.9 2.750000 0 0 \n",
+      "1.750000 0.9 \n",
+      "2.000000 \n",
+      "2.250000 0.9 3.250000 0 0 0 1 2 3 4 5 6 \n",
+      "2.500000 0.9 3.500000 \n",
+  };
+  EXPECT_EQ(frameLinesOf(written.bytes), expected);
+}
+
+TEST(BvhWriterLayout, ZeroFramesWritesTheHeaderAndNoFrameLines) {
+  auto clip = loadClip(fixture("zero-frames.bvh"), false);
+  ASSERT_TRUE(clip->readOk);
+  PathCurve unfitted;
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+  EXPECT_TRUE(written.ok);
+  EXPECT_EQ(written.bytes,
+            std::string(smallHierarchy) + "MOTION\nFrames: 0\nFrame Time: 0.033333\n");
+}
+
+TEST(BvhWriterLayout, FramesBeyondTheFitRecordKeepTheirOwnValues) {
+  // The record belongs to a 6-frame clip; the 10-frame clip written with it
+  // must not read entries 6..9, which do not exist.
+  auto shorter = loadClip(fixture("short-lines.bvh"));
+  auto clip = loadClip(fixture("small.bvh"), false);
+  ASSERT_TRUE(shorter->readOk);
+  ASSERT_TRUE(clip->readOk);
+  ASSERT_EQ(shorter->path.rootOffsetX.size(), 6u);
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, shorter->path);
+  EXPECT_TRUE(written.ok);
+  const auto lines = frameLinesOf(written.bytes);
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[6], "3.000000 0.9 -2.500000 0 0 6 10 20 30 -5 0 5.5 \n");
+  EXPECT_EQ(lines[9], "3.750000 0.9 -2.125000 0 0 9 10 20 30 -5 0 5.5 \n");
+}
+
+// A one-joint clip whose root has the given channels, holding the given frame lines.
+std::string oneJointClip(const std::string& channels, int channelCount,
+                         const std::vector<std::string>& lines) {
+  std::string text =
+      "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS " + std::to_string(channelCount) + " " +
+      channels +
+      "\nEnd Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: " + std::to_string(lines.size()) +
+      "\nFrame Time: 0.1\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+TEST(BvhWriterFrameLine, SeparatorsOfAnyKindBecomeOneBlankAfterEachWord) {
+  struct Case {
+    const char* line;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"1 2 3 4 5", "1.000000 2 3.000000 4 5 \n"},
+      {"  1\t2  3   4\t5\r", "1.000000 2 3.000000 4 5 \n"},
+      {"1 2 3 4  5 6", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1 2 3 4 5  6", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1 2 3 4\t5 6 \r", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1 2 3 4 5 6\t", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1 2 3 4 5 6   ", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1 2 3\t\t4 5 6", "1.000000 2 3.000000 4 5 6 \n"},
+      {"1e1 2 -0.5e0 x", "10.000000 2 -0.500000 x \n"},
+      {"1 2 3", "1.000000 2 3.000000 \n"},
+      {"1 2 3 \t ", "1.000000 2 3.000000 \n"},
+  };
+  std::vector<std::string> lines;
+  for (const Case& c : cases) lines.push_back(c.line);
+  TempDir dir;
+  const std::string in =
+      dir.write("in.bvh", oneJointClip("Xposition Yposition Zposition", 3, lines));
+  auto clip = loadClip(in, false);
+  ASSERT_TRUE(clip->readOk);
+  PathCurve unfitted;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+  ASSERT_TRUE(written.ok);
+  const auto out = frameLinesOf(written.bytes);
+  ASSERT_EQ(out.size(), lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(out[i], cases[i].expected) << cases[i].line;
+}
+
+TEST(BvhWriterFrameLine, LinesOfARootWithoutPositionsAreNormalisedTheSameWay) {
+  const std::vector<std::string> lines = {"a b c", "\ta  b\tc\r", "a b c  ", " a"};
+  TempDir dir;
+  const std::string in =
+      dir.write("in.bvh", oneJointClip("Zrotation Xrotation Yrotation", 3, lines));
+  auto clip = loadClip(in, false);
+  ASSERT_TRUE(clip->readOk);
+  PathCurve unfitted;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+  ASSERT_TRUE(written.ok);
+  const std::vector<std::string> expected = {"a b c \n", "a b c \n", "a b c \n", "a \n"};
+  EXPECT_EQ(frameLinesOf(written.bytes), expected);
+}
+
+TEST(BvhWriterFrameLine, LineLongerThanTheOutputBlockIsWrittenWhole) {
+  // About 2.4 MB on one line, with blanks and tabs mixed.
+  std::string line = "7.25 1 -3.5";
+  std::string expected = "7.250000 1 -3.500000 ";
+  for (int k = 0; k < 400000; ++k) {
+    const std::string word = std::to_string(k % 1000);
+    line += (k % 7 == 0 ? "\t" : " ") + word;
+    expected += word + " ";
+  }
+  expected += "\n";
+  TempDir dir;
+  const std::string in =
+      dir.write("in.bvh", oneJointClip("Xposition Yposition Zposition", 3, {line, "1 2 3"}));
+  auto clip = loadClip(in, false);
+  ASSERT_TRUE(clip->readOk);
+  PathCurve unfitted;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+  ASSERT_TRUE(written.ok);
+  const auto out = frameLinesOf(written.bytes);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_TRUE(out[0] == expected) << "long line differs";
+  EXPECT_EQ(out[1], "1.000000 2 3.000000 \n");
+}
+
+TEST(BvhWriterEditedPath, MovingAControlPointMovesEachFrameByTheCurveDisplacement) {
+  auto clip = loadClip(fixture("small.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  const int n = clip->motion.frameCount;
+  ASSERT_EQ(n % 2, 0);
+
+  std::vector<double> before(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    Point3 c;
+    clip->path.positionAt(PathCurve::framePathParameter(i, n), c);
+    before[static_cast<size_t>(i)] = c.x;
+  }
+  const double d = 0.75;
+  Point3 p2;
+  clip->path.getPoint(2, p2);
+  p2.x += d;
+  clip->path.setPoint(p2, 2);
+
+  TempDir dir;
+  const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
+  ASSERT_TRUE(written.ok);
+  const auto lines = frameLinesOf(written.bytes);
+  ASSERT_EQ(lines.size(), static_cast<size_t>(n));
+
+  for (int i = 0; i < n; ++i) {
+    SCOPED_TRACE("frame " + std::to_string(i));
+    Point3 c;
+    clip->path.positionAt(PathCurve::framePathParameter(i, n), c);
+    const double displacement = c.x - before[static_cast<size_t>(i)];
+    const auto original = wordsOf(clip->motion.frameLine(i));
+    const auto out = wordsOf(lines[static_cast<size_t>(i)].c_str());
+    ASSERT_EQ(out.size(), original.size());
+    EXPECT_NEAR(std::atof(out[0].c_str()), std::atof(original[0].c_str()) + displacement, 5.01e-7);
+    EXPECT_NEAR(std::atof(out[2].c_str()), std::atof(original[2].c_str()), 5.01e-7);
+    for (size_t k = 3; k < out.size(); ++k) EXPECT_EQ(out[k], original[k]);
+    EXPECT_EQ(out[1], original[1]);
+  }
+  // Frame 0 lies on P1 and frame N/2 on P2, where the Catmull-Rom weights are (0, 1, 0, 0).
+  EXPECT_EQ(wordsOf(lines[0].c_str())[0], "1.500000");
+  const auto middle = wordsOf(lines[static_cast<size_t>(n / 2)].c_str());
+  EXPECT_NEAR(std::atof(middle[0].c_str()),
+              std::atof(wordsOf(clip->motion.frameLine(n / 2))[0].c_str()) + d, 5.01e-7);
+}
+
+TEST(BvhWriterFailure, UnwritableTargetsAreReportedAndReturnFalse) {
+  auto clip = loadClip(fixture("small.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  TempDir dir;
+  struct Case {
+    std::string fileName;
+    std::string expectedConsole;
+  };
+  const std::vector<Case> cases = {
+      {dir.path(), "Cannot open " + dir.path() + " for writing: Is a directory\n"},
+      {dir.path() + "/missing/out.bvh",
+       "Cannot open " + dir.path() + "/missing/out.bvh for writing: No such file or directory\n"},
+      {"/dev/full", "MMM\nROOT Hips\n{Failed to write /dev/full: No space left on device\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fileName);
+    bool ok = true;
+    const std::string console =
+        captureStdout([&] { ok = writePath(c.fileName.c_str(), clip->motion, clip->path); });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(console, c.expectedConsole);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/missing"));
+}
+
+TEST(BvhWriterFailure, ClipWithoutRootIsRefusedAndCreatesNoFile) {
+  BvhMotion empty;
+  PathCurve path;
+  TempDir dir;
+  const std::string fileName = dir.path() + "/out.bvh";
+  bool ok = true;
+  const std::string console = captureStdout([&] { ok = writePath(fileName.c_str(), empty, path); });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(console, "Nothing written to " + fileName + ": the clip has no hierarchy\n");
+  EXPECT_FALSE(std::filesystem::exists(fileName));
+}
+
+TEST(BvhWriterFailure, NoFileNameDoesNothing) {
+  auto clip = loadClip(fixture("small.bvh"));
+  ASSERT_TRUE(clip->readOk);
+  bool ok = true;
+  const std::string console =
+      captureStdout([&] { ok = writePath(nullptr, clip->motion, clip->path); });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(console, "");
+}
+
+// A chain of joints, each the only child of the one before, ending in an End Site.
+struct Chain {
+  BvhMotion motion;
+  explicit Chain(int depth) {
+    motion.root = std::make_unique<BvhJoint>();
+    motion.root->name = "Hips";
+    motion.root->channelCount = 3;
+    motion.root->channelNames = {"Xposition", "Yposition", "Zposition"};
+    BvhJoint* tail = motion.root.get();
+    for (int d = 1; d <= depth; ++d) {
+      auto child = std::make_unique<BvhJoint>();
+      child->parent = tail;
+      if (d == depth) {
+        child->name = "END";
+        child->isEndSite = true;
+        child->channelOffset = -1;
+      } else {
+        child->name = "J";
+        child->channelCount = 1;
+        child->channelNames = {"Zrotation"};
+        child->offset.y = 1.0;
+      }
+      tail->children.push_back(std::move(child));
+      tail = tail->children.back().get();
+    }
+  }
+};
+
+// The recursive layout, built here line by line for a chain.
+std::string chainLayout(int depth) {
+  std::string out = "ROOT Hips\n{\n\tOFFSET\t0.000000\t0.000000\t0.000000\n";
+  out += "\tCHANNELS 3 Xposition Yposition Zposition \n";
+  for (int d = 1; d <= depth; ++d) {
+    const std::string own(static_cast<size_t>(d), '\t');
+    if (d == depth) {
+      out += own + "End Site\n" + own + "{\n" + own + "\tOFFSET\t0.000000\t0.000000\t0.000000\n";
+    } else {
+      out += own + "JOINT J\n" + own + "{\n" + own + "\tOFFSET\t0.000000\t1.000000\t0.000000\n";
+      out += own + "\tCHANNELS 1 Zrotation \n";
+    }
+  }
+  for (int d = depth; d >= 0; --d) out += std::string(static_cast<size_t>(d), '\t') + "}\n";
+  return out;
+}
+
+struct DeepWrite {
+  const BvhMotion* motion;
+  std::FILE* file;
+};
+
+void* writeDeep(void* argument) {
+  auto* job = static_cast<DeepWrite*>(argument);
+  job->motion->writeJoint(job->motion->root.get(), 0, job->file);
+  return nullptr;
+}
+
+// Runs writeJoint on a thread whose stack is far too small for one call
+// frame per level.
+void writeOnSmallStack(const BvhMotion& motion, std::FILE* file) {
+  DeepWrite job{&motion, file};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attributes, writeDeep, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {
+  const int depth = 300;
+  Chain chain(depth);
+  TempDir dir;
+  const std::string fileName = dir.path() + "/chain.bvh";
+  std::FILE* file = std::fopen(fileName.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  const std::string console = captureStdout([&] { writeOnSmallStack(chain.motion, file); });
+  std::fclose(file);
+  EXPECT_EQ(console, "MMM\nROOT Hips\n{");
+  EXPECT_EQ(readFile(fileName), chainLayout(depth));
+}
+
+TEST(BvhWriterHierarchy, NestingFarDeeperThanTheStackAllowsIsWritten) {
+  // One call frame per level would need several megabytes here.
+  const int depth = 30000;
+  Chain chain(depth);
+  std::FILE* sink = std::fopen("/dev/null", "wb");
+  ASSERT_NE(sink, nullptr);
+  captureStdout([&] { writeOnSmallStack(chain.motion, sink); });
+  EXPECT_EQ(std::ferror(sink), 0);
+  std::fclose(sink);
+}
+
+TEST(BvhWriterHierarchy, EchoOfARootBelowTheTopIsIndented) {
+  Chain chain(1);
+  std::FILE* sink = std::fopen("/dev/null", "wb");
+  ASSERT_NE(sink, nullptr);
+  const std::string console =
+      captureStdout([&] { chain.motion.writeJoint(chain.motion.root.get(), 2, sink); });
+  std::fclose(sink);
+  EXPECT_EQ(console, "\t\tMMM\nROOT Hips\n\t\t{");
+}
+
+}  // namespace

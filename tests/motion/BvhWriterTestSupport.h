@@ -1,0 +1,118 @@
+#pragma once
+
+// Shared by the writer's tests: loading and fitting a clip quietly, reading a
+// written file back, and comparing two clips word by word.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TestSupport.h"
+#include "motion/BvhMotion.h"
+#include "path/PathCurve.h"
+#include "path/PathFit.h"
+
+namespace writertest {
+
+inline std::string fixture(const std::string& name) {
+  return std::string(MPE_TEST_DATA_DIR) + "/writer/" + name;
+}
+
+// A clip read from a file, with a path fitted to it when asked.
+struct LoadedClip {
+  BvhMotion motion;
+  PathCurve path;
+  bool readOk = false;
+};
+
+inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fit = true) {
+  auto clip = std::make_unique<LoadedClip>();
+  testsupport::captureStdout([&] {
+    clip->readOk = clip->motion.read(fileName.c_str());
+    if (clip->readOk && fit) fitPath(clip->motion, clip->path);
+  });
+  return clip;
+}
+
+// Words of a frame line, split here without the project's own splitter so
+// that the comparison does not share its faults.
+inline std::vector<std::string> wordsOf(const char* line) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char* c = line; *c != '\0'; ++c) {
+    if (*c == ' ' || *c == '\t' || *c == '\r' || *c == '\n') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += *c;
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  return words;
+}
+
+// Same names, kinds, offsets (to 1e-6) and channel names, node by node in
+// file order. Walks with a stack: test clips may be deep too.
+inline void expectSameHierarchy(const BvhJoint& expected, const BvhJoint& actual) {
+  std::vector<std::pair<const BvhJoint*, const BvhJoint*>> pending{{&expected, &actual}};
+  int node = 0;
+  while (!pending.empty()) {
+    const auto [a, b] = pending.back();
+    pending.pop_back();
+    SCOPED_TRACE("node " + std::to_string(node++) + " " + (a->name ? a->name : "(none)"));
+    ASSERT_NE(a->name, nullptr);
+    ASSERT_NE(b->name, nullptr);
+    EXPECT_STREQ(a->name, b->name);
+    EXPECT_EQ(a->isEndSite, b->isEndSite);
+    EXPECT_NEAR(a->offset.x, b->offset.x, 1e-6);
+    EXPECT_NEAR(a->offset.y, b->offset.y, 1e-6);
+    EXPECT_NEAR(a->offset.z, b->offset.z, 1e-6);
+    EXPECT_EQ(a->channelCount, b->channelCount);
+    EXPECT_EQ(a->channelOffset, b->channelOffset);
+    ASSERT_EQ(a->channelNames.size(), b->channelNames.size());
+    for (size_t k = 0; k < a->channelNames.size(); ++k) {
+      EXPECT_STREQ(a->channelNames[k], b->channelNames[k]);
+    }
+    ASSERT_EQ(a->children.size(), b->children.size());
+    for (size_t k = a->children.size(); k-- > 0;) {
+      pending.emplace_back(a->children[k].get(), b->children[k].get());
+    }
+  }
+}
+
+// Word index of a root channel, or -1.
+inline int rootWord(const BvhMotion& motion, const char* channel) {
+  const auto& names = motion.root->channelNames;
+  for (size_t k = 0; k < names.size(); ++k) {
+    if (std::string(names[k]) == channel) return motion.root->channelOffset + static_cast<int>(k);
+  }
+  return -1;
+}
+
+// Every value of every frame equal to six decimals; words outside the root's
+// x and z must come back as the very same text.
+inline void expectSameFrames(const BvhMotion& expected, const BvhMotion& actual, int xWord,
+                             int zWord) {
+  ASSERT_EQ(expected.frameCount, actual.frameCount);
+  for (int i = 0; i < expected.frameCount; ++i) {
+    const auto a = wordsOf(expected.frameLine(i));
+    const auto b = wordsOf(actual.frameLine(i));
+    ASSERT_EQ(a.size(), b.size()) << "frame " << i;
+    for (size_t k = 0; k < a.size(); ++k) {
+      const int word = static_cast<int>(k);
+      if (word == xWord || word == zWord) {
+        EXPECT_NEAR(std::atof(a[k].c_str()), std::atof(b[k].c_str()), 5.01e-7)
+            << "frame " << i << " word " << k;
+      } else {
+        EXPECT_EQ(a[k], b[k]) << "frame " << i << " word " << k;
+      }
+    }
+  }
+}
+
+}  // namespace writertest
