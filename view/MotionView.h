@@ -18,8 +18,8 @@ class MotionView : public Fl_Gl_Window {
   MotionView(int x, int y, int w, int h);
   ~MotionView() override;
 
-  void draw() override;               // MotionView.cpp
-  int handle(int event) override;     // MotionViewPicking.cpp
+  void draw() override;            // MotionView.cpp
+  int handle(int event) override;  // MotionViewPicking.cpp
 
   // Control operations; each ends with a redraw request.
   void toggleUsesPath();
@@ -28,7 +28,10 @@ class MotionView : public Fl_Gl_Window {
   void panX(double step);
   void panZ(double step);
 
-  // Playback (MotionViewPlayback.cpp).
+  // Playback (MotionViewPlayback.cpp). Frames wrap and clamp within the clip;
+  // with no frames, currentFrame stays 0.
+  // Advances one frame when more than frameTime seconds have passed on the
+  // playback clock since lastStepClock (and animated is on).
   void stepAnimation();
   void setCurrentFrame(double value);
   void frameForward();
@@ -39,7 +42,10 @@ class MotionView : public Fl_Gl_Window {
 
   // Clip and path.
   void fitPath();
-  void loadPath(const char* fileName);   // null: nothing happens
+  // Null: nothing happens. Otherwise replaces the clip with the file (with
+  // dance01.bvh when it fails to load), refits the path to whichever clip was
+  // loaded and brings currentFrame into it.
+  void loadPath(const char* fileName);
   void writePath(const char* fileName);  // null: nothing is written
 
   // Drawing.
@@ -48,8 +54,11 @@ class MotionView : public Fl_Gl_Window {
   void drawFloor();
   void pointerToUnit(double& ux, double& uy) const;
   void drawPathForPicking();
-  void drawSkeleton();                                  // SkeletonDrawing.cpp
-  void drawJoint(const BvhJoint* joint, int f, double alpha);  // SkeletonDrawing.cpp
+  // Skeleton (SkeletonDrawing.cpp). drawJoint draws the subtree of joint for
+  // frame f, whose words must be in tokens; it walks the tree without
+  // recursion and leaves out joints deeper than the GL matrix stack can hold.
+  void drawSkeleton();
+  void drawJoint(const BvhJoint* joint, int f, double alpha);
 
   // Picking (MotionViewPicking.cpp).
   void processHits(int hitCount, const unsigned int* buffer);
@@ -77,6 +86,17 @@ class MotionView : public Fl_Gl_Window {
 
  private:
   // Loads frame s's words into tokens (a private copy; the clip's line stays).
+  // Frames the clip does not hold leave tokens empty.
   void loadFrame(int s);
+  // Reads fileName into the emptied clip; when it fails, prints failureMessage
+  // (when given) and reads the default clip instead; a null fileName reads the
+  // default clip without a message. Leaves a frame count that never exceeds
+  // the frame lines held. Returns whether fileName loaded.
+  bool loadClip(const char* fileName, const char* failureMessage);
+  // Brings currentFrame into 0..frameCount - 1 (0 for an empty clip).
+  void clampCurrentFrame();
+
   std::string tokenText;
+  // The deep-hierarchy notice is printed once per clip.
+  bool depthLimitReported = false;
 };

@@ -1,0 +1,133 @@
+// redraw_bench: time of one redraw of the view (clear, scene, skeleton) with
+// the default clip and with a large 60-joint clip, strobe off and on.
+//
+// Usage (needs a display; Mesa's software renderer under Xvfb is the
+// reference): tests/with-xvfb.sh ./build/redraw_bench [defaultClip [frames]]
+//
+// Each configuration is drawn a few times to warm the caches, then 200 times
+// over successive frames; the table shows processor time and wall time per
+// redraw (glFinish included, buffer swap excluded). The target is that a
+// redraw fits in the clip's frame time, so playback keeps its pace.
+
+#include <FL/Fl.H>
+#include <FL/Fl_Group.H>
+#include <FL/gl.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "bench/LargeClip.h"
+#include "view/FileChooser.h"
+#include "view/MotionView.h"
+
+namespace {
+
+double processSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Runs body with standard output sent to /dev/null: loading prints the whole
+// hierarchy and the fit's report.
+template <typename Body>
+void quietly(Body body) {
+  std::fflush(stdout);
+  const int saved = dup(1);
+  const int sink = open("/dev/null", O_WRONLY);
+  dup2(sink, 1);
+  close(sink);
+  body();
+  std::fflush(stdout);
+  dup2(saved, 1);
+  close(saved);
+}
+
+struct Timing {
+  double cpuMs;
+  double wallMs;
+};
+
+Timing timeRedraws(MotionView& view, bool strobing, int redraws) {
+  view.strobing = strobing;
+  view.make_current();
+  const int frames = view.motion->frameCount;
+  auto drawFrame = [&](int i) {
+    view.currentFrame = frames > 0 ? i % frames : 0;
+    view.draw();
+    glFinish();
+  };
+  for (int i = 0; i < 10; ++i) {
+    drawFrame(i);
+  }
+  const double cpuStart = processSeconds();
+  const auto wallStart = std::chrono::steady_clock::now();
+  for (int i = 0; i < redraws; ++i) {
+    drawFrame(i);
+  }
+  const double cpu = processSeconds() - cpuStart;
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  return {cpu * 1000.0 / redraws, wall * 1000.0 / redraws};
+}
+
+void benchClip(const char* title, const std::string& fileName) {
+  setFileChooser([&fileName](const char*, const char*) { return fileName.c_str(); });
+  std::unique_ptr<MotionView> view;
+  quietly([&] {
+    Fl_Group::current(nullptr);
+    view = std::make_unique<MotionView>(0, 100, 900, 600);
+    view->animated = false;
+    view->show();
+    for (int i = 0; i < 100 && !view->visible(); ++i) {
+      Fl::wait(0.01);
+    }
+    Fl::flush();
+  });
+  const double frameMs = view->motion->frameTime * 1000.0;
+  for (bool strobing : {false, true}) {
+    Timing t{};
+    quietly([&] { t = timeRedraws(*view, strobing, 200); });
+    std::printf("| %-28s | %-6s | %10.3f | %10.3f | %8.2f | %-4s |\n", title,
+                strobing ? "on" : "off", t.cpuMs, t.wallMs, frameMs,
+                t.wallMs <= frameMs ? "PASS" : "MISS");
+  }
+  setFileChooser(nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string defaultClip = argc > 1 ? argv[1] : "dance01.bvh";
+  const int largeFrames = argc > 2 ? std::atoi(argv[2]) : 400;
+
+  char folder[] = "/tmp/redraw-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    std::perror("redraw_bench: mkdtemp");
+    return 1;
+  }
+  const std::string largeClip = std::string(folder) + "/large.bvh";
+  bench::LargeClipInfo info;
+  if (!bench::writeLargeClip(largeClip, largeFrames, info)) {
+    std::fprintf(stderr, "redraw_bench: cannot write %s\n", largeClip.c_str());
+    return 1;
+  }
+
+  std::printf("| %-28s | %-6s | %10s | %10s | %8s | %-4s |\n", "clip", "strobe", "cpu ms",
+              "wall ms", "frame ms", "fits");
+  std::printf(
+      "|------------------------------|--------|------------|------------|----------|------|\n");
+  benchClip(defaultClip.c_str(), defaultClip);
+  const std::string largeTitle = "large (" + std::to_string(info.jointCount) + " joints)";
+  benchClip(largeTitle.c_str(), largeClip);
+
+  unlink(largeClip.c_str());
+  rmdir(folder);
+  return 0;
+}

@@ -1,0 +1,305 @@
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Value_Slider.H>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "TestSupport.h"
+#include "app/EditorWindow.h"
+#include "view/MotionViewTestSupport.h"
+
+namespace {
+
+using editortest::walkClip;
+using editortest::Workspace;
+
+enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox };
+
+struct ControlRow {
+  const char* label;
+  Kind kind;
+  int x, y, w, h;
+};
+
+// The sixteen controls in creation order.
+const ControlRow controls[] = {
+    {"\nStrobing", Kind::CheckButton, 5, 10, 20, 20},
+    {"Reset Camera", Kind::PushButton, 10, 70, 95, 30},
+    {"Animated", Kind::CheckButton, 80, 5, 30, 30},
+    {"Uses Path", Kind::CheckButton, 80, 35, 30, 30},
+    {"Follow Motion", Kind::CheckButton, 100, 70, 30, 30},
+    {"Load Path", Kind::PushButton, 200, 5, 75, 30},
+    {"Write Path", Kind::PushButton, 200, 40, 75, 30},
+    {"Frame Forward", Kind::PushButton, 500, 5, 110, 30},
+    {"Frame Backward", Kind::PushButton, 500, 35, 110, 30},
+    {"Change Current Frame", Kind::ValueSlider, 670, 5, 200, 25},
+    {"Change Frame Rate", Kind::ValueSlider, 670, 50, 200, 25},
+    {"->", Kind::PushButton, 336, 25, 20, 20},
+    {"<-", Kind::PushButton, 310, 25, 20, 20},
+    {"^\n|", Kind::PushButton, 322, 0, 20, 25},
+    {"|\nV", Kind::PushButton, 322, 45, 20, 25},
+    {"Camera Controls", Kind::LabelBox, 310, 75, 20, 20},
+};
+
+class EditorWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    space.answers = {space.write("walk.bvh", walkClip(20, 10.0, 5.0, 0.125))};
+    testsupport::captureStdout([&] {
+      Fl_Group::current(nullptr);
+      window = std::make_unique<EditorWindow>();
+    });
+    space.requests.clear();
+  }
+
+  Fl_Widget& control(const char* label) {
+    for (int i = 1; i < window->children(); ++i) {
+      if (std::string(window->child(i)->label()) == label) {
+        return *window->child(i);
+      }
+    }
+    ADD_FAILURE() << "no control " << label;
+    return *window->child(0);
+  }
+
+  void press(const char* label) { control(label).do_callback(); }
+
+  Workspace space;
+  std::unique_ptr<EditorWindow> window;
+};
+
+TEST_F(EditorWindowTest, HasItsGeometryAndTheViewAsFirstChild) {
+  EXPECT_STREQ(window->label(), "Motion Capture Path Editing");
+  EXPECT_EQ(window->x(), 100);
+  EXPECT_EQ(window->y(), 100);
+  EXPECT_EQ(window->w(), 900);
+  EXPECT_EQ(window->h(), 700);
+  ASSERT_EQ(window->children(), 17);
+  EXPECT_EQ(window->child(0), window->view.get());
+  EXPECT_EQ(window->view->x(), 0);
+  EXPECT_EQ(window->view->y(), 100);
+  EXPECT_EQ(window->view->w(), 900);
+  EXPECT_EQ(window->view->h(), 600);
+  EXPECT_EQ(window->child(10), window->frameSlider);
+  EXPECT_EQ(window->child(11), window->rateSlider);
+}
+
+TEST_F(EditorWindowTest, CreatesTheSixteenControlsInOrder) {
+  ASSERT_EQ(window->children(), 17);
+  for (int i = 0; i < 16; ++i) {
+    const ControlRow& row = controls[i];
+    Fl_Widget* widget = window->child(i + 1);
+    SCOPED_TRACE(row.label);
+    EXPECT_STREQ(widget->label(), row.label);
+    EXPECT_EQ(widget->x(), row.x);
+    EXPECT_EQ(widget->y(), row.y);
+    EXPECT_EQ(widget->w(), row.w);
+    EXPECT_EQ(widget->h(), row.h);
+    switch (row.kind) {
+      case Kind::CheckButton:
+        EXPECT_NE(dynamic_cast<Fl_Check_Button*>(widget), nullptr);
+        break;
+      case Kind::PushButton:
+        EXPECT_NE(dynamic_cast<Fl_Button*>(widget), nullptr);
+        EXPECT_EQ(dynamic_cast<Fl_Light_Button*>(widget), nullptr);
+        break;
+      case Kind::ValueSlider: {
+        auto* slider = dynamic_cast<Fl_Value_Slider*>(widget);
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->type(), FL_HOR_NICE_SLIDER);
+        EXPECT_DOUBLE_EQ(slider->step(), 0.01);
+        break;
+      }
+      case Kind::LabelBox:
+        EXPECT_NE(dynamic_cast<Fl_Box*>(widget), nullptr);
+        EXPECT_EQ(widget->box(), FL_NO_BOX);
+        EXPECT_EQ(widget->callback(), Fl_Widget::default_callback);
+        break;
+    }
+    if (row.kind != Kind::LabelBox) {
+      EXPECT_NE(widget->callback(), Fl_Widget::default_callback);
+    }
+  }
+}
+
+TEST_F(EditorWindowTest, StartsAnimatedWithEverythingElseOffAndTheSlidersSet) {
+  auto value = [&](const char* label) { return static_cast<Fl_Button&>(control(label)).value(); };
+  EXPECT_EQ(value("Animated"), 1);
+  EXPECT_EQ(value("\nStrobing"), 0);
+  EXPECT_EQ(value("Uses Path"), 0);
+  EXPECT_EQ(value("Follow Motion"), 0);
+  EXPECT_TRUE(window->view->animated);
+  EXPECT_FALSE(window->view->strobing);
+
+  EXPECT_EQ(window->frameSlider->minimum(), 0.0);
+  EXPECT_EQ(window->frameSlider->maximum(), 20.0);
+  EXPECT_EQ(window->frameSlider->value(), 0.0);
+  EXPECT_EQ(window->rateSlider->minimum(), 0.0);
+  EXPECT_EQ(window->rateSlider->maximum(), 1.0);
+  EXPECT_EQ(window->rateSlider->value(), 0.125);
+  EXPECT_EQ(window->view->frameTime, 0.125);
+}
+
+TEST_F(EditorWindowTest, SwitchesFlipTheViewsFlags) {
+  MotionView& view = *window->view;
+  press("\nStrobing");
+  EXPECT_TRUE(view.strobing);
+  press("Animated");
+  EXPECT_FALSE(view.animated);
+  press("Uses Path");
+  EXPECT_TRUE(view.usesPath);
+  press("Follow Motion");
+  EXPECT_TRUE(view.followMotion);
+  press("\nStrobing");
+  press("Animated");
+  press("Uses Path");
+  press("Follow Motion");
+  EXPECT_FALSE(view.strobing);
+  EXPECT_TRUE(view.animated);
+  EXPECT_FALSE(view.usesPath);
+  EXPECT_FALSE(view.followMotion);
+}
+
+TEST_F(EditorWindowTest, PanButtonsMoveTheCameraAndResetBringsItBack) {
+  MotionView& view = *window->view;
+  press("->");
+  EXPECT_DOUBLE_EQ(view.eyeX, -0.5);
+  EXPECT_DOUBLE_EQ(view.centerX, -0.5);
+  press("<-");
+  press("<-");
+  EXPECT_DOUBLE_EQ(view.eyeX, 0.5);
+  press("^\n|");
+  EXPECT_DOUBLE_EQ(view.eyeZ, 1.5);
+  EXPECT_DOUBLE_EQ(view.centerZ, 0.5);
+  press("|\nV");
+  press("|\nV");
+  EXPECT_DOUBLE_EQ(view.eyeZ, 0.5);
+  EXPECT_DOUBLE_EQ(view.centerZ, -0.5);
+  press("Reset Camera");
+  EXPECT_EQ(view.eyeX, 0.0);
+  EXPECT_EQ(view.eyeZ, 1.0);
+  EXPECT_EQ(view.centerX, 0.0);
+  EXPECT_EQ(view.centerZ, 0.0);
+}
+
+TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
+  MotionView& view = *window->view;
+  press("Frame Backward");
+  EXPECT_EQ(view.currentFrame, 19);
+  press("Frame Forward");
+  EXPECT_EQ(view.currentFrame, 0);
+  press("Frame Forward");
+  EXPECT_EQ(view.currentFrame, 1);
+
+  // The slider's right end is the frame count: the last frame shows.
+  window->frameSlider->value(20.0);
+  window->frameSlider->do_callback();
+  EXPECT_EQ(view.currentFrame, 19);
+  window->frameSlider->value(12.9);
+  window->frameSlider->do_callback();
+  EXPECT_EQ(view.currentFrame, 12);
+
+  window->rateSlider->value(0.5);
+  window->rateSlider->do_callback();
+  EXPECT_EQ(view.frameTime, 0.5);
+}
+
+TEST_F(EditorWindowTest, IdleStepShowsTheFrameThenSteps) {
+  MotionView& view = *window->view;
+  view.currentFrame = 3;
+  space.now = 1000;
+  EditorWindow::idleStep(window.get());
+  EXPECT_EQ(window->frameSlider->value(), 3.0);  // set before the step
+  EXPECT_EQ(view.currentFrame, 4);
+  EditorWindow::idleStep(window.get());
+  EXPECT_EQ(window->frameSlider->value(), 4.0);
+  EXPECT_EQ(view.currentFrame, 4);
+
+  // Stopped: manual steps still reach the slider at the next idle call.
+  press("Animated");
+  press("Frame Forward");
+  press("Frame Forward");
+  space.now = 100000;
+  EditorWindow::idleStep(window.get());
+  EXPECT_EQ(window->frameSlider->value(), 6.0);
+  EXPECT_EQ(view.currentFrame, 6);
+}
+
+TEST_F(EditorWindowTest, TheEventLoopRunsTheIdleStep) {
+  window->show();
+  space.now = 1000;
+  for (int i = 0; i < 200 && window->view->currentFrame == 0; ++i) {
+    Fl::wait(0.01);
+  }
+  EXPECT_EQ(window->view->currentFrame, 1);
+  EXPECT_EQ(window->view->lastStepClock, 1000);
+}
+
+TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
+  MotionView& view = *window->view;
+  view.currentFrame = 9;
+  window->frameSlider->bounds(0.0, 3.0);
+  Point3 before;
+  view.path->getPoint(1, before);
+  space.answers = {std::nullopt};
+  const std::string out = testsupport::captureStdout([&] { press("Load Path"); });
+  ASSERT_EQ(space.requests.size(), 1u);
+  EXPECT_EQ(space.requests[0].first, "Choose a BVH File: ");
+  EXPECT_EQ(space.requests[0].second, "*.bvh");
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(view.motion->frameCount, 20);
+  EXPECT_EQ(view.currentFrame, 9);
+  Point3 after;
+  view.path->getPoint(1, after);
+  EXPECT_EQ(after.x, before.x);
+  EXPECT_EQ(window->frameSlider->maximum(), 20.0);
+}
+
+TEST_F(EditorWindowTest, LoadPathLoadsTheChosenClipAndSpansTheSliderOverIt) {
+  window->frameSlider->value(7.0);
+  space.answers = {space.write("long.bvh", walkClip(45))};
+  testsupport::captureStdout([&] { press("Load Path"); });
+  EXPECT_EQ(window->view->motion->frameCount, 45);
+  EXPECT_EQ(window->frameSlider->minimum(), 0.0);
+  EXPECT_EQ(window->frameSlider->maximum(), 45.0);
+  EXPECT_EQ(window->frameSlider->value(), 7.0);
+  EXPECT_EQ(window->view->frameTime, 0.125);  // the pace stays
+  EXPECT_EQ(window->rateSlider->value(), 0.125);
+}
+
+TEST_F(EditorWindowTest, WritePathAsksForANameAndWritesOnlyWithOne) {
+  space.answers = {std::nullopt};
+  const std::string cancelled = testsupport::captureStdout([&] { press("Write Path"); });
+  ASSERT_EQ(space.requests.size(), 1u);
+  EXPECT_EQ(space.requests[0].first, "Enter a BVH File name: ");
+  EXPECT_EQ(space.requests[0].second, "*.bvh");
+  EXPECT_EQ(cancelled, "");
+
+  space.answers = {std::string("out.bvh")};
+  testsupport::captureStdout([&] { press("Write Path"); });
+  BvhMotion back;
+  testsupport::captureStdout([&] { EXPECT_TRUE(back.read("out.bvh")); });
+  EXPECT_EQ(back.frameCount, 20);
+}
+
+TEST(EditorWindowLifetimeTest, RegistersTheIdleStepForItsLifeOnly) {
+  Workspace space;
+  std::unique_ptr<EditorWindow> window;
+  testsupport::captureStdout([&] {
+    Fl_Group::current(nullptr);
+    window = std::make_unique<EditorWindow>();
+  });
+  EditorWindow* raw = window.get();
+  EXPECT_TRUE(Fl::has_idle(EditorWindow::idleStep, raw));
+  window->show();
+  Fl::check();
+  window.reset();
+  EXPECT_FALSE(Fl::has_idle(EditorWindow::idleStep, raw));
+}
+
+}  // namespace

@@ -1,0 +1,434 @@
+// Skeleton drawing checked on the rendered image: the test works out where a
+// joint must land from the clip's numbers and the scene's camera matrices,
+// then reads the pixel back after the view has drawn.
+
+#include <FL/Fl.H>
+#include <FL/Fl_Group.H>
+#include <FL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "view/MotionView.h"
+#include "view/MotionViewTestSupport.h"
+
+namespace {
+
+using editortest::walkClip;
+using editortest::Workspace;
+
+constexpr double pi = 3.14159265358979323846;
+
+struct Vec {
+  double x, y, z;
+};
+
+Vec rotateAbout(char axis, double degrees, const Vec& v) {
+  const double c = std::cos(degrees * pi / 180.0);
+  const double s = std::sin(degrees * pi / 180.0);
+  switch (axis) {
+    case 'x':
+      return {v.x, c * v.y - s * v.z, s * v.y + c * v.z};
+    case 'y':
+      return {c * v.x + s * v.z, v.y, -s * v.x + c * v.z};
+    default:
+      return {c * v.x - s * v.y, s * v.x + c * v.y, v.z};
+  }
+}
+
+// v turned by the joint's rotations applied as matrices in `order`
+// (the leftmost matrix is multiplied first onto the stack).
+Vec rotateInOrder(const std::string& order, double xDeg, double yDeg, double zDeg, Vec v) {
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    const double degrees = *it == 'x' ? xDeg : *it == 'y' ? yDeg : zDeg;
+    v = rotateAbout(*it, degrees, v);
+  }
+  return v;
+}
+
+class Frame {
+ public:
+  // Draws the view once and keeps its camera and its pixels.
+  explicit Frame(MotionView& view) : width_(view.w()), height_(view.h()) {
+    view.make_current();
+    view.clearView();
+    view.drawScene();
+    glGetDoublev(GL_MODELVIEW_MATRIX, model_.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection_.data());
+    glGetIntegerv(GL_VIEWPORT, viewport_.data());
+    view.draw();
+    glFinish();
+    pixels_.resize(static_cast<size_t>(width_) * height_ * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+  }
+
+  // Window position of a point given in the skeleton's drawing units.
+  std::array<double, 2> project(const Vec& p) const {
+    double sx = 0.0;
+    double sy = 0.0;
+    double sz = 0.0;
+    gluProject(0.05 * p.x, -2.0 + 0.05 * p.y, 0.05 * p.z, model_.data(), projection_.data(),
+               viewport_.data(), &sx, &sy, &sz);
+    return {sx, sy};
+  }
+
+  std::array<int, 3> pixel(int x, int y) const {
+    const size_t at = (static_cast<size_t>(y) * width_ + x) * 3;
+    return {pixels_[at], pixels_[at + 1], pixels_[at + 2]};
+  }
+
+  // Most of the 3x3 pixels around the point are of the colour.
+  template <typename Predicate>
+  bool mostlyAround(const Vec& p, Predicate isColour) const {
+    const std::array<double, 2> at = project(p);
+    const int cx = static_cast<int>(std::lround(at[0]));
+    const int cy = static_cast<int>(std::lround(at[1]));
+    int hits = 0;
+    for (int dy = -1; dy <= 1; ++dy) {
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int x = cx + dx;
+        const int y = cy + dy;
+        if (x >= 0 && y >= 0 && x < width_ && y < height_ && isColour(pixel(x, y))) {
+          ++hits;
+        }
+      }
+    }
+    return hits >= 5;
+  }
+
+  int count(bool (*isColour)(const std::array<int, 3>&)) const {
+    int n = 0;
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
+        n += isColour(pixel(x, y)) ? 1 : 0;
+      }
+    }
+    return n;
+  }
+
+ private:
+  int width_;
+  int height_;
+  std::array<double, 16> model_{};
+  std::array<double, 16> projection_{};
+  std::array<GLint, 4> viewport_{};
+  std::vector<unsigned char> pixels_;
+};
+
+bool isRed(const std::array<int, 3>& c) { return c[0] > 60 && c[1] < 25 && c[2] < 25; }
+bool isGreen(const std::array<int, 3>& c) { return c[1] > 60 && c[0] < 25 && c[2] < 25; }
+// A red joint brightened by one step of the strobe: (2, 1, 1) lit, so every
+// channel is well lit and red saturates first.
+bool isBrightenedRed(const std::array<int, 3>& c) {
+  return c[0] > 200 && c[1] > 60 && c[2] > 60 && c[0] >= c[1] + 15 && c[0] >= c[2] + 15;
+}
+
+std::unique_ptr<MotionView> makeShownView(Workspace& space, const std::string& clipName,
+                                          const std::string& clip) {
+  space.answers = {space.write(clipName, clip)};
+  std::unique_ptr<MotionView> view;
+  testsupport::captureStdout([&] {
+    Fl_Group::current(nullptr);
+    view = std::make_unique<MotionView>(0, 100, 900, 600);
+  });
+  view->animated = false;
+  view->show();
+  for (int i = 0; i < 100 && !view->visible(); ++i) {
+    Fl::wait(0.01);
+  }
+  Fl::flush();
+  return view;
+}
+
+// Blue root, red Chest, green End Site: each joint recognisable on screen.
+void paintJoints(MotionView& view) {
+  BvhJoint& root = *view.motion->root;
+  root.color = {0.0, 0.0, 1.0};
+  ASSERT_EQ(root.children.size(), 1u);
+  BvhJoint& chest = *root.children[0];
+  chest.color = {1.0, 0.0, 0.0};
+  for (auto& child : chest.children) {
+    child->color = {0.0, 1.0, 0.0};
+  }
+}
+
+// Root at (10, 20, 5), channels listed Y, X, Z with an unknown channel among
+// them; Chest 40 units off the root with no Z part, so its bone ends at the root.
+std::string poseClip(const char* frameLine) {
+  return std::string(
+             "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
+             " CHANNELS 7 Xposition Yposition Zposition Wobble Yrotation Xrotation Zrotation\n"
+             " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n"
+             "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
+             "MOTION\nFrames: 1\nFrame Time: 0.04\n") +
+         frameLine + "\n";
+}
+
+TEST(SkeletonDrawingTest, RotatesEachJointZThenXThenYWhateverTheChannelOrder) {
+  Workspace space;
+  auto view = makeShownView(space, "pose.bvh", poseClip("10 20 5 99 50 40 30 0 0 0"));
+  paintJoints(*view);
+  const Frame frame(*view);
+
+  const Vec root{10.0, 20.0, 5.0};
+  const Vec offset{30.0, 20.0, 0.0};
+  auto chestAt = [&](const std::string& order) {
+    const Vec r = rotateInOrder(order, 40.0, 50.0, 30.0, offset);
+    return Vec{root.x + r.x, root.y + r.y, root.z + r.z};
+  };
+  const Vec expected = chestAt("zxy");
+  EXPECT_TRUE(frame.mostlyAround(expected, isRed));
+
+  // The other orders put the chest elsewhere; where that is clear of the
+  // expected chest and its bone, nothing red may be there.
+  const std::array<double, 2> e = frame.project(expected);
+  const std::array<double, 2> r0 = frame.project(root);
+  int checked = 0;
+  for (const std::string order : {"zyx", "xyz", "xzy", "yxz", "yzx"}) {
+    const Vec wrong = chestAt(order);
+    const std::array<double, 2> w = frame.project(wrong);
+    // Distance from the segment root..expected chest, in pixels.
+    const double sx = e[0] - r0[0];
+    const double sy = e[1] - r0[1];
+    const double t =
+        std::clamp(((w[0] - r0[0]) * sx + (w[1] - r0[1]) * sy) / (sx * sx + sy * sy), 0.0, 1.0);
+    const double distance = std::hypot(w[0] - r0[0] - t * sx, w[1] - r0[1] - t * sy);
+    if (distance > 20.0) {
+      EXPECT_FALSE(frame.mostlyAround(wrong, isRed)) << order;
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 2);
+}
+
+TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
+  Workspace space;
+  // One word for nine channels, and the Chest names one channel of three.
+  const std::string clip =
+      "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
+      " CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
+      " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation\n"
+      "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
+      "MOTION\nFrames: 1\nFrame Time: 0.04\n40\n";
+  auto view = makeShownView(space, "short.bvh", clip);
+  ASSERT_EQ(view->motion->root->children[0]->channelNames.size(), 1u);
+  paintJoints(*view);
+  const Frame frame(*view);
+  // Root at (40, 0, 0), no rotation anywhere.
+  EXPECT_TRUE(frame.mostlyAround({70.0, 20.0, 0.0}, isRed));
+  EXPECT_TRUE(frame.mostlyAround({70.0, 32.0, 0.0}, isGreen));
+}
+
+TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
+  Workspace space;
+  auto view = makeShownView(space, "walk.bvh", walkClip(20, 10.0, 5.0));
+  paintJoints(*view);
+  view->currentFrame = 12;
+  // walkClip: root of frame i at (10 i, 0, 5 i), Chest 10 above it.
+  auto chestOf = [](int i) { return Vec{10.0 * i, 10.0, 5.0 * i}; };
+
+  const Frame plain(*view);
+  EXPECT_TRUE(plain.mostlyAround(chestOf(12), isRed));
+  EXPECT_FALSE(plain.mostlyAround(chestOf(4), isRed));
+  EXPECT_FALSE(plain.mostlyAround(chestOf(8), isRed));
+  EXPECT_FALSE(plain.mostlyAround({0.0, 8.0, 0.0}, isBrightenedRed));
+
+  view->strobing = true;
+  const Frame strobed(*view);
+  EXPECT_TRUE(strobed.mostlyAround(chestOf(12), isRed));
+  EXPECT_TRUE(strobed.mostlyAround(chestOf(4), isRed));
+  EXPECT_TRUE(strobed.mostlyAround(chestOf(8), isRed));
+  // Twelve frames back: one step brighter. Looked at below the sphere's
+  // centre, where the light from above does not yet wash it out to white.
+  const Vec belowChest0{0.0, 8.0, 0.0};
+  EXPECT_TRUE(strobed.mostlyAround(belowChest0, isBrightenedRed));
+  EXPECT_FALSE(strobed.mostlyAround(chestOf(16), isRed));
+}
+
+TEST(SkeletonDrawingTest, UsesPathPlacesTheRootOnTheEditedCurve) {
+  Workspace space;
+  auto view = makeShownView(space, "walk.bvh", walkClip(20, 10.0, 5.0));
+  paintJoints(*view);
+  view->currentFrame = 6;
+  const Vec own{60.0, 10.0, 30.0};
+  const Vec shifted{60.0 + 40.0, 10.0, 30.0};
+
+  view->usesPath = true;
+  const Frame unedited(*view);
+  EXPECT_TRUE(unedited.mostlyAround(own, isRed));
+
+  // Moving every control point by the same amount moves the curve without
+  // turning it: the figure follows by that amount.
+  for (int i = 0; i < view->path->pointCount(); ++i) {
+    Point3 p;
+    view->path->getPoint(i, p);
+    p.x += 40.0;
+    view->path->setPoint(p, i);
+  }
+  const Frame edited(*view);
+  EXPECT_TRUE(edited.mostlyAround(shifted, isRed));
+  EXPECT_FALSE(edited.mostlyAround(own, isRed));
+
+  view->usesPath = false;
+  const Frame off(*view);
+  EXPECT_TRUE(off.mostlyAround(own, isRed));
+
+  // Frames the fit record does not cover keep the clip's own placement.
+  view->usesPath = true;
+  view->path->rootOffsetX.resize(3);
+  view->path->rootOffsetZ.resize(3);
+  view->path->fitForwardX.resize(3);
+  view->path->fitForwardZ.resize(3);
+  const Frame beyond(*view);
+  EXPECT_TRUE(beyond.mostlyAround(own, isRed));
+}
+
+// ---------------------------------------------------------------------------
+// Follow camera (state after a draw)
+
+class FollowTest : public ::testing::Test {
+ protected:
+  void load(const std::string& clip) {
+    view = makeShownView(space, "walk.bvh", clip);
+    view->followMotion = true;
+  }
+  void drawOnce() {
+    view->make_current();
+    view->draw();
+  }
+  Workspace space;
+  std::unique_ptr<MotionView> view;
+};
+
+TEST_F(FollowTest, TheEyeOnlyMovesDownAndByAtLeastTheThreshold) {
+  load(walkClip(20, 10.0, 5.0));  // x over 0..190, z over 0..95
+  view->currentFrame = 0;
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
+  EXPECT_DOUBLE_EQ(view->centerX, -1.0);
+  EXPECT_DOUBLE_EQ(view->eyeZ, -1.5);
+  EXPECT_DOUBLE_EQ(view->centerZ, -1.0);
+
+  view->currentFrame = 19;  // target 0.5 lies above the eye
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
+  EXPECT_DOUBLE_EQ(view->eyeZ, -1.5);
+
+  view->resetCamera();
+  view->currentFrame = 19;
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, 0.0);  // 0 - 0.5 is below the threshold
+  EXPECT_DOUBLE_EQ(view->centerX, 0.5);
+  EXPECT_DOUBLE_EQ(view->eyeZ, 0.5);
+  EXPECT_DOUBLE_EQ(view->centerZ, 1.0);
+
+  // Less than 0.05 below the eye: stays.
+  view->eyeX = 120.0 / 190.0 * 2.0 - 1.5 + 0.049;
+  view->currentFrame = 12;
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, 120.0 / 190.0 * 2.0 - 1.5 + 0.049);
+}
+
+TEST_F(FollowTest, WhenStrobingOnlyTheCurrentFrameMovesTheCamera) {
+  load(walkClip(20, 10.0, 5.0));
+  view->strobing = true;
+  view->currentFrame = 12;  // the strobe also draws 0, 4 and 8, whose targets are lower
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, 120.0 / 190.0 * 2.0 - 1.5);
+  EXPECT_DOUBLE_EQ(view->eyeZ, 60.0 / 95.0 * 2.0 - 1.5);
+}
+
+TEST_F(FollowTest, AnAxisTheRootNeverMovesAlongIsLeftAlone) {
+  load(walkClip(20, 10.0, 0.0));  // z constant: no extent to normalise by
+  view->currentFrame = 0;
+  drawOnce();
+  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
+  EXPECT_DOUBLE_EQ(view->centerX, -1.0);
+  EXPECT_EQ(view->eyeZ, 1.0);
+  EXPECT_EQ(view->centerZ, 0.0);
+}
+
+// ---------------------------------------------------------------------------
+// Hierarchies deeper than the matrix stack
+
+TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
+  Workspace space;
+  auto view = makeShownView(space, "walk.bvh", walkClip(3));
+  // A chain of 100,000 joints hanging from the root.
+  auto deep = std::make_unique<BvhMotion>();
+  deep->root = std::make_unique<BvhJoint>();
+  deep->root->name = "Root";
+  BvhJoint* last = deep->root.get();
+  for (int i = 0; i < 100000; ++i) {
+    auto child = std::make_unique<BvhJoint>();
+    child->name = "Link";
+    child->offset = {0.0, 1.0, 0.0};
+    child->parent = last;
+    last->children.push_back(std::move(child));
+    last = last->children.back().get();
+  }
+  static const char emptyLine[] = "";
+  deep->frameLines.push_back(emptyLine);
+  deep->frameCount = 1;
+  view->motion = std::move(deep);
+
+  view->make_current();
+  GLint depthBefore = 0;
+  glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  const std::string first = testsupport::captureStdout([&] { view->draw(); });
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  view->usesPath = true;
+  view->strobing = true;
+  const std::string second = testsupport::captureStdout([&] { view->draw(); });
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  GLint depthAfter = 0;
+  glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+  EXPECT_EQ(depthAfter, depthBefore);
+
+  EXPECT_NE(first.find("deeper than the OpenGL matrix stack"), std::string::npos) << first;
+  EXPECT_EQ(first.back(), '\n');
+  EXPECT_EQ(second.find("deeper than the OpenGL matrix stack"), std::string::npos) << second;
+}
+
+TEST(SkeletonDrawingDepthTest, ALoadedClipIsToldAboutAgain) {
+  Workspace space;
+  // 40 nested joints: more than the 32 levels Mesa's stack holds.
+  std::string clip = "HIERARCHY\nROOT J0\n{\nOFFSET 0 0 0\nCHANNELS 0\n";
+  for (int i = 1; i < 40; ++i) {
+    clip += "JOINT J" + std::to_string(i) + "\n{\nOFFSET 0 1 0\nCHANNELS 0\n";
+  }
+  clip += "End Site\n{\nOFFSET 0 1 0\n}\n";
+  for (int i = 1; i < 40; ++i) {
+    clip += "}\n";
+  }
+  clip += "MOTION\nFrames: 1\nFrame Time: 0.1\n\n \n";
+  auto view = makeShownView(space, "deep.bvh", clip);
+  GLint maxDepth = 0;
+  view->make_current();
+  glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);
+  if (maxDepth > 38) {
+    GTEST_SKIP() << "the matrix stack holds " << maxDepth << " levels";
+  }
+  auto drawOnce = [&] {
+    return testsupport::captureStdout([&] {
+      view->make_current();
+      view->draw();
+    });
+  };
+  EXPECT_NE(drawOnce().find("not drawn"), std::string::npos);
+  EXPECT_EQ(drawOnce().find("not drawn"), std::string::npos);
+  testsupport::captureStdout([&] { view->loadPath("deep.bvh"); });
+  EXPECT_NE(drawOnce().find("not drawn"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#pragma once
+
+// Shared set-up of the in-process editor tests: a temporary working folder
+// with small clips, and the file chooser and playback clock replaced so that
+// no dialog opens and time moves only when a test says so.
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TestSupport.h"
+#include "view/FileChooser.h"
+#include "view/PlaybackClock.h"
+
+namespace editortest {
+
+// A two-joint clip (Hips with six channels, Chest with three, an End Site).
+// Frame i puts the root at (i * stepX, 0, i * stepZ); the rotations are 0.
+inline std::string walkClip(int frames, double stepX = 10.0, double stepZ = 5.0,
+                            double frameTime = 0.1) {
+  std::string text =
+      "HIERARCHY\n"
+      "ROOT Hips\n"
+      "{\n"
+      "\tOFFSET 0 0 0\n"
+      "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
+      "\tJOINT Chest\n"
+      "\t{\n"
+      "\t\tOFFSET 0 10 0\n"
+      "\t\tCHANNELS 3 Zrotation Xrotation Yrotation\n"
+      "\t\tEnd Site\n"
+      "\t\t{\n"
+      "\t\t\tOFFSET 0 10 0\n"
+      "\t\t}\n"
+      "\t}\n"
+      "}\n"
+      "MOTION\n";
+  char line[256];
+  std::snprintf(line, sizeof line, "Frames: %d\nFrame Time: %g\n", frames, frameTime);
+  text += line;
+  for (int i = 0; i < frames; ++i) {
+    std::snprintf(line, sizeof line, "%g 0 %g 0 0 0 0 0 0\n", i * stepX, i * stepZ);
+    text += line;
+  }
+  return text;
+}
+
+// Frame count of the stand-in default clip written by Workspace.
+constexpr int defaultClipFrames = 12;
+
+// A temporary working folder holding "dance01.bvh" (a 12-frame walkClip),
+// with the chooser answering from `answers` (null when empty: a cancel) and
+// the clock reading `now`. Restores the folder, chooser and clock on exit.
+class Workspace {
+ public:
+  explicit Workspace(bool withDefaultClip = true) {
+    char buffer[PATH_MAX];
+    if (getcwd(buffer, sizeof buffer) != nullptr) {
+      previousFolder_ = buffer;
+    }
+    if (withDefaultClip) {
+      dir_.write("dance01.bvh", walkClip(defaultClipFrames, 3.0, 2.0, 0.05));
+    }
+    if (chdir(dir_.path().c_str()) != 0) {
+      std::perror("chdir");
+    }
+    previousChooser_ = setFileChooser([this](const char* message, const char* pattern) {
+      requests.emplace_back(message, pattern);
+      if (answers.empty()) {
+        return static_cast<const char*>(nullptr);
+      }
+      lastAnswer_ = answers.front();
+      answers.erase(answers.begin());
+      return lastAnswer_ ? lastAnswer_->c_str() : nullptr;
+    });
+    previousClock_ = setPlaybackClock([this] { return now; });
+  }
+
+  ~Workspace() {
+    setPlaybackClock(std::move(previousClock_));
+    setFileChooser(std::move(previousChooser_));
+    if (!previousFolder_.empty() && chdir(previousFolder_.c_str()) != 0) {
+      std::perror("chdir");
+    }
+  }
+
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  // Writes a file into the working folder; returns its name relative to it.
+  std::string write(const std::string& name, const std::string& contents) const {
+    dir_.write(name, contents);
+    return name;
+  }
+  const std::string& path() const { return dir_.path(); }
+
+  // Next answers of the chooser, in order; std::nullopt stands for a cancel.
+  std::vector<std::optional<std::string>> answers;
+  // Every (message, pattern) the chooser was asked with.
+  std::vector<std::pair<std::string, std::string>> requests;
+  long now = 0;
+
+ private:
+  testsupport::TempDir dir_;
+  std::string previousFolder_;
+  std::optional<std::string> lastAnswer_;
+  FileChooserFunction previousChooser_;
+  PlaybackClockFunction previousClock_;
+};
+
+}  // namespace editortest
