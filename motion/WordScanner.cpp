@@ -7,12 +7,20 @@ WordScanner::WordScanner(char* text, size_t size) : position_(text), end_(text +
   if (void* nul = std::memchr(text, '\0', size)) end_ = static_cast<char*>(nul);
 }
 
-char* WordScanner::next(const char* separators) {
-  bool isSeparator[256] = {};
-  size_t separatorCount = 0;
-  for (const char* s = separators; *s != '\0'; ++s, ++separatorCount) {
-    isSeparator[static_cast<unsigned char>(*s)] = true;
+void WordScanner::useSeparators(const char* separators) {
+  if (separators == separators_) return;
+  separators_ = separators;
+  separatorCount_ = 0;
+  for (bool& flag : isSeparator_) flag = false;
+  for (const char* s = separators; *s != '\0'; ++s, ++separatorCount_) {
+    isSeparator_[static_cast<unsigned char>(*s)] = true;
   }
+}
+
+char* WordScanner::next(const char* separators) {
+  useSeparators(separators);
+  const bool* isSeparator = isSeparator_;
+  const size_t separatorCount = separatorCount_;
 
   while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) ++position_;
   if (position_ == end_) {

@@ -17,7 +17,8 @@ class WordScanner {
   WordScanner(char* text, size_t size);
 
   // Next word, terminated in place; nullptr once the text has ended (and on
-  // every request after that).
+  // every request after that). The separator string must not change while
+  // the scanner lives (it is recognised by its address).
   char* next(const char* separators);
 
   // Moves the scan to the start of the next line, unless the last request
@@ -33,7 +34,14 @@ class WordScanner {
   size_t remaining() const { return static_cast<size_t>(end_ - position_); }
 
  private:
+  void useSeparators(const char* separators);
+
   char* position_;
   char* end_;
   char lastDelimiter_ = '\n';
+  // Lookup table of the separator set last asked for; callers pass the same
+  // set for long runs of words, so it is rebuilt only when the set changes.
+  const char* separators_ = nullptr;
+  size_t separatorCount_ = 0;
+  bool isSeparator_[256] = {};
 };

@@ -26,6 +26,8 @@ for source in tests/fuzz/*.cpp; do
         -rss_limit_mb=4096 -print_final_stats=1 "$work" "$root/$seeds" >/dev/null); then
     echo "!! $name found a failure; reproducer left in $work" >&2
     status=1
+  else
+    rm -rf "$work"
   fi
 done
 exit $status

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -69,6 +71,43 @@ std::string readFile(const std::string& path) {
   std::ostringstream buffer;
   buffer << in.rdbuf();
   return buffer.str();
+}
+
+void runOnSmallStack(size_t stackBytes, const std::function<void()>& body) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, stackBytes);
+  pthread_t thread;
+  auto call = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  const int created =
+      pthread_create(&thread, &attributes, call, const_cast<std::function<void()>*>(&body));
+  pthread_attr_destroy(&attributes);
+  if (created != 0) throw std::runtime_error("pthread_create failed");
+  pthread_join(thread, nullptr);
+}
+
+std::string withoutColors(const std::string& output, int* count) {
+  static const std::string kPrefix = "Nodes color: ";
+  std::string kept;
+  int found = 0;
+  size_t at = 0;
+  for (size_t start; (start = output.find(kPrefix, at)) != std::string::npos; ++found) {
+    kept.append(output, at, start - at);
+    at = start + kPrefix.size();
+    for (int number = 0; number < 3; ++number) {
+      if (number > 0 && at < output.size() && output[at] == ' ') ++at;
+      while (at < output.size() && (std::isdigit(static_cast<unsigned char>(output[at])) ||
+                                    output[at] == '.')) {
+        ++at;
+      }
+    }
+  }
+  kept.append(output, at, std::string::npos);
+  if (count != nullptr) *count = found;
+  return kept;
 }
 
 }  // namespace testsupport

@@ -30,4 +30,12 @@ class TempDir {
 // Whole file as bytes; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
+// Runs body on a thread with a stack of stackBytes and waits for it, so that a
+// walk recursing once per level over a deep tree overflows reliably.
+void runOnSmallStack(size_t stackBytes, const std::function<void()>& body);
+
+// Console output with every "Nodes color: r g b" message of the reader taken
+// out; count, when given, receives how many there were.
+std::string withoutColors(const std::string& output, int* count = nullptr);
+
 }  // namespace testsupport

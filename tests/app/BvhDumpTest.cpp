@@ -13,6 +13,7 @@
 namespace {
 
 using testsupport::TempDir;
+using testsupport::withoutColors;
 
 struct DumpRun {
   std::string output;
@@ -33,26 +34,6 @@ DumpRun runCommand(const std::string& command) {
 }
 
 const std::string kDump = MPE_BVH_DUMP;
-
-// The output with every "Nodes color: r g b" message taken out.
-std::string withoutColors(const std::string& output) {
-  static const std::string kPrefix = "Nodes color: ";
-  std::string kept;
-  size_t at = 0;
-  for (size_t start; (start = output.find(kPrefix, at)) != std::string::npos;) {
-    kept.append(output, at, start - at);
-    at = start + kPrefix.size();
-    for (int number = 0; number < 3; ++number) {
-      if (number > 0 && at < output.size() && output[at] == ' ') ++at;
-      while (at < output.size() && (std::isdigit(static_cast<unsigned char>(output[at])) ||
-                                    output[at] == '.')) {
-        ++at;
-      }
-    }
-  }
-  kept.append(output, at, std::string::npos);
-  return kept;
-}
 
 TEST(BvhDumpTest, WithoutAFileNameItPrintsUsageAndExitsWithOne) {
   const DumpRun result = runCommand(kDump);

@@ -1,28 +1,13 @@
 #include "motion/BvhJoint.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <functional>
 #include <memory>
 
-namespace {
+#include "TestSupport.h"
 
-// Runs body on a thread with a small stack, so that a recursive walk over a
-// deep tree overflows reliably instead of depending on the default size.
-void runWithSmallStack(const std::function<void()>& body) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 1 << 20);
-  pthread_t thread;
-  auto call = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, call, const_cast<std::function<void()>*>(&body)), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-}
+namespace {
 
 TEST(BvhJointTest, NewJointIsEmpty) {
   BvhJoint joint;
@@ -52,7 +37,7 @@ TEST(BvhJointTest, ChannelIndexFindsTheFirstExactName) {
 }
 
 TEST(BvhJointTest, DestroysAVeryDeepChainWithoutRecursion) {
-  runWithSmallStack([] {
+  testsupport::runOnSmallStack(1 << 20, [] {
     auto root = std::make_unique<BvhJoint>();
     BvhJoint* tip = root.get();
     for (int i = 0; i < 200000; ++i) {
@@ -66,7 +51,7 @@ TEST(BvhJointTest, DestroysAVeryDeepChainWithoutRecursion) {
 }
 
 TEST(BvhJointTest, DestroysWideAndDeepBranchesTogether) {
-  runWithSmallStack([] {
+  testsupport::runOnSmallStack(1 << 20, [] {
     auto root = std::make_unique<BvhJoint>();
     for (int branch = 0; branch < 4; ++branch) {
       BvhJoint* tip = root.get();

@@ -1,7 +1,6 @@
 #include "motion/BvhMotion.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstring>
 #include <functional>
@@ -44,20 +43,6 @@ bool readClip(BvhMotion& motion, const std::string& contents) {
   bool ok = false;
   captureStdout([&] { ok = motion.read(path.c_str()); });
   return ok;
-}
-
-void runWithSmallStack(const std::function<void()>& body) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 4 << 20);
-  pthread_t thread;
-  auto call = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, call, const_cast<std::function<void()>*>(&body)), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
 }
 
 TEST(BvhMotionTest, NewClipIsEmptyAndDumpsNothing) {
@@ -153,7 +138,7 @@ TEST(BvhMotionTest, HundredThousandNestedJointsReadDumpAndRelease) {
   for (int i = 0; i <= depth; ++i) file += "0 ";
   file += "\n";
 
-  runWithSmallStack([&] {
+  testsupport::runOnSmallStack(4 << 20, [&] {
     auto motion = std::make_unique<BvhMotion>();
     ASSERT_TRUE(readClip(*motion, file));
     EXPECT_EQ(motion->channelTotal, depth + 1);

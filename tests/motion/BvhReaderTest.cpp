@@ -17,6 +17,7 @@ namespace {
 
 using testsupport::captureStdout;
 using testsupport::TempDir;
+using testsupport::withoutColors;
 
 struct ReadResult {
   bool ok = false;
@@ -32,28 +33,6 @@ ReadResult readFile(BvhMotion& motion, const std::string& path) {
 ReadResult readText(BvhMotion& motion, const std::string& contents) {
   TempDir dir;
   return readFile(motion, dir.write("clip.bvh", contents));
-}
-
-// The output with every "Nodes color: r g b" message taken out, and how many there were.
-std::string withoutColors(const std::string& output, int* count = nullptr) {
-  static const std::string kPrefix = "Nodes color: ";
-  std::string kept;
-  int found = 0;
-  size_t at = 0;
-  for (size_t start; (start = output.find(kPrefix, at)) != std::string::npos; ++found) {
-    kept.append(output, at, start - at);
-    at = start + kPrefix.size();
-    for (int number = 0; number < 3; ++number) {
-      if (number > 0 && at < output.size() && output[at] == ' ') ++at;
-      while (at < output.size() && (std::isdigit(static_cast<unsigned char>(output[at])) ||
-                                    output[at] == '.')) {
-        ++at;
-      }
-    }
-  }
-  kept.append(output, at, std::string::npos);
-  if (count != nullptr) *count = found;
-  return kept;
 }
 
 // Every node in file order (pre-order), found without recursion.

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cmath>
 #include <cstdio>
@@ -405,28 +404,11 @@ std::string chainLayout(int depth) {
   return out;
 }
 
-struct DeepWrite {
-  const BvhMotion* motion;
-  std::FILE* file;
-};
-
-void* writeDeep(void* argument) {
-  auto* job = static_cast<DeepWrite*>(argument);
-  job->motion->writeJoint(job->motion->root.get(), 0, job->file);
-  return nullptr;
-}
-
 // Runs writeJoint on a thread whose stack is far too small for one call
 // frame per level.
 void writeOnSmallStack(const BvhMotion& motion, std::FILE* file) {
-  DeepWrite job{&motion, file};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 256 * 1024);
-  pthread_t thread;
-  ASSERT_EQ(pthread_create(&thread, &attributes, writeDeep, &job), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
+  testsupport::runOnSmallStack(256 * 1024,
+                               [&] { motion.writeJoint(motion.root.get(), 0, file); });
 }
 
 TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {
