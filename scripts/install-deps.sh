@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool libx11-dev
   imagemagick
   assimp-utils
+  python3                     # the end-to-end edit test checks the written clip with it
   clang libclang-rt-14-dev
 )
 
