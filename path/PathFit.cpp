@@ -16,7 +16,8 @@ constexpr int groups = 4;
 constexpr double pointHeight = 0.05;
 
 // Word index, within a frame line, of the root's value for each axis; -1 when
-// the root has no channel of that name (that coordinate then reads as 0).
+// the root has no channel of that name within its count (that coordinate then
+// reads as 0).
 struct RootWords {
   int index[3] = {-1, -1, -1};
   int last = -1;
@@ -29,7 +30,9 @@ RootWords findRootWords(const BvhMotion& motion) {
   const char* names[3] = {"Xposition", "Yposition", "Zposition"};
   for (int axis = 0; axis < 3; ++axis) {
     const int channel = root->channelIndex(names[axis]);
-    if (channel < 0) continue;
+    // A name listed beyond the channel count has no value of the root's own
+    // (the writer agrees), so that coordinate reads as 0.
+    if (channel < 0 || channel >= root->channelCount) continue;
     words.index[axis] = root->channelOffset + channel;
     words.last = std::max(words.last, words.index[axis]);
   }

@@ -249,6 +249,12 @@ TEST(PathFitRootChannels, PositionsAreFoundByChannelName) {
       {"no height channel", "CHANNELS 5 Xposition Zposition Zrotation Xrotation Yrotation",
        [](const Point3& p) { return number(p.x) + " " + number(p.z) + " 40 50 60 1 2 3"; },
        Point3{still.x, 0.0, still.z}},
+      {"positions listed beyond the channel count",
+       "CHANNELS 3 Zrotation Xrotation Yrotation Xposition Yposition Zposition",
+       [](const Point3& p) {
+         return "11 12 13 " + number(p.x) + " " + number(p.y) + " " + number(p.z);
+       },
+       Point3{}},
       {"short frame lines", kStandardRoot,
        [](const Point3& p) { return number(p.x) + " " + number(p.y); },
        Point3{still.x, still.y, 0.0}},
