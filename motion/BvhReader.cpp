@@ -263,9 +263,12 @@ bool BvhMotion::read(const char* fileName) {
   // Anything left on the frame time's line (stray blanks, a carriage return)
   // is not a frame: the first frame is always on the next line.
   words.skipRestOfLine();
-  // Every line takes at least one character and its line feed, which bounds
-  // the reservation for a file that claims more frames than it can hold.
-  frameLines.reserve(std::min(static_cast<size_t>(declaredFrames), words.remaining() / 2 + 1));
+  // A well-formed line holds a word and a separator per channel, which bounds
+  // the reservation for a file that claims more frames than it can hold;
+  // shorter lines, if any, just grow the list.
+  const size_t bytesPerLine = 2 * static_cast<size_t>(std::max(1, channelTotal));
+  frameLines.reserve(
+      std::min(static_cast<size_t>(declaredFrames), words.remaining() / bytesPerLine + 1));
   while (static_cast<int>(frameLines.size()) < declaredFrames) {
     char* line = words.next(kLineSeparators);
     if (line == nullptr) break;
