@@ -60,7 +60,9 @@ class MotionView : public Fl_Gl_Window {
   void drawSkeleton();
   void drawJoint(const BvhJoint* joint, int f, double alpha);
 
-  // Picking (MotionViewPicking.cpp).
+  // Picking (MotionViewPicking.cpp). Reads the hit records of one pick from
+  // the pick's 100-word selection buffer (never past it, whatever hitCount
+  // says) and selects the point of the last record with three names.
   void processHits(int hitCount, const unsigned int* buffer);
 
   double lastX = -1.0;
