@@ -23,6 +23,19 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::captureStdout;
 
+// The search directories, in the order they must be tried.
+const std::vector<std::string> kSearchDirectories = {
+    "./",
+    "Textures/signs",
+    "../Textures/signs",
+    "Textures/Textures",
+    "../Textures/Textures",
+    "Textures/Objects",
+    "../Textures/Objects",
+    "c:/src/Hollowbrecht/Textures/signs",
+    "c:/src/Hollowbrecht/Textures/Textures",
+};
+
 class ContextWindow : public Fl_Gl_Window {
  public:
   ContextWindow() : Fl_Gl_Window(0, 0, 32, 32) {}
@@ -74,20 +87,9 @@ class TextureCacheTest : public testing::Test {
   }
 
   static std::string tried(const std::string& name, int directories) {
-    static const char* const expected[] = {
-        "./",
-        "Textures/signs",
-        "../Textures/signs",
-        "Textures/Textures",
-        "../Textures/Textures",
-        "Textures/Objects",
-        "../Textures/Objects",
-        "c:/src/Hollowbrecht/Textures/signs",
-        "c:/src/Hollowbrecht/Textures/Textures",
-    };
     std::string out;
     for (int i = 0; i < directories; ++i) {
-      out += std::string("Trying: `") + expected[i] + "/" + name + ".tga'\n";
+      out += "Trying: `" + kSearchDirectories[static_cast<size_t>(i)] + "/" + name + ".tga'\n";
     }
     return out;
   }
@@ -127,15 +129,7 @@ class TextureCacheTest : public testing::Test {
 std::unique_ptr<ContextWindow> TextureCacheTest::window_;
 
 TEST_F(TextureCacheTest, TableListsTheNineDirectoriesThenNull) {
-  const std::vector<std::string> expected = {"./",
-                                             "Textures/signs",
-                                             "../Textures/signs",
-                                             "Textures/Textures",
-                                             "../Textures/Textures",
-                                             "Textures/Objects",
-                                             "../Textures/Objects",
-                                             "c:/src/Hollowbrecht/Textures/signs",
-                                             "c:/src/Hollowbrecht/Textures/Textures"};
+  const std::vector<std::string>& expected = kSearchDirectories;
   for (std::size_t i = 0; i < expected.size(); ++i) {
     ASSERT_NE(nullptr, textureSearchPath[i]);
     EXPECT_EQ(expected[i], textureSearchPath[i]);
