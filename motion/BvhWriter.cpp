@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "motion/BvhMotion.h"
+#include "motion/HeadingTurn.h"
 #include "path/PathCurve.h"
 
 namespace {
@@ -285,13 +286,17 @@ void writeFrames(const BvhMotion& motion, const PathCurve& path, const GroundWor
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
+  HeadingTurn turn(*motion.root);
   for (size_t i = 0; i < lineCount && !out.failed(); ++i) {
     const int frame = static_cast<int>(i);
     double x = 0.0;
     double z = 0.0;
     // Frames the fit record does not cover keep the clip's own position.
     const bool onPath = ground.found && path.pathGroundPosition(frame, motion.frameCount, x, z);
-    writeFrame(motion.frameLine(frame), ground, onPath, x, z, out);
+    const char* line = motion.frameLine(frame);
+    // A bent path turns the root as well as moving it.
+    if (onPath) line = turn.apply(line, path.pathHeadingDegrees(frame, motion.frameCount));
+    writeFrame(line, ground, onPath, x, z, out);
   }
   out.flush();
 }

@@ -1,20 +1,44 @@
 #include "path/GroundMapping.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "motion/BvhMotion.h"
+#include "path/PathCurve.h"
+
 namespace {
 
-double stretch(double value, double low, double high) {
-  // Equal bounds would divide by zero; the middle of the square is the one
-  // place that fits a root that stayed put on this axis.
-  if (high == low) return 0.0;
-  return (value - low) / (high - low) * 10.0 - 5.0;
-}
+// Cube half size as a share of the larger of track extent and figure size.
+constexpr double cubeShare = 0.02;
+// A clip with no extent at all (one joint standing still) still gets cubes
+// one can click.
+constexpr double smallestCubeHalfSize = 1e-3;
 
 }  // namespace
 
-Point3 groundMapping(const Point3& p, const Point3& boundsMin, const Point3& boundsMax) {
-  Point3 ground;
-  ground.x = stretch(p.x, boundsMin.x, boundsMax.x);
-  ground.y = 0.0;
-  ground.z = stretch(p.z, boundsMin.z, boundsMax.z);
-  return ground;
+bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement) {
+  double x = 0.0;
+  double z = 0.0;
+  if (!path.pathGroundPosition(f, frameCount, x, z)) return false;
+  placement.x = x;
+  placement.z = z;
+  placement.headingDegrees = path.pathHeadingDegrees(f, frameCount);
+  return true;
+}
+
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried) {
+  PathLayout layout;
+  if (carried == nullptr) carried = motion.root.get();
+  if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
+  const double track = std::max(path.boundsMax.x - path.boundsMin.x,
+                                path.boundsMax.z - path.boundsMin.z);
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double size = std::max(track, figure) * cubeShare;
+  layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)
+                                            : smallestCubeHalfSize;
+  return layout;
+}
+
+Point3 groundMapping(const Point3& p, const PathLayout& layout) {
+  return {p.x + layout.trackOffset.x, 0.0, p.z + layout.trackOffset.z};
 }

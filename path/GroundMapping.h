@@ -1,9 +1,32 @@
 #pragma once
 
+#include "motion/FigureFrame.h"
 #include "path/Point3.h"
 
-// Where a curve point is drawn on the ground: the rectangle between boundsMin
-// and boundsMax in x and z is stretched over the square -5..5 of the plane
-// y = 0. The point's own y is dropped. On an axis whose bounds are equal (a
-// root that never moved along it) the point is placed at 0 on that axis.
-Point3 groundMapping(const Point3& p, const Point3& boundsMin, const Point3& boundsMax);
+class BvhJoint;
+class BvhMotion;
+class PathCurve;
+
+// Where frame f of a clip of frameCount frames stands when carried along the
+// path: the curve's ground position for the frame and its heading. False,
+// placement unchanged, for frames the fit record does not cover (they keep
+// the clip's own placement).
+bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement);
+
+// How the path is laid under the figure: in the figure's frame, shifted by
+// the carried joint's fixed offset so that it lies under that joint's track.
+struct PathLayout {
+  Point3 trackOffset;
+  // Half the edge of a control point's cube, in clip units.
+  double cubeHalfSize = 1.6;
+};
+
+// The layout for the clip's carried joint (null: the root). Cubes are sized
+// from the larger of the track's extent and the skeleton's rest size, so
+// they read the same whatever the clip's units.
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried);
+
+// Where a curve point lies on the floor in the figure's frame (clip units,
+// height 0): its x and z plus the track offset's. The point's own y is
+// dropped.
+Point3 groundMapping(const Point3& p, const PathLayout& layout);

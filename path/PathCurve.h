@@ -59,11 +59,6 @@ class PathCurve {
   // or when either direction is a zero vector.
   double pathHeadingDegrees(int i, int N) const;
 
-  // GL drawing of the curve strip and of the control-point cubes (picking
-  // names included). Defined with the GL code; need a current GL context.
-  void draw(bool withPoints) const;
-  void drawControlPoints() const;
-
   std::unique_ptr<CurveChannel> x;
   std::unique_ptr<CurveChannel> y;
   std::unique_ptr<CurveChannel> z;

@@ -1,8 +1,9 @@
 // GL drawing of the path: the curve strip and the control-point cubes. The
 // cubes carry selection names so one drawing serves display and picking.
+#include "path/PathCurveDrawing.h"
+
 #include <GL/gl.h>
 
-#include "path/GroundMapping.h"
 #include "path/PathCurve.h"
 
 namespace {
@@ -10,10 +11,9 @@ namespace {
 constexpr double stripStep = 0.0005;
 // Only the part of the loop the clip runs over (and a little more) is drawn.
 constexpr double stripEnd = 0.6;
-constexpr double cubeHalfSize = 0.08;
+constexpr float stripWidth = 3.0f;
 
-void drawCube() {
-  const double s = cubeHalfSize;
+void drawCube(double s) {
   const double corners[8][3] = {
       {-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
       {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s},
@@ -35,44 +35,64 @@ void drawCube() {
   glEnd();
 }
 
+// Enters the figure's frame, lifted off the floor, with flat colours: the
+// scene leaves lighting and texturing on, which would dim the path into the
+// floor. Undone by leaveFloorFrame.
+void enterFloorFrame() {
+  glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glPushMatrix();
+  glTranslated(0.0, figureFloorY + pathLift, 0.0);
+  glScaled(figureScale, figureScale, figureScale);
+}
+
+void leaveFloorFrame() {
+  glPopMatrix();
+  glPopAttrib();
+}
+
 }  // namespace
 
-void PathCurve::draw(bool withPoints) const {
-  glPushMatrix();
-  glColor3d(1.0, 1.0, 1.0);
+void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
+  enterFloorFrame();
+  glColor3d(1.0, 0.55, 0.0);
+  glLineWidth(stripWidth);
   glBegin(GL_LINE_STRIP);
   // The parameter is accumulated step by step; with its rounding this gives
   // 1,201 vertices, the last just under stripEnd.
   for (double u = 0.0; u < stripEnd; u += stripStep) {
     Point3 onCurve;
-    positionAt(u, onCurve);
-    const Point3 ground = groundMapping(onCurve, boundsMin, boundsMax);
+    path.positionAt(u, onCurve);
+    const Point3 ground = groundMapping(onCurve, layout);
     glVertex3d(ground.x, ground.y, ground.z);
   }
   glEnd();
   glFlush();
-  glPopMatrix();
-  if (withPoints) drawControlPoints();
+  leaveFloorFrame();
+  if (withPoints) drawControlPoints(path, layout);
 }
 
-void PathCurve::drawControlPoints() const {
+void drawControlPoints(const PathCurve& path, const PathLayout& layout) {
+  enterFloorFrame();
   // Pushed and never popped: the pick relies on the stack growing by one name
   // per drawing, so only the second drawing of a pick gives three names.
   glPushName(1);
-  for (int i = 0; i < pointCount(); ++i) {
-    if (i == selectedIndex) {
+  for (int i = 0; i < path.pointCount(); ++i) {
+    if (i == path.selectedIndex) {
       glColor3d(0.0, 1.0, 0.0);
     } else {
       glColor3d(0.0, 0.0, 1.0);
     }
     glLoadName(static_cast<GLuint>(i));
     Point3 point;
-    getPoint(i, point);
-    const Point3 ground = groundMapping(point, boundsMin, boundsMax);
+    path.getPoint(i, point);
+    const Point3 ground = groundMapping(point, layout);
     glPushMatrix();
-    glTranslated(ground.x, 0.0, ground.z);
-    drawCube();
+    glTranslated(ground.x, ground.y, ground.z);
+    drawCube(layout.cubeHalfSize);
     glPopMatrix();
   }
   glLoadName(0);
+  leaveFloorFrame();
 }

@@ -9,6 +9,9 @@
 #include <ctime>
 
 #include "motion/BvhWriter.h"
+#include "motion/SkeletonDrawing.h"
+#include "path/GroundMapping.h"
+#include "path/PathCurveDrawing.h"
 #include "path/PathFit.h"
 #include "view/FileChooser.h"
 #include "view/TextureCache.h"
@@ -53,8 +56,6 @@ MotionView::MotionView(int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h, "V
 MotionView::~MotionView() {
   motion.reset();
   path.reset();
-  tokens.clear();
-  tokens.shrink_to_fit();
   arcBall.reset();
 }
 
@@ -114,14 +115,6 @@ void MotionView::toggleFollowMotion() {
   redraw();
 }
 
-void MotionView::resetCamera() {
-  eyeX = 0.0;
-  eyeZ = 1.0;
-  centerX = 0.0;
-  centerZ = 0.0;
-  redraw();
-}
-
 void MotionView::panX(double step) {
   eyeX += step;
   centerX += step;
@@ -136,8 +129,17 @@ void MotionView::panZ(double step) {
 
 void MotionView::draw() {
   clearView();
+  if (followMotion) followFigure();
   drawScene();
-  drawSkeleton();
+  SkeletonDrawOptions options;
+  options.currentFrame = currentFrame;
+  options.strobing = strobing;
+  if (usesPath) {
+    options.placement = [this](int f, FramePlacement& placement) {
+      return framePlacement(*path, f, motion->frameCount, placement);
+    };
+  }
+  drawSkeleton(*motion, options, depthLimitReported);
 }
 
 void MotionView::clearView() {
@@ -155,12 +157,12 @@ void MotionView::drawScene() {
   gluPerspective(45.0, aspect, 0.01, 30.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glTranslated(0.0, -1.0, -12.0);
+  glTranslated(0.0, -1.0 / zoom, -12.0 / zoom);
   float rotation[16];
   arcBall->matrix(rotation);
   glMultMatrixf(rotation);
   glEnable(GL_DEPTH_TEST);
-  gluLookAt(eyeX, 0.0, eyeZ, centerX, 0.0, centerZ, 0.0, 1.0, 0.0);
+  gluLookAt(eyeX, eyeY, eyeZ, centerX, eyeY, centerZ, 0.0, 1.0, 0.0);
 
   glColor3f(0.5f, 0.5f, 0.5f);
   glBegin(GL_LINES);
@@ -175,7 +177,7 @@ void MotionView::drawScene() {
 
   drawFloor();
   if (usesPath) {
-    path->draw(true);
+    drawPath(*path, pathLayout(*motion, *path, nullptr), true);
   }
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
@@ -228,4 +230,4 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
   uy = (height - rotateY) / height * 2.0 - 1.0;
 }
 
-void MotionView::drawPathForPicking() { path->draw(true); }
+void MotionView::drawPathForPicking() { drawPath(*path, pathLayout(*motion, *path, nullptr), true); }

@@ -24,6 +24,8 @@ class MotionView : public Fl_Gl_Window {
   // Control operations; each ends with a redraw request.
   void toggleUsesPath();
   void toggleFollowMotion();
+  // Back to the start-up camera: pan, height, zoom and rotation
+  // (MotionViewCamera.cpp).
   void resetCamera();
   void panX(double step);
   void panZ(double step);
@@ -54,11 +56,15 @@ class MotionView : public Fl_Gl_Window {
   void drawFloor();
   void pointerToUnit(double& ux, double& uy) const;
   void drawPathForPicking();
-  // Skeleton (SkeletonDrawing.cpp). drawJoint draws the subtree of joint for
-  // frame f, whose words must be in tokens; it walks the tree without
-  // recursion and leaves out joints deeper than the GL matrix stack can hold.
-  void drawSkeleton();
-  void drawJoint(const BvhJoint* joint, int f, double alpha);
+
+  // Camera (MotionViewCamera.cpp). handleCameraEvent takes the mouse wheel
+  // (zoom about the look-at centre) and the F key (frame the figure) and
+  // returns nonzero when it used the event. followFigure moves the pan a step
+  // towards the figure's drawn root, both ways; draw calls it while
+  // followMotion is on. frameFigure centres the figure and zooms to fit it.
+  int handleCameraEvent(int event);
+  void followFigure();
+  void frameFigure();
 
   // Picking (MotionViewPicking.cpp). Reads the hit records of one pick from
   // the pick's 100-word selection buffer (never past it, whatever hitCount
@@ -71,7 +77,6 @@ class MotionView : public Fl_Gl_Window {
   double rotateX = -1.0;
   double rotateY = -1.0;
   std::unique_ptr<BvhMotion> motion;
-  std::vector<const char*> tokens;
   bool animated = true;
   bool usesPath = false;
   long lastStepClock = 0;
@@ -85,11 +90,12 @@ class MotionView : public Fl_Gl_Window {
   double frameTime = 0.0;
   bool strobing = false;
   std::unique_ptr<ArcBall> arcBall;
+  // Height of the eye and centre, and the zoom: the pivot's distance and
+  // the eye-to-centre distance are divided by it.
+  double eyeY = 0.0;
+  double zoom = 1.0;
 
  private:
-  // Loads frame s's words into tokens (a private copy; the clip's line stays).
-  // Frames the clip does not hold leave tokens empty.
-  void loadFrame(int s);
   // Reads fileName into the emptied clip; when it fails, prints failureMessage
   // (when given) and reads the default clip instead; a null fileName reads the
   // default clip without a message. Leaves a frame count that never exceeds
@@ -98,7 +104,6 @@ class MotionView : public Fl_Gl_Window {
   // Brings currentFrame into 0..frameCount - 1 (0 for an empty clip).
   void clampCurrentFrame();
 
-  std::string tokenText;
   // The deep-hierarchy notice is printed once per clip.
   bool depthLimitReported = false;
 };

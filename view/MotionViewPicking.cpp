@@ -98,6 +98,7 @@ void unprojectRelease(MotionView& view) {
 }  // namespace
 
 int MotionView::handle(int event) {
+  if (handleCameraEvent(event)) return 1;
   switch (event) {
     case FL_FOCUS:
     case FL_UNFOCUS:

@@ -57,33 +57,19 @@ grep -q "^General setting" stdout.txt || fail "the fit printed no control points
 # Window position of the control point to move, from the editor's fixed
 # camera: perspective 45 degrees over the 900 x 600 view at (0, 100), the
 # world shifted by (0, -1, -12) and the look-at eye (0, 0, 1) to centre 0;
-# the points drawn on the ground mapping of the clip's root bounds.
+# the points drawn on the floor in the figure's frame, (0.05 x, -2, 0.05 z)
+# lifted by 0.015 (the clip's root has no offset).
 read -r point view_x view_y <<<"$(python3 - <<'EOF'
 import itertools, math, re
 console = open("stdout.txt").read()
 points = [(float(x), float(z)) for x, y, z in
           re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
-lines = open("dance01.bvh").read().splitlines()
-start = next(i for i, l in enumerate(lines) if l.startswith("Frame Time")) + 1
-low = [100000.0] * 3
-high = [-10000.0] * 3
-for line in lines[start:]:
-    words = line.split()
-    if not words:
-        continue
-    for k in range(3):
-        v = float(words[k])
-        high[k] = max(high[k], v)
-        low[k] = min(low[k], v)
-def ground(x, z):
-    return ((x - low[0]) / (high[0] - low[0]) * 10 - 5,
-            (z - low[2]) / (high[2] - low[2]) * 10 - 5)
 focal = 1 / math.tan(math.radians(22.5))
 def window(x, z):
-    gx, gz = ground(x, z)
-    depth = 13 - gz
-    nx = focal / 1.5 * gx / depth
-    ny = focal * -1 / depth
+    wx, wy, wz = 0.05 * x, -2 + 0.015, 0.05 * z
+    depth = 13 - wz
+    nx = focal / 1.5 * wx / depth
+    ny = focal * (wy - 1) / depth
     return ((nx + 1) / 2 * 900, 600 - (ny + 1) / 2 * 600)
 pixels = [window(x, z) for x, z in points]
 def room(i):
@@ -124,10 +110,26 @@ sleep 0.5
 
 # Every frame's root x moved by the curve's own displacement at the frame's
 # parameter: the moved point's Catmull-Rom weight there times the 0.5 of ten
-# steps; root z and every other value as read.
+# steps; the root's rotation (Zrotation Xrotation Yrotation) turned about the
+# vertical by the angle the curve's direction turned there, as matrices; root
+# z and every other value as read.
 python3 - "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
-import sys
+import math, re, sys
 moved = int(sys.argv[1])
+fitted = [[float(v) for v in p] for p in
+          re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", open("stdout.txt").read())[:4]]
+edited = [list(p) for p in fitted]
+edited[moved][0] += 0.5
+def turn(axis, degrees):
+    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+    return {"x": [[1, 0, 0], [0, c, -s], [0, s, c]],
+            "y": [[c, 0, s], [0, 1, 0], [-s, 0, c]],
+            "z": [[c, -s, 0], [s, c, 0], [0, 0, 1]]}[axis]
+def times(a, b):
+    return [[sum(a[r][k] * b[k][c] for k in range(3)) for c in range(3)] for r in range(3)]
+def root_rotation(words):
+    z, x, y = (float(w) for w in words[3:6])
+    return times(times(turn("z", z), turn("x", x)), turn("y", y))
 def frames(name):
     lines = open(name).read().splitlines()
     count = next(int(l.split()[1]) for l in lines if l.startswith("Frames:"))
@@ -152,9 +154,16 @@ for i in range(count):
     u0, u1 = seg / n, (seg + 1) / n
     t = u / (u1 - u0) - u0 / (u1 - u0)
     weight = 0.0
+    forward = {"fit": [0.0, 0.0, 0.0], "edited": [0.0, 0.0, 0.0]}
     for c in range(4):
         if (seg + c) % n == moved:
             weight = t ** 3 * basis[0][c] + t ** 2 * basis[1][c] + t * basis[2][c] + basis[3][c]
+        slope = 3 * t ** 2 * basis[0][c] + 2 * t * basis[1][c] + basis[2][c]
+        for name, points in (("fit", fitted), ("edited", edited)):
+            for a in range(3):
+                forward[name][a] += slope * points[(seg + c) % n][a]
+    f, g = forward["edited"], forward["fit"]
+    heading = math.degrees(math.atan2(f[0] * g[2] - f[2] * g[0], f[0] * g[0] + f[2] * g[2]))
     expected_x = float(original[i][0]) + 0.5 * weight
     if weight != 0.0:
         moved_frames += 1
@@ -166,7 +175,12 @@ for i in range(count):
         problems.append(f"frame {i}: root x {got[0]}, expected {expected_x:.6f} (weight {weight})")
     if abs(float(got[2]) - float(original[i][2])) > 5.01e-7:
         problems.append(f"frame {i}: root z {got[2]}, read {original[i][2]}")
-    for k in [1] + list(range(3, len(got))):
+    expected = times(turn("y", heading), root_rotation(original[i]))
+    actual = root_rotation(got)
+    if max(abs(expected[r][c] - actual[r][c]) for r in range(3) for c in range(3)) > 1e-4:
+        problems.append(f"frame {i}: root rotation {got[3:6]}, read {original[i][3:6]}, "
+                        f"heading {heading:.4f}")
+    for k in [1] + list(range(6, len(got))):
         if got[k] != original[i][k]:
             problems.append(f"frame {i}: value {k} is {got[k]}, read {original[i][k]}")
 if moved_frames == 0:

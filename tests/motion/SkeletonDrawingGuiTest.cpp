@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "path/GroundMapping.h"
 #include "view/MotionView.h"
 #include "view/MotionViewTestSupport.h"
 
@@ -160,53 +161,98 @@ void paintJoints(MotionView& view) {
   }
 }
 
-// Root at (10, 20, 5), channels listed Y, X, Z with an unknown channel among
-// them; Chest 40 units off the root with no Z part, so its bone ends at the root.
-std::string poseClip(const char* frameLine) {
-  return std::string(
-             "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
-             " CHANNELS 7 Xposition Yposition Zposition Wobble Yrotation Xrotation Zrotation\n"
-             " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n"
-             "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
-             "MOTION\nFrames: 1\nFrame Time: 0.04\n") +
-         frameLine + "\n";
+// Draws with the camera framing the figure (F), so that a figure a few dozen
+// units tall is large enough on screen to find each joint.
+Frame framed(MotionView& view) {
+  view.frameFigure();
+  return Frame(view);
 }
 
-TEST(SkeletonDrawingTest, RotatesEachJointZThenXThenYWhateverTheChannelOrder) {
-  Workspace space;
-  auto view = makeShownView(space, "pose.bvh", poseClip("10 20 5 99 50 40 30 0 0 0"));
-  paintJoints(*view);
-  const Frame frame(*view);
+bool isBlue(const std::array<int, 3>& c) { return c[2] > 60 && c[0] < 25 && c[1] < 25; }
 
-  const Vec root{10.0, 20.0, 5.0};
-  const Vec offset{30.0, 20.0, 0.0};
-  auto chestAt = [&](const std::string& order) {
-    const Vec r = rotateInOrder(order, 40.0, 50.0, 30.0, offset);
-    return Vec{root.x + r.x, root.y + r.y, root.z + r.z};
+struct OrderCase {
+  const char* name;
+  const char* clip;
+  Vec joint;         // the painted joint's offset from the root at (10, 20, 5)
+  const char* order; // the listed order of the root's rotation channels
+  double x, y, z;    // the root's rotation values
+  bool (*colour)(const std::array<int, 3>&);
+};
+
+TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
+  const OrderCase cases[] = {
+      // Channels listed Y, X, Z with an unknown channel among them; the chest
+      // 40 units off the root with no Z part.
+      {"Y X Z",
+       "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
+       " CHANNELS 7 Xposition Yposition Zposition Wobble Yrotation Xrotation Zrotation\n"
+       " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n"
+       "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
+       "MOTION\nFrames: 1\nFrame Time: 0.04\n10 20 5 99 50 40 30 0 0 0\n",
+       {30.0, 20.0, 0.0}, "yxz", 40.0, 50.0, 30.0, isRed},
+      // One bone, listed as most exporters do, with an end off every axis.
+      {"Z Y X",
+       "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
+       " CHANNELS 6 Xposition Yposition Zposition Zrotation Yrotation Xrotation\n"
+       " End Site\n {\n  OFFSET 10 30 8\n }\n}\n"
+       "MOTION\nFrames: 1\nFrame Time: 0.04\n10 20 5 90 90 45\n",
+       {10.0, 30.0, 8.0}, "zyx", 45.0, 90.0, 90.0, isGreen},
   };
-  const Vec expected = chestAt("zxy");
-  EXPECT_TRUE(frame.mostlyAround(expected, isRed));
+  for (const OrderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Workspace space;
+    auto view = makeShownView(space, "pose.bvh", c.clip);
+    BvhJoint& root = *view->motion->root;
+    root.color = {0.0, 0.0, 1.0};
+    BvhJoint& painted = *root.children[0];
+    painted.color = c.colour == isRed ? BvhJoint::Color{1.0, 0.0, 0.0} : BvhJoint::Color{0.0, 1.0, 0.0};
+    for (auto& child : painted.children) child->color = {0.0, 1.0, 0.0};
+    const Frame frame = framed(*view);
 
-  // The other orders put the chest elsewhere; where that is clear of the
-  // expected chest and its bone, nothing red may be there.
-  const std::array<double, 2> e = frame.project(expected);
-  const std::array<double, 2> r0 = frame.project(root);
-  int checked = 0;
-  for (const std::string order : {"zyx", "xyz", "xzy", "yxz", "yzx"}) {
-    const Vec wrong = chestAt(order);
-    const std::array<double, 2> w = frame.project(wrong);
-    // Distance from the segment root..expected chest, in pixels.
-    const double sx = e[0] - r0[0];
-    const double sy = e[1] - r0[1];
-    const double t =
-        std::clamp(((w[0] - r0[0]) * sx + (w[1] - r0[1]) * sy) / (sx * sx + sy * sy), 0.0, 1.0);
-    const double distance = std::hypot(w[0] - r0[0] - t * sx, w[1] - r0[1] - t * sy);
-    if (distance > 20.0) {
-      EXPECT_FALSE(frame.mostlyAround(wrong, isRed)) << order;
-      ++checked;
+    const Vec rootAt{10.0, 20.0, 5.0};
+    auto jointAt = [&](const std::string& order) {
+      const Vec r = rotateInOrder(order, c.x, c.y, c.z, c.joint);
+      return Vec{rootAt.x + r.x, rootAt.y + r.y, rootAt.z + r.z};
+    };
+    const Vec expected = jointAt(c.order);
+    EXPECT_TRUE(frame.mostlyAround(expected, c.colour));
+
+    // The other orders put the joint elsewhere; where that is clear of the
+    // expected joint and its bone, nothing of its colour may be there.
+    const std::array<double, 2> e = frame.project(expected);
+    const std::array<double, 2> r0 = frame.project(rootAt);
+    int checked = 0;
+    for (const std::string order : {"xyz", "xzy", "yxz", "yzx", "zxy", "zyx"}) {
+      if (order == c.order) continue;
+      const std::array<double, 2> w = frame.project(jointAt(order));
+      // Distance from the segment root..expected joint, in pixels.
+      const double sx = e[0] - r0[0];
+      const double sy = e[1] - r0[1];
+      const double t =
+          std::clamp(((w[0] - r0[0]) * sx + (w[1] - r0[1]) * sy) / (sx * sx + sy * sy), 0.0, 1.0);
+      if (std::hypot(w[0] - r0[0] - t * sx, w[1] - r0[1] - t * sy) > 20.0) {
+        EXPECT_FALSE(frame.mostlyAround(jointAt(order), c.colour)) << order;
+        ++checked;
+      }
     }
+    EXPECT_GE(checked, 2);
   }
-  EXPECT_GE(checked, 2);
+}
+
+TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
+  Workspace space;
+  // A chest offset with a Z part: the bone must still end at the root.
+  auto view = makeShownView(space, "bone.bvh",
+                            "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
+                            "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
+                            "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
+                            "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
+  paintJoints(*view);
+  view->motion->root->color = {0.0, 0.0, 0.0};
+  const Frame frame = framed(*view);
+  // Halfway along the bone, and on the mirror image the old drawing used.
+  EXPECT_TRUE(frame.mostlyAround({0.0, 35.0, -15.0}, isRed));
+  EXPECT_FALSE(frame.mostlyAround({0.0, 5.0, 15.0}, isRed));
 }
 
 TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
@@ -221,7 +267,7 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
   auto view = makeShownView(space, "short.bvh", clip);
   ASSERT_EQ(view->motion->root->children[0]->channelNames.size(), 1u);
   paintJoints(*view);
-  const Frame frame(*view);
+  const Frame frame = framed(*view);
   // Root at (40, 0, 0), no rotation anywhere.
   EXPECT_TRUE(frame.mostlyAround({70.0, 20.0, 0.0}, isRed));
   EXPECT_TRUE(frame.mostlyAround({70.0, 32.0, 0.0}, isGreen));
@@ -229,40 +275,39 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
 
 TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 10.0, 5.0));
+  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
   view->currentFrame = 12;
-  // walkClip: root of frame i at (10 i, 0, 5 i), Chest 10 above it.
-  auto chestOf = [](int i) { return Vec{10.0 * i, 10.0, 5.0 * i}; };
+  // walkClip: root of frame i at (i, 0, i / 2), Chest 10 above it.
+  auto chestOf = [](int i) { return Vec{1.0 * i, 10.0, 0.5 * i}; };
 
-  const Frame plain(*view);
+  const Frame plain = framed(*view);
   EXPECT_TRUE(plain.mostlyAround(chestOf(12), isRed));
   EXPECT_FALSE(plain.mostlyAround(chestOf(4), isRed));
   EXPECT_FALSE(plain.mostlyAround(chestOf(8), isRed));
-  EXPECT_FALSE(plain.mostlyAround({0.0, 8.0, 0.0}, isBrightenedRed));
+  EXPECT_FALSE(plain.mostlyAround({0.0, 9.9, 0.0}, isBrightenedRed));
 
   view->strobing = true;
   const Frame strobed(*view);
   EXPECT_TRUE(strobed.mostlyAround(chestOf(12), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(4), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(8), isRed));
-  // Twelve frames back: one step brighter. Looked at below the sphere's
+  // Twelve frames back: one step brighter. Looked at just below the sphere's
   // centre, where the light from above does not yet wash it out to white.
-  const Vec belowChest0{0.0, 8.0, 0.0};
-  EXPECT_TRUE(strobed.mostlyAround(belowChest0, isBrightenedRed));
+  EXPECT_TRUE(strobed.mostlyAround({0.0, 9.9, 0.0}, isBrightenedRed));
   EXPECT_FALSE(strobed.mostlyAround(chestOf(16), isRed));
 }
 
-TEST(SkeletonDrawingTest, UsesPathPlacesTheRootOnTheEditedCurve) {
+TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItself) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 10.0, 5.0));
+  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
   view->currentFrame = 6;
-  const Vec own{60.0, 10.0, 30.0};
-  const Vec shifted{60.0 + 40.0, 10.0, 30.0};
+  const Vec own{6.0, 10.0, 3.0};
+  const Vec shifted{6.0 + 10.0, 10.0, 3.0};
 
   view->usesPath = true;
-  const Frame unedited(*view);
+  const Frame unedited = framed(*view);
   EXPECT_TRUE(unedited.mostlyAround(own, isRed));
 
   // Moving every control point by the same amount moves the curve without
@@ -270,7 +315,7 @@ TEST(SkeletonDrawingTest, UsesPathPlacesTheRootOnTheEditedCurve) {
   for (int i = 0; i < view->path->pointCount(); ++i) {
     Point3 p;
     view->path->getPoint(i, p);
-    p.x += 40.0;
+    p.x += 10.0;
     view->path->setPoint(p, i);
   }
   const Frame edited(*view);
@@ -281,8 +326,22 @@ TEST(SkeletonDrawingTest, UsesPathPlacesTheRootOnTheEditedCurve) {
   const Frame off(*view);
   EXPECT_TRUE(off.mostlyAround(own, isRed));
 
-  // Frames the fit record does not cover keep the clip's own placement.
+  // A bent path turns the figure about its own root, which stays on the
+  // curve's ground position (turning about the origin would throw it aside).
   view->usesPath = true;
+  Point3 p;
+  view->path->getPoint(1, p);
+  p.z += 8.0;
+  view->path->setPoint(p, 1);
+  FramePlacement placement;
+  ASSERT_TRUE(framePlacement(*view->path, 6, 20, placement));
+  ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
+  view->motion->root->children[0]->color = {0.0, 0.0, 0.0};
+  const Frame bent = framed(*view);
+  EXPECT_TRUE(bent.mostlyAround({placement.x, 0.0, placement.z}, isBlue));
+
+  // Frames the fit record does not cover keep the clip's own placement.
+  paintJoints(*view);
   view->path->rootOffsetX.resize(3);
   view->path->rootOffsetZ.resize(3);
   view->path->fitForwardX.resize(3);
@@ -291,69 +350,20 @@ TEST(SkeletonDrawingTest, UsesPathPlacesTheRootOnTheEditedCurve) {
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
 
-// ---------------------------------------------------------------------------
-// Follow camera (state after a draw)
-
-class FollowTest : public ::testing::Test {
- protected:
-  void load(const std::string& clip) {
-    view = makeShownView(space, "walk.bvh", clip);
-    view->followMotion = true;
-  }
-  void drawOnce() {
-    view->make_current();
-    view->draw();
-  }
+TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   Workspace space;
-  std::unique_ptr<MotionView> view;
-};
-
-TEST_F(FollowTest, TheEyeOnlyMovesDownAndByAtLeastTheThreshold) {
-  load(walkClip(20, 10.0, 5.0));  // x over 0..190, z over 0..95
-  view->currentFrame = 0;
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
-  EXPECT_DOUBLE_EQ(view->centerX, -1.0);
-  EXPECT_DOUBLE_EQ(view->eyeZ, -1.5);
-  EXPECT_DOUBLE_EQ(view->centerZ, -1.0);
-
-  view->currentFrame = 19;  // target 0.5 lies above the eye
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
-  EXPECT_DOUBLE_EQ(view->eyeZ, -1.5);
-
-  view->resetCamera();
+  auto view = makeShownView(space, "walk.bvh", walkClip(20, 4.0, 2.0));
   view->currentFrame = 19;
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, 0.0);  // 0 - 0.5 is below the threshold
-  EXPECT_DOUBLE_EQ(view->centerX, 0.5);
-  EXPECT_DOUBLE_EQ(view->eyeZ, 0.5);
-  EXPECT_DOUBLE_EQ(view->centerZ, 1.0);
-
-  // Less than 0.05 below the eye: stays.
-  view->eyeX = 120.0 / 190.0 * 2.0 - 1.5 + 0.049;
-  view->currentFrame = 12;
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, 120.0 / 190.0 * 2.0 - 1.5 + 0.049);
-}
-
-TEST_F(FollowTest, WhenStrobingOnlyTheCurrentFrameMovesTheCamera) {
-  load(walkClip(20, 10.0, 5.0));
-  view->strobing = true;
-  view->currentFrame = 12;  // the strobe also draws 0, 4 and 8, whose targets are lower
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, 120.0 / 190.0 * 2.0 - 1.5);
-  EXPECT_DOUBLE_EQ(view->eyeZ, 60.0 / 95.0 * 2.0 - 1.5);
-}
-
-TEST_F(FollowTest, AnAxisTheRootNeverMovesAlongIsLeftAlone) {
-  load(walkClip(20, 10.0, 0.0));  // z constant: no extent to normalise by
-  view->currentFrame = 0;
-  drawOnce();
-  EXPECT_DOUBLE_EQ(view->eyeX, -1.5);
-  EXPECT_DOUBLE_EQ(view->centerX, -1.0);
-  EXPECT_EQ(view->eyeZ, 1.0);
-  EXPECT_EQ(view->centerZ, 0.0);
+  view->usesPath = true;
+  const Frame frame(*view);
+  for (int i = 0; i < view->path->pointCount(); ++i) {
+    Point3 p;
+    view->path->getPoint(i, p);
+    // (0.05 x, -2, 0.05 z) in the world.
+    EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
+        << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "
+        << frame.project({p.x, 0.0, p.z})[1];
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -2,60 +2,59 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "motion/BvhMotion.h"
+#include "path/PathCurve.h"
+
 namespace {
 
-TEST(GroundMapping, BoundsFillTheSquareFromMinusFiveToFive) {
-  const Point3 low{-2.0, 1.0, 10.0};
-  const Point3 high{6.0, 3.0, 30.0};
-  struct Case {
-    Point3 in;
-    double x, z;
-  } cases[] = {
-      {{-2.0, 7.0, 10.0}, -5.0, -5.0},
-      {{6.0, 7.0, 30.0}, 5.0, 5.0},
-      {{2.0, 7.0, 20.0}, 0.0, 0.0},
-      {{0.0, 0.0, 15.0}, -2.5, -2.5},
-      {{10.0, 0.0, 40.0}, 10.0, 10.0},  // outside the bounds: no clamping
-  };
-  for (const Case& c : cases) {
-    const Point3 g = groundMapping(c.in, low, high);
-    EXPECT_DOUBLE_EQ(g.x, c.x) << c.in.x;
-    EXPECT_DOUBLE_EQ(g.z, c.z) << c.in.z;
-    EXPECT_EQ(g.y, 0.0) << "the point's own height is not drawn";
+// A root with an offset and one bone of the given length straight up; the
+// path's bounds span `track` in x.
+struct Figure {
+  BvhMotion motion;
+  PathCurve path;
+  Figure(double units, double track) {
+    motion.root = std::make_unique<BvhJoint>();
+    motion.root->offset = {2.0 * units, 90.0 * units, -3.0 * units};
+    auto chest = std::make_unique<BvhJoint>();
+    chest->offset = {0.0, 80.0 * units, 0.0};
+    chest->parent = motion.root.get();
+    motion.root->children.push_back(std::move(chest));
+    path.boundsMin = {0.0, 0.0, 0.0};
+    path.boundsMax = {track * units, 0.0, 1.0 * units};
   }
+};
+
+TEST(GroundMapping, LaysTheCurveUnderTheCarriedJointsTrack) {
+  Figure figure(1.0, 300.0);
+  const PathLayout root = pathLayout(figure.motion, figure.path, nullptr);
+  const Point3 g = groundMapping({10.0, 55.0, 20.0}, root);
+  EXPECT_DOUBLE_EQ(g.x, 12.0);
+  EXPECT_EQ(g.y, 0.0) << "on the floor whatever the curve's height";
+  EXPECT_DOUBLE_EQ(g.z, 17.0);
+  // A joint below the root adds the offsets of both.
+  const PathLayout chest =
+      pathLayout(figure.motion, figure.path, figure.motion.root->children[0].get());
+  EXPECT_DOUBLE_EQ(groundMapping({10.0, 0.0, 20.0}, chest).x, 12.0);
+  EXPECT_DOUBLE_EQ(chest.trackOffset.y, 170.0);
 }
 
-TEST(GroundMapping, OneStepMovesByStepTimesTenOverTheRange) {
-  const Point3 low{0.0, 0.0, 0.0};
-  const Point3 high{4.0, 0.0, 8.0};
-  const Point3 before = groundMapping({1.0, 0.0, 1.0}, low, high);
-  const Point3 after = groundMapping({1.05, 0.0, 1.05}, low, high);
-  EXPECT_NEAR(after.x - before.x, 0.05 * 10.0 / 4.0, 1e-12);
-  EXPECT_NEAR(after.z - before.z, 0.05 * 10.0 / 8.0, 1e-12);
-}
-
-TEST(GroundMapping, EqualBoundsPutThePointAtZeroOnThatAxisOnly) {
-  const Point3 still{3.0, 0.0, 5.0};
-  Point3 g = groundMapping({3.0, 1.0, 5.0}, still, still);
-  EXPECT_EQ(g.x, 0.0);
-  EXPECT_EQ(g.z, 0.0);
-
-  // A moved point on a still axis stays at 0 too: no division by zero.
-  g = groundMapping({3.5, 1.0, 4.0}, still, still);
-  EXPECT_EQ(g.x, 0.0);
-  EXPECT_EQ(g.z, 0.0);
-
-  // Still in x, moving in z: only x collapses.
-  g = groundMapping({9.0, 0.0, 2.0}, {3.0, 0.0, 0.0}, {3.0, 0.0, 4.0});
-  EXPECT_EQ(g.x, 0.0);
-  EXPECT_DOUBLE_EQ(g.z, 0.0);
-  g = groundMapping({9.0, 0.0, 4.0}, {3.0, 0.0, 0.0}, {3.0, 0.0, 4.0});
-  EXPECT_DOUBLE_EQ(g.z, 5.0);
-
-  // Still in z, moving in x.
-  g = groundMapping({1.0, 0.0, 9.0}, {0.0, 0.0, 2.0}, {4.0, 0.0, 2.0});
-  EXPECT_DOUBLE_EQ(g.x, -2.5);
-  EXPECT_EQ(g.z, 0.0);
+TEST(GroundMapping, CubesKeepTheirSizeAgainstTheFigureWhateverTheUnits) {
+  // Centimetres and metres, a long track and one shorter than the figure.
+  for (double track : {300.0, 20.0}) {
+    Figure centimetres(1.0, track);
+    Figure metres(0.01, track);
+    const double inCentimetres = pathLayout(centimetres.motion, centimetres.path, nullptr).cubeHalfSize;
+    const double inMetres = pathLayout(metres.motion, metres.path, nullptr).cubeHalfSize;
+    EXPECT_NEAR(inMetres / inCentimetres, 0.01, 1e-12) << track;
+    // Readable beside a figure 170 tall: neither a speck nor a wall.
+    EXPECT_GT(inCentimetres, 1.0) << track;
+    EXPECT_LT(inCentimetres, 20.0) << track;
+  }
+  // No extent at all still gives a cube one can click.
+  Figure point(0.0, 0.0);
+  EXPECT_GT(pathLayout(point.motion, point.path, nullptr).cubeHalfSize, 0.0);
 }
 
 }  // namespace

@@ -15,10 +15,19 @@
 
 #include "MotionViewTestSupport.h"
 #include "TestSupport.h"
+#include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
+#include "path/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {
+
+// World position of a point of the figure's frame, lifted as the path is.
+Point3 floorWorld(const Point3& clipPoint) {
+  Point3 world = figureToWorld(clipPoint);
+  world.y += pathLift;
+  return world;
+}
 
 constexpr int viewWidth = 900;
 constexpr int viewHeight = 600;
@@ -87,9 +96,12 @@ class MotionViewPicking : public ::testing::Test {
     return p;
   }
 
-  Pixel controlPointPixel(int i) {
-    return project(groundMapping(controlPoint(i), view->path->boundsMin, view->path->boundsMax));
+  // World point on the floor under a curve point, where the path is drawn.
+  Point3 onFloor(const Point3& curvePoint) const {
+    return floorWorld(groundMapping(curvePoint, pathLayout(*view->motion, *view->path, nullptr)));
   }
+
+  Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
 
   int mouse(int event, int buttonNumber, Pixel at) {
     Fl::e_x = static_cast<int>(std::lround(at.x));
@@ -151,9 +163,9 @@ TEST_F(MotionViewPicking, LeftPressBesideACubeSelectsNothing) {
 
   // On the curve strip halfway between two cubes: the strip never selects.
   select(2);
-  const Point3 a = groundMapping(controlPoint(1), view->path->boundsMin, view->path->boundsMax);
-  const Point3 b = groundMapping(controlPoint(2), view->path->boundsMin, view->path->boundsMax);
-  mouse(FL_PUSH, 1, project({(a.x + b.x) / 2, 0.0, (a.z + b.z) / 2}));
+  const Point3 a = onFloor(controlPoint(1));
+  const Point3 b = onFloor(controlPoint(2));
+  mouse(FL_PUSH, 1, project({(a.x + b.x) / 2, a.y, (a.z + b.z) / 2}));
   EXPECT_EQ(view->path->selectedPoint(), -1);
 
   // On the axis cross at the origin.
@@ -296,7 +308,7 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   mouse(FL_DRAG, 3, centre);
   EXPECT_NEAR(view->arcBall->dragRotation.w, 1.0f, 1e-6f) << "back at the start: identity";
   const Pixel straight = controlPointPixel(0);
-  EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 50.0);
+  EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 20.0);
 
   // The release of the right button goes to the toolkit; the turn stays.
   mouse(FL_DRAG, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
@@ -409,41 +421,42 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  view.path->draw(withPoints);
+  drawPath(*view.path, pathLayout(*view.motion, *view.path, nullptr), withPoints);
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
   return capture;
 }
 
-TEST_F(MotionViewPicking, StripHas1201WhiteVerticesOnTheGround) {
-  const std::vector<FeedbackPrimitive> strip = feedback(*view, false, false).primitives;
+TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
+  const FeedbackCapture capture = feedback(*view, false, false);
+  const std::vector<FeedbackPrimitive>& strip = capture.primitives;
   ASSERT_EQ(strip.size(), 1200u) << "1,201 vertices make 1,200 segments";
+  const std::vector<float> colour(strip[0].vertices[0].begin() + 3,
+                                  strip[0].vertices[0].begin() + 6);
+  // Not white or grey, so it stands out from the floor's checkers.
+  EXPECT_GT(std::fabs(colour[0] - colour[2]), 0.5f);
   for (const FeedbackPrimitive& segment : strip) {
     ASSERT_EQ(segment.token == GL_LINE_TOKEN || segment.token == GL_LINE_RESET_TOKEN, true);
     for (const auto& v : segment.vertices) {
-      ASSERT_EQ(v[3], 1.0f);
-      ASSERT_EQ(v[4], 1.0f);
-      ASSERT_EQ(v[5], 1.0f);
+      ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  // Window coordinates of the ortho box: 10 pixels per ground unit.
-  auto toGround = [](float window) { return window / 400.0 * 40.0 - 20.0; };
   const PathCurve& path = *view->path;
-  Point3 first;
-  path.positionAt(0.0, first);
-  const Point3 groundFirst = groundMapping(first, path.boundsMin, path.boundsMax);
-  EXPECT_NEAR(toGround(strip.front().vertices[0][0]), groundFirst.x, 1e-3);
-  EXPECT_NEAR(toGround(strip.front().vertices[0][1]), groundFirst.z, 1e-3);
+  auto expectAt = [&](const std::vector<float>& vertex, double u) {
+    Point3 onCurve;
+    path.positionAt(u, onCurve);
+    const std::vector<double> at = capture.project(onFloor(onCurve).x, onFloor(onCurve).y,
+                                                   onFloor(onCurve).z);
+    EXPECT_NEAR(vertex[0], at[0], 1e-3) << u;
+    EXPECT_NEAR(vertex[1], at[1], 1e-3) << u;
+  };
+  expectAt(strip.front().vertices[0], 0.0);
   // The last vertex sits at the last accumulated u below 0.6.
   double u = 0.0;
   double lastU = 0.0;
   for (; u < 0.6; u += 0.0005) lastU = u;
-  Point3 last;
-  path.positionAt(lastU, last);
-  const Point3 groundLast = groundMapping(last, path.boundsMin, path.boundsMax);
-  EXPECT_NEAR(toGround(strip.back().vertices[1][0]), groundLast.x, 1e-3);
-  EXPECT_NEAR(toGround(strip.back().vertices[1][1]), groundLast.z, 1e-3);
+  expectAt(strip.back().vertices[1], lastU);
 }
 
 TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
@@ -457,19 +470,22 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const double s = 0.08;
+  const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr);
+  const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
   const int faceCorners[6][4] = {{0, 1, 2, 3}, {4, 0, 3, 7}, {4, 5, 1, 0},
                                  {5, 4, 7, 6}, {1, 5, 6, 2}, {3, 2, 6, 7}};
   for (int f = 0; f < 24; ++f) {
     const int point = f / 6;
-    const Point3 ground =
-        groundMapping(controlPoint(point), view->path->boundsMin, view->path->boundsMax);
+    // Centred on the control point's place on the floor, in the figure's frame.
+    const Point3 ground = groundMapping(controlPoint(point), layout);
     std::vector<std::vector<double>> expected;
     for (int c : faceCorners[f % 6]) {
       const double* corner = corners[c];
-      expected.push_back(capture.project(ground.x + corner[0], corner[1], ground.z + corner[2]));
+      const Point3 world =
+          floorWorld({ground.x + corner[0], ground.y + corner[1], ground.z + corner[2]});
+      expected.push_back(capture.project(world.x, world.y, world.z));
     }
     // Every vertex drawn for this face is one of its four corners, and every
     // corner is drawn.
@@ -514,7 +530,8 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
-  for (int i = 0; i < drawings; ++i) view.path->draw(true);
+  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr);
+  for (int i = 0; i < drawings; ++i) drawPath(*view.path, layout, true);
   const GLint hits = glRenderMode(GL_RENDER);
   std::vector<std::vector<GLuint>> records;
   size_t at = 0;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "path/Point3.h"
+
+class BvhJoint;
+
+// The frame a clip's figure, its path and the follow camera share: clip units
+// scaled by figureScale, standing on the floor at world height figureFloorY.
+constexpr double figureScale = 0.05;
+constexpr double figureFloorY = -2.0;
+
+// World position of a point given in the figure's frame (clip units).
+inline Point3 figureToWorld(const Point3& p) {
+  return {p.x * figureScale, figureFloorY + p.y * figureScale, p.z * figureScale};
+}
+
+// Where one frame's carried joint stands when the clip is carried along its
+// path: its x and z position values, and the turn about the vertical axis
+// through it, in degrees.
+struct FramePlacement {
+  double x = 0.0;
+  double z = 0.0;
+  double headingDegrees = 0.0;
+};
+
+// The box around the joints in the rest pose (offsets only, the root's
+// included), in clip units.
+struct RestPoseBox {
+  Point3 low;
+  Point3 high;
+  // Largest extent along any axis: the skeleton's standing height for most
+  // clips; 0 when all joints sit in one point.
+  double size() const;
+  Point3 centre() const;
+};
+
+// Walks the tree without recursion.
+RestPoseBox restPoseBox(const BvhJoint& root);
+
+// Sum of the fixed offsets of joint and every joint above it: where the
+// joint's channels start from when the joints above it do not move.
+Point3 offsetFromRoot(const BvhJoint& joint);
+
+class BvhMotion;
+
+// Where joint's origin is drawn in frame f, in the figure's frame:
+// offsetFromRoot plus its own position channels, with x and z taken from
+// placement when one is given. Meant for the carried joint, above which
+// nothing moves (the root has nothing above it). Offsets only when the clip
+// has no frame f.
+Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int f,
+                            const FramePlacement* placement);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "motion/RotationMatrix.h"
+
+class BvhJoint;
+
+// Turns one joint's rotation in frame lines by a heading about the vertical
+// axis: with R the joint's rotation from its channels (first listed
+// outermost), the channels are rewritten to hold Ry(heading) * R, in their
+// own order, choosing the angles nearest to the frame's own.
+//
+// Channels whose first rotation is about Y take the turn by adding it to that
+// angle (exact, the others stay as written). Otherwise three rotation
+// channels about three different axes are needed; any other set cannot hold a
+// turn, which is said once on the console and the line is left as read.
+class HeadingTurn {
+ public:
+  explicit HeadingTurn(const BvhJoint& joint);
+
+  // The line with the joint's rotation words turned ("%f"), every other
+  // character as it stands. The line itself when the heading is exactly 0,
+  // the channels cannot hold a turn, the line lacks one of the words or one
+  // of the angles is not a finite number. A returned copy lives until the
+  // next call.
+  const char* apply(const char* line, double headingDegrees);
+
+ private:
+  enum class Mode { cannotTurn, addToFirstYaw, threeAxes };
+
+  Mode mode_ = Mode::cannotTurn;
+  const char* jointName_;
+  // Word indices in the frame line of the rotation channels used, in
+  // channel order (one for addToFirstYaw, three for threeAxes).
+  std::vector<long> words_;
+  AxisOrder order_{{0, 1, 2}};
+  bool reported_ = false;
+  std::string text_;
+};

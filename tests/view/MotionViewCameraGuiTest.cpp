@@ -1,0 +1,126 @@
+// The view's camera: following the figure, framing it with F and zooming
+// with the wheel, checked where the view's own matrices put the figure.
+#include <FL/Fl.H>
+#include <FL/Fl_Group.H>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "TestSupport.h"
+#include "motion/FigureFrame.h"
+#include "view/MotionView.h"
+#include "view/MotionViewTestSupport.h"
+
+namespace {
+
+class CameraTest : public ::testing::Test {
+ protected:
+  void load(const std::string& clip) {
+    space.answers = {space.write("walk.bvh", clip)};
+    testsupport::captureStdout([&] {
+      Fl_Group::current(nullptr);
+      view = std::make_unique<MotionView>(0, 100, 900, 600);
+    });
+    view->animated = false;
+    view->show();
+    for (int i = 0; i < 100 && !view->visible(); ++i) Fl::wait(0.01);
+    Fl::flush();
+  }
+
+  void drawTimes(int n) {
+    view->make_current();
+    for (int i = 0; i < n; ++i) testsupport::captureStdout([&] { view->draw(); });
+  }
+
+  // Window position (x, y up) of a point of the figure's frame.
+  std::array<double, 2> project(const Point3& clipPoint) {
+    view->make_current();
+    view->clearView();
+    testsupport::captureStdout([&] { view->drawScene(); });
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Point3 world = figureToWorld(clipPoint);
+    double x = 0.0, y = 0.0, z = 0.0;
+    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
+    return {x, y};
+  }
+
+  editortest::Workspace space;
+  std::unique_ptr<MotionView> view;
+};
+
+TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
+  load(editortest::walkClip(20, 10.0, 5.0));  // root of frame i at (10 i, 0, 5 i)
+  const std::array<double, 2> originAtStart = project({0.0, 0.0, 0.0});
+  view->followMotion = true;
+  view->currentFrame = 19;
+  drawTimes(1);
+  // One redraw goes part of the way.
+  EXPECT_GT(view->centerX, 0.0);
+  EXPECT_LT(view->centerX, 0.5 * 190.0 * figureScale);
+  drawTimes(100);
+  // There, the root stands where the world's origin stood at start-up.
+  const std::array<double, 2> root = project({190.0, 0.0, 95.0});
+  EXPECT_NEAR(root[0], originAtStart[0], 0.5);
+  EXPECT_NEAR(root[1], originAtStart[1], 0.5);
+  EXPECT_DOUBLE_EQ(view->eyeZ - view->centerZ, 1.0);
+
+  view->currentFrame = 0;
+  drawTimes(100);
+  EXPECT_NEAR(view->centerX, 0.0, 1e-6);
+  EXPECT_NEAR(view->centerZ, 0.0, 1e-6);
+
+  // Carried along a moved path, the camera follows the carried root.
+  view->usesPath = true;
+  for (int i = 0; i < view->path->pointCount(); ++i) {
+    Point3 p;
+    view->path->getPoint(i, p);
+    p.x += 40.0;
+    view->path->setPoint(p, i);
+  }
+  drawTimes(100);
+  EXPECT_NEAR(view->centerX, 40.0 * figureScale, 1e-6);
+}
+
+TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
+  load(editortest::walkClip(20, 10.0, 5.0));
+  view->currentFrame = 10;
+  const Point3 rootAt{100.0, 0.0, 50.0};
+  const Point3 headAt{100.0, 20.0, 50.0};
+  auto figureHeight = [&] { return std::fabs(project(headAt)[1] - project(rootAt)[1]); };
+  const double heightAtStart = figureHeight();
+
+  Fl::e_keysym = 'f';
+  Fl::e_state = 0;
+  EXPECT_EQ(view->handle(FL_KEYBOARD), 1);
+  // The middle of the figure (the Chest, 10 above the root) in the middle.
+  const std::array<double, 2> middle = project({100.0, 10.0, 50.0});
+  EXPECT_NEAR(middle[0], 450.0, 2.0);
+  EXPECT_NEAR(middle[1], 300.0, 2.0);
+  // A figure 20 units tall (1 world unit) gets about half the view.
+  EXPECT_GT(figureHeight(), 0.3 * 600.0);
+  EXPECT_LT(figureHeight(), 0.7 * 600.0);
+
+  const double framedHeight = figureHeight();
+  Fl::e_dy = -1;
+  EXPECT_EQ(view->handle(FL_MOUSEWHEEL), 1);
+  EXPECT_NEAR(figureHeight(), framedHeight * 1.1, 0.5);
+  // About the middle of the view, where the figure's middle stays.
+  const std::array<double, 2> zoomedMiddle = project({100.0, 10.0, 50.0});
+  EXPECT_NEAR(zoomedMiddle[0], middle[0], 0.5);
+  EXPECT_NEAR(zoomedMiddle[1], middle[1], 0.5);
+
+  view->resetCamera();
+  EXPECT_NEAR(figureHeight(), heightAtStart, 1e-6);
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// The view's camera beyond the pan buttons: following the figure, zooming
+// with the mouse wheel, framing the figure with F, and the reset.
+//
+// The camera looks from the eye towards the centre at height eyeY, turned by
+// the arcball about the eye. The eye is kept 1 / zoom from the centre and the
+// scene's distance is divided by zoom too, so whatever stands at the centre
+// is magnified by zoom and stays where the world's origin is at start-up;
+// the middle of the view is 1 / zoom above the centre.
+#include <FL/Fl.H>
+
+#include <algorithm>
+#include <cmath>
+
+#include "motion/FigureFrame.h"
+#include "path/GroundMapping.h"
+#include "view/MotionView.h"
+
+namespace {
+
+// Share of the remaining way the pan moves per redraw while following:
+// playback redraws every frame, so the camera glides after the figure.
+constexpr double followShare = 0.2;
+constexpr double wheelStep = 1.1;
+constexpr double smallestZoom = 0.05;
+constexpr double largestZoom = 1000.0;
+// F: the figure's size over the height the view shows at the centre's
+// distance (13 / zoom with a 45 degree field of view).
+constexpr double framedShare = 0.5;
+constexpr double startDistance = 13.0;
+constexpr double halfFieldTangent = 0.41421356237309503;  // tan(22.5 degrees)
+
+// World position of the carried joint (the root) in the current frame.
+Point3 figurePosition(const MotionView& view) {
+  const BvhMotion& motion = *view.motion;
+  if (motion.root == nullptr) return figureToWorld({});
+  FramePlacement placement;
+  const bool placed =
+      view.usesPath && framePlacement(*view.path, view.currentFrame, motion.frameCount, placement);
+  return figureToWorld(
+      carriedJointPosition(motion, *motion.root, view.currentFrame, placed ? &placement : nullptr));
+}
+
+// Moves eye and centre together so that the centre is at (x, z).
+void centreOn(MotionView& view, double x, double z) {
+  const double dx = x - view.centerX;
+  const double dz = z - view.centerZ;
+  view.centerX += dx;
+  view.centerZ += dz;
+  view.eyeX += dx;
+  view.eyeZ += dz;
+}
+
+// Sets the zoom, keeping the eye's direction from the centre and what is in
+// the middle of the view there.
+void setZoom(MotionView& view, double zoom) {
+  zoom = std::clamp(zoom, smallestZoom, largestZoom);
+  view.eyeY += 1.0 / view.zoom - 1.0 / zoom;
+  double dx = view.eyeX - view.centerX;
+  double dz = view.eyeZ - view.centerZ;
+  const double length = std::hypot(dx, dz);
+  if (length > 0.0) {
+    dx /= length;
+    dz /= length;
+  } else {
+    dx = 0.0;
+    dz = 1.0;
+  }
+  view.eyeX = view.centerX + dx / zoom;
+  view.eyeZ = view.centerZ + dz / zoom;
+  view.zoom = zoom;
+}
+
+}  // namespace
+
+int MotionView::handleCameraEvent(int event) {
+  if (event == FL_MOUSEWHEEL) {
+    const int notches = Fl::event_dy();
+    if (notches == 0) return 0;
+    // Rolling away from the user (negative dy) zooms in.
+    setZoom(*this, zoom * std::pow(wheelStep, -notches));
+    redraw();
+    return 1;
+  }
+  if (event == FL_KEYBOARD && (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
+    frameFigure();
+    return 1;
+  }
+  return 0;
+}
+
+void MotionView::followFigure() {
+  const Point3 target = figurePosition(*this);
+  double x = centerX + (target.x - centerX) * followShare;
+  double z = centerZ + (target.z - centerZ) * followShare;
+  // Close enough counts as there, so a still figure stops the camera.
+  if (std::fabs(target.x - x) < 1e-6) x = target.x;
+  if (std::fabs(target.z - z) < 1e-6) z = target.z;
+  centreOn(*this, x, z);
+}
+
+void MotionView::frameFigure() {
+  Point3 focus = figurePosition(*this);
+  if (motion->root != nullptr) {
+    // The middle of the rest pose's box, carried to where the root is now.
+    const RestPoseBox box = restPoseBox(*motion->root);
+    const Point3& offset = motion->root->offset;
+    focus.x += (box.centre().x - offset.x) * figureScale;
+    focus.y += (box.centre().y - offset.y) * figureScale;
+    focus.z += (box.centre().z - offset.z) * figureScale;
+    const double size = box.size() * figureScale;
+    if (size > 0.0 && std::isfinite(size)) {
+      setZoom(*this, startDistance * 2.0 * halfFieldTangent * framedShare / size);
+    }
+  }
+  centreOn(*this, focus.x, focus.z);
+  // The scene sits 1 / zoom below the line of sight at the centre; raising
+  // the eye by as much puts the figure in the middle of the view.
+  eyeY = focus.y - 1.0 / zoom;
+  redraw();
+}
+
+void MotionView::resetCamera() {
+  eyeX = 0.0;
+  eyeY = 0.0;
+  eyeZ = 1.0;
+  centerX = 0.0;
+  centerZ = 0.0;
+  zoom = 1.0;
+  *arcBall = ArcBall();
+  redraw();
+}
