@@ -7,6 +7,7 @@
 set -euo pipefail
 
 source "$(dirname "$0")/lib_editor.sh"
+lib_path="$(cd "$(dirname "$0")" && pwd)/lib_path.py"
 editor_setup edit_road
 
 # Colour counts in a (2r+1)-pixel square of the screen around ($1, $2):
@@ -54,44 +55,13 @@ sleep 0.5
 # is up (the view flushes them); the control points follow in index order.
 grep -q "^General setting" stdout.txt || fail "the fit printed no control points"
 
-# Window position of the control point to move, from the editor's fixed
-# camera: perspective 45 degrees over the 900 x 600 view at (0, 100), the
-# world shifted by (0, -1, -12) and the look-at eye (0, 0, 1) to centre 0;
-# the points drawn on the ground mapping of the clip's root bounds.
-read -r point view_x view_y <<<"$(python3 - <<'EOF'
-import itertools, math, re
-console = open("stdout.txt").read()
-points = [(float(x), float(z)) for x, y, z in
-          re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
-lines = open("dance01.bvh").read().splitlines()
-start = next(i for i, l in enumerate(lines) if l.startswith("Frame Time")) + 1
-low = [100000.0] * 3
-high = [-10000.0] * 3
-for line in lines[start:]:
-    words = line.split()
-    if not words:
-        continue
-    for k in range(3):
-        v = float(words[k])
-        high[k] = max(high[k], v)
-        low[k] = min(low[k], v)
-def ground(x, z):
-    return ((x - low[0]) / (high[0] - low[0]) * 10 - 5,
-            (z - low[2]) / (high[2] - low[2]) * 10 - 5)
-focal = 1 / math.tan(math.radians(22.5))
-def window(x, z):
-    gx, gz = ground(x, z)
-    depth = 13 - gz
-    nx = focal / 1.5 * gx / depth
-    ny = focal * -1 / depth
-    return ((nx + 1) / 2 * 900, 600 - (ny + 1) / 2 * 600)
-pixels = [window(x, z) for x, z in points]
-def room(i):
-    x, y = pixels[i]
-    inside = 20 < x < 880 and 20 < y < 580
-    gap = min(math.dist(pixels[i], pixels[j]) for j in range(4) if j != i)
-    return gap if inside else -1
-best = max(range(4), key=room)
+# Window position of the control point to move, from the editor's fixed camera.
+read -r point view_x view_y <<<"$(python3 - "$lib_path" <<'EOF'
+import sys
+sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
+import lib_path
+pixels = lib_path.control_point_pixels(open("stdout.txt").read(), "dance01.bvh")
+best = lib_path.roomiest_point(pixels)
 print(best, round(pixels[best][0]), round(pixels[best][1]))
 EOF
 )"
@@ -125,36 +95,19 @@ sleep 0.5
 # Every frame's root x moved by the curve's own displacement at the frame's
 # parameter: the moved point's Catmull-Rom weight there times the 0.5 of ten
 # steps; root z and every other value as read.
-python3 - "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
+python3 - "$lib_path" "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
 import sys
-moved = int(sys.argv[1])
-def frames(name):
-    lines = open(name).read().splitlines()
-    count = next(int(l.split()[1]) for l in lines if l.startswith("Frames:"))
-    start = next(i for i, l in enumerate(lines) if l.startswith("Frame Time")) + 1
-    rows = [l.split() for l in lines[start:] if l.strip()]
-    return count, rows
-count, original = frames("dance01.bvh")
-written_count, written = frames("edited.bvh")
-assert written_count == count and len(written) == count == len(original), \
-    f"frame counts: read {count}, written {written_count} with {len(written)} lines"
-basis = [[-0.5, 1.5, -1.5, 0.5], [1.0, -2.5, 2.0, -0.5], [-0.5, 0.0, 0.5, 0.0], [0.0, 1.0, 0.0, 0.0]]
-n = 4
+sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
+import lib_path
+moved = int(sys.argv[2])
+count, original = lib_path.frames("dance01.bvh")
+_, written = lib_path.frames("edited.bvh")
+assert len(written) == count == len(original), \
+    f"frame counts: read {count} with {len(original)} lines, written {len(written)} lines"
 problems = []
 moved_frames = 0
 for i in range(count):
-    u = i / count / 2
-    k, s = 1, 1 / n
-    while s <= u:
-        k += 1
-        s += 1 / n
-    seg = k - 1
-    u0, u1 = seg / n, (seg + 1) / n
-    t = u / (u1 - u0) - u0 / (u1 - u0)
-    weight = 0.0
-    for c in range(4):
-        if (seg + c) % n == moved:
-            weight = t ** 3 * basis[0][c] + t ** 2 * basis[1][c] + t * basis[2][c] + basis[3][c]
+    weight = lib_path.weight(moved, i, count)
     expected_x = float(original[i][0]) + 0.5 * weight
     if weight != 0.0:
         moved_frames += 1
