@@ -151,11 +151,11 @@ void MotionView::chooseAndWritePath() {
 }
 
 std::string MotionView::statusText() const {
+  // Frames counted from 0, as the frame slider shows them.
   const int count = motion->frameCount;
-  const int shown = count > 0 ? currentFrame + 1 : 0;
   char line[512];
   int used = std::snprintf(line, sizeof line, "%s   frame %d / %d   %.2f s",
-                           fileNameOnly(session.clipName()).c_str(), shown, count,
+                           fileNameOnly(session.clipName()).c_str(), currentFrame, count,
                            currentFrame * motion->frameTime);
   const int selected = session.selected();
   if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
