@@ -5,7 +5,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 
-#include "view/FileChooser.h"
+#include "view/QuestionDialog.h"
 
 namespace {
 
@@ -36,13 +36,24 @@ void frameRateCallback(Fl_Widget* widget, void*) {
 
 void loadPathCallback(Fl_Widget* widget, void*) {
   EditorWindow& window = *static_cast<EditorWindow*>(widget->parent());
-  window.view->loadPath(chooseFile("Choose a BVH File: ", "*.bvh"));
+  window.view->chooseAndLoadPath();
   // Also after a cancel: the slider always spans the present clip.
-  window.frameSlider->bounds(0.0, static_cast<double>(window.view->motion->frameCount));
+  window.syncControls();
 }
 
-void writePathCallback(Fl_Widget* widget, void*) {
-  viewOf(widget).writePath(chooseFile("Enter a BVH File name: ", "*.bvh"));
+void writePathCallback(Fl_Widget* widget, void*) { viewOf(widget).chooseAndWritePath(); }
+
+// The window's close box, and Escape when no widget used it.
+void closeCallback(Fl_Widget* widget, void*) {
+  auto* window = static_cast<EditorWindow*>(widget);
+  // Escape would close the editor at once: it is not a way to quit here.
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  if (window->view->session.unsaved() &&
+      !askQuestion("The path has edits that are not written yet.\nClose and lose them?",
+                   "Close", "Keep editing")) {
+    return;
+  }
+  window->hide();
 }
 
 Fl_Value_Slider* makeSlider(int x, int y, int w, int h, const char* label, double high,
@@ -65,7 +76,7 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   // Toolkit children: the group deletes them.
   auto* strobing = new Fl_Check_Button(5, 10, 20, 20, "\nStrobing");
   auto* resetCamera = new Fl_Button(10, 70, 95, 30, "Reset Camera");
-  auto* animated = new Fl_Check_Button(80, 5, 30, 30, "Animated");
+  animated = new Fl_Check_Button(80, 5, 30, 30, "Animated");
   animated->set();
   auto* usesPath = new Fl_Check_Button(80, 35, 30, 30, "Uses Path");
   auto* followMotion = new Fl_Check_Button(100, 70, 30, 30, "Follow Motion");
@@ -98,19 +109,21 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   panUp->callback(panUpCallback);
   panDown->callback(panDownCallback);
   end();
+  callback(closeCallback);
 
-  Fl::add_idle(idleStep, this);
+  view->controlsChanged = [this] { syncControls(); };
 }
 
 EditorWindow::~EditorWindow() {
+  view->controlsChanged = nullptr;
   // Taken out of the group first, so the toolkit does not delete it again.
   remove(view.get());
   view.reset();
-  Fl::remove_idle(idleStep, this);
 }
 
-void EditorWindow::idleStep(void* data) {
-  auto* window = static_cast<EditorWindow*>(data);
-  window->frameSlider->value(static_cast<double>(window->view->currentFrame));
-  window->view->stepAnimation();
+void EditorWindow::syncControls() {
+  frameSlider->bounds(0.0, static_cast<double>(view->motion->frameCount));
+  frameSlider->value(static_cast<double>(view->currentFrame));
+  rateSlider->value(view->frameTime);
+  animated->value(view->animated ? 1 : 0);
 }

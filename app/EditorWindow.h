@@ -1,5 +1,6 @@
 #pragma once
 
+#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Value_Slider.H>
 
@@ -8,26 +9,27 @@
 #include "view/MotionView.h"
 
 // The editor's top-level window: the view below a strip of sixteen controls,
-// each forwarding to one operation of the view, and the idle callback that
-// drives playback.
+// each forwarding to one operation of the view. Escape does not close it;
+// closing with edits not yet written asks first.
 class EditorWindow : public Fl_Double_Window {
  public:
-  // Builds the view (which asks for, loads, prints and fits a clip), the
-  // controls and registers idleStep with this window as its data.
+  // Builds the view (which asks for, loads, prints and fits a clip and starts
+  // playback) and the controls, which follow the view's state.
   EditorWindow();
-  // Destroys the view first, then removes the idle callback; the toolkit
-  // then destroys the remaining controls.
+  // Destroys the view first; the toolkit then destroys the remaining controls.
   ~EditorWindow() override;
   EditorWindow(const EditorWindow&) = delete;
   EditorWindow& operator=(const EditorWindow&) = delete;
 
-  // Idle callback (data: the EditorWindow): shows the current frame in the
-  // frame slider, then lets the view take a playback step.
-  static void idleStep(void* data);
+  // Brings the controls in line with the view: the frame slider's range and
+  // value, the frame time slider and the "Animated" switch. The view calls it
+  // after every change it makes by itself.
+  void syncControls();
 
   // Owned here; also a toolkit child of the window until the destructor
   // takes it out.
   std::unique_ptr<MotionView> view;
   Fl_Value_Slider* frameSlider = nullptr;
   Fl_Value_Slider* rateSlider = nullptr;
+  Fl_Check_Button* animated = nullptr;
 };

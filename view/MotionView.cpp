@@ -1,5 +1,6 @@
 #include "view/MotionView.h"
 
+#include <FL/Fl.H>
 #include <FL/gl.h>
 #include <GL/glu.h>
 
@@ -7,6 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+
+#include <sys/stat.h>
 
 #include "motion/BvhWriter.h"
 #include "motion/SkeletonDrawing.h"
@@ -14,15 +18,30 @@
 #include "path/PathCurveDrawing.h"
 #include "path/PathFit.h"
 #include "view/FileChooser.h"
+#include "view/QuestionDialog.h"
 #include "view/TextureCache.h"
 
 namespace {
 
-const char* const defaultClip = "dance01.bvh";
+// The clip loaded when none is chosen or the chosen one cannot be read.
+std::string defaultClipPath() { return "dance01.bvh"; }
+
+std::string fileNameOnly(const std::string& name) {
+  const size_t slash = name.find_last_of('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool fileExists(const char* name) {
+  struct stat info {};
+  return stat(name, &info) == 0;
+}
 
 }  // namespace
 
-MotionView::MotionView(int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu") {
+MotionView::MotionView(int x, int y, int w, int h)
+    : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu"),
+      motion(session.motionSlot()),
+      path(session.pathSlot()) {
   srand(static_cast<unsigned>(time(nullptr)));
   arcBall = std::make_unique<ArcBall>();
   lastX = -1.0;
@@ -30,11 +49,26 @@ MotionView::MotionView(int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h, "V
   pickDepth = -1.0;
   rotateX = -1.0;
   rotateY = -1.0;
-  motion = std::make_unique<BvhMotion>();
 
   // Cancelling loads the default clip silently; a file the reader rejects says so first.
-  loadClip(chooseFile("Choose a BVH File: ", "*.bvh"), "Failed to load, loading dance instead\n");
-  motion->dump();
+  const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
+  // The hierarchy is printed before the fit reports.
+  const auto dump = [](const BvhMotion& clip) { clip.dump(); };
+  bool loaded = false;
+  std::string refusal;
+  if (chosen != nullptr) {
+    loaded = session.load(chosen, dump);
+    if (!loaded) {
+      refusal = session.message();
+      std::printf("Failed to load, loading dance instead\n");
+    }
+  }
+  // With no clip at all the view goes on with the empty one and its fit.
+  if (!loaded && !session.load(defaultClipPath(), dump)) {
+    motion->dump();
+    session.fit();
+  }
+  if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
 
   currentFrame = 0;
   animated = true;
@@ -44,42 +78,17 @@ MotionView::MotionView(int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h, "V
   centerX = 0.0;
   centerZ = 0.0;
   frameTime = motion->frameTime;
-  path = std::make_unique<PathCurve>();
   followMotion = false;
   usesPath = false;
-  fitPath();
   // Someone watching the console (or a script reading it) sees the start-up
   // report before the window appears, also when standard output is a file.
   std::fflush(stdout);
+  schedulePlayback();
 }
 
 MotionView::~MotionView() {
-  motion.reset();
-  path.reset();
+  Fl::remove_timeout(playbackTimeout, this);
   arcBall.reset();
-}
-
-bool MotionView::loadClip(const char* fileName, const char* failureMessage) {
-  motion->reset();
-  bool loaded = false;
-  if (fileName != nullptr) {
-    loaded = motion->read(fileName);
-    if (!loaded) {
-      if (failureMessage != nullptr) {
-        std::printf("%s", failureMessage);
-      }
-      // A failed read may have set counts without taking any frame line.
-      motion->reset();
-    }
-  }
-  if (!loaded) {
-    motion->read(defaultClip);
-  }
-  // Whatever the reader left, the count must not promise lines that are not there.
-  motion->frameCount =
-      std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
-  depthLimitReported = false;
-  return loaded;
 }
 
 void MotionView::clampCurrentFrame() {
@@ -87,23 +96,80 @@ void MotionView::clampCurrentFrame() {
   currentFrame = count > 0 ? std::clamp(currentFrame, 0, count - 1) : 0;
 }
 
-void MotionView::fitPath() { ::fitPath(*motion, *path); }
+void MotionView::fitPath() { session.fit(); }
 
-void MotionView::loadPath(const char* fileName) {
-  if (fileName == nullptr) {
-    return;
-  }
-  // A failed load falls back to the default clip, and that clip gets its own
-  // fit too: clip, curve and fit record must describe the same frames.
-  loadClip(fileName, nullptr);
+void MotionView::clipLoaded() {
+  depthLimitReported = false;
+  frameTime = motion->frameTime;
   clampCurrentFrame();
-  path->reset();
-  fitPath();
-  damage(0);
-  std::fflush(stdout);
+  schedulePlayback();
+  notifyControls();
+  redraw();
 }
 
-void MotionView::writePath(const char* fileName) { ::writePath(fileName, *motion, *path); }
+void MotionView::notifyControls() {
+  if (controlsChanged) controlsChanged();
+}
+
+bool MotionView::loadPath(const char* fileName) {
+  if (fileName == nullptr) {
+    return false;
+  }
+  const bool loaded = session.load(fileName);
+  std::fflush(stdout);
+  if (loaded) {
+    clipLoaded();
+  } else {
+    // The clip, its path, the edits, the frame and the camera stay; only
+    // the message tells why.
+    redraw();
+  }
+  return loaded;
+}
+
+bool MotionView::writePath(const char* fileName) {
+  if (fileName == nullptr) {
+    return false;
+  }
+  if (fileExists(fileName)) {
+    const std::string question =
+        fileNameOnly(fileName) + " already exists.\nReplace it with the edited clip?";
+    if (!askQuestion(question.c_str(), "Replace", "Cancel")) {
+      session.setMessage("Kept " + std::string(fileName) + "; nothing written");
+      redraw();
+      return false;
+    }
+  }
+  const bool written = session.write(fileName);
+  std::fflush(stdout);
+  redraw();
+  return written;
+}
+
+void MotionView::chooseAndLoadPath() { loadPath(chooseFile("Choose a BVH File: ", "*.bvh")); }
+
+void MotionView::chooseAndWritePath() {
+  const std::string suggestion = EditSession::suggestedWriteName(session.clipName());
+  writePath(chooseFile("Enter a BVH File name: ", "*.bvh", suggestion.c_str()));
+}
+
+std::string MotionView::statusText() const {
+  // Frames counted from 0, as the frame slider shows them.
+  const int count = motion->frameCount;
+  char line[512];
+  int used = std::snprintf(line, sizeof line, "%s   frame %d / %d   %.2f s",
+                           fileNameOnly(session.clipName()).c_str(), currentFrame, count,
+                           currentFrame * motion->frameTime);
+  const int selected = session.selected();
+  if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
+    const Point3 p = session.point(selected);
+    used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
+                          "   point %d: x %.2f z %.2f", selected, p.x, p.z);
+  }
+  std::string text = line;
+  if (!session.message().empty()) text += "   " + session.message();
+  return text;
+}
 
 void MotionView::toggleUsesPath() {
   usesPath = !usesPath;
@@ -131,6 +197,10 @@ void MotionView::draw() {
   clearView();
   if (followMotion) followFigure();
   drawScene();
+  glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+  glGetIntegerv(GL_VIEWPORT, camera.viewport);
+  cameraKnown = true;
   SkeletonDrawOptions options;
   options.currentFrame = currentFrame;
   options.strobing = strobing;
@@ -140,6 +210,50 @@ void MotionView::draw() {
     };
   }
   drawSkeleton(*motion, options, depthLimitReported);
+
+  drawStatusLine();
+}
+
+void MotionView::drawStatusLine() {
+  // Text over the scene: no lighting, texture or depth, pixel coordinates.
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, w(), 0.0, h(), -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glColor3f(1.0f, 1.0f, 0.6f);
+  gl_font(FL_HELVETICA, 13);
+  // Building the glyph lists fails for glyphs without pixels (the blank)
+  // under some GL drivers, which leaves an error behind but draws the rest;
+  // the words are therefore placed one by one with the blank's width.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  const std::string text = statusText();
+  const double blank = gl_width(" ");
+  double x = 8.0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) {
+      const std::string word = text.substr(start, end - start);
+      gl_draw(word.c_str(), static_cast<float>(x), 8.0f);
+      x += gl_width(word.c_str());
+    }
+    x += blank;
+    start = end + 1;
+  }
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
 }
 
 void MotionView::clearView() {

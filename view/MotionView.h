@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 #include "motion/BvhMotion.h"
+#include "path/EditSession.h"
 #include "path/PathCurve.h"
 #include "view/ArcBall.h"
 
-// The OpenGL view: owns the clip, its path and the camera's arcball, holds the
-// playback and display state the controls switch, and draws the scene and the
-// skeleton. Construction asks for a clip, loads, dumps and fits it.
+// The OpenGL view: draws an edit session (the clip and its path) with the
+// camera's arcball, holds the playback and display state the controls switch,
+// and turns mouse and keys into the session's operations. Construction asks
+// for a clip, loads, dumps and fits it, and starts the playback timer.
 class MotionView : public Fl_Gl_Window {
  public:
   MotionView(int x, int y, int w, int h);
@@ -35,6 +39,12 @@ class MotionView : public Fl_Gl_Window {
   // Advances one frame when more than frameTime seconds have passed on the
   // playback clock since lastStepClock (and animated is on).
   void stepAnimation();
+  // While animated, a toolkit timer wakes the view when the next frame is
+  // due (no timer at all while paused); each wake-up steps, tells the
+  // controls and sets the next timer. Called by the operations that change
+  // the pace or the animated switch.
+  void schedulePlayback();
+  bool playbackScheduled() const;
   void setCurrentFrame(double value);
   void frameForward();
   void frameBackward();
@@ -44,11 +54,21 @@ class MotionView : public Fl_Gl_Window {
 
   // Clip and path.
   void fitPath();
-  // Null: nothing happens. Otherwise replaces the clip with the file (with
-  // dance01.bvh when it fails to load), refits the path to whichever clip was
-  // loaded and brings currentFrame into it.
-  void loadPath(const char* fileName);
-  void writePath(const char* fileName);  // null: nothing is written
+  // Null: nothing happens. Otherwise loads the file as the new clip with a
+  // fresh fit and history, takes its frame time, brings currentFrame into it
+  // and redraws. A file that cannot be read or fitted changes nothing but the
+  // message. Returns whether the file was loaded.
+  bool loadPath(const char* fileName);
+  // Null: nothing is written. An existing file is replaced only after the
+  // user agreed (askQuestion). Returns whether the file was written.
+  bool writePath(const char* fileName);
+  // "Load Path" and "Write Path" with their choosers; Write Path suggests a
+  // name beside the clip.
+  void chooseAndLoadPath();
+  void chooseAndWritePath();
+  // One line for the view's corner: clip, frame i / N, time, the selected
+  // point and the last message.
+  std::string statusText() const;
 
   // Drawing.
   void clearView();
@@ -71,17 +91,23 @@ class MotionView : public Fl_Gl_Window {
   // says) and selects the point of the last record with three names.
   void processHits(int hitCount, const unsigned int* buffer);
 
+  // Called whenever the view changed playback or clip state by itself (a
+  // timer step, a key, a load), so the window can bring its controls in line.
+  std::function<void()> controlsChanged;
+
+  EditSession session;
   double lastX = -1.0;
   double lastY = -1.0;
   double pickDepth = -1.0;
   double rotateX = -1.0;
   double rotateY = -1.0;
-  std::unique_ptr<BvhMotion> motion;
+  // The session's clip and path, for drawing code that reads them directly.
+  std::unique_ptr<BvhMotion>& motion;
   bool animated = true;
   bool usesPath = false;
   long lastStepClock = 0;
   int currentFrame = 0;
-  std::unique_ptr<PathCurve> path;
+  std::unique_ptr<PathCurve>& path;
   double eyeX = 0.0;
   double eyeZ = 1.0;
   double centerX = 0.0;
@@ -96,13 +122,33 @@ class MotionView : public Fl_Gl_Window {
   double zoom = 1.0;
 
  private:
-  // Reads fileName into the emptied clip; when it fails, prints failureMessage
-  // (when given) and reads the default clip instead; a null fileName reads the
-  // default clip without a message. Leaves a frame count that never exceeds
-  // the frame lines held. Returns whether fileName loaded.
-  bool loadClip(const char* fileName, const char* failureMessage);
   // Brings currentFrame into 0..frameCount - 1 (0 for an empty clip).
   void clampCurrentFrame();
+  // After a clip was loaded: its pace, a frame inside it, a redraw.
+  void clipLoaded();
+  void notifyControls();
+  static void playbackTimeout(void* data);
+  // Keys of the view (MotionViewPicking.cpp); returns whether one was used.
+  bool handleShortcut();
+  // Where the pointer's ray meets the ground the path is drawn on, in clip
+  // units, from the camera of the last drawing. False before any drawing or
+  // when the ray runs parallel to the ground.
+  bool pointerOnGround(double pointerX, double pointerY, double& clipX, double& clipZ) const;
+  void drawStatusLine();
+
+  // The camera of the last drawing, for turning the pointer into ground
+  // positions while dragging.
+  struct CameraSnapshot {
+    double modelView[16];
+    double projection[16];
+    int viewport[4];
+  };
+  CameraSnapshot camera{};
+  bool cameraKnown = false;
+  // A left-button drag of the selected point: the last ground position.
+  bool dragging = false;
+  double dragX = 0.0;
+  double dragZ = 0.0;
 
   // The deep-hierarchy notice is printed once per clip.
   bool depthLimitReported = false;

@@ -1,11 +1,11 @@
-// The view's event handler: left-button picking of control points, arrow-key
-// steps of the selected point and right-button camera rotation.
+// The view's event handler: left-button picking and dragging of control
+// points, arrow-key steps of the selected point, the view's keys (undo, redo,
+// write, play, frame steps) and right-button camera rotation.
 #include <FL/Fl.H>
 #include <FL/Fl_Gl_Window.H>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "path/Point3.h"
 #include "view/HitRecords.h"
 #include "view/MotionView.h"
 
@@ -14,6 +14,13 @@ namespace {
 constexpr int selectionBufferWords = 100;
 constexpr double pickRegionPixels = 5.0;
 constexpr double arrowStep = 0.05;
+// Shift+arrow moves this many steps at once.
+constexpr double bigStepFactor = 10.0;
+
+// The path is drawn in the figure's frame: on its ground plane at world
+// height -2, with clip units scaled by 0.05.
+constexpr double pathGroundHeight = -2.0;
+constexpr double pathGroundScale = 0.05;
 
 // Low byte of the toolkit's arrow-key codes.
 constexpr int keyLeft = 0x51;
@@ -24,14 +31,16 @@ constexpr int keyDown = 0x54;
 constexpr int leftButton = 1;
 constexpr int rightButton = 3;
 
-// Moves point by one step for an arrow key (recognised by the low byte of the
-// key code); false, point unchanged, for any other key.
-bool stepByArrowKey(int key, Point3& point) {
+// The ground step of an arrow key (recognised by the low byte of the key
+// code); false for any other key.
+bool stepByArrowKey(int key, double step, double& dx, double& dz) {
+  dx = 0.0;
+  dz = 0.0;
   switch (key & 0xff) {
-    case keyLeft: point.x -= arrowStep; return true;
-    case keyRight: point.x += arrowStep; return true;
-    case keyUp: point.z -= arrowStep; return true;
-    case keyDown: point.z += arrowStep; return true;
+    case keyLeft: dx = -step; return true;
+    case keyRight: dx = step; return true;
+    case keyUp: dz = -step; return true;
+    case keyDown: dz = step; return true;
     default: return false;
   }
 }
@@ -75,27 +84,47 @@ void pickControlPoint(MotionView& view) {
   view.damage(1);
 }
 
-void unprojectRelease(MotionView& view) {
-  const double x = Fl::event_x();
-  const double y = Fl::event_y();
-  if (x == view.lastX && y == view.lastY) return;
-  view.make_current();
-  GLint viewport[4];
-  GLdouble modelView[16];
-  GLdouble projection[16];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  // Where the release lands at the picked point's depth. The mouse does not
-  // move points (the arrow keys do), so the result is not applied.
-  GLdouble objectX = 0.0;
-  GLdouble objectY = 0.0;
-  GLdouble objectZ = 0.0;
-  gluUnProject(x, viewport[3] - y, view.pickDepth, modelView, projection, viewport, &objectX, &objectY,
-               &objectZ);
+}  // namespace
+
+bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX,
+                                 double& clipZ) const {
+  if (!cameraKnown) return false;
+  const double windowY = camera.viewport[3] - pointerY;
+  double nearPoint[3];
+  double farPoint[3];
+  if (gluUnProject(pointerX, windowY, 0.0, camera.modelView, camera.projection, camera.viewport,
+                   &nearPoint[0], &nearPoint[1], &nearPoint[2]) != GL_TRUE ||
+      gluUnProject(pointerX, windowY, 1.0, camera.modelView, camera.projection, camera.viewport,
+                   &farPoint[0], &farPoint[1], &farPoint[2]) != GL_TRUE) {
+    return false;
+  }
+  const double rise = farPoint[1] - nearPoint[1];
+  if (rise == 0.0) return false;
+  const double t = (pathGroundHeight - nearPoint[1]) / rise;
+  clipX = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / pathGroundScale;
+  clipZ = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / pathGroundScale;
+  return true;
 }
 
-}  // namespace
+bool MotionView::handleShortcut() {
+  const int key = Fl::event_key();
+  const bool control = Fl::event_state(FL_CTRL) != 0;
+  const bool shift = Fl::event_state(FL_SHIFT) != 0;
+  if (control && (key == 'z' || key == 'y')) {
+    if (key == 'z' && !shift) {
+      session.undo();
+    } else {
+      session.redo();
+    }
+    redraw();
+    return true;
+  }
+  if (control && key == 's') {
+    chooseAndWritePath();
+    return true;
+  }
+  return false;
+}
 
 int MotionView::handle(int event) {
   if (handleCameraEvent(event)) return 1;
@@ -105,16 +134,38 @@ int MotionView::handle(int event) {
       // Taking the focus is what makes the toolkit send the keys here.
       return 1;
 
+    case FL_SHORTCUT:
+      // Ctrl+Z, Ctrl+S and the like also while a button has the focus.
+      return handleShortcut() ? 1 : Fl_Gl_Window::handle(event);
+
     case FL_KEYBOARD: {
-      const int selected = path->selectedPoint();
-      if (selected == -1) return 0;
-      // A selection that is no control point is never read or written: that
-      // would reach past the curve's points.
-      if (selected >= 0 && selected < path->pointCount()) {
-        Point3 point;
-        path->getPoint(selected, point);
-        if (stepByArrowKey(Fl::event_key(), point)) path->setPoint(point, selected);
+      if (handleShortcut()) return 1;
+      switch (Fl::event_key()) {
+        case FL_Escape:
+          // Always used, so that it never reaches the window, which would close.
+          if (session.selected() == -1) return 1;
+          break;
+        case ' ':
+          toggleAnimated();
+          notifyControls();
+          return 1;
+        case ',':
+          frameBackward();
+          notifyControls();
+          return 1;
+        case '.':
+          frameForward();
+          notifyControls();
+          return 1;
+        default:
+          break;
       }
+      if (session.selected() == -1) return 0;
+      const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
+      double dx = 0.0;
+      double dz = 0.0;
+      // A run of arrow presses on one point is one undo step.
+      if (stepByArrowKey(Fl::event_key(), step, dx, dz)) session.moveSelected(dx, dz);
       redraw();
       return 1;
     }
@@ -125,6 +176,8 @@ int MotionView::handle(int event) {
         // the arrow keys that follow a pick reach the view.
         Fl::focus(this);
         pickControlPoint(*this);
+        dragging = session.selected() >= 0 &&
+                   pointerOnGround(Fl::event_x(), Fl::event_y(), dragX, dragZ);
       } else if (Fl::event_button() == rightButton) {
         float unitX = 0.0f;
         float unitY = 0.0f;
@@ -135,13 +188,26 @@ int MotionView::handle(int event) {
 
     case FL_RELEASE:
       if (Fl::event_button() == leftButton) {
-        unprojectRelease(*this);
+        // The whole drag is one undo step.
+        if (dragging) session.endMove();
+        dragging = false;
         return 1;
       }
       return Fl_Gl_Window::handle(event);
 
     case FL_DRAG:
-      if (Fl::event_button() == rightButton) {
+      if (Fl::event_button() == leftButton && dragging) {
+        // Moved by as much as the pointer moved over the ground, so the point
+        // keeps its place under the pointer.
+        double x = 0.0;
+        double z = 0.0;
+        if (pointerOnGround(Fl::event_x(), Fl::event_y(), x, z)) {
+          session.moveSelected(x - dragX, z - dragZ);
+          dragX = x;
+          dragZ = z;
+          redraw();
+        }
+      } else if (Fl::event_button() == rightButton) {
         float unitX = 0.0f;
         float unitY = 0.0f;
         rotationPointer(*this, unitX, unitY);
@@ -156,12 +222,12 @@ int MotionView::handle(int event) {
 }
 
 void MotionView::processHits(int hitCount, const unsigned int* buffer) {
-  path->selectPoint(-1);
+  session.select(-1);
   const HitRecordsResult hits = readHitRecords(hitCount, buffer, selectionBufferWords);
   if (hits.recordsRead > 0) pickDepth = hits.lastDepth;
   // A name that is no control point (not one this view draws) selects nothing.
   if (hits.selectedIndex >= 0 && hits.selectedIndex < path->pointCount()) {
-    path->selectPoint(hits.selectedIndex);
+    session.select(hits.selectedIndex);
     damage(1);
   }
 }

@@ -1,4 +1,7 @@
+#include <FL/Fl.H>
 #include <FL/Fl_Gl_Window.H>
+
+#include <algorithm>
 
 #include "view/MotionView.h"
 #include "view/PlaybackClock.h"
@@ -60,13 +63,48 @@ void MotionView::frameBackward() {
   redraw();
 }
 
-void MotionView::setFrameTime(double value) { frameTime = value; }
+void MotionView::setFrameTime(double value) {
+  frameTime = value;
+  schedulePlayback();
+}
 
 void MotionView::toggleAnimated() {
   animated = !animated;
   if (animated) {
     redraw();
   }
+  schedulePlayback();
+}
+
+namespace {
+
+// The step needs strictly more than one frame time on a millisecond clock,
+// so the timer is set one millisecond past it.
+constexpr double clockGrain = 0.001;
+
+}  // namespace
+
+void MotionView::schedulePlayback() {
+  Fl::remove_timeout(playbackTimeout, this);
+  if (!animated) {
+    return;
+  }
+  const double elapsed = static_cast<double>(playbackClockMs() - lastStepClock) / 1000.0;
+  // A slider value below zero (or NaN) paces like zero.
+  const double pace = frameTime > 0.0 ? frameTime : 0.0;
+  const double wait = std::clamp(pace - elapsed + clockGrain, clockGrain, pace + clockGrain);
+  Fl::add_timeout(wait, playbackTimeout, this);
+}
+
+bool MotionView::playbackScheduled() const {
+  return Fl::has_timeout(playbackTimeout, const_cast<MotionView*>(this)) != 0;
+}
+
+void MotionView::playbackTimeout(void* data) {
+  auto* view = static_cast<MotionView*>(data);
+  view->stepAnimation();
+  view->notifyControls();
+  view->schedulePlayback();
 }
 
 void MotionView::toggleStrobing() {

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "app/EditorWindow.h"
@@ -209,35 +210,32 @@ TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
   EXPECT_EQ(view.frameTime, 0.5);
 }
 
-TEST_F(EditorWindowTest, IdleStepShowsTheFrameThenSteps) {
+TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFollow) {
   MotionView& view = *window->view;
+  window->show();
   view.currentFrame = 3;
   space.now = 1000;
-  EditorWindow::idleStep(window.get());
-  EXPECT_EQ(window->frameSlider->value(), 3.0);  // set before the step
+  for (int i = 0; i < 200 && view.currentFrame == 3; ++i) Fl::wait(0.01);
   EXPECT_EQ(view.currentFrame, 4);
-  EditorWindow::idleStep(window.get());
+  EXPECT_EQ(view.lastStepClock, 1000);
   EXPECT_EQ(window->frameSlider->value(), 4.0);
-  EXPECT_EQ(view.currentFrame, 4);
 
-  // Stopped: manual steps still reach the slider at the next idle call.
-  press("Animated");
-  press("Frame Forward");
-  press("Frame Forward");
+  // Paused from the keyboard: no timer is left, the switch shows it, and
+  // frame keys still reach the slider.
+  Fl::e_keysym = ' ';
+  Fl::e_state = 0;
+  view.handle(FL_KEYBOARD);
+  EXPECT_FALSE(view.playbackScheduled());
+  EXPECT_EQ(window->animated->value(), 0);
+  Fl::e_keysym = '.';
+  view.handle(FL_KEYBOARD);
+  EXPECT_EQ(window->frameSlider->value(), 5.0);
   space.now = 100000;
-  EditorWindow::idleStep(window.get());
-  EXPECT_EQ(window->frameSlider->value(), 6.0);
-  EXPECT_EQ(view.currentFrame, 6);
-}
+  for (int i = 0; i < 20; ++i) Fl::wait(0.005);
+  EXPECT_EQ(view.currentFrame, 5);
 
-TEST_F(EditorWindowTest, TheEventLoopRunsTheIdleStep) {
-  window->show();
-  space.now = 1000;
-  for (int i = 0; i < 200 && window->view->currentFrame == 0; ++i) {
-    Fl::wait(0.01);
-  }
-  EXPECT_EQ(window->view->currentFrame, 1);
-  EXPECT_EQ(window->view->lastStepClock, 1000);
+  press("Animated");
+  EXPECT_TRUE(view.playbackScheduled());
 }
 
 TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
@@ -267,9 +265,9 @@ TEST_F(EditorWindowTest, LoadPathLoadsTheChosenClipAndSpansTheSliderOverIt) {
   EXPECT_EQ(window->view->motion->frameCount, 45);
   EXPECT_EQ(window->frameSlider->minimum(), 0.0);
   EXPECT_EQ(window->frameSlider->maximum(), 45.0);
-  EXPECT_EQ(window->frameSlider->value(), 7.0);
-  EXPECT_EQ(window->view->frameTime, 0.125);  // the pace stays
-  EXPECT_EQ(window->rateSlider->value(), 0.125);
+  EXPECT_EQ(window->frameSlider->value(), 0.0);
+  EXPECT_EQ(window->view->frameTime, 0.1);  // the new clip's pace
+  EXPECT_EQ(window->rateSlider->value(), 0.1);
 }
 
 TEST_F(EditorWindowTest, WritePathAsksForANameAndWritesOnlyWithOne) {
@@ -287,19 +285,30 @@ TEST_F(EditorWindowTest, WritePathAsksForANameAndWritesOnlyWithOne) {
   EXPECT_EQ(back.frameCount, 20);
 }
 
-TEST(EditorWindowLifetimeTest, RegistersTheIdleStepForItsLifeOnly) {
-  Workspace space;
-  std::unique_ptr<EditorWindow> window;
-  testsupport::captureStdout([&] {
-    Fl_Group::current(nullptr);
-    window = std::make_unique<EditorWindow>();
-  });
-  EditorWindow* raw = window.get();
-  EXPECT_TRUE(Fl::has_idle(EditorWindow::idleStep, raw));
+TEST_F(EditorWindowTest, EscapeDoesNotCloseAndClosingWithUnsavedEditsAsks) {
   window->show();
   Fl::check();
-  window.reset();
-  EXPECT_FALSE(Fl::has_idle(EditorWindow::idleStep, raw));
+  Fl::e_keysym = FL_Escape;
+  Fl::e_state = 0;
+  Fl::focus(window->view.get());
+  Fl::handle(FL_KEYBOARD, window.get());
+  Fl::handle(FL_SHORTCUT, window.get());
+  EXPECT_TRUE(window->shown());
+  Fl::e_keysym = 0;
+
+  // The close box with nothing to lose closes without a question.
+  window->do_callback();
+  EXPECT_FALSE(window->shown());
+  EXPECT_TRUE(space.questions.empty());
+
+  window->show();
+  ASSERT_TRUE(window->view->session.movePoint(1, 5.0, 0.0));
+  space.replies = {false, true};
+  window->do_callback();  // kept open
+  EXPECT_TRUE(window->shown());
+  window->do_callback();  // closed, edits dropped
+  EXPECT_FALSE(window->shown());
+  EXPECT_EQ(space.questions.size(), 2u);
 }
 
 }  // namespace

@@ -413,7 +413,7 @@ TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt
   const std::string out = testsupport::captureStdout([&] { view->loadPath(name.c_str()); });
   EXPECT_EQ(view->motion->frameCount, 5);
   EXPECT_EQ(view->currentFrame, 4);  // brought into the new clip
-  EXPECT_DOUBLE_EQ(view->frameTime, 0.7);
+  EXPECT_DOUBLE_EQ(view->frameTime, 0.02);  // the new clip's pace
   EXPECT_TRUE(view->usesPath);
   EXPECT_EQ(view->path->pointCount(), 4);
   EXPECT_EQ(view->path->rootOffsetX.size(), 5u);
@@ -422,15 +422,22 @@ TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt
   EXPECT_EQ(out.find("Name Hips"), std::string::npos) << out;
 }
 
-TEST_F(MotionViewPlaybackTest, AFailedLoadPathFallsBackToTheDefaultClipAndFitsIt) {
+TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   view->currentFrame = 17;
+  ASSERT_TRUE(view->session.movePoint(2, 3.0, 0.0));
+  const Point3 edited = view->session.point(2);
   const std::string name = space.write("broken.bvh", "HIERARCHY\nROOT\n");
-  const std::string out = testsupport::captureStdout([&] { view->loadPath(name.c_str()); });
-  EXPECT_EQ(view->motion->frameCount, editortest::defaultClipFrames);
-  EXPECT_EQ(view->currentFrame, editortest::defaultClipFrames - 1);
-  EXPECT_EQ(view->path->rootOffsetX.size(), size_t{editortest::defaultClipFrames});
-  EXPECT_EQ(view->path->fitForwardZ.size(), size_t{editortest::defaultClipFrames});
-  EXPECT_EQ(out.find("Failed to load"), std::string::npos) << out;
+  bool loaded = true;
+  testsupport::captureStdout([&] { loaded = view->loadPath(name.c_str()); });
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(view->motion->frameCount, 20);
+  EXPECT_EQ(view->currentFrame, 17);
+  EXPECT_EQ(view->session.point(2).x, edited.x);
+  EXPECT_TRUE(view->session.unsaved());
+  EXPECT_TRUE(view->session.canUndo());
+  EXPECT_EQ(view->session.message().rfind("Could not read broken.bvh: ", 0), 0u)
+      << view->session.message();
+  EXPECT_NE(view->statusText().find(view->session.message()), std::string::npos);
 }
 
 TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
@@ -442,6 +449,18 @@ TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
   EXPECT_EQ(back.frameCount, 20);
   ASSERT_TRUE(back.root);
   EXPECT_STREQ(back.root->name, "Hips");
+  EXPECT_TRUE(space.questions.empty());
+  EXPECT_NE(view->statusText().find("Wrote written.bvh"), std::string::npos);
+
+  // An existing file is replaced only when the user agrees.
+  const std::string original = "keep me\n";
+  space.write("taken.bvh", original);
+  space.replies = {false, true};
+  testsupport::captureStdout([&] { EXPECT_FALSE(view->writePath("taken.bvh")); });
+  EXPECT_EQ(testsupport::readFile(space.path() + "/taken.bvh"), original);
+  testsupport::captureStdout([&] { EXPECT_TRUE(view->writePath("taken.bvh")); });
+  EXPECT_NE(testsupport::readFile(space.path() + "/taken.bvh"), original);
+  EXPECT_EQ(space.questions.size(), 2u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "view/FileChooser.h"
 #include "view/PlaybackClock.h"
+#include "view/QuestionDialog.h"
 
 namespace editortest {
 
@@ -54,8 +55,9 @@ inline std::string walkClip(int frames, double stepX = 10.0, double stepZ = 5.0,
 constexpr int defaultClipFrames = 12;
 
 // A temporary working folder holding "dance01.bvh" (a 12-frame walkClip),
-// with the chooser answering from `answers` (null when empty: a cancel) and
-// the clock reading `now`. Restores the folder, chooser and clock on exit.
+// with the chooser answering from `answers` (null when empty: a cancel), the
+// questions answered from `replies` (no when empty) and the clock reading
+// `now`. Restores the folder, chooser, questions and clock on exit.
 class Workspace {
  public:
   explicit Workspace(bool withDefaultClip = true) {
@@ -79,9 +81,17 @@ class Workspace {
       return lastAnswer_ ? lastAnswer_->c_str() : nullptr;
     });
     previousClock_ = setPlaybackClock([this] { return now; });
+    previousAsker_ = setQuestionAsker([this](const char* question, const char*, const char*) {
+      questions.emplace_back(question);
+      if (replies.empty()) return false;
+      const bool reply = replies.front();
+      replies.erase(replies.begin());
+      return reply;
+    });
   }
 
   ~Workspace() {
+    setQuestionAsker(std::move(previousAsker_));
     setPlaybackClock(std::move(previousClock_));
     setFileChooser(std::move(previousChooser_));
     if (!previousFolder_.empty() && chdir(previousFolder_.c_str()) != 0) {
@@ -103,6 +113,8 @@ class Workspace {
   std::vector<std::optional<std::string>> answers;
   // Every (message, pattern) the chooser was asked with.
   std::vector<std::pair<std::string, std::string>> requests;
+  std::vector<bool> replies;
+  std::vector<std::string> questions;
   long now = 0;
 
  private:
@@ -111,6 +123,7 @@ class Workspace {
   std::optional<std::string> lastAnswer_;
   FileChooserFunction previousChooser_;
   PlaybackClockFunction previousClock_;
+  QuestionFunction previousAsker_;
 };
 
 }  // namespace editortest

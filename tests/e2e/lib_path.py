@@ -1,0 +1,63 @@
+"""Shared helpers of the end-to-end scripts that check written paths.
+
+Reads the editor's console and clips in the current folder (the editor's
+working folder).
+"""
+import math
+import re
+
+BASIS = [[-0.5, 1.5, -1.5, 0.5], [1.0, -2.5, 2.0, -0.5], [-0.5, 0.0, 0.5, 0.0], [0.0, 1.0, 0.0, 0.0]]
+
+
+def frames(name):
+    """Frame count and the frame rows (lists of words) of a BVH file."""
+    lines = open(name).read().splitlines()
+    count = next(int(l.split()[1]) for l in lines if l.startswith("Frames:"))
+    start = next(i for i, l in enumerate(lines) if l.startswith("Frame Time")) + 1
+    return count, [l.split() for l in lines[start:] if l.strip()]
+
+
+def weight(point, i, count, n=4):
+    """Catmull-Rom weight of control point `point` at frame i of count."""
+    u = i / count / 2
+    k, s = 1, 1 / n
+    while s <= u:
+        k += 1
+        s += 1 / n
+    seg = k - 1
+    u0, u1 = seg / n, (seg + 1) / n
+    t = u / (u1 - u0) - u0 / (u1 - u0)
+    total = 0.0
+    for c in range(4):
+        if (seg + c) % n == point:
+            total += t ** 3 * BASIS[0][c] + t ** 2 * BASIS[1][c] + t * BASIS[2][c] + BASIS[3][c]
+    return total
+
+
+def control_point_pixels(console, clip):
+    """View pixels of the fitted control points, from the editor's fixed
+    camera: perspective 45 degrees over the 900 x 600 view, the world shifted
+    by (0, -1, -12), the look-at eye (0, 0, 1) to centre 0; the points drawn
+    on the floor in the figure's frame, (0.05 x, -2, 0.05 z) lifted by 0.015
+    (the clips used here have no root offset)."""
+    points = [(float(x), float(z)) for x, y, z in
+              re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
+    focal = 1 / math.tan(math.radians(22.5))
+
+    def window(x, z):
+        wx, wy, wz = 0.05 * x, -2 + 0.015, 0.05 * z
+        depth = 13 - wz
+        return ((focal / 1.5 * wx / depth + 1) / 2 * 900,
+                600 - (focal * (wy - 1) / depth + 1) / 2 * 600)
+
+    return [window(x, z) for x, z in points]
+
+
+def roomiest_point(pixels):
+    """Index of the point inside the view farthest from the others."""
+    def room(i):
+        x, y = pixels[i]
+        inside = 40 < x < 780 and 20 < y < 560
+        gap = min(math.dist(pixels[i], pixels[j]) for j in range(4) if j != i)
+        return gap if inside else -1
+    return max(range(4), key=room)

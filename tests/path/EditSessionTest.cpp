@@ -1,0 +1,147 @@
+#include "path/EditSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace {
+
+using testsupport::captureStdout;
+
+// A root walking along x and z with one rotation channel; frame i at (3i, 0, 2i).
+std::string walk(int frames) {
+  std::string text =
+      "HIERARCHY\nROOT Hips\n{\n\tOFFSET 0 0 0\n"
+      "\tCHANNELS 4 Xposition Yposition Zposition Yrotation\n"
+      "\tEnd Site\n\t{\n\t\tOFFSET 0 10 0\n\t}\n}\nMOTION\n";
+  text += "Frames: " + std::to_string(frames) + "\nFrame Time: 0.04\n";
+  for (int i = 0; i < frames; ++i) {
+    text += std::to_string(3 * i) + " 0 " + std::to_string(2 * i) + " 7\n";
+  }
+  return text;
+}
+
+class EditSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clip = dir.write("walk.bvh", walk(40));
+    captureStdout([&] { ASSERT_TRUE(session.load(clip)); });
+    original = session.point(2);
+  }
+
+  double x(int index) const { return session.point(index).x; }
+
+  testsupport::TempDir dir;
+  std::string clip;
+  EditSession session;
+  Point3 original;
+};
+
+TEST_F(EditSessionTest, ARunOnOnePointIsOneStepAndANewMoveClearsRedo) {
+  EXPECT_FALSE(session.unsaved());
+  EXPECT_TRUE(session.select(2));
+  // Three arrow presses, then a move of another point, then one more run.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(session.moveSelected(0.05, 0.0));
+  ASSERT_TRUE(session.movePoint(1, 0.0, -4.0));
+  ASSERT_TRUE(session.movePoint(2, 1.0, 0.0));
+  session.endMove();
+  ASSERT_TRUE(session.movePoint(2, 1.0, 0.0));
+  EXPECT_TRUE(session.unsaved());
+
+  ASSERT_TRUE(session.undo());  // the last run only
+  EXPECT_DOUBLE_EQ(x(2), original.x + 1.15);
+  ASSERT_TRUE(session.undo());
+  EXPECT_DOUBLE_EQ(x(2), original.x + 0.15);
+  ASSERT_TRUE(session.undo());  // point 1 back
+  ASSERT_TRUE(session.undo());  // the three presses at once
+  EXPECT_EQ(x(2), original.x);
+  EXPECT_EQ(session.selected(), 2);
+  EXPECT_FALSE(session.undo());
+  EXPECT_EQ(session.message(), "Nothing to undo");
+  EXPECT_FALSE(session.unsaved());
+
+  ASSERT_TRUE(session.redo());
+  EXPECT_DOUBLE_EQ(x(2), original.x + 0.15);
+  ASSERT_TRUE(session.movePoint(3, 2.0, 0.0));
+  EXPECT_FALSE(session.canRedo());
+  EXPECT_FALSE(session.redo());
+}
+
+TEST_F(EditSessionTest, WritingMarksSavedWithoutTouchingTheHistory) {
+  ASSERT_TRUE(session.movePoint(2, 6.0, 0.0));
+  const std::string out = dir.path() + "/out.bvh";
+  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  EXPECT_EQ(session.message(), "Wrote " + out);
+  EXPECT_FALSE(session.unsaved());
+  EXPECT_TRUE(session.canUndo());
+  // A move after the write is a new step, even on the same point.
+  ASSERT_TRUE(session.movePoint(2, 1.0, 0.0));
+  EXPECT_TRUE(session.unsaved());
+  ASSERT_TRUE(session.undo());
+  EXPECT_FALSE(session.unsaved());  // back at what was written
+  ASSERT_TRUE(session.undo());
+  EXPECT_TRUE(session.unsaved());
+
+  // Frame N/2 sits at point 2, so the written root x moved by the whole 6.
+  ASSERT_TRUE(session.redo());
+  BvhMotion back;
+  captureStdout([&] { ASSERT_TRUE(back.read(out.c_str())); });
+  ASSERT_EQ(back.frameCount, 40);
+  EXPECT_NEAR(std::atof(back.frameLine(20)), 60.0 + 6.0, 1e-6);
+  EXPECT_NEAR(std::atof(back.frameLine(0)), 0.0, 1e-6);
+}
+
+TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
+  ASSERT_TRUE(session.movePoint(2, 6.0, 0.0));
+  const std::string broken = dir.write("broken.bvh", walk(40).substr(0, 30));
+  struct Case {
+    std::string name;
+    std::string expectedStart;
+  } cases[] = {
+      {dir.path() + "/missing.bvh",
+       "Could not read " + dir.path() + "/missing.bvh: No such file or directory"},
+      {broken, "Could not read " + broken + ": "},
+  };
+  for (const Case& c : cases) {
+    captureStdout([&] { EXPECT_FALSE(session.load(c.name)); });
+    EXPECT_EQ(session.message().rfind(c.expectedStart, 0), 0u) << session.message();
+    EXPECT_EQ(session.clipName(), clip);
+    EXPECT_EQ(session.motion().frameCount, 40);
+    EXPECT_DOUBLE_EQ(x(2), original.x + 6.0);
+    EXPECT_TRUE(session.unsaved());
+    EXPECT_TRUE(session.canUndo());
+  }
+  // A good load starts afresh.
+  const std::string other = dir.write("other.bvh", walk(12));
+  captureStdout([&] { ASSERT_TRUE(session.load(other)); });
+  EXPECT_EQ(session.motion().frameCount, 12);
+  EXPECT_FALSE(session.unsaved());
+  EXPECT_FALSE(session.canUndo());
+  EXPECT_EQ(session.selected(), -1);
+}
+
+TEST_F(EditSessionTest, RefusesPointsThatDoNotExist) {
+  EXPECT_FALSE(session.movePoint(4, 1.0, 1.0));
+  EXPECT_FALSE(session.movePoint(-1, 1.0, 1.0));
+  EXPECT_FALSE(session.select(4));
+  EXPECT_FALSE(session.moveSelected(1.0, 0.0));  // nothing selected
+  EXPECT_FALSE(session.canUndo());
+}
+
+TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"clips/walk.bvh", "clips/walk-path.bvh"},
+      {"walk", "walk-path.bvh"},
+      {"dir.v/walk", "dir.v/walk-path.bvh"},
+      {"", "path.bvh"},
+  };
+  for (const auto& [clip, expected] : cases) {
+    EXPECT_EQ(EditSession::suggestedWriteName(clip), expected) << clip;
+  }
+}
+
+}  // namespace
