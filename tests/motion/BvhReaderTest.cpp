@@ -495,7 +495,7 @@ TEST(BvhReaderTest, DirectoryIsRefusedWithAClearMessage) {
   EXPECT_EQ(result.output, "File " + dir.path() + " is a directory\n");
 }
 
-TEST(BvhReaderTest, FileWithoutAFindableSizeIsRefused) {
+TEST(BvhReaderTest, PipeIsRefusedWithoutWaiting) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   const std::string path = "/proc/self/fd/" + std::to_string(fds[0]);
@@ -504,7 +504,7 @@ TEST(BvhReaderTest, FileWithoutAFindableSizeIsRefused) {
   close(fds[0]);
   close(fds[1]);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.output, "File " + path + " size cannot be found\n");
+  EXPECT_EQ(result.output, "File " + path + " is not a regular file\n");
 }
 
 TEST(BvhReaderTest, TextThatCannotBeHeldGivesMessageTwo) {
