@@ -690,8 +690,7 @@ struct RealClip {
 };
 
 TEST(BvhReaderTest, RealClipsReadAsTheWordRulesSay) {
-  const std::string dataDir = MPE_SHARED_DATA_DIR;
-  if (!std::filesystem::is_directory(dataDir)) GTEST_SKIP() << "no shared clips at " << dataDir;
+  const std::string dataDir = MPE_CLIP_DATA_DIR;
   const RealClip clips[] = {
       {"cmu-01_01.bvh", 2752, 96, 38, "Hips",
        {{"LHipJoint", 6}, {"LeftUpLeg", 9}, {"LeftLeg", 12}, {"RightShoulder", 75}, {"RThumb", 93}},
@@ -741,8 +740,7 @@ TEST(BvhReaderTest, RealClipsReadAsTheWordRulesSay) {
 }
 
 TEST(BvhReaderTest, RealClipsKeepTheirFirstAndLastValues) {
-  const std::string dataDir = MPE_SHARED_DATA_DIR;
-  if (!std::filesystem::is_directory(dataDir)) GTEST_SKIP() << "no shared clips at " << dataDir;
+  const std::string dataDir = MPE_CLIP_DATA_DIR;
   BvhMotion cmu;
   ASSERT_TRUE(readFile(cmu, dataDir + "/cmu-01_01.bvh").ok);
   EXPECT_DOUBLE_EQ(cmu.frameTime, 0.0083333);
@@ -760,8 +758,7 @@ TEST(BvhReaderTest, RealClipsKeepTheirFirstAndLastValues) {
 }
 
 TEST(BvhReaderTest, LeafJointWithoutEndSiteFailsAtFrames) {
-  const std::string dataDir = MPE_SHARED_DATA_DIR;
-  if (!std::filesystem::is_directory(dataDir)) GTEST_SKIP() << "no shared clips at " << dataDir;
+  const std::string dataDir = MPE_CLIP_DATA_DIR;
   BvhMotion motion;
   const ReadResult result = readFile(motion, dataDir + "/fairmotion-sinusoidal.bvh");
   EXPECT_FALSE(result.ok);
