@@ -7,7 +7,7 @@
 #include <string>
 
 #include "motion/BvhJoint.h"
-#include "motion/FrameLines.h"
+#include "motion/PackedTextList.h"
 
 // One motion-capture clip. The clip owns the whole file text; joint names,
 // channel names and frame lines all point into it. Frame values stay text
@@ -42,7 +42,7 @@ class BvhMotion {
   // Defined in BvhWriter.cpp.
   void writeJoint(const BvhJoint* joint, int depth, std::FILE* file) const;
 
-  FrameLines frameLines;
+  PackedTextList frameLines;
   std::unique_ptr<BvhJoint> root;
   int frameCount = 0;
   double frameTime = 0.0;

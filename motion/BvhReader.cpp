@@ -33,6 +33,17 @@ bool is(const char* word, const char* keyword) {
 
 const char* printable(const char* word) { return word != nullptr ? word : ""; }
 
+// What one node costs beyond its text: the joint, its allocation and its
+// place in the parent's list of children.
+constexpr size_t kNodeCost = sizeof(BvhJoint) + 48;
+
+// Joints allowed in a file of textSize bytes: their memory may reach the
+// file's size plus 64 MiB, so that with the text a read stays within twice
+// the file (plus that allowance). Real clips stay far below (a joint takes
+// tens of bytes of text and its frames many more); a file of millions of
+// bare joints is refused instead of taking gigabytes.
+size_t nodeBudget(size_t textSize) { return (textSize + (size_t{64} << 20)) / kNodeCost; }
+
 // Words echoed in messages are cut to this many characters: a bad first word
 // may be megabytes long.
 constexpr size_t kEchoLength = 60;
@@ -95,9 +106,9 @@ void readOffset(WordScanner& words, BvhJoint& joint) {
 // returns the word that stopped the list (nullptr at the end).
 char* readChannelNames(WordScanner& words, BvhJoint& joint) {
   for (;;) {
-    char* word = words.next(kHierarchySeparators);
+    char* word = words.nextPacked(kHierarchySeparators);
     if (word == nullptr || is(word, "JOINT") || is(word, "End")) return word;
-    joint.channelNames.push_back(word);
+    joint.channelNames.appendPacked(word);
   }
 }
 
@@ -215,6 +226,8 @@ bool BvhMotion::read(const char* fileName) {
   root->color = {1.0, 1.0, 1.0};
 
   BvhJoint* current = root.get();
+  const size_t maxNodes = nodeBudget(textSize);
+  size_t nodes = 1;
   // Set when an End Site directly inside the root closed the root: nothing
   // may be attached after that.
   bool rootClosed = false;
@@ -222,6 +235,10 @@ bool BvhMotion::read(const char* fileName) {
   while (word != nullptr && !is(word, "MOTION")) {
     if (rootClosed && (is(word, "JOINT") || is(word, "End"))) {
       return fail(readError, "Bad File: %s after an End Site closed the root\n", echo(word).c_str());
+    }
+    if ((is(word, "JOINT") || is(word, "End")) && ++nodes > maxNodes) {
+      return fail(readError, "Bad File: more than %zu joints, too many for a file of %zu bytes\n",
+                  maxNodes, textSize);
     }
     if (is(word, "JOINT")) {
       auto joint = std::make_unique<BvhJoint>();

@@ -17,11 +17,20 @@ void WordScanner::useSeparators(const char* separators) {
   }
 }
 
-char* WordScanner::next(const char* separators) {
+char* WordScanner::next(const char* separators) { return take(separators, false); }
+
+char* WordScanner::nextPacked(const char* separators) { return take(separators, true); }
+
+char* WordScanner::take(const char* separators, bool blankSkipped) {
   useSeparators(separators);
   const bool* isSeparator = isSeparator_;
   const size_t separatorCount = separatorCount_;
 
+  if (blankSkipped) {
+    while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) {
+      *position_++ = '\0';
+    }
+  }
   while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) ++position_;
   if (position_ == end_) {
     lastDelimiter_ = '\0';

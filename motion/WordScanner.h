@@ -21,6 +21,11 @@ class WordScanner {
   // the scanner lives (it is recognised by its address).
   char* next(const char* separators);
 
+  // As next, and the separators skipped before the word are overwritten with
+  // terminators, so that words taken this way one after another lie with
+  // only terminators between them (see PackedTextList).
+  char* nextPacked(const char* separators);
+
   // Next line, terminated in place; nullptr once the text has ended. A line
   // ends at a line feed, or at a carriage return that no line feed follows
   // (old Mac files); in CRLF files the carriage return stays on the line.
@@ -43,6 +48,7 @@ class WordScanner {
 
  private:
   void useSeparators(const char* separators);
+  char* take(const char* separators, bool blankSkipped);
   // End of the line that starts at from: its line feed or lone carriage
   // return, or end_.
   char* lineEnd(char* from);

@@ -61,7 +61,8 @@ const BvhJoint* find(const BvhMotion& motion, const std::string& name) {
   return nullptr;
 }
 
-std::vector<std::string> namesOf(const std::vector<const char*>& words) {
+template <typename List>
+std::vector<std::string> namesOf(const List& words) {
   return std::vector<std::string>(words.begin(), words.end());
 }
 
@@ -896,4 +897,15 @@ TEST(BvhReaderTest, ShortFrameLinesAreAllFound) {
     const int at = static_cast<int>(random() % frames);
     ASSERT_EQ(motion.frameLine(at)[0], 'a' + at % 26) << at;
   }
+}
+
+// Each bare joint costs far more memory than its text: a file of nothing but
+// joints is refused before it takes several times its size.
+TEST(BvhReaderTest, FileOfBareJointsIsRefusedBeforeItTakesGigabytes) {
+  std::string text = "HIERARCHY\nROOT R\n{\n OFFSET 0 0 0\n CHANNELS 0\n";
+  for (int i = 0; i < 500000; ++i) text += "JOINT a { OFFSET 0 0 0 CHANNELS 0 }\n";
+  BvhMotion motion;
+  const ReadResult result = readText(motion, text);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(motion.readError.rfind("Bad File: more than ", 0), 0u) << motion.readError;
 }

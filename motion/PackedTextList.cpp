@@ -1,4 +1,4 @@
-#include "motion/FrameLines.h"
+#include "motion/PackedTextList.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@ namespace {
 
 // Lists this short never thin: a lookup stays a plain index.
 constexpr size_t minThinnedLines = 4096;
-// Pointers kept may cost at most an eighth of the bytes the lines span.
+// Pointers kept may cost at most an eighth of the bytes the texts span.
 constexpr size_t bytesPerPointerShare = 8 * sizeof(const char*);
 
 const char* nextPacked(const char* line) {
@@ -17,20 +17,20 @@ const char* nextPacked(const char* line) {
 
 }  // namespace
 
-const char* FrameLines::operator[](size_t i) const {
+const char* PackedTextList::operator[](size_t i) const {
   const char* line = kept_[i >> shift_];
   for (size_t skip = i & ((size_t{1} << shift_) - 1); skip > 0; --skip) line = nextPacked(line);
   return line;
 }
 
-void FrameLines::push_back(const char* line) {
+void PackedTextList::push_back(const char* line) {
   keepEveryLine();
   packed_ = false;
   kept_.push_back(line);
   ++size_;
 }
 
-void FrameLines::appendPacked(const char* line) {
+void PackedTextList::appendPacked(const char* line) {
   if ((size_ & ((size_t{1} << shift_) - 1)) == 0) kept_.push_back(line);
   ++size_;
   if (packed_ && kept_.size() >= minThinnedLines &&
@@ -39,7 +39,7 @@ void FrameLines::appendPacked(const char* line) {
   }
 }
 
-void FrameLines::thin() {
+void PackedTextList::thin() {
   // Keeps the even entries: the stride doubles.
   size_t out = 0;
   for (size_t k = 0; k < kept_.size(); k += 2) kept_[out++] = kept_[k];
@@ -47,7 +47,7 @@ void FrameLines::thin() {
   ++shift_;
 }
 
-void FrameLines::keepEveryLine() {
+void PackedTextList::keepEveryLine() {
   if (shift_ == 0) return;
   std::vector<const char*> every;
   every.reserve(size_);
@@ -56,7 +56,7 @@ void FrameLines::keepEveryLine() {
   shift_ = 0;
 }
 
-void FrameLines::clear() {
+void PackedTextList::clear() {
   std::vector<const char*>().swap(kept_);
   size_ = 0;
   shift_ = 0;
