@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -430,6 +431,14 @@ TEST(TgaReader, MissingFileCannotBeOpened) {
   EXPECT_EQ(2, tgaLastError());
   EXPECT_EQ(nullptr, tgaLoad(nullptr, nullptr, nullptr, 4));
   EXPECT_EQ(2, tgaLastError());
+  // Neither waits for a writer nor reads forever.
+  const std::string fifo = dir.path() + "/fifo.tga";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    tgatest::leaveError(3);
+    EXPECT_EQ(nullptr, tgaLoad(path.c_str(), nullptr, nullptr, 4)) << path;
+    EXPECT_EQ(2, tgaLastError()) << path;
+  }
 }
 
 TEST(TgaReader, SuccessLeavesTheLastErrorAsItWas) {
