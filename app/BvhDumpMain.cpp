@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
   }
   auto motion = std::make_unique<BvhMotion>();
   // The reader's own messages tell the user what went wrong; a partly read
-  // hierarchy is still worth printing.
-  motion->read(argv[1]);
+  // hierarchy is still worth printing, but the exit status says it failed.
+  const bool ok = motion->read(argv[1]);
   motion->dump();
-  return 0;
+  return ok ? 0 : 1;
 }

@@ -17,6 +17,7 @@ function(mpe_split_by_toolkit all_sources core_var gui_var)
 endfunction()
 
 file(GLOB MPE_LIBRARY_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/base/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/motion/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/path/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/path/numeric/*.cpp

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "motion/PackedTextList.h"
 #include "path/Point3.h"
 
 // One node of a clip's hierarchy: the ROOT, a JOINT or an End Site.
@@ -27,7 +28,7 @@ class BvhJoint {
   const char* name = nullptr;
   Point3 offset;
   int channelCount = 0;
-  std::vector<const char*> channelNames;
+  PackedTextList channelNames;
   std::vector<std::unique_ptr<BvhJoint>> children;
   BvhJoint* parent = nullptr;
   bool isEndSite = false;

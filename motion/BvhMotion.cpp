@@ -27,8 +27,7 @@ void dumpOne(const BvhJoint& joint) {
 }  // namespace
 
 void BvhMotion::reset() {
-  // Swapping with empty vectors gives the memory back, not just the size.
-  std::vector<const char*>().swap(frameLines);
+  frameLines.clear();
   root.reset();
   text.reset();
   textSize = 0;

@@ -4,7 +4,10 @@
 #include <memory>
 #include <vector>
 
+#include <string>
+
 #include "motion/BvhJoint.h"
+#include "motion/PackedTextList.h"
 
 // One motion-capture clip. The clip owns the whole file text; joint names,
 // channel names and frame lines all point into it. Frame values stay text
@@ -20,7 +23,10 @@ class BvhMotion {
 
   // Reads a BVH file into this (empty) clip, printing progress and every error
   // to standard output. Returns false after any error; the clip then keeps what
-  // was filled before it (never any frame lines). Defined in BvhReader.cpp.
+  // was filled before it (never any frame lines) and readError holds the last
+  // message printed, without line feeds. Only regular files are read (a FIFO
+  // or a device is refused at once); counts that do not fit an int are
+  // refused with the message of their field. Defined in BvhReader.cpp.
   bool read(const char* fileName);
 
   // Empties the clip: no text, no joints, no frame lines, counts 0.
@@ -36,7 +42,7 @@ class BvhMotion {
   // Defined in BvhWriter.cpp.
   void writeJoint(const BvhJoint* joint, int depth, std::FILE* file) const;
 
-  std::vector<const char*> frameLines;
+  PackedTextList frameLines;
   std::unique_ptr<BvhJoint> root;
   int frameCount = 0;
   double frameTime = 0.0;
@@ -46,4 +52,7 @@ class BvhMotion {
   // replaced by terminators while reading.
   std::unique_ptr<char[]> text;
   size_t textSize = 0;
+
+  // The last error message of a failed read (empty after a good one).
+  std::string readError;
 };

@@ -1,16 +1,18 @@
 // BvhMotion::read: the BVH text format as this program defines it.
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
+#include "base/RegularFile.h"
 #include "motion/BvhMotion.h"
 #include "motion/WordScanner.h"
 
@@ -18,7 +20,6 @@ namespace {
 
 const char* const kHierarchySeparators = " \n\t\r";
 const char* const kHeaderSeparators = " \r\t\n";
-const char* const kLineSeparators = "\n";
 const char* const kEndSiteName = "END";
 
 struct FileCloser {
@@ -32,14 +33,67 @@ bool is(const char* word, const char* keyword) {
 
 const char* printable(const char* word) { return word != nullptr ? word : ""; }
 
+// What one node costs beyond its text: the joint, its allocation and its
+// place in the parent's list of children.
+constexpr size_t kNodeCost = sizeof(BvhJoint) + 48;
+
+// Joints allowed in a file of textSize bytes: their memory may reach the
+// file's size plus 64 MiB, so that with the text a read stays within twice
+// the file (plus that allowance). Real clips stay far below (a joint takes
+// tens of bytes of text and its frames many more); a file of millions of
+// bare joints is refused instead of taking gigabytes.
+size_t nodeBudget(size_t textSize) { return (textSize + (size_t{64} << 20)) / kNodeCost; }
+
+// Words echoed in messages are cut to this many characters: a bad first word
+// may be megabytes long.
+constexpr size_t kEchoLength = 60;
+
+std::string echo(const char* word) {
+  const std::string whole = printable(word);
+  if (whole.size() <= kEchoLength) return whole;
+  return whole.substr(0, kEchoLength) + "...";
+}
+
+// Prints a reader message to standard output and keeps it, without its line
+// feeds, as the clip's last error. Returns false for the reader to return.
+bool fail(std::string& lastError, const char* format, ...) __attribute__((format(printf, 2, 3)));
+bool fail(std::string& lastError, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  std::string message(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  std::vsnprintf(message.data(), message.size() + 1, format, again);
+  va_end(again);
+  std::fputs(message.c_str(), stdout);
+  lastError.clear();
+  for (const char* c = message.c_str(); *c != '\0'; ++c) {
+    if (*c != '\n') {
+      lastError += *c;
+    } else if (c[1] != '\0' && c[1] != ' ') {
+      lastError += ' ';
+    }
+  }
+  return false;
+}
+
 // Missing or malformed numbers read as 0, like atof/atoi of a non-number.
 double number(const char* word) { return word != nullptr ? std::atof(word) : 0.0; }
-int integer(const char* word) { return word != nullptr ? std::atoi(word) : 0; }
 
-// Channel counts are unchecked file data; wrap on overflow instead of
-// invoking undefined behaviour.
-int addWrapping(int a, int b) {
-  return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
+// A count word: its leading integer (0 when there is none, as atoi reads
+// it). False when that integer lies outside lo..hi, where atoi would wrap.
+bool count(const char* word, long long lo, long long hi, int& value) {
+  value = 0;
+  if (word == nullptr) return true;
+  errno = 0;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(word, &end, 10);
+  if (end == word) return true;
+  if (errno == ERANGE || parsed < lo || parsed > hi) return false;
+  value = static_cast<int>(parsed);
+  return true;
 }
 
 void readOffset(WordScanner& words, BvhJoint& joint) {
@@ -52,9 +106,9 @@ void readOffset(WordScanner& words, BvhJoint& joint) {
 // returns the word that stopped the list (nullptr at the end).
 char* readChannelNames(WordScanner& words, BvhJoint& joint) {
   for (;;) {
-    char* word = words.next(kHierarchySeparators);
+    char* word = words.nextPacked(kHierarchySeparators);
     if (word == nullptr || is(word, "JOINT") || is(word, "End")) return word;
-    joint.channelNames.push_back(word);
+    joint.channelNames.appendPacked(word);
   }
 }
 
@@ -67,37 +121,51 @@ void giveColor(BvhJoint& joint) {
   std::printf("Nodes color: %f %f %f", joint.color.r, joint.color.g, joint.color.b);
 }
 
+// Bytes looked at before the whole file is read: enough to see the first
+// word of any real clip.
+constexpr size_t kPeekBytes = 4096;
+
+bool isHierarchySeparator(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
+
 // Reads the whole file into one terminated buffer. Prints the reason and
-// returns false when that is not possible.
-bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size) {
-  FilePtr file(std::fopen(fileName, "rb"));
+// returns false when that is not possible. Only regular files are read, and
+// a file whose first word is not HIERARCHY is refused after its first
+// kilobytes, however large it claims to be.
+bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size,
+              std::string& lastError) {
+  size_t length = 0;
+  std::string reason;
+  std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName, &length, &reason));
   if (!file) {
-    std::printf("File %s pointer is NULL\n", fileName);
-    return false;
+    // A name that opens but is no clip file is told apart from a missing one.
+    if (reason.compare(0, std::strlen(fileName), fileName) == 0) {
+      return fail(lastError, "File %s\n", reason.c_str());
+    }
+    return fail(lastError, "File %s pointer is NULL\n", fileName);
   }
-  // A directory opens on Linux, but seeking in it gives meaningless sizes.
-  struct stat status;
-  if (fstat(fileno(file.get()), &status) == 0 && S_ISDIR(status.st_mode)) {
-    std::printf("File %s is a directory\n", fileName);
-    return false;
+
+  char peek[kPeekBytes + 1];
+  const size_t peeked = std::fread(peek, 1, std::min(length, kPeekBytes), file.get());
+  peek[peeked] = '\0';
+  const char* first = peek;
+  while (isHierarchySeparator(*first)) ++first;
+  const char* firstEnd = first;
+  while (*firstEnd != '\0' && !isHierarchySeparator(*firstEnd)) ++firstEnd;
+  // Decided when the word ended inside the peek (or the file did).
+  if (first != peek + peeked && (firstEnd < peek + peeked || peeked == length)) {
+    const std::string word(first, firstEnd);
+    if (word != "HIERARCHY") {
+      return fail(lastError, "%s HIERARCHY not found\n", echo(word.c_str()).c_str());
+    }
   }
-  long length = -1;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) length = std::ftell(file.get());
-  if (length < 0 || static_cast<unsigned long>(length) >= SIZE_MAX ||
-      std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    std::printf("File %s size cannot be found\n", fileName);
-    return false;
-  }
-  const size_t capacity = static_cast<size_t>(length);
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity + 1]);
-  if (!buffer) {
-    std::printf("Buffer Null\n");
-    return false;
-  }
-  const size_t got = std::fread(buffer.get(), 1, capacity, file.get());
-  if (got < capacity && std::ferror(file.get())) {
-    std::printf("File %s could not be read\n", fileName);
-    return false;
+
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
+  if (!buffer) return fail(lastError, "Buffer Null\n");
+  std::memcpy(buffer.get(), peek, peeked);
+  const size_t got =
+      peeked + std::fread(buffer.get() + peeked, 1, length - peeked, file.get());
+  if (got < length && std::ferror(file.get())) {
+    return fail(lastError, "File %s could not be read\n", fileName);
   }
   buffer[got] = '\0';
   text = std::move(buffer);
@@ -109,14 +177,12 @@ bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size)
 
 bool BvhMotion::read(const char* fileName) {
   std::srand(5);
-  if (fileName == nullptr) {
-    std::printf("File %s pointer is NULL\n", "");
-    return false;
-  }
+  readError.clear();
+  if (fileName == nullptr) return fail(readError, "File %s pointer is NULL\n", "");
 
   std::unique_ptr<char[]> newText;
   size_t newSize = 0;
-  if (!loadText(fileName, newText, newSize)) return false;
+  if (!loadText(fileName, newText, newSize, readError)) return false;
 
   // Whatever an earlier read left (the editor reads a fallback into the same
   // clip after a failure) points into the old text: release it all together.
@@ -129,67 +195,70 @@ bool BvhMotion::read(const char* fileName) {
 
   char* word = words.next(kHierarchySeparators);
   if (!is(word, "HIERARCHY")) {
-    std::printf("%s HIERARCHY not found\n", printable(word));
-    return false;
+    return fail(readError, "%s HIERARCHY not found\n", echo(word).c_str());
   }
   if (!is(words.next(kHierarchySeparators), "ROOT")) {
-    std::printf("ROOT not found\n");
-    return false;
+    return fail(readError, "ROOT not found\n");
   }
 
   root = std::make_unique<BvhJoint>();
   root->name = printable(words.next(kHierarchySeparators));
   word = words.next(kHierarchySeparators);
   if (!is(word, "{")) {
-    std::printf("Bad File1 %s\n", printable(word));
-    return false;
+    return fail(readError, "Bad File1 %s\n", echo(word).c_str());
   }
   if (!is(words.next(kHierarchySeparators), "OFFSET")) {
-    std::printf("Bad File2\n");
-    return false;
+    return fail(readError, "Bad File2\n");
   }
   readOffset(words, *root);
   if (!is(words.next(kHierarchySeparators), "CHANNELS")) {
-    std::printf("Bad File3\n");
-    return false;
+    return fail(readError, "Bad File3\n");
   }
-  root->channelCount = integer(words.next(kHierarchySeparators));
+  // The count of values per frame line must stay a valid int.
+  if (!count(words.next(kHierarchySeparators), 0, INT_MAX, root->channelCount)) {
+    return fail(readError, "Bad File3\n");
+  }
   root->isEndSite = false;
   root->channelOffset = runningTotal;
-  runningTotal = addWrapping(runningTotal, root->channelCount);
+  runningTotal += root->channelCount;
   word = readChannelNames(words, *root);
   root->parent = nullptr;
   root->color = {1.0, 1.0, 1.0};
 
   BvhJoint* current = root.get();
+  const size_t maxNodes = nodeBudget(textSize);
+  size_t nodes = 1;
   // Set when an End Site directly inside the root closed the root: nothing
   // may be attached after that.
   bool rootClosed = false;
 
   while (word != nullptr && !is(word, "MOTION")) {
     if (rootClosed && (is(word, "JOINT") || is(word, "End"))) {
-      std::printf("Bad File: %s after an End Site closed the root\n", word);
-      return false;
+      return fail(readError, "Bad File: %s after an End Site closed the root\n", echo(word).c_str());
+    }
+    if ((is(word, "JOINT") || is(word, "End")) && ++nodes > maxNodes) {
+      return fail(readError, "Bad File: more than %zu joints, too many for a file of %zu bytes\n",
+                  maxNodes, textSize);
     }
     if (is(word, "JOINT")) {
       auto joint = std::make_unique<BvhJoint>();
       joint->name = printable(words.next(kHierarchySeparators));
       if (!is(words.next(kHierarchySeparators), "{")) {
-        std::printf("Bad File4\n");
-        return false;
+        return fail(readError, "Bad File4\n");
       }
       if (!is(words.next(kHierarchySeparators), "OFFSET")) {
-        std::printf("Bad File5\n");
-        return false;
+        return fail(readError, "Bad File5\n");
       }
       readOffset(words, *joint);
       if (!is(words.next(kHierarchySeparators), "CHANNELS")) {
-        std::printf("Bad File6\n");
-        return false;
+        return fail(readError, "Bad File6\n");
       }
-      joint->channelCount = integer(words.next(kHierarchySeparators));
+      if (!count(words.next(kHierarchySeparators), 0, INT_MAX - runningTotal,
+                 joint->channelCount)) {
+        return fail(readError, "Bad File6\n");
+      }
       joint->channelOffset = runningTotal;
-      runningTotal = addWrapping(runningTotal, joint->channelCount);
+      runningTotal += joint->channelCount;
       word = readChannelNames(words, *joint);
       giveColor(*joint);
       joint->parent = current;
@@ -202,16 +271,13 @@ bool BvhMotion::read(const char* fileName) {
       auto endSite = std::make_unique<BvhJoint>();
       endSite->name = kEndSiteName;
       if (!is(words.next(kHierarchySeparators), "Site")) {
-        std::printf("Bad File7\n");
-        return false;
+        return fail(readError, "Bad File7\n");
       }
       if (!is(words.next(kHierarchySeparators), "{")) {
-        std::printf("Bad File8\n");
-        return false;
+        return fail(readError, "Bad File8\n");
       }
       if (!is(words.next(kHierarchySeparators), "OFFSET")) {
-        std::printf("Bad File9\n");
-        return false;
+        return fail(readError, "Bad File9\n");
       }
       readOffset(words, *endSite);
       endSite->parent = current;
@@ -222,8 +288,7 @@ bool BvhMotion::read(const char* fileName) {
       current->children.push_back(std::move(endSite));
       if (!is(words.next(kHierarchySeparators), "}") ||
           !is(words.next(kHierarchySeparators), "}")) {
-        std::printf("Bad File10\n");
-        return false;
+        return fail(readError, "Bad File10\n");
       }
       giveColor(site);
       if (current->parent != nullptr) {
@@ -234,28 +299,28 @@ bool BvhMotion::read(const char* fileName) {
     } else if (is(word, "}")) {
       if (current->parent != nullptr) current = current->parent;
     } else {
-      std::printf("Bad File100\n");
-      return false;
+      return fail(readError, "Bad File100\n");
     }
     word = words.next(kHierarchySeparators);
   }
 
   channelTotal = runningTotal;
   if (!is(words.next(kHeaderSeparators), "Frames:")) {
-    std::printf("Bad File11\n");
-    return false;
+    return fail(readError, "Bad File11\n");
   }
   // A negative count means no frames. The field is set only together with
   // the lines, so a clip never claims frames it has no line for.
-  const int declaredFrames = std::max(0, integer(words.next(kHeaderSeparators)));
+  int declaredFrames = 0;
+  if (!count(words.next(kHeaderSeparators), INT_MIN, INT_MAX, declaredFrames)) {
+    return fail(readError, "Bad File11\n");
+  }
+  declaredFrames = std::max(0, declaredFrames);
   if (!is(words.next(kHeaderSeparators), "Frame")) {
-    std::printf("Bad File12\n");
-    return false;
+    return fail(readError, "Bad File12\n");
   }
   word = words.next(kHeaderSeparators);
   if (!is(word, "Time:")) {
-    std::printf("Bad File13\n %s", printable(word));
-    return false;
+    return fail(readError, "Bad File13\n %s", echo(word).c_str());
   }
   frameTime = number(words.next(kHeaderSeparators));
   std::printf("NumFrames %i\tFrameTime %f\n", declaredFrames, frameTime);
@@ -270,9 +335,9 @@ bool BvhMotion::read(const char* fileName) {
   frameLines.reserve(
       std::min(static_cast<size_t>(declaredFrames), words.remaining() / bytesPerLine + 1));
   while (static_cast<int>(frameLines.size()) < declaredFrames) {
-    char* line = words.next(kLineSeparators);
+    char* line = words.nextLine();
     if (line == nullptr) break;
-    frameLines.push_back(line);
+    frameLines.appendPacked(line);
   }
   frameCount = static_cast<int>(frameLines.size());
   if (frameCount < declaredFrames) {

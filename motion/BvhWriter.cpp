@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "motion/HeadingTurn.h"
 #include "path/PathCurve.h"
@@ -16,6 +18,13 @@
 namespace {
 
 const char* textOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+// Deeper levels are indented like this one: ordinary clips keep their layout,
+// and a clip nested a million deep gives output linear in its size instead of
+// terabytes of tabs.
+constexpr int maxIndent = 64;
+
+int indentOf(int depth) { return std::min(depth, maxIndent); }
 
 // Runs of tab characters for indenting, grown to the deepest level asked for.
 // A run of n tabs is the last n characters of the string, so it is always
@@ -42,7 +51,8 @@ void writeTabs(const Indent& indent, int n, std::FILE* file) {
 
 // Header, offset and channel lines of one node: everything before its
 // children. The closing brace is written once the children are done.
-void writeNodeHead(const BvhJoint& joint, int depth, Indent& indent, std::FILE* file) {
+void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FILE* file) {
+  const int depth = indentOf(nodeDepth);
   indent.reserve(depth + 1);
   const char* own = indent.tabs(depth);
   const char* name = textOrEmpty(joint.name);
@@ -59,11 +69,11 @@ void writeNodeHead(const BvhJoint& joint, int depth, Indent& indent, std::FILE* 
   }
 
   std::fputc('\n', file);
-  writeTabs(indent, depth + 1, file);
+  writeTabs(indent, indentOf(nodeDepth + 1), file);
   std::fprintf(file, "OFFSET\t%f\t%f\t%f\n", joint.offset.x, joint.offset.y, joint.offset.z);
 
   if (!joint.isEndSite) {
-    writeTabs(indent, depth + 1, file);
+    writeTabs(indent, indentOf(nodeDepth + 1), file);
     std::fprintf(file, "CHANNELS %i ", joint.channelCount);
     for (const char* channel : joint.channelNames) std::fprintf(file, "%s ", textOrEmpty(channel));
     std::fputc('\n', file);
@@ -174,10 +184,6 @@ class BlockWriter {
   int error_ = 0;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Character classes of a frame line: the words are separated by blank, tab,
 // carriage return and line feed, exactly as everywhere else frame lines are split.
 enum : unsigned char { wordChar = 0, separatorChar = 1, endChar = 2 };
@@ -264,7 +270,16 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
     const size_t size = static_cast<size_t>(reinterpret_cast<const char*>(c) - word);
     // atof stops at the separator that ends the word.
     const double value = isX ? (onPath ? x : std::atof(word)) : (onPath ? z : std::atof(word));
-    if (block != nullptr) {
+    // A frame whose position was read as nan, inf or out of range keeps its
+    // word as read: the writer never makes up a non-finite number.
+    const bool keepWord = !std::isfinite(value);
+    if (keepWord && block != nullptr) {
+      std::memcpy(block, word, size);
+      block += size;
+      *block++ = ' ';
+    } else if (keepWord) {
+      out.appendWord(word, size);
+    } else if (block != nullptr) {
       block += formatNumber(block, value);
     } else if (isX || isZ) {
       out.appendNumber(value);
@@ -328,27 +343,32 @@ void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) co
       writeNodeHead(*child, childDepth, indent, file);
       pending.push_back({child, childDepth, 0});
     } else {
-      indent.reserve(top.depth);
-      writeTabs(indent, top.depth, file);
+      indent.reserve(indentOf(top.depth));
+      writeTabs(indent, indentOf(top.depth), file);
       std::fputs("}\n", file);
       pending.pop_back();
     }
   }
 }
 
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path) {
+bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
+               std::string* message) {
   if (fileName == nullptr) return false;
+  // Printed as before and handed to the caller without the line feed.
+  const auto report = [message](const std::string& text) {
+    std::printf("%s\n", text.c_str());
+    if (message != nullptr) *message = text;
+    return false;
+  };
   const BvhJoint* root = motion.root.get();
   if (root == nullptr) {
-    std::printf("Nothing written to %s: the clip has no hierarchy\n", fileName);
-    return false;
+    return report(std::string("Nothing written to ") + fileName + ": the clip has no hierarchy");
   }
 
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "wb"));
-  if (!file) {
-    std::printf("Cannot open %s for writing: %s\n", fileName, std::strerror(errno));
-    return false;
-  }
+  SafeFileWriter output;
+  std::string failure;
+  if (!output.open(fileName, &failure)) return report(failure);
+  std::FILE* file = output.file();
 
   const GroundWords ground = findGroundWords(*root);
   if (!ground.found) {
@@ -360,29 +380,19 @@ bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& p
 
   // errno is read only after a failed call; clear what earlier calls left.
   errno = 0;
-  std::fputs("HIERARCHY\n", file.get());
-  motion.writeJoint(root, 0, file.get());
-  std::fprintf(file.get(), "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount,
+  std::fputs("HIERARCHY\n", file);
+  motion.writeJoint(root, 0, file);
+  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount,
                motion.frameTime);
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.
-  int error = 0;
-  if (std::ferror(file.get())) error = errno != 0 ? errno : EIO;
-  if (error == 0) {
-    BlockWriter out(file.get());
+  if (std::ferror(file)) output.fail(errno);
+  if (!std::ferror(file)) {
+    BlockWriter out(file);
     writeFrames(motion, path, ground, out);
-    error = out.error();
+    if (out.failed()) output.fail(out.error());
   }
-  if (error == 0 && std::ferror(file.get())) error = errno != 0 ? errno : EIO;
-
-  // Closing flushes what stdio still holds, so its result counts too.
-  errno = 0;
-  if (std::fclose(file.release()) != 0 && error == 0) error = errno != 0 ? errno : EIO;
-
-  if (error != 0) {
-    std::printf("Failed to write %s: %s\n", fileName, std::strerror(error));
-    return false;
-  }
+  if (!output.commit(&failure)) return report(failure);
   return true;
 }

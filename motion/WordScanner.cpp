@@ -17,11 +17,20 @@ void WordScanner::useSeparators(const char* separators) {
   }
 }
 
-char* WordScanner::next(const char* separators) {
+char* WordScanner::next(const char* separators) { return take(separators, false); }
+
+char* WordScanner::nextPacked(const char* separators) { return take(separators, true); }
+
+char* WordScanner::take(const char* separators, bool blankSkipped) {
   useSeparators(separators);
   const bool* isSeparator = isSeparator_;
   const size_t separatorCount = separatorCount_;
 
+  if (blankSkipped) {
+    while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) {
+      *position_++ = '\0';
+    }
+  }
   while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) ++position_;
   if (position_ == end_) {
     lastDelimiter_ = '\0';
@@ -48,9 +57,47 @@ char* WordScanner::next(const char* separators) {
   return word;
 }
 
+char* WordScanner::lineEnd(char* from) {
+  void* found = std::memchr(from, '\n', static_cast<size_t>(end_ - from));
+  char* lineFeed = found != nullptr ? static_cast<char*>(found) : end_;
+  if (carriageReturn_ == nullptr || carriageReturn_ < from) {
+    void* cr = std::memchr(from, '\r', static_cast<size_t>(end_ - from));
+    carriageReturn_ = cr != nullptr ? static_cast<char*>(cr) : end_;
+  }
+  // The first carriage return ends the line unless the line feed follows it.
+  if (carriageReturn_ < lineFeed && !(carriageReturn_ + 1 == lineFeed && lineFeed < end_)) {
+    return carriageReturn_;
+  }
+  return lineFeed;
+}
+
+char* WordScanner::nextLine() {
+  while (position_ < end_ &&
+         (*position_ == '\n' || (*position_ == '\r' && lineEnd(position_) == position_))) {
+    *position_++ = '\0';
+  }
+  if (position_ == end_) {
+    lastDelimiter_ = '\0';
+    return nullptr;
+  }
+  char* line = position_;
+  char* end = lineEnd(position_);
+  if (end < end_) {
+    lastDelimiter_ = *end;
+    *end = '\0';
+    position_ = end + 1;
+  } else {
+    lastDelimiter_ = '\0';
+    position_ = end_;
+  }
+  return line;
+}
+
 void WordScanner::skipRestOfLine() {
   if (lastDelimiter_ == '\n') return;
-  void* found = std::memchr(position_, '\n', static_cast<size_t>(end_ - position_));
-  position_ = found != nullptr ? static_cast<char*>(found) + 1 : end_;
+  // A carriage return that no line feed follows has ended the line already.
+  if (lastDelimiter_ == '\r' && (position_ == end_ || *position_ != '\n')) return;
+  char* end = lineEnd(position_);
+  position_ = end < end_ ? end + 1 : end_;
   lastDelimiter_ = '\n';
 }

@@ -21,9 +21,22 @@ class WordScanner {
   // the scanner lives (it is recognised by its address).
   char* next(const char* separators);
 
-  // Moves the scan to the start of the next line, unless the last request
-  // already ended at a line feed (or nothing has been taken yet, which is the
-  // start of a line). Nothing is overwritten.
+  // As next, and the separators skipped before the word are overwritten with
+  // terminators, so that words taken this way one after another lie with
+  // only terminators between them (see PackedTextList).
+  char* nextPacked(const char* separators);
+
+  // Next line, terminated in place; nullptr once the text has ended. A line
+  // ends at a line feed, or at a carriage return that no line feed follows
+  // (old Mac files); in CRLF files the carriage return stays on the line.
+  // Empty lines are skipped, and the line ends skipped before a line are
+  // overwritten with terminators, so that successive lines lie one after
+  // another with only terminators between them.
+  char* nextLine();
+
+  // Moves the scan to the start of the next line (ended as for nextLine),
+  // unless the last request already ended a line (or nothing has been taken
+  // yet, which is the start of a line). Nothing is overwritten.
   void skipRestOfLine();
 
   // The character that ended the last word before it was overwritten; '\0'
@@ -35,10 +48,17 @@ class WordScanner {
 
  private:
   void useSeparators(const char* separators);
+  char* take(const char* separators, bool blankSkipped);
+  // End of the line that starts at from: its line feed or lone carriage
+  // return, or end_.
+  char* lineEnd(char* from);
 
   char* position_;
   char* end_;
   char lastDelimiter_ = '\n';
+  // The first carriage return at or after some earlier position (end_ if
+  // none), so that LF-only text is searched for one just once.
+  char* carriageReturn_ = nullptr;
   // Lookup table of the separator set last asked for; callers pass the same
   // set for long runs of words, so it is rebuilt only when the set changes.
   const char* separators_ = nullptr;

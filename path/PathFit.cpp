@@ -1,6 +1,8 @@
 #include "path/PathFit.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -85,12 +87,18 @@ class Matrix {
 };
 
 // Least-squares cubic coefficients c[1..4] of rhs over the design matrix;
-// design is left untouched, work receives the decomposition.
-void solveCubic(const Matrix& design, Matrix& work, Matrix& v, std::vector<double>& w, int rows,
+// design is left untouched, work receives the decomposition. False when the
+// decomposition did not converge.
+bool solveCubic(const Matrix& design, Matrix& work, Matrix& v, std::vector<double>& w, int rows,
                 const std::vector<double>& rhs, std::vector<double>& coefficients) {
   work.copyFrom(design);
-  svdcmp(work.rows(), rows, unknowns, w.data(), v.rows());
+  if (!svdcmp(work.rows(), rows, unknowns, w.data(), v.rows())) return false;
   svdsolve(work.rows(), w.data(), v.rows(), rows, unknowns, rhs.data(), coefficients.data());
+  return true;
+}
+
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
 double cubicAt(const std::vector<double>& c, double p) {
@@ -99,18 +107,12 @@ double cubicAt(const std::vector<double>& c, double p) {
 
 }  // namespace
 
-void fitPath(const BvhMotion& motion, PathCurve& path) {
+bool fitPath(const BvhMotion& motion, PathCurve& path) {
   const int frameTotal = motion.frameCount;
   std::printf("Number of Frames: %d\n", frameTotal);
 
   const int frames = std::max(frameTotal, 0);
   const size_t frameSlots = static_cast<size_t>(frames);
-  path.rootOffsetX.assign(frameSlots, 0.0);
-  path.rootOffsetZ.assign(frameSlots, 0.0);
-  path.fitForwardX.assign(frameSlots, 0.0);
-  path.fitForwardZ.assign(frameSlots, 0.0);
-
-  path.useCatmullRomBasis();
   std::printf("\n");
 
   // Every later step needs the root positions, so each line is read once.
@@ -124,17 +126,24 @@ void fitPath(const BvhMotion& motion, PathCurve& path) {
     root[static_cast<size_t>(i)] = readRootPosition(line, words);
   }
 
-  // Starting from a real position gives true bounds for clips whose
-  // coordinates lie anywhere; an empty clip has the origin as its bounds.
-  path.boundsMin = frames > 0 ? root[0] : Point3{};
-  path.boundsMax = path.boundsMin;
+  // A frame whose position is nan or infinite is left out of the bounds and
+  // of the solve, so that one bad value cannot spoil the whole path. Bounds
+  // start from the first usable frame; without one they are the origin.
+  Point3 boundsMin;
+  bool haveBounds = false;
+  Point3 boundsMax;
   for (const Point3& p : root) {
-    path.boundsMax.x = std::max(path.boundsMax.x, p.x);
-    path.boundsMax.y = std::max(path.boundsMax.y, p.y);
-    path.boundsMax.z = std::max(path.boundsMax.z, p.z);
-    path.boundsMin.x = std::min(path.boundsMin.x, p.x);
-    path.boundsMin.y = std::min(path.boundsMin.y, p.y);
-    path.boundsMin.z = std::min(path.boundsMin.z, p.z);
+    if (!isFinite(p)) continue;
+    if (!haveBounds) {
+      boundsMin = boundsMax = p;
+      haveBounds = true;
+    }
+    boundsMax.x = std::max(boundsMax.x, p.x);
+    boundsMax.y = std::max(boundsMax.y, p.y);
+    boundsMax.z = std::max(boundsMax.z, p.z);
+    boundsMin.x = std::min(boundsMin.x, p.x);
+    boundsMin.y = std::min(boundsMin.y, p.y);
+    boundsMin.z = std::min(boundsMin.z, p.z);
   }
 
   const int rows = frames / 5;
@@ -147,29 +156,52 @@ void fitPath(const BvhMotion& motion, PathCurve& path) {
   std::vector<double> cx(unknowns + 1, 0.0);
   std::vector<double> cz(unknowns + 1, 0.0);
 
+  // The curve is changed only once every solve has succeeded, so a failed
+  // fit leaves the path the editor has.
+  std::array<Point3, groups> points;
+  std::array<int, groups> middles{};
   for (int group = 1; group <= groups; ++group) {
     for (int k = 1; k <= rows; ++k) {
       const int i = (group - 1) * rows + k - 1;
       const double p = static_cast<double>(i + 1) / frames;
-      design.at(k, 1) = 1.0;
-      design.at(k, 2) = p;
-      design.at(k, 3) = p * p;
-      design.at(k, 4) = p * p * p;
-      bx[static_cast<size_t>(k)] = root[static_cast<size_t>(i)].x;
-      bz[static_cast<size_t>(k)] = root[static_cast<size_t>(i)].z;
+      const Point3& position = root[static_cast<size_t>(i)];
+      // A zero row adds nothing to the least-squares sums.
+      const double weight = isFinite(position) ? 1.0 : 0.0;
+      design.at(k, 1) = weight;
+      design.at(k, 2) = weight * p;
+      design.at(k, 3) = weight * p * p;
+      design.at(k, 4) = weight * p * p * p;
+      bx[static_cast<size_t>(k)] = weight != 0.0 ? position.x : 0.0;
+      bz[static_cast<size_t>(k)] = weight != 0.0 ? position.z : 0.0;
     }
     // The decomposition overwrites its input, so each coordinate solves on
     // its own copy of the same design matrix.
-    solveCubic(design, work, v, w, rows, bx, cx);
-    solveCubic(design, work, v, w, rows, bz, cz);
+    if (!solveCubic(design, work, v, w, rows, bx, cx) ||
+        !solveCubic(design, work, v, w, rows, bz, cz)) {
+      std::printf("Path could not be fitted: %s; the path is kept as it was\n", kNoConvergence);
+      return false;
+    }
 
     const int middle = group * rows - rows / 2;
     // Without frames there is no parameter; the zero coefficients then put
     // the point at the origin instead of at 0 * infinity.
     const double pm = frames > 0 ? static_cast<double>(middle + 1) / frames : 0.0;
-    const Point3 point{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
-    path.setPoint(point, group - 1);
-    std::printf("General setting %d: %f %f %f\n", middle, point.x, point.y, point.z);
+    points[static_cast<size_t>(group - 1)] = Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
+    middles[static_cast<size_t>(group - 1)] = middle;
+  }
+
+  path.rootOffsetX.assign(frameSlots, 0.0);
+  path.rootOffsetZ.assign(frameSlots, 0.0);
+  path.fitForwardX.assign(frameSlots, 0.0);
+  path.fitForwardZ.assign(frameSlots, 0.0);
+  path.boundsMin = boundsMin;
+  path.boundsMax = boundsMax;
+  path.useCatmullRomBasis();
+  for (int group = 0; group < groups; ++group) {
+    const Point3& point = points[static_cast<size_t>(group)];
+    path.setPoint(point, group);
+    std::printf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(group)], point.x,
+                point.y, point.z);
   }
 
   for (int i = 0; i < frames; ++i) {
@@ -177,6 +209,8 @@ void fitPath(const BvhMotion& motion, PathCurve& path) {
     const double u = PathCurve::framePathParameter(i, frames);
     Point3 c;
     path.positionAt(u, c);
+    // A frame left out of the fit keeps its non-finite offset: the writer
+    // then writes that frame's position as it was read.
     path.rootOffsetX[slot] = root[slot].x - c.x;
     path.rootOffsetZ[slot] = root[slot].z - c.z;
     Point3 f;
@@ -184,4 +218,5 @@ void fitPath(const BvhMotion& motion, PathCurve& path) {
     path.fitForwardX[slot] = f.x;
     path.fitForwardZ[slot] = f.z;
   }
+  return true;
 }

@@ -8,8 +8,12 @@ class PathCurve;
 // Prints "Number of Frames: %d\n", "\n" and four "General setting ..." lines.
 // The root's x, y, z are the values of its Xposition, Yposition and Zposition
 // channels (0.0 where the root has no such channel or the line no such word).
-// Bounds start from frame 0. A clip with fewer than five frames (none
+// Frames whose root position is nan or infinite are left out of the solve and
+// the bounds (their offsets stay non-finite). Bounds start from the first
+// other frame. A clip with fewer than five frames (none
 // included) gets four points at (0, 0.05, 0); with none, the record is empty
 // and both bounds are the origin. Costs one pass over the first words of
-// each frame line plus four small least-squares solves.
-void fitPath(const BvhMotion& motion, PathCurve& path);
+// each frame line plus four small least-squares solves. Returns false when a
+// solve does not converge: it then prints "Path could not be fitted: ..." and
+// leaves the curve and its fit record as they were.
+bool fitPath(const BvhMotion& motion, PathCurve& path);

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <forward_list>
+#include <set>
 #include <string>
 #include <utility>
 
+#include "base/DataFile.h"
 #include "view/image/Tga.h"
 
 const char* const textureSearchPath[] = {
@@ -43,7 +45,23 @@ std::forward_list<TextureEntry>& textureEntries() {
   return entries;
 }
 
+// Names searched for in vain; not searched again until retryMissingTextures,
+// so that a missing texture costs one report, not ten lines per redraw.
+std::set<std::string>& missingTextures() {
+  static std::set<std::string> names;
+  return names;
+}
+
+// Formats "<directory>/<name>.tga" into path; false when it does not fit
+// (a cut path would name some other file).
+bool candidatePath(char (&path)[kPathBufferSize], const char* directory, const char* name) {
+  const int length = std::snprintf(path, sizeof path, "%s/%s.tga", directory, name);
+  return length >= 0 && static_cast<std::size_t>(length) < sizeof path;
+}
+
 }  // namespace
+
+void retryMissingTextures() { missingTextures().clear(); }
 
 GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
   if (name == nullptr) return 0;
@@ -54,19 +72,25 @@ GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
     }
   }
 
+  if (missingTextures().count(name) != 0) return 0;
+
   char path[kPathBufferSize];
   TgaBlock pixels;
   int width = 0;
   int height = 0;
-  for (int i = 0; textureSearchPath[i] != nullptr && !pixels; ++i) {
-    const int length = std::snprintf(path, sizeof path, "%s/%s.tga", textureSearchPath[i], name);
-    // A cut path would name some other file.
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) continue;
+  const auto tryPath = [&](const char* directory) {
+    if (!candidatePath(path, directory, name)) return;
     std::printf("Trying: `%s'\n", path);
     pixels.reset(tgaLoad(path, &width, &height, 4));
+  };
+  for (int i = 0; textureSearchPath[i] != nullptr && !pixels; ++i) tryPath(textureSearchPath[i]);
+  // Then where the program's own files are, for an editor started elsewhere.
+  for (const std::string& directory : dataDirectories()) {
+    if (!pixels) tryPath(directory.c_str());
   }
   if (!pixels) {
     std::printf("!! Couldn't load texture `%s'~\n", name);
+    missingTextures().insert(name);
     return 0;
   }
 

@@ -143,8 +143,8 @@ double hypotenuse(double a, double b) {
   return absB * std::sqrt(1.0 + square);
 }
 
-void svdcmp(double** a, int m, int n, double* w, double** v) {
-  if (n <= 0) return;
+bool svdcmp(double** a, int m, int n, double* w, double** v) {
+  if (n <= 0) return true;
   if (m < 0) m = 0;
   // e[i] couples w[i - 1] and w[i]; e[1] stays 0, which ends every split scan.
   WorkVector e(1, n);
@@ -243,7 +243,9 @@ void svdcmp(double** a, int m, int n, double* w, double** v) {
         }
         break;
       }
-      if (pass >= maxPasses) numeric_error("no convergence in 50 svdcmp iterations");
+      // The caller decides what a failed decomposition means; ending the
+      // program here would throw away the user's unsaved work.
+      if (pass >= maxPasses) return false;
 
       // Wilkinson shift: the eigenvalue of the trailing 2 x 2 of B^T B nearer
       // its last entry, on values scaled to at most 1 so squares stay finite.
@@ -297,6 +299,7 @@ void svdcmp(double** a, int m, int n, double* w, double** v) {
       e[l] = 0.0;
     }
   }
+  return true;
 }
 
 void svdsolve(double** u, const double* w, double** v, int m, int n, const double* b, double* x) {

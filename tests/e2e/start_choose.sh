@@ -2,9 +2,9 @@
 # A clip named in the chooser at start is the one loaded, printed and fitted.
 set -euo pipefail
 source "$(dirname "$0")/lib_editor.sh"
-: "${MPE_SHARED_DATA_DIR:?folder of the sample clips}"
+: "${MPE_CLIP_DATA_DIR:?folder of the sample clips}"
 editor_setup start_choose
-cp "$MPE_SHARED_DATA_DIR/makehuman-zombieWalk1.bvh" "$work/zombie.bvh"
+cp "$MPE_CLIP_DATA_DIR/makehuman-zombieWalk1.bvh" "$work/zombie.bvh"
 
 start_editor
 answer_chooser "Choose a BVH File: " "zombie.bvh"

@@ -100,8 +100,8 @@ TEST_P(BvhInteropAssimp, WrittenFileHasTheSameNodesAndFramesForAssimp) {
 INSTANTIATE_TEST_SUITE_P(Clips, BvhInteropAssimp,
                          testing::Values(std::string(MPE_TEST_DATA_DIR) + "/writer/small.bvh",
                                          std::string(MPE_SOURCE_DIR) + "/dance01.bvh",
-                                         std::string(MPE_SHARED_DATA_DIR) +
+                                         std::string(MPE_CLIP_DATA_DIR) +
                                              "/makehuman-zombieWalk1.bvh",
-                                         std::string(MPE_SHARED_DATA_DIR) + "/cmu-01_01.bvh"));
+                                         std::string(MPE_CLIP_DATA_DIR) + "/cmu-01_01.bvh"));
 
 }  // namespace

@@ -23,8 +23,6 @@ namespace {
 struct RoundTripCase {
   const char* label;
   std::string fileName;
-  // Clips from outside the repository may be absent on a machine.
-  bool optional;
 };
 
 std::string printCase(const testing::TestParamInfo<RoundTripCase>& info) {
@@ -35,10 +33,7 @@ class BvhWriterRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(BvhWriterRoundTrip, WrittenClipReadsBackTheSame) {
   const RoundTripCase& c = GetParam();
-  if (!std::filesystem::exists(c.fileName)) {
-    if (c.optional) GTEST_SKIP() << c.fileName << " is not on this machine";
-    FAIL() << c.fileName << " is missing";
-  }
+  ASSERT_TRUE(std::filesystem::exists(c.fileName)) << c.fileName << " is missing";
   auto original = loadClip(c.fileName);
   ASSERT_TRUE(original->readOk);
 
@@ -63,22 +58,22 @@ std::string writerData(const char* name) {
   return std::string(MPE_TEST_DATA_DIR) + "/writer/" + name;
 }
 
-std::string sharedData(const char* name) { return std::string(MPE_SHARED_DATA_DIR) + "/" + name; }
+std::string realClip(const char* name) { return std::string(MPE_CLIP_DATA_DIR) + "/" + name; }
 
 INSTANTIATE_TEST_SUITE_P(
     Clips, BvhWriterRoundTrip,
     testing::Values(
-        RoundTripCase{"DefaultClip", std::string(MPE_SOURCE_DIR) + "/dance01.bvh", false},
-        RoundTripCase{"Small", writerData("small.bvh"), false},
-        RoundTripCase{"Crlf", writerData("crlf.bvh"), false},
-        RoundTripCase{"PositionsAfterRotations", writerData("other-order.bvh"), false},
-        RoundTripCase{"RotationOnlyRoot", writerData("rotation-only.bvh"), false},
-        RoundTripCase{"ShortFrameLines", writerData("short-lines.bvh"), false},
-        RoundTripCase{"ZeroFrames", writerData("zero-frames.bvh"), false},
-        RoundTripCase{"Cmu0101", sharedData("cmu-01_01.bvh"), true},
-        RoundTripCase{"ZombieWalk", sharedData("makehuman-zombieWalk1.bvh"), true},
-        RoundTripCase{"FacePoseUnits", sharedData("makehuman-face-poseunits.bvh"), true},
-        RoundTripCase{"PfnnCrlf", sharedData("fairmotion-pfnn.bvh"), true}),
+        RoundTripCase{"DefaultClip", std::string(MPE_SOURCE_DIR) + "/dance01.bvh"},
+        RoundTripCase{"Small", writerData("small.bvh")},
+        RoundTripCase{"Crlf", writerData("crlf.bvh")},
+        RoundTripCase{"PositionsAfterRotations", writerData("other-order.bvh")},
+        RoundTripCase{"RotationOnlyRoot", writerData("rotation-only.bvh")},
+        RoundTripCase{"ShortFrameLines", writerData("short-lines.bvh")},
+        RoundTripCase{"ZeroFrames", writerData("zero-frames.bvh")},
+        RoundTripCase{"Cmu0101", realClip("cmu-01_01.bvh")},
+        RoundTripCase{"ZombieWalk", realClip("makehuman-zombieWalk1.bvh")},
+        RoundTripCase{"FacePoseUnits", realClip("makehuman-face-poseunits.bvh")},
+        RoundTripCase{"PfnnCrlf", realClip("fairmotion-pfnn.bvh")}),
     printCase);
 
 }  // namespace

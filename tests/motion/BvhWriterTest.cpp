@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "base/FullDisk.h"
 #include "motion/BvhMotion.h"
 #include "motion/BvhWriter.h"
 #include "motion/BvhWriterTestSupport.h"
@@ -317,6 +320,8 @@ TEST(BvhWriterFailure, UnwritableTargetsAreReportedAndReturnFalse) {
   auto clip = loadClip(fixture("small.bvh"));
   ASSERT_TRUE(clip->readOk);
   TempDir dir;
+  const std::string fifo = dir.path() + "/fifo.bvh";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   struct Case {
     std::string fileName;
     std::string expectedConsole;
@@ -325,7 +330,10 @@ TEST(BvhWriterFailure, UnwritableTargetsAreReportedAndReturnFalse) {
       {dir.path(), "Cannot open " + dir.path() + " for writing: Is a directory\n"},
       {dir.path() + "/missing/out.bvh",
        "Cannot open " + dir.path() + "/missing/out.bvh for writing: No such file or directory\n"},
-      {"/dev/full", "MMM\nROOT Hips\n{Failed to write /dev/full: No space left on device\n"},
+      // Opening a FIFO for writing would wait for a reader forever.
+      {fifo, "Cannot open " + fifo + " for writing: not a regular file\n"},
+      // Replacing a device by a plain file would be worse than failing.
+      {"/dev/full", "Cannot open /dev/full for writing: not a regular file\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fileName);
@@ -389,19 +397,23 @@ struct Chain {
 };
 
 // The recursive layout, built here line by line for a chain.
+// Levels past 64 are indented like level 64.
+std::string tabs(int n) { return std::string(static_cast<size_t>(std::min(n, 64)), '\t'); }
+
 std::string chainLayout(int depth) {
   std::string out = "ROOT Hips\n{\n\tOFFSET\t0.000000\t0.000000\t0.000000\n";
   out += "\tCHANNELS 3 Xposition Yposition Zposition \n";
   for (int d = 1; d <= depth; ++d) {
-    const std::string own(static_cast<size_t>(d), '\t');
+    const std::string own = tabs(d);
+    const std::string inner = tabs(d + 1);
     if (d == depth) {
-      out += own + "End Site\n" + own + "{\n" + own + "\tOFFSET\t0.000000\t0.000000\t0.000000\n";
+      out += own + "End Site\n" + own + "{\n" + inner + "OFFSET\t0.000000\t0.000000\t0.000000\n";
     } else {
-      out += own + "JOINT J\n" + own + "{\n" + own + "\tOFFSET\t0.000000\t1.000000\t0.000000\n";
-      out += own + "\tCHANNELS 1 Zrotation \n";
+      out += own + "JOINT J\n" + own + "{\n" + inner + "OFFSET\t0.000000\t1.000000\t0.000000\n";
+      out += inner + "CHANNELS 1 Zrotation \n";
     }
   }
-  for (int d = depth; d >= 0; --d) out += std::string(static_cast<size_t>(d), '\t') + "}\n";
+  for (int d = depth; d >= 0; --d) out += tabs(d) + "}\n";
   return out;
 }
 
@@ -427,13 +439,17 @@ TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {
 
 TEST(BvhWriterHierarchy, NestingFarDeeperThanTheStackAllowsIsWritten) {
   // One call frame per level would need several megabytes here.
+  // Indented by depth, the output would grow with its square (1.4 GB here).
   const int depth = 30000;
   Chain chain(depth);
-  std::FILE* sink = std::fopen("/dev/null", "wb");
-  ASSERT_NE(sink, nullptr);
-  captureStdout([&] { writeOnSmallStack(chain.motion, sink); });
-  EXPECT_EQ(std::ferror(sink), 0);
-  std::fclose(sink);
+  TempDir dir;
+  const std::string fileName = dir.path() + "/deep.bvh";
+  std::FILE* file = std::fopen(fileName.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  captureStdout([&] { writeOnSmallStack(chain.motion, file); });
+  EXPECT_EQ(std::ferror(file), 0);
+  std::fclose(file);
+  EXPECT_LT(std::filesystem::file_size(fileName), static_cast<std::uintmax_t>(depth) * 400);
 }
 
 TEST(BvhWriterHierarchy, EchoOfARootBelowTheTopIsIndented) {
@@ -447,3 +463,97 @@ TEST(BvhWriterHierarchy, EchoOfARootBelowTheTopIsIndented) {
 }
 
 }  // namespace
+
+namespace {
+
+bool writeBytes(const std::string& path, const std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
+
+size_t entriesIn(const std::string& folder) {
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    (void)entry;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+// A write that runs out of room must leave the old file exactly as it was,
+// with nothing left beside it, and say so.
+TEST(BvhWriterFailure, FullDiskKeepsTheOldFile) {
+  auto clip = loadClip(std::string(MPE_SOURCE_DIR) + "/dance01.bvh");
+  ASSERT_TRUE(clip->readOk);
+  for (const fulldisk::Kind kind : {fulldisk::Kind::kFileSizeLimit, fulldisk::Kind::kSmallTmpfs}) {
+    const bool tmpfs = kind == fulldisk::Kind::kSmallTmpfs;
+    SCOPED_TRACE(tmpfs ? "full tmpfs" : "file size limit");
+    TempDir dir;
+    const std::string target = dir.path() + "/out.bvh";
+    const std::string old = "HIERARCHY\nthe old clip\n";
+    const int status = fulldisk::run(kind, dir.path(), [&] {
+      if (!writeBytes(target, old)) return 2;
+      std::string message;
+      bool ok = true;
+      captureStdout([&] { ok = writePath(target.c_str(), clip->motion, clip->path, &message); });
+      if (ok) return 3;
+      const std::string expected =
+          "Failed to write " + target + (tmpfs ? ": No space left on device" : ": File too large");
+      if (message != expected) return 4;
+      if (readFile(target) != old) return 5;
+      if (entriesIn(dir.path()) != 1) return 6;
+      return 0;
+    });
+    if (status == fulldisk::kCannotSetUp && tmpfs) GTEST_SKIP() << "tmpfs cannot be mounted here";
+    EXPECT_EQ(status, 0) << "2: set-up, 3: success reported, 4: message, 5: old file changed, "
+                            "6: a file left behind";
+  }
+}
+
+// One frame whose root x is not a finite number must not spoil the path of
+// the others, and is written back as it was read.
+TEST(BvhWriterFrames, NonFiniteRootPositionStaysAsRead) {
+  const std::string clipText = std::string(smallHierarchy) +
+                               "MOTION\nFrames: 10\nFrame Time: 0.1\n" +
+                               "0 0.9 0 0 0 0 0 0 0 0 0 0\n"
+                               "1 0.9 0 0 0 0 0 0 0 0 0 0\n"
+                               "2 0.9 1 0 0 0 0 0 0 0 0 0\n"
+                               "nan 0.9 1 0 0 0 0 0 0 0 0 0\n"
+                               "4 0.9 2 0 0 0 0 0 0 0 0 0\n"
+                               "5 0.9 1e400 0 0 0 0 0 0 0 0 0\n"
+                               "6 0.9 1 0 0 0 0 0 0 0 0 0\n"
+                               "7 0.9 1 0 0 0 0 0 0 0 0 0\n"
+                               "8 0.9 0 0 0 0 0 0 0 0 0 0\n"
+                               "9 0.9 0 0 0 0 0 0 0 0 0 0\n";
+  TempDir dir;
+  auto clip = loadClip(dir.write("nan.bvh", clipText));
+  ASSERT_TRUE(clip->readOk);
+  for (int i = 0; i < 4; ++i) {
+    Point3 p;
+    clip->path.getPoint(i, p);
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.z)) << "control point " << i;
+  }
+  const std::string out = dir.path() + "/out.bvh";
+  bool ok = false;
+  captureStdout([&] { ok = writePath(out.c_str(), clip->motion, clip->path); });
+  ASSERT_TRUE(ok);
+  const auto lines = frameLinesOf(readFile(out));
+  ASSERT_EQ(lines.size(), 10u);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto words = wordsOf(lines[i].c_str());
+    ASSERT_GE(words.size(), 3u);
+    SCOPED_TRACE(lines[i]);
+    if (i == 3) {
+      EXPECT_EQ(words[0], "nan");
+    } else if (i == 5) {
+      EXPECT_EQ(words[2], "1e400");
+    } else {
+      EXPECT_NEAR(std::atof(words[0].c_str()), static_cast<double>(i), 1e-5);
+      EXPECT_TRUE(std::isfinite(std::atof(words[2].c_str())));
+    }
+  }
+}

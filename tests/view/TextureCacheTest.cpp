@@ -1,6 +1,7 @@
 // The texture cache against a real GL context (Mesa under Xvfb). The cache is
 // program-wide, so every test uses texture names of its own.
 
+#include "base/DataFile.h"
 #include "view/TextureCache.h"
 
 #include <FL/Fl.H>
@@ -58,6 +59,7 @@ class TextureCacheTest : public testing::Test {
   }
 
   void SetUp() override {
+    retryMissingTextures();
     window_->make_current();
     char cwd[PATH_MAX];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
@@ -90,6 +92,16 @@ class TextureCacheTest : public testing::Test {
     std::string out;
     for (int i = 0; i < directories; ++i) {
       out += "Trying: `" + kSearchDirectories[static_cast<size_t>(i)] + "/" + name + ".tga'\n";
+    }
+    return out;
+  }
+
+  // Every candidate of a search that finds nothing: the fixed directories,
+  // then the program's data directories.
+  static std::string triedEverywhere(const std::string& name) {
+    std::string out = tried(name, 9);
+    for (const std::string& directory : dataDirectories()) {
+      out += "Trying: `" + directory + "/" + name + ".tga'\n";
     }
     return out;
   }
@@ -175,21 +187,31 @@ TEST_F(TextureCacheTest, NamesAreComparedExactly) {
   captureStdout([&] { texture = fetchTexture("Exact", false, false); });
   ASSERT_NE(0u, texture);
   const std::string out = captureStdout([&] { EXPECT_EQ(0u, fetchTexture("exact", false, false)); });
-  EXPECT_EQ(tried("exact", 9) + "!! Couldn't load texture `exact'~\n", out);
+  EXPECT_EQ(triedEverywhere("exact") + "!! Couldn't load texture `exact'~\n", out);
 }
 
-TEST_F(TextureCacheTest, MissingTextureFailsAgainOnEveryRequest) {
+TEST_F(TextureCacheTest, MissingTextureIsReportedOnceUntilRetried) {
   GLuint other = 0;
   glGenTextures(1, &other);
   glBindTexture(GL_TEXTURE_2D, other);
-  const std::string expected = tried("absent", 9) + "!! Couldn't load texture `absent'~\n";
-  for (int request = 0; request < 2; ++request) {
+  const std::string report = triedEverywhere("absent") + "!! Couldn't load texture `absent'~\n";
+  // Every redraw asks again: only the first request of a round searches.
+  const std::string expected[] = {report, "", report};
+  for (int request = 0; request < 3; ++request) {
     SCOPED_TRACE(request);
+    if (request == 2) retryMissingTextures();
     GLuint texture = 1;
-    EXPECT_EQ(expected, captureStdout([&] { texture = fetchTexture("absent", true, true); }));
+    EXPECT_EQ(expected[request],
+              captureStdout([&] { texture = fetchTexture("absent", true, true); }));
     EXPECT_EQ(0u, texture);
     EXPECT_EQ(static_cast<GLint>(other), bound()) << "the cache bound something";
   }
+  // A texture that appears later is found after the retry.
+  putImage(".", "absent");
+  retryMissingTextures();
+  GLuint found = 0;
+  captureStdout([&] { found = fetchTexture("absent", true, true); });
+  EXPECT_NE(0u, found);
   glDeleteTextures(1, &other);
 }
 

@@ -23,12 +23,19 @@ using TgaBlock = std::unique_ptr<unsigned char, FreeDeleter>;
 
 // Reads a colour-mapped, true-colour or greyscale file, uncompressed or
 // run-length encoded (image types 1, 2, 3, 9, 10, 11), into a new block of the
-// given format. Width and height are written only on success. Pixel data cut
-// short reads as zeros. Errors: 3 format not 3 or 4 (no file is opened),
-// 2 cannot open, 1 header shorter than 18 bytes or a size too big to hold,
-// 11 width or height 0, 4 image ID past the end of the file, 5 image type 0,
-// 6 colour map on a greyscale image, 7 colour-map entry size not 15, 16, 24
-// or 32, 8 colour map cut short, 10 unknown image type.
+// given format. Width and height are written only on success. Only regular
+// files are read (a FIFO or a device fails at once with error 2), and only
+// as many bytes as the header can use. Run-length data cut short reads as
+// zeros; uncompressed pixels must all be present. A colour map on a
+// true-colour image is skipped. Errors: 3 format not 3 or 4 (no file is
+// opened), 2 cannot open, 1 header shorter than 18 bytes or a size that
+// cannot be allocated, 11 width or height 0, 4 image ID past the end of the
+// file or uncompressed pixels cut short, 5 image type 0, 6 colour map on a
+// greyscale image, 7 colour-map entry size not 15, 16, 24 or 32, 8 colour map
+// cut short or a colour-mapped image without one, 10 unknown image type,
+// 12 pixel depth the type cannot have (mapped 8 or 16, grey 8 or 16, true
+// colour 15, 16, 24 or 32), 13 a block over 256 MB, or run-length data
+// declaring more than 16384 pixels a side; nothing is allocated for a refused image.
 unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format);
 
 // A new, uninitialised block. Error 3 when the format is not 3 or 4, or the
@@ -37,9 +44,12 @@ unsigned char* tgaCreate(int width, int height, int format);
 
 // Writes the block as an uncompressed 24-bit (format 3) or 32-bit (format 4)
 // true-colour file, bottom-left origin, undoing the premultiplication of
-// format 4 blocks. Returns 1 on success, 0 on failure: error 3 for a format
-// not 3 or 4, a width or height outside 0..65535 or a missing block, error 2
-// when the file cannot be opened. Opaque blocks read back byte for byte.
+// format 4 blocks. The file is replaced only once it is completely written;
+// a failure leaves an existing file as it was. Returns 1 on success, 0 on
+// failure: error 3 for a format not 3 or 4, a width or height outside
+// 0..65535 or a missing block, error 2 when the file cannot be created (or
+// the target is not a regular file), error 14 when writing it failed (a full
+// disk). Opaque blocks read back byte for byte.
 int tgaWrite(const char* fileName, int width, int height, const unsigned char* pixels,
              int format);
 

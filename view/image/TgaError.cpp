@@ -40,6 +40,12 @@ const char* tgaErrorString(int code) {
       return "unknown image type";
     case kTgaZeroSize:
       return "image has size 0 width or height (or both)";
+    case kTgaBadPixelDepth:
+      return "unsupported pixel depth for the image type";
+    case kTgaTooLarge:
+      return "image too large";
+    case kTgaCannotWrite:
+      return "cannot write file";
     default:
       return "unknown error";
   }

@@ -14,6 +14,9 @@ enum TgaErrorCode {
   kTgaCannotRead = 9,
   kTgaUnknownType = 10,
   kTgaZeroSize = 11,
+  kTgaBadPixelDepth = 12,
+  kTgaTooLarge = 13,
+  kTgaCannotWrite = 14,
 };
 
 // Records a failure for tgaLastError.

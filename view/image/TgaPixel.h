@@ -19,6 +19,8 @@ class TgaByteSource {
   // Moves forward by count bytes; false, leaving the position at the end, when
   // fewer remain.
   bool skip(std::size_t count);
+  // Bytes not read yet.
+  std::size_t remaining() const { return bytes_.size() - position_; }
 
  private:
   std::vector<unsigned char> bytes_;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -5,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/RegularFile.h"
 #include "view/image/Tga.h"
 #include "view/image/TgaBlock.h"
 #include "view/image/TgaError.h"
@@ -14,21 +16,29 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 18;
 
+// Images past these sizes are refused before anything is allocated: no
+// texture needs more, and a header alone must not cost gigabytes. The side
+// limit is for run-length data, which a short file can claim; uncompressed
+// pixels must be in the file anyway.
+constexpr std::size_t kMaxSide = 16384;
+constexpr std::size_t kMaxBlockBytes = std::size_t{256} << 20;
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// The whole file, so that every later read can be checked against its end.
-bool readWholeFile(const char* fileName, std::vector<unsigned char>& bytes) {
-  if (fileName == nullptr) return false;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "rb"));
-  if (!file) return false;
-  unsigned char chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  }
-  return true;
+// Opens a regular file (never a FIFO or a device, which could block or never
+// end) and reads its first bytes.
+std::unique_ptr<std::FILE, FileCloser> openImage(const char* fileName, std::size_t& size) {
+  return std::unique_ptr<std::FILE, FileCloser>(openRegularFile(fileName, &size, nullptr));
+}
+
+// Appends up to count more bytes of the file; a file shorter than that
+// simply gives fewer.
+void readMore(std::FILE* file, std::size_t count, std::vector<unsigned char>& bytes) {
+  const std::size_t start = bytes.size();
+  bytes.resize(start + count);
+  bytes.resize(start + std::fread(bytes.data() + start, 1, count, file));
 }
 
 unsigned little16(const unsigned char* p) { return p[0] | (p[1] << 8u); }
@@ -61,9 +71,26 @@ TgaHeader parseHeader(const unsigned char* b) {
   return h;
 }
 
+bool isMappedType(unsigned type) { return type == 1 || type == 9; }
+bool isGreyType(unsigned type) { return type == 3 || type == 11; }
+
+// Bytes of pixel depth that each image type can decode.
+bool depthFits(const TgaHeader& h) {
+  const unsigned d = h.pixelDepth;
+  if (isMappedType(h.imageType)) return d == 8 || d == 16;
+  if (isGreyType(h.imageType)) return d == 8 || d == 16;
+  return d == 15 || d == 16 || d == 24 || d == 32;
+}
+
 // Reads the map that follows the image ID; returns an error code, 0 when fine.
+// A true-colour image may carry a map too; its pixels do not use it, so it is
+// skipped.
 int readColourMap(TgaByteSource& source, const TgaHeader& h, TgaColourMap& map) {
-  if (h.imageType == 3 || h.imageType == 11) return kTgaColourMapOnGrey;
+  if (isGreyType(h.imageType)) return kTgaColourMapOnGrey;
+  if (!isMappedType(h.imageType)) {
+    const std::size_t mapBytes = static_cast<std::size_t>(h.mapLength) * ((h.mapEntrySize + 7) / 8);
+    return source.skip(mapBytes) ? kTgaNoError : kTgaBadColourMap;
+  }
   if (h.mapEntrySize != 15 && h.mapEntrySize != 16 && h.mapEntrySize != 24 &&
       h.mapEntrySize != 32) {
     return kTgaBadEntrySize;
@@ -100,26 +127,36 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
     tgaSetError(kTgaBadFormat);
     return nullptr;
   }
-  std::vector<unsigned char> bytes;
-  if (!readWholeFile(fileName, bytes)) {
+  std::size_t fileSize = 0;
+  const auto file = openImage(fileName, fileSize);
+  if (!file) {
     tgaSetError(kTgaCannotOpen);
     return nullptr;
   }
-  TgaByteSource source(std::move(bytes));
-
-  unsigned char headerBytes[kHeaderBytes];
-  for (unsigned char& byte : headerBytes) {
-    if (!source.next(byte)) {
-      tgaSetError(kTgaBadHeader);
-      return nullptr;
-    }
+  std::vector<unsigned char> bytes;
+  readMore(file.get(), kHeaderBytes, bytes);
+  if (bytes.size() < kHeaderBytes) {
+    tgaSetError(kTgaBadHeader);
+    return nullptr;
   }
-  const TgaHeader h = parseHeader(headerBytes);
+  const TgaHeader h = parseHeader(bytes.data());
   const std::size_t pixelCount = h.width * h.height;
   if (pixelCount == 0) {
     tgaSetError(kTgaZeroSize);
     return nullptr;
   }
+  // Only what the header can use is read: the ID, the map and at most the
+  // longest pixel data the header allows (a run-length packet byte per pixel).
+  int pixelBytes = static_cast<int>((h.pixelDepth + 7) / 8);
+  if (pixelBytes == 0) pixelBytes = 1;
+  const bool runLength = h.imageType == 9 || h.imageType == 10 || h.imageType == 11;
+  const std::size_t mapBytes =
+      h.mapType != 0 ? static_cast<std::size_t>(h.mapLength) * ((h.mapEntrySize + 7) / 8) : 0;
+  const std::size_t dataBytes = pixelCount * (static_cast<std::size_t>(pixelBytes) + 1);
+  readMore(file.get(), std::min(fileSize, h.idLength + mapBytes + dataBytes), bytes);
+  TgaByteSource source(std::move(bytes));
+  source.skip(kHeaderBytes);
+
   const int alphaBits = static_cast<int>(h.descriptor & 0x0F);
   if (h.idLength != 0 && !source.skip(h.idLength)) {
     tgaSetError(kTgaUnexpectedEnd);
@@ -130,28 +167,44 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
     return nullptr;
   }
   TgaColourMap map;
-  const bool hasMap = h.mapType != 0;
-  if (hasMap) {
+  const bool hasMap = h.mapType != 0 && isMappedType(h.imageType);
+  if (h.mapType != 0) {
     const int code = readColourMap(source, h, map);
     if (code != kTgaNoError) {
       tgaSetError(code);
       return nullptr;
     }
   }
-  const bool runLength = h.imageType == 9 || h.imageType == 10 || h.imageType == 11;
   if (!runLength && h.imageType != 1 && h.imageType != 2 && h.imageType != 3) {
     tgaSetError(kTgaUnknownType);
     return nullptr;
   }
-  // The header's size cannot be held here: nothing of the file is usable.
+  if (!depthFits(h)) {
+    tgaSetError(kTgaBadPixelDepth);
+    return nullptr;
+  }
+  // Colour-mapped pixels are indices: without a map they mean nothing.
+  if (isMappedType(h.imageType) && !hasMap) {
+    tgaSetError(kTgaBadColourMap);
+    return nullptr;
+  }
+  if ((runLength && (h.width > kMaxSide || h.height > kMaxSide)) ||
+      pixelCount * static_cast<std::size_t>(format) > kMaxBlockBytes) {
+    tgaSetError(kTgaTooLarge);
+    return nullptr;
+  }
+  // Uncompressed pixels must all be in the file; a header that claims more
+  // is not an image this file holds.
+  if (!runLength && source.remaining() < pixelCount * static_cast<std::size_t>(pixelBytes)) {
+    tgaSetError(kTgaUnexpectedEnd);
+    return nullptr;
+  }
   TgaBlock block(tgaAllocateBlock(h.width, h.height, format));
   if (!block) {
     tgaSetError(kTgaBadHeader);
     return nullptr;
   }
 
-  int pixelBytes = static_cast<int>((h.pixelDepth + 7) / 8);
-  if (pixelBytes == 0) pixelBytes = 1;
   const PixelDecoder decoder{source, pixelBytes, hasMap ? &map : nullptr,
                              static_cast<int>(hasMap ? h.mapEntrySize : h.pixelDepth), alphaBits};
   const int descriptor = static_cast<int>(h.descriptor);

@@ -1,10 +1,12 @@
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "base/SafeFileWriter.h"
 #include "view/image/Tga.h"
 #include "view/image/TgaError.h"
 
@@ -16,10 +18,6 @@ constexpr std::size_t kMaxPacketPixels = 128;
 
 // One pixel as it goes into the file: B, G, R and, for format 4, A.
 using FilePixel = std::array<unsigned char, 4>;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 unsigned char toFileChannel(float c) {
   return static_cast<unsigned char>(c > 1.0f ? 255.0f : c * 255.0f);
@@ -79,11 +77,20 @@ bool startFile(std::vector<unsigned char>& out, int width, int height,
   return true;
 }
 
+// Replaces the file only once every byte is on disk; sets the error (2 when
+// the file cannot be created, 14 when writing it failed) and returns false
+// otherwise.
 bool writeFile(const char* fileName, const std::vector<unsigned char>& bytes) {
-  if (fileName == nullptr) return false;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "wb"));
-  if (!file) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  SafeFileWriter writer;
+  if (fileName == nullptr || !writer.open(fileName, nullptr)) {
+    tgaSetError(kTgaCannotOpen);
+    return false;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), writer.file()) != bytes.size()) writer.fail(errno);
+  if (!writer.commit(nullptr)) {
+    tgaSetError(kTgaCannotWrite);
+    return false;
+  }
   return true;
 }
 
@@ -205,11 +212,7 @@ int tgaWrite(const char* fileName, int width, int height, const unsigned char* p
   for (std::size_t k = 0; k < count; ++k) {
     putPixel(out, filePixel(pixels + k * static_cast<std::size_t>(format), format), format);
   }
-  if (!writeFile(fileName, out)) {
-    tgaSetError(kTgaCannotOpen);
-    return 0;
-  }
-  return 1;
+  return writeFile(fileName, out) ? 1 : 0;
 }
 
 int tgaWriteRle(const char* fileName, int width, int height, const unsigned char* pixels,
@@ -224,9 +227,5 @@ int tgaWriteRle(const char* fileName, int width, int height, const unsigned char
                  k % rowLength == 0);
   }
   encoder.finish();
-  if (!writeFile(fileName, out)) {
-    tgaSetError(kTgaCannotOpen);
-    return 0;
-  }
-  return 1;
+  return writeFile(fileName, out) ? 1 : 0;
 }

@@ -48,7 +48,7 @@ struct Decomposition {
 Decomposition decompose(const Matrix& a) {
   Decomposition d{a, std::vector<double>(static_cast<size_t>(a.columnCount()) + 1, -1.0),
                   Matrix(a.columnCount(), a.columnCount())};
-  svdcmp(d.u.rows(), a.rowCount(), a.columnCount(), d.w.data(), d.v.rows());
+  EXPECT_TRUE(svdcmp(d.u.rows(), a.rowCount(), a.columnCount(), d.w.data(), d.v.rows()));
   return d;
 }
 
@@ -189,6 +189,21 @@ TEST(NumericErrorDeathTest, ReportsThreeLinesAndExitsWithOne) {
               "^Numerical Recipes run-time error\\.\\.\\.\n"
               "allocation failure in vector\\(\\)\n"
               "\\.\\.\\.now exiting to system\\.\\.\\.\n$");
+}
+
+// A matrix the iteration cannot settle: the caller is told, the program goes on.
+TEST(Svdcmp, ReportsNonConvergenceToTheCaller) {
+  for (const double bad : {std::nan(""), HUGE_VAL}) {
+    SCOPED_TRACE(bad);
+    Matrix a(4, 4);
+    for (int r = 1; r <= 4; ++r) {
+      for (int c = 1; c <= 4; ++c) a(r, c) = r == c ? 2.0 : 1.0 / (r + c);
+    }
+    a(2, 3) = bad;
+    Matrix v(4, 4);
+    std::vector<double> w(5, 0.0);
+    EXPECT_FALSE(svdcmp(a.rows(), 4, 4, w.data(), v.rows()));
+  }
 }
 
 TEST(Svdcmp, DecomposesRandomSquareAndTallMatrices) {

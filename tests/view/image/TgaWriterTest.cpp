@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
 #include "TgaTestFiles.h"
+#include "base/FullDisk.h"
 #include "view/image/Tga.h"
 
 namespace {
@@ -99,6 +102,33 @@ TEST(TgaWriters, RefuseBadArgumentsWithoutWriting) {
     tgatest::leaveError(3);
     EXPECT_EQ(0, writer.second("/nonexistent/dir/out.tga", 2, 2, block.data(), 4));
     EXPECT_EQ(2, tgaLastError());
+    // A device is never replaced by a plain file (and /dev/full used to "succeed").
+    EXPECT_EQ(0, writer.second("/dev/full", 2, 2, block.data(), 4));
+    EXPECT_EQ(2, tgaLastError());
+  }
+}
+
+// A write that fails part way reports it and leaves the old file as it was.
+TEST(TgaWriters, FailedWriteKeepsTheOldFile) {
+  // No two neighbours alike, so that run-length encoding cannot shrink it.
+  std::vector<unsigned char> block(64 * 64 * 4);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<unsigned char>(i * 7);
+  for (const auto& writer : {std::make_pair("tgaWrite", tgaWrite),
+                             std::make_pair("tgaWriteRle", tgaWriteRle)}) {
+    SCOPED_TRACE(writer.first);
+    testsupport::TempDir dir;
+    const std::string path = dir.write("old.tga", "old bytes");
+    // 16 KB of pixels against a 4 KB file size limit.
+    const int status = fulldisk::run(fulldisk::Kind::kFileSizeLimit, dir.path(), [&] {
+      if (writer.second(path.c_str(), 64, 64, block.data(), 4) != 0) return 2;
+      if (tgaLastError() != 14) return 3;
+      if (testsupport::readFile(path) != "old bytes") return 4;
+      return 0;
+    });
+    EXPECT_EQ(0, status) << "2: success reported, 3: error code, 4: old file changed";
+    EXPECT_EQ(1u, static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                                     std::filesystem::directory_iterator())))
+        << "a temporary file was left behind";
   }
 }
 

@@ -1,0 +1,64 @@
+#include "motion/PackedTextList.h"
+
+#include <cstring>
+
+namespace {
+
+// Lists this short never thin: a lookup stays a plain index.
+constexpr size_t minThinnedLines = 4096;
+// Pointers kept may cost at most an eighth of the bytes the texts span.
+constexpr size_t bytesPerPointerShare = 8 * sizeof(const char*);
+
+const char* nextPacked(const char* line) {
+  line += std::strlen(line);
+  while (*line == '\0') ++line;
+  return line;
+}
+
+}  // namespace
+
+const char* PackedTextList::operator[](size_t i) const {
+  const char* line = kept_[i >> shift_];
+  for (size_t skip = i & ((size_t{1} << shift_) - 1); skip > 0; --skip) line = nextPacked(line);
+  return line;
+}
+
+void PackedTextList::push_back(const char* line) {
+  keepEveryLine();
+  packed_ = false;
+  kept_.push_back(line);
+  ++size_;
+}
+
+void PackedTextList::appendPacked(const char* line) {
+  if ((size_ & ((size_t{1} << shift_) - 1)) == 0) kept_.push_back(line);
+  ++size_;
+  if (packed_ && kept_.size() >= minThinnedLines &&
+      kept_.size() * bytesPerPointerShare > static_cast<size_t>(line - kept_.front())) {
+    thin();
+  }
+}
+
+void PackedTextList::thin() {
+  // Keeps the even entries: the stride doubles.
+  size_t out = 0;
+  for (size_t k = 0; k < kept_.size(); k += 2) kept_[out++] = kept_[k];
+  kept_.resize(out);
+  ++shift_;
+}
+
+void PackedTextList::keepEveryLine() {
+  if (shift_ == 0) return;
+  std::vector<const char*> every;
+  every.reserve(size_);
+  for (size_t i = 0; i < size_; ++i) every.push_back((*this)[i]);
+  kept_.swap(every);
+  shift_ = 0;
+}
+
+void PackedTextList::clear() {
+  std::vector<const char*>().swap(kept_);
+  size_ = 0;
+  shift_ = 0;
+  packed_ = true;
+}
