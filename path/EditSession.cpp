@@ -1,5 +1,8 @@
 #include "path/EditSession.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,24 +14,27 @@
 namespace {
 
 // Why the reader refused fileName, in words for the user.
-std::string readFailure(const std::string& fileName, const BvhMotion&) {
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
-  if (file == nullptr) return std::strerror(errno);
-  std::fclose(file);
+std::string readFailure(const std::string& fileName, const BvhMotion& motion) {
+  // The system's words for a file that cannot be reached are clearer than the
+  // reader's; stat and access never block, even on a FIFO.
+  struct stat info {};
+  if (stat(fileName.c_str(), &info) != 0 || access(fileName.c_str(), R_OK) != 0) {
+    return std::strerror(errno);
+  }
+  if (!motion.readError.empty()) return motion.readError;
   return "not a BVH clip this editor can read";
 }
 
 // Fits path (new or reset) to motion; false when no path could be fitted.
 bool fitClip(const BvhMotion& motion, PathCurve& path) {
-  fitPath(motion, path);
-  return path.pointCount() > 0;
+  return fitPath(motion, path) && path.pointCount() > 0;
 }
 
 // Writes the clip carried along the path; on failure *reason says why.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
                std::string* reason) {
-  const bool written = writePath(fileName.c_str(), motion, path);
-  if (!written) *reason = "the file could not be written";
+  const bool written = writePath(fileName.c_str(), motion, path, reason);
+  if (!written && reason->empty()) *reason = "the file could not be written";
   return written;
 }
 

@@ -12,11 +12,10 @@
 
 #include <sys/stat.h>
 
-#include "motion/BvhWriter.h"
+#include "base/DataFile.h"
 #include "motion/SkeletonDrawing.h"
 #include "path/GroundMapping.h"
 #include "path/PathCurveDrawing.h"
-#include "path/PathFit.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
 #include "view/TextureCache.h"
@@ -24,7 +23,8 @@
 namespace {
 
 // The clip loaded when none is chosen or the chosen one cannot be read.
-std::string defaultClipPath() { return "dance01.bvh"; }
+// The working folder first, then beside the program and its data folder.
+std::string defaultClipPath() { return findDataFile("dance01.bvh"); }
 
 std::string fileNameOnly(const std::string& name) {
   const size_t slash = name.find_last_of('/');
@@ -100,6 +100,8 @@ void MotionView::fitPath() { session.fit(); }
 
 void MotionView::clipLoaded() {
   depthLimitReported = false;
+  // A texture missing before may have been put in place since.
+  retryMissingTextures();
   frameTime = motion->frameTime;
   clampCurrentFrame();
   schedulePlayback();

@@ -40,7 +40,7 @@ TEST(HeadingTurnTest, RewritesOnlyTheRotationWordsItCanTurn) {
   for (const Case& c : cases) {
     BvhJoint joint;
     joint.name = "Hips";
-    joint.channelNames = c.channels;
+    for (const char* channel : c.channels) joint.channelNames.push_back(channel);
     joint.channelCount = static_cast<int>(c.channels.size());
     HeadingTurn turn(joint);
     const char* out = turn.apply(c.line, c.heading);
