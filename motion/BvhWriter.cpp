@@ -13,6 +13,7 @@
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "motion/HeadingTurn.h"
+#include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 
 namespace {
@@ -80,7 +81,7 @@ void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FI
   }
 }
 
-// Word indices of the root's x and z ground position within a frame line,
+// Word indices of the track joint's x and z ground position within a frame line,
 // taken from the channel names so that any channel order is written right.
 struct GroundWords {
   bool found = false;
@@ -88,18 +89,18 @@ struct GroundWords {
   size_t z = 0;
 };
 
-GroundWords findGroundWords(const BvhJoint& root) {
+GroundWords findGroundWords(const BvhJoint& joint) {
   GroundWords words;
-  const int x = root.channelIndex("Xposition");
-  const int z = root.channelIndex("Zposition");
+  const int x = joint.channelIndex("Xposition");
+  const int z = joint.channelIndex("Zposition");
   // A name listed beyond the declared count lies in another joint's values.
-  if (x < 0 || z < 0 || x >= root.channelCount || z >= root.channelCount ||
-      root.channelOffset < 0) {
+  if (x < 0 || z < 0 || x >= joint.channelCount || z >= joint.channelCount ||
+      joint.channelOffset < 0) {
     return words;
   }
   words.found = true;
-  words.x = static_cast<size_t>(root.channelOffset) + static_cast<size_t>(x);
-  words.z = static_cast<size_t>(root.channelOffset) + static_cast<size_t>(z);
+  words.x = static_cast<size_t>(joint.channelOffset) + static_cast<size_t>(x);
+  words.z = static_cast<size_t>(joint.channelOffset) + static_cast<size_t>(z);
   return words;
 }
 
@@ -301,7 +302,7 @@ void writeFrames(const BvhMotion& motion, const PathCurve& path, const GroundWor
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  HeadingTurn turn(*motion.root);
+  HeadingTurn turn(*jointOfClip(motion, path.trackJoint));
   for (size_t i = 0; i < lineCount && !out.failed(); ++i) {
     const int frame = static_cast<int>(i);
     double x = 0.0;
@@ -309,7 +310,7 @@ void writeFrames(const BvhMotion& motion, const PathCurve& path, const GroundWor
     // Frames the fit record does not cover keep the clip's own position.
     const bool onPath = ground.found && path.pathGroundPosition(frame, motion.frameCount, x, z);
     const char* line = motion.frameLine(frame);
-    // A bent path turns the root as well as moving it.
+    // A bent path turns the track joint as well as moving it.
     if (onPath) line = turn.apply(line, path.pathHeadingDegrees(frame, motion.frameCount));
     writeFrame(line, ground, onPath, x, z, out);
   }
@@ -370,7 +371,9 @@ bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& p
   if (!output.open(fileName, &failure)) return report(failure);
   std::FILE* file = output.file();
 
-  const GroundWords ground = findGroundWords(*root);
+  // The joint the path was fitted to: the root, or the joint that walks
+  // below a still root.
+  const GroundWords ground = findGroundWords(*jointOfClip(motion, path.trackJoint));
   if (!ground.found) {
     std::printf(
         "Root %s has no Xposition and Zposition channels: frames written as read, "

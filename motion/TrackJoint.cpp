@@ -43,6 +43,24 @@ bool wordChanges(const BvhMotion& motion, int word) {
 
 }  // namespace
 
+std::string trackJointNotice(const BvhJoint& joint) {
+  return std::string("Path follows joint ") + (joint.name != nullptr ? joint.name : "") +
+         ": the root does not move";
+}
+
+const BvhJoint* jointOfClip(const BvhMotion& motion, const BvhJoint* candidate) {
+  const BvhJoint* root = motion.root.get();
+  if (candidate == nullptr || root == nullptr) return root;
+  std::vector<const BvhJoint*> pending{root};
+  while (!pending.empty()) {
+    const BvhJoint* joint = pending.back();
+    pending.pop_back();
+    if (joint == candidate) return candidate;
+    for (const auto& child : joint->children) pending.push_back(child.get());
+  }
+  return root;
+}
+
 bool frameWordValue(const char* line, int word, double& value) {
   if (line == nullptr || word < 0) return false;
   const char* p = line;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class BvhJoint;
 class BvhMotion;
 
@@ -20,6 +22,15 @@ struct TrackJoint {
 // non-finite values left out. Costs at most one pass over the frames per
 // candidate joint, stopping at the first change.
 TrackJoint findTrackJoint(const BvhMotion& motion);
+
+// "Path follows joint <name>: the root does not move", for the console and the
+// window when the track joint is not the root.
+std::string trackJointNotice(const BvhJoint& joint);
+
+// candidate when it is a joint of the clip, else the clip's root (null without
+// one). Only compares addresses, so a joint of a clip since freed is safe to
+// pass.
+const BvhJoint* jointOfClip(const BvhMotion& motion, const BvhJoint* candidate);
 
 // The numeric value of word `word` of a frame line (atof semantics: 0.0 when
 // the word does not start with a number); false when the line has no such word.

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "motion/BvhWriter.h"
+#include "motion/TrackJoint.h"
 #include "path/PathFit.h"
 
 namespace {
@@ -66,6 +67,8 @@ bool EditSession::load(const std::string& fileName,
   clipName_ = fileName;
   startFreshHistory();
   message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
+  const BvhJoint* track = path_->trackJoint;
+  if (track != nullptr && track != motion_->root.get()) message_ += ". " + trackJointNotice(*track);
   return true;
 }
 

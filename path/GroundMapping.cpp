@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "motion/BvhMotion.h"
+#include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 
 namespace {
@@ -28,7 +29,7 @@ bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement
 
 PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried) {
   PathLayout layout;
-  if (carried == nullptr) carried = motion.root.get();
+  if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);
   if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
   const double track = std::max(path.boundsMax.x - path.boundsMin.x,
                                 path.boundsMax.z - path.boundsMin.z);

@@ -21,7 +21,7 @@ struct PathLayout {
   double cubeHalfSize = 1.6;
 };
 
-// The layout for the clip's carried joint (null: the root). Cubes are sized
+// The layout for the clip's carried joint (null: the path's track joint). Cubes are sized
 // from the larger of the track's extent and the skeleton's rest size, so
 // they read the same whatever the clip's units.
 PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried);

@@ -9,6 +9,8 @@
 // The closed cubic path of a clip's root, with the record the fit leaves for
 // carrying frames along it. Misuse prints a message to standard output and
 // changes nothing.
+class BvhJoint;
+
 class PathCurve {
  public:
   static constexpr int maxPoints = CurveChannel::maxValues;
@@ -67,11 +69,14 @@ class PathCurve {
   int selectedIndex = -1;
 
   // Fit record: one entry per frame of the fitted clip, plus the bounds of the
-  // root's positions. Written only by fitPath.
+  // track joint's positions and the track joint itself (the joint of the
+  // fitted clip whose ground track the path follows; null before a fit).
+  // Written only by fitPath.
   std::vector<double> rootOffsetX;
   std::vector<double> rootOffsetZ;
   std::vector<double> fitForwardX;
   std::vector<double> fitForwardZ;
   Point3 boundsMax;
   Point3 boundsMin;
+  const BvhJoint* trackJoint = nullptr;
 };

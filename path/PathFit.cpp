@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
+#include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 #include "path/numeric/Svd.h"
 
@@ -17,17 +19,16 @@ constexpr int unknowns = 4;
 constexpr int groups = 4;
 constexpr double pointHeight = 0.05;
 
-// Word index, within a frame line, of the root's value for each axis; -1 when
-// the root has no channel of that name within its count (that coordinate then
-// reads as 0).
+// Word index, within a frame line, of the track joint's value for each axis;
+// -1 when it has no channel of that name within its count (that coordinate
+// then reads as 0).
 struct RootWords {
   int index[3] = {-1, -1, -1};
   int last = -1;
 };
 
-RootWords findRootWords(const BvhMotion& motion) {
+RootWords findRootWords(const BvhJoint* root) {
   RootWords words;
-  const BvhJoint* root = motion.root.get();
   if (root == nullptr || root->channelOffset < 0) return words;
   const char* names[3] = {"Xposition", "Yposition", "Zposition"};
   for (int axis = 0; axis < 3; ++axis) {
@@ -115,8 +116,9 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   const size_t frameSlots = static_cast<size_t>(frames);
   std::printf("\n");
 
-  // Every later step needs the root positions, so each line is read once.
-  const RootWords words = findRootWords(motion);
+  // Every later step needs the track positions, so each line is read once.
+  const TrackJoint track = findTrackJoint(motion);
+  const RootWords words = findRootWords(track.joint);
   std::vector<Point3> root(frameSlots);
   for (int i = 0; i < frames; ++i) {
     // A clip with fewer stored lines than its count reads the missing
@@ -196,12 +198,17 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   path.fitForwardZ.assign(frameSlots, 0.0);
   path.boundsMin = boundsMin;
   path.boundsMax = boundsMax;
+  path.trackJoint = track.joint;
   path.useCatmullRomBasis();
   for (int group = 0; group < groups; ++group) {
     const Point3& point = points[static_cast<size_t>(group)];
     path.setPoint(point, group);
     std::printf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(group)], point.x,
                 point.y, point.z);
+  }
+
+  if (track.joint != nullptr && track.joint != motion.root.get()) {
+    std::printf("%s\n", trackJointNotice(*track.joint).c_str());
   }
 
   for (int i = 0; i < frames; ++i) {

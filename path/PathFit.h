@@ -3,11 +3,14 @@
 class BvhMotion;
 class PathCurve;
 
-// Fits four control points of an empty (new or reset) curve to the root's
-// ground track by least squares and stores the per-frame fit record.
-// Prints "Number of Frames: %d\n", "\n" and four "General setting ..." lines.
-// The root's x, y, z are the values of its Xposition, Yposition and Zposition
-// channels (0.0 where the root has no such channel or the line no such word).
+// Fits four control points of an empty (new or reset) curve to the ground
+// track of the clip's track joint (findTrackJoint: the root, unless the root
+// stands still and a joint below it walks) by least squares and stores the
+// per-frame fit record, the track joint included.
+// Prints "Number of Frames: %d\n", "\n" and four "General setting ..." lines,
+// then trackJointNotice when the track joint is not the root.
+// The joint's x, y, z are the values of its Xposition, Yposition and Zposition
+// channels (0.0 where it has no such channel or the line no such word).
 // Frames whose root position is nan or infinite are left out of the solve and
 // the bounds (their offsets stay non-finite). Bounds start from the first
 // other frame. A clip with fewer than five frames (none

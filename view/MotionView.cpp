@@ -14,6 +14,7 @@
 
 #include "base/DataFile.h"
 #include "motion/SkeletonDrawing.h"
+#include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 #include "path/PathCurveDrawing.h"
 #include "view/FileChooser.h"
@@ -206,6 +207,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = currentFrame;
   options.strobing = strobing;
+  options.carriedJoint = jointOfClip(*motion, path->trackJoint);
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
       return framePlacement(*path, f, motion->frameCount, placement);

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "motion/FigureFrame.h"
+#include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 #include "view/MotionView.h"
 
@@ -29,15 +30,20 @@ constexpr double framedShare = 0.5;
 constexpr double startDistance = 13.0;
 constexpr double halfFieldTangent = 0.41421356237309503;  // tan(22.5 degrees)
 
-// World position of the carried joint (the root) in the current frame.
+// The joint the path carries: the root, or the joint that walks below a still root.
+const BvhJoint* carriedJoint(const MotionView& view) {
+  return jointOfClip(*view.motion, view.path->trackJoint);
+}
+
+// World position of the carried joint in the current frame.
 Point3 figurePosition(const MotionView& view) {
   const BvhMotion& motion = *view.motion;
   if (motion.root == nullptr) return figureToWorld({});
   FramePlacement placement;
   const bool placed =
       view.usesPath && framePlacement(*view.path, view.currentFrame, motion.frameCount, placement);
-  return figureToWorld(
-      carriedJointPosition(motion, *motion.root, view.currentFrame, placed ? &placement : nullptr));
+  return figureToWorld(carriedJointPosition(motion, *carriedJoint(view), view.currentFrame,
+                                            placed ? &placement : nullptr));
 }
 
 // Moves eye and centre together so that the centre is at (x, z).
@@ -101,9 +107,9 @@ void MotionView::followFigure() {
 void MotionView::frameFigure() {
   Point3 focus = figurePosition(*this);
   if (motion->root != nullptr) {
-    // The middle of the rest pose's box, carried to where the root is now.
+    // The middle of the rest pose's box, carried to where the carried joint is now.
     const RestPoseBox box = restPoseBox(*motion->root);
-    const Point3& offset = motion->root->offset;
+    const Point3 offset = offsetFromRoot(*carriedJoint(*this));
     focus.x += (box.centre().x - offset.x) * figureScale;
     focus.y += (box.centre().y - offset.y) * figureScale;
     focus.z += (box.centre().z - offset.z) * figureScale;
