@@ -3,6 +3,23 @@
 #include <functional>
 #include <string>
 
+// Skips the running test in an address-sanitizer build: the sanitizer aborts
+// on huge allocations and does not mix with address-space limits, which such
+// tests rely on.
+#if defined(__SANITIZE_ADDRESS__)
+#define MPE_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MPE_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifdef MPE_ADDRESS_SANITIZER
+#define MPE_SKIP_UNDER_ADDRESS_SANITIZER() \
+  GTEST_SKIP() << "not run under the address sanitizer (huge allocations, address limits)"
+#else
+#define MPE_SKIP_UNDER_ADDRESS_SANITIZER() static_cast<void>(0)
+#endif
+
 namespace testsupport {
 
 // Runs body and returns everything it printed to standard output (C stdio and

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "motion/FigureFrame.h"
 #include "view/HitRecords.h"
 #include "view/MotionView.h"
 
@@ -16,11 +17,6 @@ constexpr double pickRegionPixels = 5.0;
 constexpr double arrowStep = 0.05;
 // Shift+arrow moves this many steps at once.
 constexpr double bigStepFactor = 10.0;
-
-// The path is drawn in the figure's frame: on its ground plane at world
-// height -2, with clip units scaled by 0.05.
-constexpr double pathGroundHeight = -2.0;
-constexpr double pathGroundScale = 0.05;
 
 // Low byte of the toolkit's arrow-key codes.
 constexpr int keyLeft = 0x51;
@@ -100,9 +96,9 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   }
   const double rise = farPoint[1] - nearPoint[1];
   if (rise == 0.0) return false;
-  const double t = (pathGroundHeight - nearPoint[1]) / rise;
-  clipX = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / pathGroundScale;
-  clipZ = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / pathGroundScale;
+  const double t = (figureFloorY - nearPoint[1]) / rise;
+  clipX = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / figureScale;
+  clipZ = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
   return true;
 }
 

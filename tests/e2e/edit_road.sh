@@ -8,6 +8,7 @@ set -euo pipefail
 
 source "$(dirname "$0")/lib_editor.sh"
 editor_setup edit_road
+lib_path="$(cd "$(dirname "$0")" && pwd)/lib_path.py"
 
 # Colour counts in a (2r+1)-pixel square of the screen around ($1, $2):
 # prints "<blue-dominant pixels> <green-dominant pixels>".
@@ -54,30 +55,13 @@ sleep 0.5
 # is up (the view flushes them); the control points follow in index order.
 grep -q "^General setting" stdout.txt || fail "the fit printed no control points"
 
-# Window position of the control point to move, from the editor's fixed
-# camera: perspective 45 degrees over the 900 x 600 view at (0, 100), the
-# world shifted by (0, -1, -12) and the look-at eye (0, 0, 1) to centre 0;
-# the points drawn on the floor in the figure's frame, (0.05 x, -2, 0.05 z)
-# lifted by 0.015 (the clip's root has no offset).
-read -r point view_x view_y <<<"$(python3 - <<'EOF'
-import itertools, math, re
-console = open("stdout.txt").read()
-points = [(float(x), float(z)) for x, y, z in
-          re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
-focal = 1 / math.tan(math.radians(22.5))
-def window(x, z):
-    wx, wy, wz = 0.05 * x, -2 + 0.015, 0.05 * z
-    depth = 13 - wz
-    nx = focal / 1.5 * wx / depth
-    ny = focal * (wy - 1) / depth
-    return ((nx + 1) / 2 * 900, 600 - (ny + 1) / 2 * 600)
-pixels = [window(x, z) for x, z in points]
-def room(i):
-    x, y = pixels[i]
-    inside = 20 < x < 880 and 20 < y < 580
-    gap = min(math.dist(pixels[i], pixels[j]) for j in range(4) if j != i)
-    return gap if inside else -1
-best = max(range(4), key=room)
+# Window position of the control point to move, from the editor's fixed camera.
+read -r point view_x view_y <<<"$(python3 - "$lib_path" <<'EOF'
+import sys
+sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
+import lib_path
+pixels = lib_path.control_point_pixels(open("stdout.txt").read(), "dance01.bvh")
+best = lib_path.roomiest_point(pixels)
 print(best, round(pixels[best][0]), round(pixels[best][1]))
 EOF
 )"
@@ -113,57 +97,23 @@ sleep 0.5
 # steps; the root's rotation (Zrotation Xrotation Yrotation) turned about the
 # vertical by the angle the curve's direction turned there, as matrices; root
 # z and every other value as read.
-python3 - "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
-import math, re, sys
-moved = int(sys.argv[1])
-fitted = [[float(v) for v in p] for p in
-          re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", open("stdout.txt").read())[:4]]
+python3 - "$lib_path" "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
+import sys
+sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
+import lib_path
+moved = int(sys.argv[2])
+fitted = lib_path.fitted_points(open("stdout.txt").read())
 edited = [list(p) for p in fitted]
 edited[moved][0] += 0.5
-def turn(axis, degrees):
-    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
-    return {"x": [[1, 0, 0], [0, c, -s], [0, s, c]],
-            "y": [[c, 0, s], [0, 1, 0], [-s, 0, c]],
-            "z": [[c, -s, 0], [s, c, 0], [0, 0, 1]]}[axis]
-def times(a, b):
-    return [[sum(a[r][k] * b[k][c] for k in range(3)) for c in range(3)] for r in range(3)]
-def root_rotation(words):
-    z, x, y = (float(w) for w in words[3:6])
-    return times(times(turn("z", z), turn("x", x)), turn("y", y))
-def frames(name):
-    lines = open(name).read().splitlines()
-    count = next(int(l.split()[1]) for l in lines if l.startswith("Frames:"))
-    start = next(i for i, l in enumerate(lines) if l.startswith("Frame Time")) + 1
-    rows = [l.split() for l in lines[start:] if l.strip()]
-    return count, rows
-count, original = frames("dance01.bvh")
-written_count, written = frames("edited.bvh")
+count, original = lib_path.frames("dance01.bvh")
+written_count, written = lib_path.frames("edited.bvh")
 assert written_count == count and len(written) == count == len(original), \
     f"frame counts: read {count}, written {written_count} with {len(written)} lines"
-basis = [[-0.5, 1.5, -1.5, 0.5], [1.0, -2.5, 2.0, -0.5], [-0.5, 0.0, 0.5, 0.0], [0.0, 1.0, 0.0, 0.0]]
-n = 4
 problems = []
 moved_frames = 0
 for i in range(count):
-    u = i / count / 2
-    k, s = 1, 1 / n
-    while s <= u:
-        k += 1
-        s += 1 / n
-    seg = k - 1
-    u0, u1 = seg / n, (seg + 1) / n
-    t = u / (u1 - u0) - u0 / (u1 - u0)
-    weight = 0.0
-    forward = {"fit": [0.0, 0.0, 0.0], "edited": [0.0, 0.0, 0.0]}
-    for c in range(4):
-        if (seg + c) % n == moved:
-            weight = t ** 3 * basis[0][c] + t ** 2 * basis[1][c] + t * basis[2][c] + basis[3][c]
-        slope = 3 * t ** 2 * basis[0][c] + 2 * t * basis[1][c] + basis[2][c]
-        for name, points in (("fit", fitted), ("edited", edited)):
-            for a in range(3):
-                forward[name][a] += slope * points[(seg + c) % n][a]
-    f, g = forward["edited"], forward["fit"]
-    heading = math.degrees(math.atan2(f[0] * g[2] - f[2] * g[0], f[0] * g[0] + f[2] * g[2]))
+    weight = lib_path.weight(moved, i, count)
+    heading = lib_path.heading(i, count, fitted, edited)
     expected_x = float(original[i][0]) + 0.5 * weight
     if weight != 0.0:
         moved_frames += 1
@@ -175,8 +125,9 @@ for i in range(count):
         problems.append(f"frame {i}: root x {got[0]}, expected {expected_x:.6f} (weight {weight})")
     if abs(float(got[2]) - float(original[i][2])) > 5.01e-7:
         problems.append(f"frame {i}: root z {got[2]}, read {original[i][2]}")
-    expected = times(turn("y", heading), root_rotation(original[i]))
-    actual = root_rotation(got)
+    expected = lib_path.times(lib_path.turn("y", heading),
+                              lib_path.rotation("zxy", original[i][3:6]))
+    actual = lib_path.rotation("zxy", got[3:6])
     if max(abs(expected[r][c] - actual[r][c]) for r in range(3) for c in range(3)) > 1e-4:
         problems.append(f"frame {i}: root rotation {got[3:6]}, read {original[i][3:6]}, "
                         f"heading {heading:.4f}")

@@ -17,8 +17,8 @@ def frames(name):
     return count, [l.split() for l in lines[start:] if l.strip()]
 
 
-def weight(point, i, count, n=4):
-    """Catmull-Rom weight of control point `point` at frame i of count."""
+def segment(i, count, n=4):
+    """Curve segment of frame i of count, and the frame's place t in it."""
     u = i / count / 2
     k, s = 1, 1 / n
     while s <= u:
@@ -26,12 +26,59 @@ def weight(point, i, count, n=4):
         s += 1 / n
     seg = k - 1
     u0, u1 = seg / n, (seg + 1) / n
-    t = u / (u1 - u0) - u0 / (u1 - u0)
+    return seg, u / (u1 - u0) - u0 / (u1 - u0)
+
+
+def weight(point, i, count, n=4):
+    """Catmull-Rom weight of control point `point` at frame i of count."""
+    seg, t = segment(i, count, n)
     total = 0.0
     for c in range(4):
         if (seg + c) % n == point:
             total += t ** 3 * BASIS[0][c] + t ** 2 * BASIS[1][c] + t * BASIS[2][c] + BASIS[3][c]
     return total
+
+
+def heading(i, count, fitted, edited, n=4):
+    """Degrees the curve's direction at frame i turned from the fitted
+    control points to the edited ones, about the vertical."""
+    seg, t = segment(i, count, n)
+    forward = []
+    for points in (edited, fitted):
+        f = [0.0, 0.0, 0.0]
+        for c in range(4):
+            slope = 3 * t ** 2 * BASIS[0][c] + 2 * t * BASIS[1][c] + BASIS[2][c]
+            for a in range(3):
+                f[a] += slope * points[(seg + c) % n][a]
+        forward.append(f)
+    f, g = forward
+    return math.degrees(math.atan2(f[0] * g[2] - f[2] * g[0], f[0] * g[0] + f[2] * g[2]))
+
+
+def turn(axis, degrees):
+    """Rotation matrix about axis "x", "y" or "z", as glRotate turns."""
+    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+    return {"x": [[1, 0, 0], [0, c, -s], [0, s, c]],
+            "y": [[c, 0, s], [0, 1, 0], [-s, 0, c]],
+            "z": [[c, -s, 0], [s, c, 0], [0, 0, 1]]}[axis]
+
+
+def times(a, b):
+    return [[sum(a[r][k] * b[k][c] for k in range(3)) for c in range(3)] for r in range(3)]
+
+
+def rotation(axes, angles):
+    """Matrix of angles about axes (e.g. "zxy"), the first listed outermost."""
+    result = turn(axes[0], float(angles[0]))
+    for axis, angle in zip(axes[1:], angles[1:]):
+        result = times(result, turn(axis, float(angle)))
+    return result
+
+
+def fitted_points(console):
+    """The control points of the first fit on the console."""
+    return [[float(v) for v in p] for p in
+            re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
 
 
 def control_point_pixels(console, clip):
@@ -40,8 +87,7 @@ def control_point_pixels(console, clip):
     by (0, -1, -12), the look-at eye (0, 0, 1) to centre 0; the points drawn
     on the floor in the figure's frame, (0.05 x, -2, 0.05 z) lifted by 0.015
     (the clips used here have no root offset)."""
-    points = [(float(x), float(z)) for x, y, z in
-              re.findall(r"General setting -?\d+: (\S+) (\S+) (\S+)", console)[:4]]
+    points = [(x, z) for x, _, z in fitted_points(console)]
     focal = 1 / math.tan(math.radians(22.5))
 
     def window(x, z):

@@ -514,13 +514,7 @@ TEST(BvhReaderTest, PipeIsRefusedWithoutWaiting) {
 TEST(BvhReaderTest, TextThatCannotBeHeldGivesMessageTwo) {
   TempDir dir;
   const std::string path = dir.write("huge.bvh", "HIERARCHY");
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer aborts on huge allocations instead of failing them";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "the address sanitizer aborts on huge allocations instead of failing them";
-#endif
-#endif
+  MPE_SKIP_UNDER_ADDRESS_SANITIZER();
   // A sparse file far larger than any memory: its size is known, its bytes never exist.
   if (truncate(path.c_str(), static_cast<off_t>(1) << 43) != 0) {
     GTEST_SKIP() << "file system cannot hold a sparse file of 8 TiB";
@@ -847,13 +841,7 @@ TEST(BvhReaderTest, OnlyRegularFilesAreRead) {
 }
 
 TEST(BvhReaderTest, HugeFileIsJudgedByItsStart) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "an address-space limit does not mix with the address sanitizer";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "an address-space limit does not mix with the address sanitizer";
-#endif
-#endif
+  MPE_SKIP_UNDER_ADDRESS_SANITIZER();
   TempDir dir;
   const std::string path = dir.write("sparse.bvh", "MOTION ");
   // 3 GB of holes: reading it all would need 3 GB; a child gets 1 GB.

@@ -453,13 +453,7 @@ TEST(TgaReader, SuccessLeavesTheLastErrorAsItWas) {
 }
 
 TEST(TgaReader, HugeSizeThatCannotBeAllocatedFailsCleanly) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "an address-space limit does not mix with the address sanitizer";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "an address-space limit does not mix with the address sanitizer";
-#endif
-#endif
+  MPE_SKIP_UNDER_ADDRESS_SANITIZER();
   testsupport::TempDir dir;
   const std::string path =
       dir.write("huge.tga", tgatest::file(trueColour(65535, 65535, 24), bytes({1, 2, 3})));
