@@ -64,7 +64,7 @@ double readLeadingNumber(const char* first, const char* last) {
 }
 
 size_t writeFixedNumber(char* out, double value) {
-  // Fixed with a precision is specified to give what printf gives with the
+  // The C++ standard makes fixed with a precision give what printf gives with the
   // same conversion, so this is "%f" without the format string's parsing.
   const std::to_chars_result written =
       std::to_chars(out, out + kMaxFixedNumberSize, value, std::chars_format::fixed, 6);
