@@ -7,7 +7,9 @@
 // `directory`, then measures, each step in its own child process, best of
 // three: one fread of the file plus a count of its line feeds (the floor),
 // BvhMotion::read, fitPath and writePath, and one fwrite of as many bytes as
-// writePath wrote. Prints a table with every target marked PASS or MISS and
+// writePath wrote, without and with an fsync (writePath syncs before it
+// renames). Then the whole bvh-path program (read, fit, write) found beside
+// this one, against `cat clip > out` without and with an fsync. Prints a table with every target marked PASS or MISS and
 // always exits 0 once the measurements ran: targets are reported here, never
 // asserted in tests.
 
@@ -22,6 +24,7 @@
 
 #include "bench/ChildRun.h"
 #include "bench/LargeClip.h"
+#include "bench/ProcessRun.h"
 #include "motion/BvhMotion.h"
 #include "motion/BvhWriter.h"
 #include "path/PathCurve.h"
@@ -38,6 +41,8 @@ constexpr double kReadPeakVsFile = 1.2;
 constexpr double kReadPeakAllowance = 16.0 * kMiB;
 constexpr double kFitShareOfRead = 0.20;
 constexpr double kWriteTimeVsFwrite = 3.0;
+constexpr double kToolTimeVsCat = 3.0;
+constexpr double kToolPeakVsFile = 1.3;
 
 long long fileSize(const std::string& path) {
   struct stat info;
@@ -103,8 +108,9 @@ bool measureWrite(const std::string& clip, const std::string& output, bench::Ste
   return ok && bytes > 0.0;
 }
 
-// The floor for writing: the same number of bytes, already formatted, in one call.
-bool writeFloor(const std::string& output, long long bytes, bench::StepClock& clock,
+// The floor for writing: the same number of bytes, already formatted, in one
+// call; with sync also flushed to the device, as a durable writer must.
+bool writeFloor(const std::string& output, long long bytes, bool sync, bench::StepClock& clock,
                 double& written) {
   const size_t size = static_cast<size_t>(bytes);
   std::unique_ptr<char[]> buffer(new char[size]);
@@ -114,7 +120,8 @@ bool writeFloor(const std::string& output, long long bytes, bench::StepClock& cl
   std::FILE* file = std::fopen(output.c_str(), "wb");
   if (file == nullptr) return false;
   written = static_cast<double>(std::fwrite(buffer.get(), 1, size, file));
-  const bool closed = std::fclose(file) == 0;
+  const bool synced = !sync || (std::fflush(file) == 0 && fsync(fileno(file)) == 0);
+  const bool closed = std::fclose(file) == 0 && synced;
   clock.stop();
   unlink(output.c_str());
   return closed && written == static_cast<double>(size);
@@ -146,6 +153,64 @@ std::string format(const char* pattern, double value) {
   char text[48];
   std::snprintf(text, sizeof text, pattern, value);
   return text;
+}
+
+// bvh-path in the folder of this program, or "" when there is none.
+std::string toolBesideThisProgram() {
+  char self[4096];
+  const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (size <= 0) return "";
+  std::string path(self, static_cast<size_t>(size));
+  path.erase(path.find_last_of('/') + 1);
+  path += "bvh-path";
+  return access(path.c_str(), X_OK) == 0 ? path : "";
+}
+
+void printProcess(const char* name, const bench::ProcessResult& r, double bytes) {
+  if (!r.ok) {
+    std::printf("%-34s %12s\n", name, "FAILED");
+    return;
+  }
+  std::printf("%-34s %12.3f %10.1f %14s\n", name, r.seconds, bytes / kMiB / r.seconds,
+              format("%.1f", r.peakBytes / kMiB).c_str());
+}
+
+// The whole program against cat, without and with an fsync of cat's output.
+void measureTool(const std::string& clip, const std::string& folder, double clipBytes) {
+  const std::string tool = toolBesideThisProgram();
+  if (tool.empty()) {
+    std::printf("\nbvh-path: not found beside this program; build it to measure it.\n");
+    return;
+  }
+  const std::string out = folder + "/re-pathed.bvh";
+  const std::string copy = folder + "/copy.bvh";
+  const auto removeOut = [&] { unlink(out.c_str()); };
+  const auto nothing = [] {};
+  const bench::ProcessResult cat =
+      bench::bestProcessRun(kRuns, {"/bin/cat", clip}, copy, false, nothing);
+  const bench::ProcessResult catSync =
+      bench::bestProcessRun(kRuns, {"/bin/cat", clip}, copy, true, nothing);
+  const bench::ProcessResult run =
+      bench::bestProcessRun(kRuns, {tool, clip, "-o", out}, "/dev/null", false, removeOut);
+  unlink(out.c_str());
+  unlink(copy.c_str());
+
+  std::printf("\nWhole programs, from fork to exit; peak = highest resident set (MiB).\n");
+  std::printf("%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");
+  printProcess("floor: cat clip > out", cat, clipBytes);
+  printProcess("floor: cat clip > out; fsync out", catSync, clipBytes);
+  printProcess("bvh-path clip -o out", run, clipBytes);
+
+  std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
+  const double vsCat = cat.ok && run.ok ? run.seconds / cat.seconds : 0.0;
+  printTarget("bvh-path time / cat time", format("%.2fx", vsCat), format("%.2fx", kToolTimeVsCat),
+              cat.ok && run.ok, vsCat <= kToolTimeVsCat);
+  const double vsCatSync = catSync.ok && run.ok ? run.seconds / catSync.seconds : 0.0;
+  printTarget("bvh-path time / (cat + fsync) time", format("%.2fx", vsCatSync),
+              format("%.2fx", kToolTimeVsCat), catSync.ok && run.ok, vsCatSync <= kToolTimeVsCat);
+  const double peakShare = run.ok ? run.peakBytes / clipBytes : 0.0;
+  printTarget("bvh-path peak memory / file size", format("%.2fx", peakShare),
+              format("%.2fx", kToolPeakVsFile), run.ok, peakShare <= kToolPeakVsFile);
 }
 
 }  // namespace
@@ -189,8 +254,10 @@ int main(int argc, char** argv) {
   // Without a written file, compare against writing as many bytes as were readStep.
   const long long writtenBytes = writeStep.ok ? static_cast<long long>(writeStep.extra) : info.bytes;
   const bench::StepResult floorWrite = bench::bestOf(kRuns, [&](bench::StepClock& c, double& x) {
-    return writeFloor(output, writtenBytes, c, x);
+    return writeFloor(output, writtenBytes, false, c, x);
   });
+  const bench::StepResult floorWriteSync = bench::bestOf(
+      kRuns, [&](bench::StepClock& c, double& x) { return writeFloor(output, writtenBytes, true, c, x); });
 
   std::printf("%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");
   printMeasure("floor: fread + count line feeds", floorRead, clipBytes);
@@ -200,6 +267,7 @@ int main(int argc, char** argv) {
   const std::string fwriteName =
       "floor: one fwrite of " + format("%.1f", static_cast<double>(writtenBytes) / kMiB) + " MiB";
   printMeasure(fwriteName.c_str(), floorWrite, static_cast<double>(writtenBytes));
+  printMeasure("floor: the same fwrite + fsync", floorWriteSync, static_cast<double>(writtenBytes));
 
   std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
   const bool readKnown = readStep.ok && floorRead.ok;
@@ -217,6 +285,14 @@ int main(int argc, char** argv) {
   const double writeRatio = writeKnown ? writeStep.seconds / floorWrite.seconds : 0.0;
   printTarget("writePath time / one fwrite time", format("%.2fx", writeRatio),
               format("%.2fx", kWriteTimeVsFwrite), writeKnown, writeRatio <= kWriteTimeVsFwrite);
+  // writePath syncs before it renames, so that a crash cannot leave an empty
+  // file in place of the old one; measured fairly, the floor syncs too.
+  const bool syncKnown = writeStep.ok && floorWriteSync.ok;
+  const double syncRatio = syncKnown ? writeStep.seconds / floorWriteSync.seconds : 0.0;
+  printTarget("writePath time / (fwrite + fsync) time", format("%.2fx", syncRatio),
+              format("%.2fx", kWriteTimeVsFwrite), syncKnown, syncRatio <= kWriteTimeVsFwrite);
+
+  measureTool(clip, folder, clipBytes);
 
   unlink(clip.c_str());
   unlink(output.c_str());

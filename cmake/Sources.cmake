@@ -25,9 +25,10 @@ file(GLOB MPE_LIBRARY_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/view/image/*.cpp)
 mpe_split_by_toolkit("${MPE_LIBRARY_SOURCES}" MPE_CORE_SOURCES MPE_GUI_SOURCES)
 
-# The editor: every file of app/ except the console entry.
+# The editor: every file of app/ except the console entries.
 file(GLOB MPE_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp)
-list(REMOVE_ITEM MPE_EDITOR_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhDumpMain.cpp)
+list(REMOVE_ITEM MPE_EDITOR_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhDumpMain.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhPathMain.cpp)
 
 file(GLOB MPE_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/*.cpp)
 file(GLOB MPE_ALL_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/NumberText.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "motion/HeadingTurn.h"
@@ -104,15 +105,15 @@ GroundWords findGroundWords(const BvhJoint& joint) {
   return words;
 }
 
-// Room for any double in "%f" (309 integer digits, sign, six decimals) and
-// the blank after it.
-constexpr size_t maxNumberSize = 400;
+// Room for any double in "%f" and the blank after it.
+constexpr size_t maxNumberSize = kMaxFixedNumberSize + 1;
 
 // Writes "%f " with value at out, which has maxNumberSize bytes; returns the
 // number of characters written.
 size_t formatNumber(char* out, double value) {
-  const int size = std::snprintf(out, maxNumberSize, "%f ", value);
-  return size > 0 ? std::min(static_cast<size_t>(size), maxNumberSize - 1) : 0;
+  const size_t size = writeFixedNumber(out, value);
+  out[size] = ' ';
+  return size + 1;
 }
 
 // Collects output in one large block so that a frame costs a few memcpy calls
@@ -269,8 +270,7 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
     }
     while (charClasses.of[*c] == wordChar) ++c;
     const size_t size = static_cast<size_t>(reinterpret_cast<const char*>(c) - word);
-    // atof stops at the separator that ends the word.
-    const double value = isX ? (onPath ? x : std::atof(word)) : (onPath ? z : std::atof(word));
+    const double value = onPath ? (isX ? x : z) : readLeadingNumber(word, word + size);
     // A frame whose position was read as nan, inf or out of range keeps its
     // word as read: the writer never makes up a non-finite number.
     const bool keepWord = !std::isfinite(value);

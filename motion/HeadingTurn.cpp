@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/NumberText.h"
 #include "motion/BvhJoint.h"
 #include "motion/JointChannels.h"
 
@@ -78,8 +79,7 @@ const char* HeadingTurn::apply(const char* line, double headingDegrees) {
   if (!findWords(line, words_, spans)) return line;
   double own[3] = {0.0, 0.0, 0.0};
   for (size_t n = 0; n < spans.size(); ++n) {
-    // atof stops at the separator that ends the word.
-    own[n] = std::atof(spans[n].start);
+    own[n] = readLeadingNumber(spans[n].start, spans[n].start + spans[n].length);
     if (!std::isfinite(own[n])) return line;
   }
 
@@ -103,9 +103,8 @@ const char* HeadingTurn::apply(const char* line, double headingDegrees) {
     text_.append(copied, static_cast<size_t>(spans[next].start - copied));
     // What "%f" shows as zero is written as zero, never as "-0.000000".
     const double value = std::fabs(turned[next]) < 5e-7 ? 0.0 : turned[next];
-    char number[400];
-    const int size = std::snprintf(number, sizeof number, "%f", value);
-    if (size > 0) text_.append(number, std::min(static_cast<size_t>(size), sizeof number - 1));
+    char number[kMaxFixedNumberSize];
+    text_.append(number, writeFixedNumber(number, value));
     copied = spans[next].start + spans[next].length;
   }
   text_.append(copied);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/NumberText.h"
 #include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/TrackJoint.h"
@@ -46,8 +47,8 @@ bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n
 
 // Reads the root's coordinates from one frame line, stopping at the last word
 // it needs: the rest of a long line (every other joint) is never looked at.
-// Words are taken where they stand; atof stops at the separator after them,
-// so no copy of the line is made. Missing words read 0.0.
+// Words are read where they stand, as atof reads them, so no copy of the
+// line is made. Missing words read 0.0.
 Point3 readRootPosition(const char* line, const RootWords& words) {
   double coordinate[3] = {0.0, 0.0, 0.0};
   if (line == nullptr) return Point3{};
@@ -55,10 +56,11 @@ Point3 readRootPosition(const char* line, const RootWords& words) {
   for (int word = 0; word <= words.last; ++word) {
     while (isSeparator(*p)) ++p;
     if (*p == '\0') break;
-    for (int axis = 0; axis < 3; ++axis) {
-      if (words.index[axis] == word) coordinate[axis] = std::atof(p);
-    }
+    const char* start = p;
     while (*p != '\0' && !isSeparator(*p)) ++p;
+    for (int axis = 0; axis < 3; ++axis) {
+      if (words.index[axis] == word) coordinate[axis] = readLeadingNumber(start, p);
+    }
   }
   return Point3{coordinate[0], coordinate[1], coordinate[2]};
 }

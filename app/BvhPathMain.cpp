@@ -1,0 +1,227 @@
+// bvh-path: fits a clip's path, optionally moves control points, and writes
+// the clip carried along the edited path: the editor's edit, without a window.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "path/EditSession.h"
+
+namespace {
+
+constexpr int kPointCount = 4;
+
+struct Move {
+  int index = 0;
+  double dx = 0.0;
+  double dz = 0.0;
+};
+
+// The words of one --move, checked once the command line's shape is known.
+struct MoveWords {
+  const char* index;
+  const char* dx;
+  const char* dz;
+};
+
+struct Arguments {
+  std::string clip;
+  std::vector<MoveWords> moveWords;
+  std::vector<Move> moves;
+  std::string out;
+  bool force = false;
+};
+
+void printUsage(const char* program) {
+  std::fprintf(stderr,
+               "Usage: %s CLIP [--move K DX DZ]... [-o OUT [--force]]\n"
+               "  Prints the fitted control points (after any moves) as \"point K: X Y Z\".\n"
+               "  --move K DX DZ  moves control point K (0..3) by DX, DZ clip units, in order\n"
+               "  -o OUT          writes the clip carried along the path to OUT\n"
+               "  --force         replaces OUT when it exists\n",
+               program);
+}
+
+// A whole word that reads as a finite number.
+bool parseNumber(const char* text, double& value) {
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtod(text, &end);
+  return end != text && *end == '\0' && errno != ERANGE && std::isfinite(value);
+}
+
+bool parseIndex(const char* text, int& index) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE) return false;
+  if (value < 0 || value >= kPointCount) return false;
+  index = static_cast<int>(value);
+  return true;
+}
+
+void report(const std::string& message) {
+  std::fprintf(stderr, "bvh-path: %s\n", message.c_str());
+}
+
+// True when the words have the command line's shape; values are not looked at.
+bool parseShape(int argc, char** argv, Arguments& arguments) {
+  std::vector<std::string> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--move") {
+      if (i + 3 >= argc) return false;
+      arguments.moveWords.push_back({argv[i + 1], argv[i + 2], argv[i + 3]});
+      i += 3;
+    } else if (word == "-o") {
+      if (i + 1 >= argc || !arguments.out.empty() || argv[i + 1][0] == '\0') return false;
+      arguments.out = argv[++i];
+    } else if (word == "--force") {
+      arguments.force = true;
+    } else if (word.size() > 1 && word[0] == '-') {
+      return false;
+    } else {
+      positional.push_back(word);
+    }
+  }
+  if (positional.size() != 1 || positional[0].empty()) return false;
+  if (arguments.force && arguments.out.empty()) return false;
+  arguments.clip = positional[0];
+  return true;
+}
+
+// Turns the move words into moves; false (reported) at the first wrong value.
+bool parseMoves(Arguments& arguments) {
+  for (const MoveWords& words : arguments.moveWords) {
+    Move move;
+    if (!parseIndex(words.index, move.index)) {
+      report(std::string("control point \"") + words.index + "\" is not one of 0.." +
+             std::to_string(kPointCount - 1));
+      return false;
+    }
+    for (const char* number : {words.dx, words.dz}) {
+      if (!parseNumber(number, number == words.dx ? move.dx : move.dz)) {
+        report(std::string("\"") + number + "\" is not a finite number");
+        return false;
+      }
+    }
+    arguments.moves.push_back(move);
+  }
+  return true;
+}
+
+bool exists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// The reader, the fit and the writer print their progress on standard output,
+// which here carries only the points, and their lines do not all end in a
+// line feed. Their output is held in an unnamed temporary file and passed to
+// standard error afterwards, so that the line saying what failed comes first.
+// Without a temporary file it goes to standard error straight away.
+class Diagnostics {
+ public:
+  // Moves standard output aside; false when that is impossible.
+  bool begin() {
+    std::fflush(stdout);
+    const int pointsFd = dup(STDOUT_FILENO);
+    points_ = pointsFd >= 0 ? fdopen(pointsFd, "w") : nullptr;
+    if (points_ == nullptr) {
+      if (pointsFd >= 0) close(pointsFd);
+      return false;
+    }
+    held_ = std::tmpfile();
+    const int target = held_ != nullptr ? fileno(held_) : STDERR_FILENO;
+    return dup2(target, STDOUT_FILENO) >= 0;
+  }
+
+  // Where the points go.
+  std::FILE* points() const { return points_; }
+
+  // Passes what was held on to standard error, ending in a line feed.
+  void release() {
+    std::fflush(stdout);
+    if (held_ == nullptr) return;
+    std::rewind(held_);
+    char buffer[4096];
+    char last = '\n';
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, held_)) > 0) {
+      std::fwrite(buffer, 1, n, stderr);
+      last = buffer[n - 1];
+    }
+    if (last != '\n') std::fputc('\n', stderr);
+  }
+
+  ~Diagnostics() {
+    if (held_ != nullptr) std::fclose(held_);
+    if (points_ != nullptr) std::fclose(points_);
+  }
+
+ private:
+  std::FILE* points_ = nullptr;
+  std::FILE* held_ = nullptr;
+};
+
+// Loads, moves, prints and writes; false (reported) at the first failure.
+bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
+  if (!session.load(arguments.clip)) {
+    report(session.message());
+    return false;
+  }
+  for (const Move& move : arguments.moves) {
+    if (!session.movePoint(move.index, move.dx, move.dz)) {
+      report(session.message());
+      return false;
+    }
+  }
+  for (int k = 0; k < session.path().pointCount(); ++k) {
+    const Point3 p = session.point(k);
+    std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
+  }
+  if (std::fflush(points) != 0) {
+    report(std::string("cannot print the points: ") + std::strerror(errno));
+    return false;
+  }
+  if (!arguments.out.empty() && !session.write(arguments.out)) {
+    report(session.message());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "bvh-path";
+  Arguments arguments;
+  if (!parseShape(argc, argv, arguments)) {
+    printUsage(program);
+    return 2;
+  }
+  if (!parseMoves(arguments)) return 1;
+  // Checked before the clip is read: a batch run should not spend a large
+  // read on an output it will refuse.
+  if (!arguments.out.empty() && !arguments.force && exists(arguments.out)) {
+    report(arguments.out + " exists; give --force to replace it");
+    return 1;
+  }
+
+  Diagnostics diagnostics;
+  if (!diagnostics.begin()) {
+    report(std::string("cannot set up standard output: ") + std::strerror(errno));
+    return 1;
+  }
+  EditSession session;
+  const bool ok = run(arguments, session, diagnostics.points());
+  diagnostics.release();
+  return ok ? 0 : 1;
+}

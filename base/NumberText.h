@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+
+// Numbers in frame lines, read and written as atof and "%f" do, only faster:
+// a long clip has hundreds of thousands of them.
+
+// The number a word starts with, exactly as atof reads it from first: the
+// longest leading part that reads as a number, 0.0 when there is none.
+// [first, last) is the word; the character at last must not continue a
+// number (a separator or the terminating zero), since unusual words are
+// handed to atof whole.
+double readLeadingNumber(const char* first, const char* last);
+
+// Room for any double written by writeFixedNumber: 309 integer digits, sign,
+// point and six decimals.
+constexpr size_t kMaxFixedNumberSize = 320;
+
+// Writes value as "%f" does (fixed, six decimals, rounded half to even on the
+// exact binary value) at out, which has kMaxFixedNumberSize bytes, without a
+// terminating zero; returns the number of characters written.
+size_t writeFixedNumber(char* out, double value);

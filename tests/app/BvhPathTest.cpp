@@ -1,0 +1,131 @@
+// Runs the real bvh-path executable.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "TestSupport.h"
+#include "path/EditSession.h"
+
+namespace {
+
+using testsupport::captureStdout;
+using testsupport::readFile;
+using testsupport::TempDir;
+
+struct PathRun {
+  std::string output;
+  std::string firstErrorLine;
+  int status = -1;
+};
+
+const std::string kPath = MPE_BVH_PATH;
+const std::string kClip = std::string(MPE_SOURCE_DIR) + "/dance01.bvh";
+
+// Runs bvh-path with the arguments through the shell; standard error goes to
+// a file of its own so that standard output holds only what the tool printed.
+PathRun runPath(const std::string& arguments) {
+  PathRun result;
+  const TempDir errorDir;
+  const std::string errors = errorDir.path() + "/stderr.txt";
+  std::FILE* pipe = popen((kPath + " " + arguments + " 2>" + errors).c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::string text = readFile(errors);
+  result.firstErrorLine = text.substr(0, text.find('\n'));
+  return result;
+}
+
+std::set<std::string> namesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
+  TempDir dir;
+  const std::string refused = dir.write("notes.bvh", "not a clip\n");
+  const std::string existing = dir.write("existing.bvh", "keep me");
+  const std::string missing = dir.path() + "/missing.bvh";
+  const std::string noFolder = dir.path() + "/no/out.bvh";
+  struct Row {
+    std::string arguments;
+    int status;
+    std::string firstLine;  // a prefix of standard error's first line
+  } rows[] = {
+      {"", 2, "Usage: " + kPath + " CLIP [--move K DX DZ]..."},
+      {kClip + " --move 1 2", 2, "Usage: "},
+      {kClip + " --force", 2, "Usage: "},
+      {kClip + " " + kClip, 2, "Usage: "},
+      {kClip + " --mvoe 1 2 3", 2, "Usage: "},
+      {missing, 1, "bvh-path: Could not read " + missing + ": No such file or directory"},
+      {refused, 1, "bvh-path: Could not read " + refused + ": "},
+      {kClip + " --move 4 1 1", 1, "bvh-path: control point \"4\" is not one of 0..3"},
+      {kClip + " --move -1 1 1", 1, "bvh-path: control point \"-1\" is not one of 0..3"},
+      {kClip + " --move 1 1x 0", 1, "bvh-path: \"1x\" is not a finite number"},
+      {kClip + " --move 1 0 nan", 1, "bvh-path: \"nan\" is not a finite number"},
+      {kClip + " -o " + existing, 1,
+       "bvh-path: " + existing + " exists; give --force to replace it"},
+      {kClip + " -o " + noFolder, 1,
+       "bvh-path: Could not write " + noFolder + ": Cannot open " + noFolder + " for writing"},
+      {kClip + " -o " + dir.path() + " --force", 1, "bvh-path: Could not write " + dir.path()},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.arguments);
+    const PathRun run = runPath(row.arguments);
+    EXPECT_EQ(run.status, row.status);
+    EXPECT_EQ(run.firstErrorLine.substr(0, row.firstLine.size()), row.firstLine);
+    if (row.status == 2) {
+      EXPECT_EQ(run.output, "");
+    }
+  }
+  // No failure leaves a file behind or touches the one that was there.
+  EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"notes.bvh", "existing.bvh"}));
+  EXPECT_EQ(readFile(existing), "keep me");
+}
+
+TEST(BvhPathTest, MovesPrintsAndWritesWhatTheEditSessionWrites) {
+  TempDir dir;
+  const std::string expected = dir.path() + "/session.bvh";
+  std::string points;
+  captureStdout([&] {
+    EditSession session;
+    ASSERT_TRUE(session.load(kClip));
+    ASSERT_TRUE(session.movePoint(2, 12.5, -3.25));
+    ASSERT_TRUE(session.movePoint(0, -1, 2));
+    ASSERT_TRUE(session.write(expected));
+    for (int k = 0; k < 4; ++k) {
+      char line[200];
+      const Point3 p = session.point(k);
+      std::snprintf(line, sizeof line, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
+      points += line;
+    }
+  });
+  const std::string moves = " --move 2 12.5 -3.25 --move 0 -1 2";
+
+  const std::string out = dir.path() + "/out.bvh";
+  const PathRun written = runPath(kClip + moves + " -o " + out);
+  EXPECT_EQ(written.status, 0);
+  EXPECT_EQ(written.output, points);
+  const std::string bytes = readFile(expected);
+  ASSERT_GT(bytes.size(), 1000u);
+  EXPECT_EQ(readFile(out), bytes);
+
+  // --force replaces an existing file with the same bytes.
+  const std::string old = dir.write("old.bvh", "old");
+  EXPECT_EQ(runPath(kClip + moves + " -o " + old + " --force").status, 0);
+  EXPECT_EQ(readFile(old), bytes);
+  EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"session.bvh", "out.bvh", "old.bvh"}));
+}
+
+}  // namespace
