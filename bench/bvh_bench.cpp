@@ -9,9 +9,9 @@
 // BvhMotion::read, fitPath and writePath, and one fwrite of as many bytes as
 // writePath wrote, without and with an fsync (writePath syncs before it
 // renames). Then the whole bvh-path program (read, fit, write) found beside
-// this one, against `cat clip > out` without and with an fsync. Prints a table with every target marked PASS or MISS and
-// always exits 0 once the measurements ran: targets are reported here, never
-// asserted in tests.
+// this one, against `cat clip > out` without and with an fsync. Prints a table with every target
+// marked PASS or MISS and always exits 0 once the measurements ran: targets are reported here,
+// never asserted in tests.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,9 +26,9 @@
 #include "bench/LargeClip.h"
 #include "bench/ProcessRun.h"
 #include "motion/BvhMotion.h"
-#include "motion/BvhWriter.h"
 #include "path/PathCurve.h"
 #include "path/PathFit.h"
+#include "path/PathWriter.h"
 
 namespace {
 
@@ -146,7 +146,9 @@ void printMeasure(const char* name, const bench::StepResult& r, double bytes) {
 void printTarget(const char* name, const std::string& measured, const std::string& limit,
                  bool known, bool pass) {
   std::printf("%-42s %12s %12s   %s\n", name, measured.c_str(), limit.c_str(),
-              !known ? "n/a" : pass ? "PASS" : "MISS");
+              !known ? "n/a"
+              : pass ? "PASS"
+                     : "MISS");
 }
 
 std::string format(const char* pattern, double value) {
@@ -239,12 +241,13 @@ int main(int argc, char** argv) {
   const double clipBytes = static_cast<double>(info.bytes);
   std::printf("Clip: %d frames, %d joints, %d channels per frame, %.1f MiB\n", info.frameCount,
               info.jointCount, info.channelTotal, clipBytes / kMiB);
-  std::printf("Each measure: best time of %d runs, each in a fresh child process; peak = highest\n"
-              "growth of the resident set while the step ran (MiB).\n\n",
-              kRuns);
+  std::printf(
+      "Each measure: best time of %d runs, each in a fresh child process; peak = highest\n"
+      "growth of the resident set while the step ran (MiB).\n\n",
+      kRuns);
 
-  const bench::StepResult floorRead = bench::bestOf(
-      kRuns, [&](bench::StepClock& c, double& x) { return readFloor(clip, c, x); });
+  const bench::StepResult floorRead =
+      bench::bestOf(kRuns, [&](bench::StepClock& c, double& x) { return readFloor(clip, c, x); });
   const bench::StepResult readStep = bench::bestOf(
       kRuns, [&](bench::StepClock& c, double& x) { return measureRead(clip, frames, c, x); });
   const bench::StepResult fitStep = bench::bestOf(
@@ -252,12 +255,14 @@ int main(int argc, char** argv) {
   const bench::StepResult writeStep = bench::bestOf(
       kRuns, [&](bench::StepClock& c, double& x) { return measureWrite(clip, output, c, x); });
   // Without a written file, compare against writing as many bytes as were readStep.
-  const long long writtenBytes = writeStep.ok ? static_cast<long long>(writeStep.extra) : info.bytes;
+  const long long writtenBytes =
+      writeStep.ok ? static_cast<long long>(writeStep.extra) : info.bytes;
   const bench::StepResult floorWrite = bench::bestOf(kRuns, [&](bench::StepClock& c, double& x) {
     return writeFloor(output, writtenBytes, false, c, x);
   });
   const bench::StepResult floorWriteSync = bench::bestOf(
-      kRuns, [&](bench::StepClock& c, double& x) { return writeFloor(output, writtenBytes, true, c, x); });
+      kRuns,
+      [&](bench::StepClock& c, double& x) { return writeFloor(output, writtenBytes, true, c, x); });
 
   std::printf("%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");
   printMeasure("floor: fread + count line feeds", floorRead, clipBytes);

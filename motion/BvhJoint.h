@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/Point3.h"
 #include "motion/PackedTextList.h"
-#include "path/Point3.h"
 
 // One node of a clip's hierarchy: the ROOT, a JOINT or an End Site.
 // Names point into the owning BvhMotion's text; End Sites all point at "END".

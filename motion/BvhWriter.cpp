@@ -14,8 +14,6 @@
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "motion/HeadingTurn.h"
-#include "motion/TrackJoint.h"
-#include "path/PathCurve.h"
 
 namespace {
 
@@ -297,22 +295,22 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
   }
 }
 
-void writeFrames(const BvhMotion& motion, const PathCurve& path, const GroundWords& ground,
+void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
+                 const FramePlacementFunction& placement, const GroundWords& ground,
                  BlockWriter& out) {
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  HeadingTurn turn(*jointOfClip(motion, path.trackJoint));
+  HeadingTurn turn(carried);
   for (size_t i = 0; i < lineCount && !out.failed(); ++i) {
     const int frame = static_cast<int>(i);
-    double x = 0.0;
-    double z = 0.0;
-    // Frames the fit record does not cover keep the clip's own position.
-    const bool onPath = ground.found && path.pathGroundPosition(frame, motion.frameCount, x, z);
+    FramePlacement place;
+    // Frames without a place keep the clip's own position.
+    const bool onPath = ground.found && placement && placement(frame, place);
     const char* line = motion.frameLine(frame);
-    // A bent path turns the track joint as well as moving it.
-    if (onPath) line = turn.apply(line, path.pathHeadingDegrees(frame, motion.frameCount));
-    writeFrame(line, ground, onPath, x, z, out);
+    // A bent path turns the carried joint as well as moving it.
+    if (onPath) line = turn.apply(line, place.headingDegrees);
+    writeFrame(line, ground, onPath, place.x, place.z, out);
   }
   out.flush();
 }
@@ -352,8 +350,8 @@ void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) co
   }
 }
 
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message) {
+bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
+               const FramePlacementFunction& placement, std::string* message) {
   if (fileName == nullptr) return false;
   // Printed as before and handed to the caller without the line feed.
   const auto report = [message](const std::string& text) {
@@ -371,29 +369,27 @@ bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& p
   if (!output.open(fileName, &failure)) return report(failure);
   std::FILE* file = output.file();
 
-  // The joint the path was fitted to: the root, or the joint that walks
-  // below a still root.
-  const GroundWords ground = findGroundWords(*jointOfClip(motion, path.trackJoint));
+  if (carried == nullptr) carried = root;
+  const GroundWords ground = findGroundWords(*carried);
   if (!ground.found) {
     std::printf(
-        "Root %s has no Xposition and Zposition channels: frames written as read, "
+        "%s %s has no Xposition and Zposition channels: frames written as read, "
         "path not applied\n",
-        textOrEmpty(root->name));
+        carried == root ? "Root" : "Joint", textOrEmpty(carried->name));
   }
 
   // errno is read only after a failed call; clear what earlier calls left.
   errno = 0;
   std::fputs("HIERARCHY\n", file);
   motion.writeJoint(root, 0, file);
-  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount,
-               motion.frameTime);
+  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount, motion.frameTime);
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.
   if (std::ferror(file)) output.fail(errno);
   if (!std::ferror(file)) {
     BlockWriter out(file);
-    writeFrames(motion, path, ground, out);
+    writeFrames(motion, *carried, placement, ground, out);
     if (out.failed()) output.fail(out.error());
   }
   if (!output.commit(&failure)) return report(failure);

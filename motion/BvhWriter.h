@@ -2,16 +2,21 @@
 
 #include <string>
 
-class BvhMotion;
-class PathCurve;
+#include "motion/FigureFrame.h"
 
-// Writes the clip as a BVH file with every frame's root x and z carried along
-// the path. Does nothing without a file name. The file is replaced only once
-// the whole clip is on disk (a failed write leaves an existing file as it
-// was); it never asks before replacing. Returns false when the file cannot be
-// written, the target is not a regular file or the clip has no root; it then
-// prints a clear message and, when message is given, also puts that text
+class BvhJoint;
+class BvhMotion;
+
+// Writes the clip as a BVH file. Frames for which placement gives a place
+// have the carried joint's Xposition and Zposition values replaced by it and
+// its rotation turned by its heading; other frames are written as read (x and
+// z with "%f"). Does nothing without a file name. The file is replaced only
+// once the whole clip is on disk (a failed write leaves an existing file as
+// it was); it never asks before replacing. Returns false when the file cannot
+// be written, the target is not a regular file or the clip has no root; it
+// then prints a clear message and, when message is given, also puts that text
 // (without its line feed) there. Nesting beyond 64 levels is indented as
-// level 64. A root position that is not a finite number is written as read.
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message = nullptr);
+// level 64. A position that is not a finite number is written as read.
+// carried must be a joint of the clip (null: the root).
+bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
+               const FramePlacementFunction& placement, std::string* message = nullptr);

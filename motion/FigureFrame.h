@@ -1,6 +1,8 @@
 #pragma once
 
-#include "path/Point3.h"
+#include <functional>
+
+#include "base/Point3.h"
 
 class BvhJoint;
 
@@ -22,6 +24,10 @@ struct FramePlacement {
   double z = 0.0;
   double headingDegrees = 0.0;
 };
+
+// Where frame f's carried joint stands when the clip is carried along a
+// path; false leaves the frame where the clip puts it.
+using FramePlacementFunction = std::function<bool(int f, FramePlacement& placement)>;
 
 // The box around the joints in the rest pose (offsets only, the root's
 // included), in clip units.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "path/Point3.h"
+#include "base/Point3.h"
 
 class BvhJoint;
 

@@ -14,8 +14,8 @@ struct SkeletonDrawOptions {
   // The joint carried along the path; null: the root.
   const BvhJoint* carriedJoint = nullptr;
   // Where frame f's carried joint stands when the clip is carried along a
-  // path; false (or no function) leaves the frame where the clip puts it.
-  std::function<bool(int f, FramePlacement& placement)> placement;
+  // path; no function leaves every frame where the clip puts it.
+  FramePlacementFunction placement;
 };
 
 // Draws the current frame of the clip, or its strobe, in the figure's frame

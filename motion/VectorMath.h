@@ -1,6 +1,6 @@
 #pragma once
 
-#include "path/Point3.h"
+#include "base/Point3.h"
 
 // out := a x b.
 void crossProduct(Point3& out, const Point3& a, const Point3& b);

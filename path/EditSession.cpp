@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "motion/BvhWriter.h"
 #include "motion/TrackJoint.h"
 #include "path/PathFit.h"
+#include "path/PathWriter.h"
 
 namespace {
 

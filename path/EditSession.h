@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Point3.h"
 #include "motion/BvhMotion.h"
 #include "path/PathCurve.h"
-#include "path/Point3.h"
 
 // One clip being edited: the clip, the path fitted to it (with its fit
 // record), the selected control point, the undo history of point moves,

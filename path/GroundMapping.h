@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Point3.h"
 #include "motion/FigureFrame.h"
-#include "path/Point3.h"
 
 class BvhJoint;
 class BvhMotion;

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/Point3.h"
 #include "path/CurveChannel.h"
-#include "path/Point3.h"
 
 // The closed cubic path of a clip's root, with the record the fit leaves for
 // carrying frames along it. Misuse prints a message to standard output and

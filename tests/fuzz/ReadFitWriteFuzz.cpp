@@ -9,9 +9,9 @@
 #include <string>
 
 #include "motion/BvhMotion.h"
-#include "motion/BvhWriter.h"
 #include "path/PathCurve.h"
 #include "path/PathFit.h"
+#include "path/PathWriter.h"
 
 namespace {
 

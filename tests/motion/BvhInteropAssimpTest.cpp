@@ -11,8 +11,8 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
-#include "motion/BvhWriter.h"
 #include "motion/BvhWriterTestSupport.h"
+#include "path/PathWriter.h"
 
 using testsupport::captureStdout;
 using testsupport::readFile;

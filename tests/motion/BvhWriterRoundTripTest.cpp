@@ -8,8 +8,8 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
-#include "motion/BvhWriter.h"
 #include "motion/BvhWriterTestSupport.h"
+#include "path/PathWriter.h"
 
 using testsupport::captureStdout;
 using testsupport::TempDir;
@@ -62,18 +62,17 @@ std::string realClip(const char* name) { return std::string(MPE_CLIP_DATA_DIR) +
 
 INSTANTIATE_TEST_SUITE_P(
     Clips, BvhWriterRoundTrip,
-    testing::Values(
-        RoundTripCase{"DefaultClip", std::string(MPE_SOURCE_DIR) + "/dance01.bvh"},
-        RoundTripCase{"Small", writerData("small.bvh")},
-        RoundTripCase{"Crlf", writerData("crlf.bvh")},
-        RoundTripCase{"PositionsAfterRotations", writerData("other-order.bvh")},
-        RoundTripCase{"RotationOnlyRoot", writerData("rotation-only.bvh")},
-        RoundTripCase{"ShortFrameLines", writerData("short-lines.bvh")},
-        RoundTripCase{"ZeroFrames", writerData("zero-frames.bvh")},
-        RoundTripCase{"Cmu0101", realClip("cmu-01_01.bvh")},
-        RoundTripCase{"ZombieWalk", realClip("makehuman-zombieWalk1.bvh")},
-        RoundTripCase{"FacePoseUnits", realClip("makehuman-face-poseunits.bvh")},
-        RoundTripCase{"PfnnCrlf", realClip("fairmotion-pfnn.bvh")}),
+    testing::Values(RoundTripCase{"DefaultClip", std::string(MPE_SOURCE_DIR) + "/dance01.bvh"},
+                    RoundTripCase{"Small", writerData("small.bvh")},
+                    RoundTripCase{"Crlf", writerData("crlf.bvh")},
+                    RoundTripCase{"PositionsAfterRotations", writerData("other-order.bvh")},
+                    RoundTripCase{"RotationOnlyRoot", writerData("rotation-only.bvh")},
+                    RoundTripCase{"ShortFrameLines", writerData("short-lines.bvh")},
+                    RoundTripCase{"ZeroFrames", writerData("zero-frames.bvh")},
+                    RoundTripCase{"Cmu0101", realClip("cmu-01_01.bvh")},
+                    RoundTripCase{"ZombieWalk", realClip("makehuman-zombieWalk1.bvh")},
+                    RoundTripCase{"FacePoseUnits", realClip("makehuman-face-poseunits.bvh")},
+                    RoundTripCase{"PfnnCrlf", realClip("fairmotion-pfnn.bvh")}),
     printCase);
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include "TestSupport.h"
 #include "base/FullDisk.h"
 #include "motion/BvhMotion.h"
-#include "motion/BvhWriter.h"
 #include "motion/BvhWriterTestSupport.h"
 #include "path/PathCurve.h"
+#include "path/PathWriter.h"
 
 using testsupport::captureStdout;
 using testsupport::readFile;
@@ -420,8 +420,7 @@ std::string chainLayout(int depth) {
 // Runs writeJoint on a thread whose stack is far too small for one call
 // frame per level.
 void writeOnSmallStack(const BvhMotion& motion, std::FILE* file) {
-  testsupport::runOnSmallStack(256 * 1024,
-                               [&] { motion.writeJoint(motion.root.get(), 0, file); });
+  testsupport::runOnSmallStack(256 * 1024, [&] { motion.writeJoint(motion.root.get(), 0, file); });
 }
 
 TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {

@@ -1,5 +1,3 @@
-#include "motion/HeadingTurn.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,8 +8,9 @@
 
 #include "TestSupport.h"
 #include "motion/BvhJoint.h"
-#include "motion/BvhWriter.h"
 #include "motion/BvhWriterTestSupport.h"
+#include "motion/HeadingTurn.h"
+#include "path/PathWriter.h"
 
 namespace {
 
@@ -27,12 +26,19 @@ TEST(HeadingTurnTest, RewritesOnlyTheRotationWordsItCanTurn) {
   const Case cases[] = {
       {"yaw first takes the turn alone",
        {"Xposition", "Yposition", "Zposition", "Yrotation", "Xrotation", "Zrotation"},
-       "1 2 3\t10 20  30 7", 15.0, "1 2 3\t25.000000 20  30 7"},
+       "1 2 3\t10 20  30 7",
+       15.0,
+       "1 2 3\t25.000000 20  30 7"},
       {"single yaw", {"Yrotation"}, " -170 5", -20.0, " -190.000000 5"},
       {"three axes, turn about an untouched vertical",
-       {"Zrotation", "Xrotation", "Yrotation"}, "0 0 10 99", 30.0,
+       {"Zrotation", "Xrotation", "Yrotation"},
+       "0 0 10 99",
+       30.0,
        "0.000000 0.000000 40.000000 99"},
-      {"heading 0 leaves the text", {"Zrotation", "Xrotation", "Yrotation"}, "1.50 2 3", 0.0,
+      {"heading 0 leaves the text",
+       {"Zrotation", "Xrotation", "Yrotation"},
+       "1.50 2 3",
+       0.0,
        nullptr},
       {"not a number", {"Zrotation", "Xrotation", "Yrotation"}, "nan 2 3", 10.0, nullptr},
       {"missing word", {"Zrotation", "Xrotation", "Yrotation"}, "1 2", 10.0, nullptr},

@@ -1,0 +1,18 @@
+#include "path/PathWriter.h"
+
+#include "motion/BvhMotion.h"
+#include "motion/BvhWriter.h"
+#include "motion/TrackJoint.h"
+#include "path/GroundMapping.h"
+#include "path/PathCurve.h"
+
+bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
+               std::string* message) {
+  const int frameCount = motion.frameCount;
+  return writeClip(
+      fileName, motion, jointOfClip(motion, path.trackJoint),
+      [&path, frameCount](int frame, FramePlacement& placement) {
+        return framePlacement(path, frame, frameCount, placement);
+      },
+      message);
+}
