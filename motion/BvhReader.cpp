@@ -33,16 +33,20 @@ bool is(const char* word, const char* keyword) {
 
 const char* printable(const char* word) { return word != nullptr ? word : ""; }
 
-// What one node costs beyond its text: the joint, its allocation and its
-// place in the parent's list of children.
-constexpr size_t kNodeCost = sizeof(BvhJoint) + 48;
+// What one node costs beyond its text: the joint, its allocation, its place
+// in the parent's list of children (with that list's spare room) and its
+// channel list, as measured on files of bare joints.
+constexpr size_t kNodeCost = sizeof(BvhJoint) + 96;
 
 // Joints allowed in a file of textSize bytes: their memory may reach the
-// file's size plus 64 MiB, so that with the text a read stays within twice
-// the file (plus that allowance). Real clips stay far below (a joint takes
-// tens of bytes of text and its frames many more); a file of millions of
-// bare joints is refused instead of taking gigabytes.
-size_t nodeBudget(size_t textSize) { return (textSize + (size_t{64} << 20)) / kNodeCost; }
+// file's size, so that with the text a read stays within twice the file; a
+// small file may always use 16 MiB (some 80,000 joints), far more than any
+// skeleton has. Real clips stay far below (a joint takes tens of bytes of
+// text and its frames many more); a file of millions of bare joints is
+// refused instead of taking gigabytes.
+size_t nodeBudget(size_t textSize) {
+  return std::max(textSize, size_t{16} << 20) / kNodeCost;
+}
 
 // Words echoed in messages are cut to this many characters: a bad first word
 // may be megabytes long.
