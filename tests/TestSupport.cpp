@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <pthread.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -40,13 +41,9 @@ std::string captureFd(int fd, std::FILE* stream, const std::function<void()>& bo
 
 }  // namespace
 
-std::string captureStdout(const std::function<void()>& body) {
-  return captureFd(1, stdout, body);
-}
+std::string captureStdout(const std::function<void()>& body) { return captureFd(1, stdout, body); }
 
-std::string captureStderr(const std::function<void()>& body) {
-  return captureFd(2, stderr, body);
-}
+std::string captureStderr(const std::function<void()>& body) { return captureFd(2, stderr, body); }
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "mpe-test-XXXXXX").string();
@@ -64,6 +61,18 @@ std::string TempDir::write(const std::string& name, const std::string& contents)
   std::ofstream out(full, std::ios::binary);
   out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
   return full;
+}
+
+CommandRun runCommand(const std::string& command) {
+  CommandRun result;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
 }
 
 std::string readFile(const std::string& path) {
@@ -99,8 +108,8 @@ std::string withoutColors(const std::string& output, int* count) {
     at = start + kPrefix.size();
     for (int number = 0; number < 3; ++number) {
       if (number > 0 && at < output.size() && output[at] == ' ') ++at;
-      while (at < output.size() && (std::isdigit(static_cast<unsigned char>(output[at])) ||
-                                    output[at] == '.')) {
+      while (at < output.size() &&
+             (std::isdigit(static_cast<unsigned char>(output[at])) || output[at] == '.')) {
         ++at;
       }
     }

@@ -44,6 +44,14 @@ class TempDir {
   std::string path_;
 };
 
+// What a shell command printed on standard output, and its exit status (-1
+// when it did not exit normally or could not be started).
+struct CommandRun {
+  std::string output;
+  int status = -1;
+};
+CommandRun runCommand(const std::string& command);
+
 // Whole file as bytes; empty when it cannot be read.
 std::string readFile(const std::string& path);
 

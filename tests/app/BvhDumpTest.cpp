@@ -15,28 +15,15 @@ namespace {
 using testsupport::TempDir;
 using testsupport::withoutColors;
 
-struct DumpRun {
-  std::string output;
-  int status = -1;
-};
+using DumpRun = testsupport::CommandRun;
 
 // Runs the command through the shell, standard error included in the output.
-DumpRun runCommand(const std::string& command) {
-  DumpRun result;
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+DumpRun runDump(const std::string& command) { return testsupport::runCommand(command + " 2>&1"); }
 
 const std::string kDump = MPE_BVH_DUMP;
 
 TEST(BvhDumpTest, WithoutAFileNameItPrintsUsageAndExitsWithOne) {
-  const DumpRun result = runCommand(kDump);
+  const DumpRun result = runDump(kDump);
   EXPECT_EQ(result.output, "Usage: " + kDump + " fileName\n");
   EXPECT_EQ(result.status, 1);
 }
@@ -44,18 +31,19 @@ TEST(BvhDumpTest, WithoutAFileNameItPrintsUsageAndExitsWithOne) {
 TEST(BvhDumpTest, MissingFilePrintsTheReaderMessageAndNoHierarchy) {
   TempDir dir;
   const std::string path = dir.path() + "/missing.bvh";
-  const DumpRun result = runCommand(kDump + " " + path);
+  const DumpRun result = runDump(kDump + " " + path);
   EXPECT_EQ(result.output, "File " + path + " pointer is NULL\n");
   EXPECT_EQ(result.status, 1);
 }
 
 TEST(BvhDumpTest, PrintsTheReaderOutputThenTheHierarchy) {
   TempDir dir;
-  const std::string path = dir.write("arm.bvh",
-                                     "HIERARCHY\nROOT Arm\n{\n\tOFFSET 0 0 0\n\tCHANNELS 1 Zrotation\n"
-                                     "\tEnd Site\n\t{\n\t\tOFFSET 0 1.5 0\n\t}\n}\n"
-                                     "MOTION\nFrames: 1\nFrame Time: 0.1\n45\n");
-  const DumpRun result = runCommand(kDump + " " + path);
+  const std::string path =
+      dir.write("arm.bvh",
+                "HIERARCHY\nROOT Arm\n{\n\tOFFSET 0 0 0\n\tCHANNELS 1 Zrotation\n"
+                "\tEnd Site\n\t{\n\t\tOFFSET 0 1.5 0\n\t}\n}\n"
+                "MOTION\nFrames: 1\nFrame Time: 0.1\n45\n");
+  const DumpRun result = runDump(kDump + " " + path);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(withoutColors(result.output),
             "NumFrames 1\tFrameTime 0.100000\n"
@@ -76,7 +64,7 @@ TEST(BvhDumpTest, FailedReadStillDumpsWhatWasRead) {
   TempDir dir;
   const std::string path =
       dir.write("bad.bvh", "HIERARCHY ROOT Hips { OFFSET 0 0 0 CHANNELS 0 JOINT Knee OFFSET");
-  const DumpRun result = runCommand(kDump + " " + path);
+  const DumpRun result = runDump(kDump + " " + path);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output,
             "Bad File4\n"
@@ -89,7 +77,7 @@ TEST(BvhDumpTest, FailedReadStillDumpsWhatWasRead) {
 
 TEST(BvhDumpTest, RealClipDumpsEveryNode) {
   const std::string clip = std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh";
-  const DumpRun result = runCommand(kDump + " " + clip);
+  const DumpRun result = runDump(kDump + " " + clip);
   EXPECT_EQ(result.status, 0);
   size_t names = 0;
   for (size_t at = result.output.find("\nName "); at != std::string::npos;

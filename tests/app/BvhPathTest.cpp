@@ -32,13 +32,10 @@ PathRun runPath(const std::string& arguments) {
   PathRun result;
   const TempDir errorDir;
   const std::string errors = errorDir.path() + "/stderr.txt";
-  std::FILE* pipe = popen((kPath + " " + arguments + " 2>" + errors).c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const testsupport::CommandRun run =
+      testsupport::runCommand(kPath + " " + arguments + " 2>" + errors);
+  result.output = run.output;
+  result.status = run.status;
   const std::string text = readFile(errors);
   result.firstErrorLine = text.substr(0, text.find('\n'));
   return result;
