@@ -40,12 +40,12 @@ constexpr size_t kNodeCost = sizeof(BvhJoint) + 96;
 
 // Joints allowed in a file of textSize bytes: their memory may reach the
 // file's size, so that with the text a read stays within twice the file; a
-// small file may always use 16 MiB (some 80,000 joints), far more than any
+// smaller file may always use 64 MiB (some 280,000 joints), far more than any
 // skeleton has. Real clips stay far below (a joint takes tens of bytes of
 // text and its frames many more); a file of millions of bare joints is
 // refused instead of taking gigabytes.
 size_t nodeBudget(size_t textSize) {
-  return std::max(textSize, size_t{16} << 20) / kNodeCost;
+  return std::max(textSize, size_t{64} << 20) / kNodeCost;
 }
 
 // Words echoed in messages are cut to this many characters: a bad first word
