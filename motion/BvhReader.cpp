@@ -317,8 +317,8 @@ bool BvhMotion::read(const char* fileName) {
   channelTotal = runningTotal;
   if (!is(words.next(kHeaderSeparators), "Frames:")) {
     fail(readError, "Bad File11\n");
-    readError += word == nullptr ? ": the file ended before MOTION"
-                                 : ": \"Frames:\" expected after MOTION";
+    readError +=
+        word == nullptr ? ": the file ended before MOTION" : ": \"Frames:\" expected after MOTION";
     return false;
   }
   // A negative count means no frames. The field is set only together with

@@ -100,7 +100,8 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   const std::string broken = dir.write("broken.bvh", walk(40).substr(0, 30));
   const std::string root = "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\n";
   const std::string spaced = dir.write("spaced.bvh", root + "JOINT Left Arm\n{\n");
-  const std::string noMotion = dir.write("no-motion.bvh", root + "End Site\n{\nOFFSET 0 1 0\n}\n}\n");
+  const std::string noMotion =
+      dir.write("no-motion.bvh", root + "End Site\n{\nOFFSET 0 1 0\n}\n}\n");
   struct Case {
     std::string name;
     std::string expectedStart;
@@ -109,8 +110,9 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
        "Could not read " + dir.path() + "/missing.bvh: No such file or directory"},
       {broken, "Could not read " + broken + ": "},
       // The console says only "Bad File4" and "Bad File11".
-      {spaced, "Could not read " + spaced +
-                   ": Bad File4: \"{\" expected after JOINT Left, found \"Arm\" (a blank in the name?)"},
+      {spaced,
+       "Could not read " + spaced +
+           ": Bad File4: \"{\" expected after JOINT Left, found \"Arm\" (a blank in the name?)"},
       {noMotion, "Could not read " + noMotion + ": Bad File11: the file ended before MOTION"},
   };
   for (const Case& c : cases) {
