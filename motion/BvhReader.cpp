@@ -247,8 +247,14 @@ bool BvhMotion::read(const char* fileName) {
     if (is(word, "JOINT")) {
       auto joint = std::make_unique<BvhJoint>();
       joint->name = printable(words.next(kHierarchySeparators));
-      if (!is(words.next(kHierarchySeparators), "{")) {
-        return fail(readError, "Bad File4\n");
+      const char* afterName = words.next(kHierarchySeparators);
+      if (!is(afterName, "{")) {
+        // The console keeps its short text; the kept message says what is wrong.
+        fail(readError, "Bad File4\n");
+        readError += ": \"{\" expected after JOINT " + echo(joint->name) + ", found " +
+                     (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
+                                           : std::string("the end of the file"));
+        return false;
       }
       if (!is(words.next(kHierarchySeparators), "OFFSET")) {
         return fail(readError, "Bad File5\n");
@@ -310,7 +316,10 @@ bool BvhMotion::read(const char* fileName) {
 
   channelTotal = runningTotal;
   if (!is(words.next(kHeaderSeparators), "Frames:")) {
-    return fail(readError, "Bad File11\n");
+    fail(readError, "Bad File11\n");
+    readError +=
+        word == nullptr ? ": the file ended before MOTION" : ": \"Frames:\" expected after MOTION";
+    return false;
   }
   // A negative count means no frames. The field is set only together with
   // the lines, so a clip never claims frames it has no line for.

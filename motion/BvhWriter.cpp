@@ -351,7 +351,8 @@ void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) co
 }
 
 bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
-               const FramePlacementFunction& placement, std::string* message) {
+               const FramePlacementFunction& placement, std::string* message,
+               ExistingTarget existing) {
   if (fileName == nullptr) return false;
   // Printed as before and handed to the caller without the line feed.
   const auto report = [message](const std::string& text) {
@@ -366,7 +367,7 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
 
   SafeFileWriter output;
   std::string failure;
-  if (!output.open(fileName, &failure)) return report(failure);
+  if (!output.open(fileName, &failure, existing)) return report(failure);
   std::FILE* file = output.file();
 
   if (carried == nullptr) carried = root;

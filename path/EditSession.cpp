@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -26,16 +27,35 @@ std::string readFailure(const std::string& fileName, const BvhMotion& motion) {
   return "not a BVH clip this editor can read";
 }
 
-// Fits path (new or reset) to motion; false when no path could be fitted.
-bool fitClip(const BvhMotion& motion, PathCurve& path) {
-  return fitPath(motion, path) && path.pointCount() > 0;
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Writes the clip carried along the path; on failure *reason says why.
+// Fits path (new or reset) to motion; false when no path could be fitted,
+// with *reason set when the fit overflowed.
+bool fitClip(const BvhMotion& motion, PathCurve& path, std::string* reason) {
+  if (!fitPath(motion, path) || path.pointCount() <= 0) return false;
+  for (int k = 0; k < path.pointCount(); ++k) {
+    Point3 p;
+    path.getPoint(k, p);
+    // Positions near the largest number overflow the fit: such a path can
+    // be neither drawn nor written.
+    if (!isFinite(p)) {
+      *reason = " (the fitted path is not finite: the positions are too large)";
+      return false;
+    }
+  }
+  return true;
+}
+
+// Writes the clip carried along the path; on failure *message says why,
+// naming the file once.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* reason) {
-  const bool written = writePath(fileName.c_str(), motion, path, reason);
-  if (!written && reason->empty()) *reason = "the file could not be written";
+               ExistingTarget existing, std::string* message) {
+  const bool written = writePath(fileName.c_str(), motion, path, message, existing);
+  if (!written && message->empty()) {
+    *message = "Could not write " + fileName + ": the file could not be written";
+  }
   return written;
 }
 
@@ -58,8 +78,9 @@ bool EditSession::load(const std::string& fileName,
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion, *path)) {
-    message_ = "Could not fit a path to " + fileName + "; the clip was not loaded";
+  std::string reason;
+  if (!fitClip(*motion, *path, &reason)) {
+    message_ = "Could not fit a path to " + fileName + reason + "; the clip was not loaded";
     return false;
   }
   motion_ = std::move(motion);
@@ -74,8 +95,9 @@ bool EditSession::load(const std::string& fileName,
 
 bool EditSession::fit() {
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion_, *path)) {
-    message_ = "Could not fit a path; the path stays as it was";
+  std::string reason;
+  if (!fitClip(*motion_, *path, &reason)) {
+    message_ = "Could not fit a path" + reason + "; the path stays as it was";
     return false;
   }
   path_ = std::move(path);
@@ -83,11 +105,12 @@ bool EditSession::fit() {
   return true;
 }
 
-bool EditSession::write(const std::string& fileName) {
+bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
-  std::string reason;
-  if (!writeClip(fileName, *motion_, *path_, &reason)) {
-    message_ = "Could not write " + fileName + ": " + reason;
+  std::string failure;
+  // The writer's message already names the file and what failed.
+  if (!writeClip(fileName, *motion_, *path_, existing, &failure)) {
+    message_ = failure;
     return false;
   }
   savedState_ = currentState();
@@ -111,6 +134,14 @@ bool EditSession::movePoint(int index, double dx, double dz) {
   const Point3 before = p;
   p.x += dx;
   p.z += dz;
+  if (!isFinite(p)) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Control point %d moved by %g, %g would not be finite; it stays where it is",
+                  index, dx, dz);
+    message_ = text;
+    return false;
+  }
   path_->setPoint(p, index);
   // Every change is a new state, also one merged into the open step, so a
   // write in the middle of a run is never mistaken for the state after it.

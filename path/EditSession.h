@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Point3.h"
+#include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "path/PathCurve.h"
 
@@ -25,7 +26,8 @@ class EditSession {
   // Reads fileName into a fresh clip and fits a path to it. Only when both
   // succeed do they replace the clip and the path; the history starts afresh
   // and the session counts as saved. On failure nothing changes and the
-  // message says why. The reader's own console output is left as it is.
+  // message says why. The reader's own console output is left as it is. A
+  // fit whose control points are not all finite numbers counts as failed.
   // afterRead, when given, sees the clip once it is read, before the fit.
   bool load(const std::string& fileName,
             const std::function<void(const BvhMotion&)>& afterRead = nullptr);
@@ -34,8 +36,9 @@ class EditSession {
   bool fit();
   // Writes the clip carried along the path. Success marks the session saved;
   // the history is not changed. Never asks: replacing an existing file is
-  // the caller's question.
-  bool write(const std::string& fileName);
+  // the caller's question, answered by existing (with kKeep a file that
+  // exists when the new one is put in place makes the write fail).
+  bool write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
 
   // Selects control point index, or none with -1. Any other index is refused
   // (false, selection unchanged). Ends the open move step.
@@ -45,7 +48,8 @@ class EditSession {
   // Moves control point index by dx, dz clip units (y stays). Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
   // between, form one undo step: a run of arrow presses or a whole drag.
-  // A new step clears the redo list. False for an index that is no point.
+  // A new step clears the redo list. False for an index that is no point
+  // and for a move that would take the point past the largest number.
   bool movePoint(int index, double dx, double dz);
   // movePoint of the selected point; false when none is selected.
   bool moveSelected(double dx, double dz);

@@ -7,12 +7,12 @@
 #include "path/PathCurve.h"
 
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message) {
+               std::string* message, ExistingTarget existing) {
   const int frameCount = motion.frameCount;
   return writeClip(
       fileName, motion, jointOfClip(motion, path.trackJoint),
       [&path, frameCount](int frame, FramePlacement& placement) {
         return framePlacement(path, frame, frameCount, placement);
       },
-      message);
+      message, existing);
 }

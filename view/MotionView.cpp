@@ -34,7 +34,8 @@ std::string fileNameOnly(const std::string& name) {
 
 bool fileExists(const char* name) {
   struct stat info {};
-  return stat(name, &info) == 0;
+  // A dangling symbolic link is a name in use too: writing replaces it.
+  return lstat(name, &info) == 0;
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 #include <FL/Fl_Group.H>
 #include <FL/gl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -461,6 +463,13 @@ TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
   testsupport::captureStdout([&] { EXPECT_TRUE(view->writePath("taken.bvh")); });
   EXPECT_NE(testsupport::readFile(space.path() + "/taken.bvh"), original);
   EXPECT_EQ(space.questions.size(), 2u);
+
+  // So is a symbolic link that leads nowhere.
+  ASSERT_EQ(symlink("nowhere.bvh", (space.path() + "/dangling.bvh").c_str()), 0);
+  space.replies = {false};
+  testsupport::captureStdout([&] { EXPECT_FALSE(view->writePath("dangling.bvh")); });
+  EXPECT_EQ(space.questions.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(space.path() + "/nowhere.bvh"));
 }
 
 }  // namespace
