@@ -14,6 +14,7 @@ namespace {
 constexpr double stillShare = 0.05;
 constexpr double deviationShare = 0.25;
 constexpr double spacingShare = 2.0;
+constexpr double secondsPerSegment = 2.0;
 // Half the smoothing window: half a gait cycle, so the sway of one cycle
 // cancels out.
 constexpr double smoothingSeconds = 0.5;
@@ -204,7 +205,12 @@ TrackFit fitTrackPath(const BvhMotion& motion, int pointCount) {
       count = 1;
     } else {
       const int limit = std::min(TrackPath::maxPoints, std::max(2, static_cast<int>(raw.size())));
-      const double spaced = std::ceil(travel / (spacingShare * hip)) + 1.0;
+      // A floor by time as well: slow walks still get a point every two
+      // seconds to bend.
+      const double duration = static_cast<double>(raw.size()) * frameTime;
+      const double spaced = std::max(std::ceil(travel / (spacingShare * hip)),
+                                     std::ceil(duration / secondsPerSegment)) +
+                            1.0;
       count = static_cast<int>(std::clamp(spaced, 2.0, static_cast<double>(limit)));
       while (count < limit &&
              largestDeviation(pathThrough(line, lengths, count), line, lengths) >
