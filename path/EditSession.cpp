@@ -67,7 +67,7 @@ bool EditSession::load(const std::string& fileName,
   }
   motion_ = std::move(motion);
   path_ = std::move(path);
-  track_ = fitTrackPath(*motion_);
+  dropTrackFit();
   clipName_ = fileName;
   startFreshHistory();
   message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
@@ -83,7 +83,7 @@ bool EditSession::fit() {
     return false;
   }
   path_ = std::move(path);
-  track_ = fitTrackPath(*motion_);
+  dropTrackFit();
   startFreshHistory();
   return true;
 }
@@ -200,8 +200,17 @@ bool EditSession::unsaved() const {
   return currentState() != savedState_ || parkedState != parked_.savedState;
 }
 
+void EditSession::dropTrackFit() {
+  track_ = TrackFit{};
+  trackFitted_ = false;
+  if (kind_ == PathKind::track) fitTrack(0);
+}
+
 void EditSession::setKind(PathKind kind) {
   stepOpen_ = false;
+  // Fitted when first shown: a session that only edits the loop path never
+  // pays for it.
+  if (kind == PathKind::track && !trackFitted_) fitTrack(0);
   if (kind == kind_) return;
   std::swap(undo_, parked_.undo);
   std::swap(redo_, parked_.redo);
@@ -211,6 +220,7 @@ void EditSession::setKind(PathKind kind) {
 
 void EditSession::fitTrack(int pointCount) {
   track_ = fitTrackPath(*motion_, pointCount);
+  trackFitted_ = true;
   if (kind_ == PathKind::track) {
     undo_.clear();
     redo_.clear();

@@ -74,7 +74,8 @@ class EditSession {
   // and write act on it. Each kind keeps its own points, selection and
   // history, so a switch never loses an edit. Ends the open move step.
   void setKind(PathKind kind);
-  // The track path and the record that carries the clip along it.
+  // The track path and the record that carries the clip along it; fitted
+  // when the track path is first shown (empty before).
   const TrackFit& track() const { return track_; }
   // Refits the track path with pointCount points (0: chosen from the track)
   // and starts its history afresh; the loop path is not touched.
@@ -131,6 +132,9 @@ class EditSession {
   // Point changes of the kind shown.
   void setShownPoint(const Point3& p, int index);
   void selectShown(int index);
+  // Forgets the track path of an earlier clip or fit; fits it again at once
+  // while it is shown.
+  void dropTrackFit();
   // Insert and delete: whether one may start (else the message says why),
   // and the undo step that records it.
   bool startPointChange();
@@ -149,5 +153,6 @@ class EditSession {
   long savedState_ = 0;
   PathKind kind_ = PathKind::loop;
   TrackFit track_;
+  bool trackFitted_ = false;
   History parked_;
 };
