@@ -10,8 +10,10 @@
 
 #include "motion/TrackJoint.h"
 #include "path/PathFit.h"
+#include "path/GroundMapping.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
+#include "path/TrackPlacement.h"
 
 namespace {
 
@@ -229,6 +231,17 @@ void EditSession::fitTrack(int pointCount) {
   } else {
     parked_ = History{};
   }
+}
+
+bool EditSession::placeFrame(int f, FramePlacement& placement) const {
+  if (kind_ == PathKind::track) return trackPlacement(track_, f, placement);
+  return framePlacement(*path_, f, motion_->frameCount, placement);
+}
+
+std::string EditSession::kindText() const {
+  const int count = pointCount();
+  return std::string(kind_ == PathKind::track ? "Track path, " : "Loop path, ") +
+         std::to_string(count) + (count == 1 ? " point" : " points");
 }
 
 int EditSession::pointCount() const {

@@ -7,6 +7,7 @@
 
 #include "base/Point3.h"
 #include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
 #include "path/PathCurve.h"
 #include "path/TrackFit.h"
 
@@ -82,6 +83,11 @@ class EditSession {
   void fitTrack(int pointCount);
   // Points of the kind shown.
   int pointCount() const;
+  // Where frame f's track joint stands when carried along the path shown
+  // (framePlacement or trackPlacement); false for a frame it does not place.
+  bool placeFrame(int f, FramePlacement& placement) const;
+  // "Loop path, 4 points" or "Track path, 6 points", for the status line.
+  std::string kindText() const;
   // Track path only, each one undo step that selects its point: insert puts
   // a point on the curve in the middle of the segment after the selected one
   // (before it when the last is selected); remove takes the selected point

@@ -157,6 +157,12 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   EXPECT_EQ(session.point(n - 1).x, 117.0);
   EXPECT_EQ(session.point(n - 1).z, 78.0);
   EXPECT_FALSE(session.canUndo());
+  EXPECT_EQ(session.kindText(), "Track path, " + std::to_string(n) + " points");
+  FramePlacement placement;
+  ASSERT_TRUE(session.placeFrame(5, placement));
+  EXPECT_NEAR(placement.x, 15.0, 1e-9);
+  EXPECT_NEAR(placement.z, 10.0, 1e-9);
+  EXPECT_EQ(placement.headingDegrees, 0.0);
 
   ASSERT_TRUE(session.select(1));
   const Point3 p1 = session.point(1);
