@@ -35,9 +35,8 @@ class EditSession {
   // path and starts a fresh history on success.
   bool fit();
   // Writes the clip carried along the path of the kind shown. Success marks
-  // that kind saved;
-  // the history is not changed. Never asks: replacing an existing file is
-  // the caller's question.
+  // that kind saved; the history is not changed. Never asks: replacing an
+  // existing file is the caller's question.
   bool write(const std::string& fileName);
 
   // Selects control point index, or none with -1. Any other index is refused
