@@ -38,16 +38,25 @@ struct Arguments {
   std::vector<Move> moves;
   std::string out;
   bool force = false;
+  // The track path instead of the loop path, with pointsWord as its count.
+  bool track = false;
+  const char* pointsWord = nullptr;
+  int points = 0;
 };
 
 void printUsage(const char* program) {
   std::fprintf(stderr,
                "Usage: %s CLIP [--move K DX DZ]... [-o OUT [--force]]\n"
+               "       %s CLIP --track [--points K] [--move K DX DZ]... [-o OUT [--force]]\n"
                "  Prints the fitted control points (after any moves) as \"point K: X Y Z\".\n"
-               "  --move K DX DZ  moves control point K (0..3) by DX, DZ clip units, in order\n"
+               "  --track         the open track path from the first frame to the last\n"
+               "                  instead of the loop path (Y of its points: ground height)\n"
+               "  --points K      fits the track path with K points (1..1000)\n"
+               "  --move K DX DZ  moves control point K (0..3 on the loop path) by DX, DZ\n"
+               "                  clip units, in order\n"
                "  -o OUT          writes the clip carried along the path to OUT\n"
                "  --force         replaces OUT when it exists\n",
-               program);
+               program, program);
 }
 
 // A whole word that reads as a finite number. A number too small to hold
@@ -59,12 +68,13 @@ bool parseNumber(const char* text, double& value) {
   return end != text && *end == '\0' && std::isfinite(value);
 }
 
-bool parseIndex(const char* text, int& index) {
+// An index within 0..limit - 1.
+bool parseIndex(const char* text, int& index, long limit = kPointCount) {
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text, &end, 10);
   if (end == text || *end != '\0' || errno == ERANGE) return false;
-  if (value < 0 || value >= kPointCount) return false;
+  if (value < 0 || value >= limit) return false;
   index = static_cast<int>(value);
   return true;
 }
@@ -87,6 +97,11 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
       arguments.out = argv[++i];
     } else if (word == "--force") {
       arguments.force = true;
+    } else if (word == "--track") {
+      arguments.track = true;
+    } else if (word == "--points") {
+      if (i + 1 >= argc || arguments.pointsWord != nullptr) return false;
+      arguments.pointsWord = argv[++i];
     } else if (word.size() > 1 && word[0] == '-') {
       return false;
     } else {
@@ -95,17 +110,28 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
   }
   if (positional.size() != 1 || positional[0].empty()) return false;
   if (arguments.force && arguments.out.empty()) return false;
+  if (arguments.pointsWord != nullptr && !arguments.track) return false;
   arguments.clip = positional[0];
   return true;
 }
 
 // Turns the move words into moves; false (reported) at the first wrong value.
 bool parseMoves(Arguments& arguments) {
+  if (arguments.pointsWord != nullptr &&
+      (!parseIndex(arguments.pointsWord, arguments.points, TrackPath::maxPoints + 1L) ||
+       arguments.points < 1)) {
+    report(std::string("point count \"") + arguments.pointsWord + "\" is not one of 1.." +
+           std::to_string(TrackPath::maxPoints));
+    return false;
+  }
   for (const MoveWords& words : arguments.moveWords) {
     Move move;
-    if (!parseIndex(words.index, move.index)) {
+    // The track path's count is known once it is fitted; the session then
+    // refuses a point it does not have.
+    const long limit = arguments.track ? TrackPath::maxPoints : kPointCount;
+    if (!parseIndex(words.index, move.index, limit)) {
       report(std::string("control point \"") + words.index + "\" is not one of 0.." +
-             std::to_string(kPointCount - 1));
+             std::to_string(limit - 1));
       return false;
     }
     for (const char* number : {words.dx, words.dz}) {
@@ -179,13 +205,17 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
     report(session.message());
     return false;
   }
+  if (arguments.track) {
+    session.setKind(EditSession::PathKind::track);
+    if (arguments.points > 0) session.fitTrack(arguments.points);
+  }
   for (const Move& move : arguments.moves) {
     if (!session.movePoint(move.index, move.dx, move.dz)) {
       report(session.message());
       return false;
     }
   }
-  for (int k = 0; k < session.path().pointCount(); ++k) {
+  for (int k = 0; k < session.pointCount(); ++k) {
     const Point3 p = session.point(k);
     std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
   }

@@ -11,7 +11,10 @@
 
 #include "motion/TrackJoint.h"
 #include "path/PathFit.h"
+#include "path/GroundMapping.h"
 #include "path/PathWriter.h"
+#include "path/TrackFit.h"
+#include "path/TrackPlacement.h"
 
 namespace {
 
@@ -48,11 +51,13 @@ bool fitClip(const BvhMotion& motion, PathCurve& path, std::string* reason) {
   return true;
 }
 
-// Writes the clip carried along the path; on failure *message says why,
-// naming the file once.
+// Writes the clip carried along the track path when one is given, else along
+// the loop path; on failure *message says why, naming the file once.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
-               ExistingTarget existing, std::string* message) {
-  const bool written = writePath(fileName.c_str(), motion, path, message, existing);
+               const TrackFit* track, ExistingTarget existing, std::string* message) {
+  const bool written =
+      track != nullptr ? writeTrackPath(fileName.c_str(), motion, *track, message, existing)
+                       : writePath(fileName.c_str(), motion, path, message, existing);
   if (!written && message->empty()) {
     *message = "Could not write " + fileName + ": the file could not be written";
   }
@@ -85,6 +90,7 @@ bool EditSession::load(const std::string& fileName,
   }
   motion_ = std::move(motion);
   path_ = std::move(path);
+  dropTrackFit();
   clipName_ = fileName;
   startFreshHistory();
   message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
@@ -101,6 +107,7 @@ bool EditSession::fit() {
     return false;
   }
   path_ = std::move(path);
+  dropTrackFit();
   startFreshHistory();
   return true;
 }
@@ -108,8 +115,9 @@ bool EditSession::fit() {
 bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
   std::string failure;
+  const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
-  if (!writeClip(fileName, *motion_, *path_, existing, &failure)) {
+  if (!writeClip(fileName, *motion_, *path_, track, existing, &failure)) {
     message_ = failure;
     return false;
   }
@@ -119,14 +127,18 @@ bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
 }
 
 bool EditSession::select(int index) {
-  if (index < -1 || index >= path_->pointCount()) return false;
+  if (index < -1 || index >= pointCount()) return false;
   stepOpen_ = false;
-  path_->selectPoint(index);
+  selectShown(index);
   return true;
 }
 
+int EditSession::selected() const {
+  return kind_ == PathKind::track ? track_.path.selectedIndex : path_->selectedPoint();
+}
+
 bool EditSession::movePoint(int index, double dx, double dz) {
-  if (index < 0 || index >= path_->pointCount()) {
+  if (index < 0 || index >= pointCount()) {
     message_ = "There is no control point " + std::to_string(index);
     return false;
   }
@@ -142,11 +154,12 @@ bool EditSession::movePoint(int index, double dx, double dz) {
     message_ = text;
     return false;
   }
-  path_->setPoint(p, index);
+  setShownPoint(p, index);
   // Every change is a new state, also one merged into the open step, so a
   // write in the middle of a run is never mistaken for the state after it.
   const long state = nextState_++;
-  if (stepOpen_ && !undo_.empty() && undo_.back().index == index) {
+  if (stepOpen_ && !undo_.empty() && undo_.back().index == index &&
+      undo_.back().change == Step::Change::move) {
     undo_.back().after = p;
     undo_.back().state = state;
   } else {
@@ -179,15 +192,166 @@ bool EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool fo
   const Step step = from.back();
   from.pop_back();
   to.push_back(step);
-  path_->setPoint(forward ? step.after : step.before, step.index);
-  path_->selectPoint(step.index);
-  message_ = std::string(forward ? "Redid" : "Undid") + " the move of " + pointText(step.index);
+  if (kind_ == PathKind::track) {
+    replayTrack(step, forward);
+  } else {
+    path_->setPoint(forward ? step.after : step.before, step.index);
+  }
+  selectShown(std::min(step.index, pointCount() - 1));
+  const char* what = step.change == Step::Change::insert   ? " the insertion of "
+                     : step.change == Step::Change::remove ? " the deletion of "
+                                                           : " the move of ";
+  message_ = std::string(forward ? "Redid" : "Undid") + what + pointText(step.index);
   return true;
 }
 
-bool EditSession::unsaved() const { return currentState() != savedState_; }
+void EditSession::replayTrack(const Step& step, bool forward) {
+  TrackPath& path = track_.path;
+  switch (step.change) {
+    case Step::Change::move:
+      path.setPoint(step.index, forward ? step.after : step.before);
+      break;
+    case Step::Change::insert:
+      if (forward) {
+        path.insertPoint(step.index, step.after);
+      } else {
+        path.removePoint(step.index);
+      }
+      break;
+    case Step::Change::remove:
+      if (forward) {
+        path.removePoint(step.index);
+      } else {
+        path.insertPoint(step.index, step.before);
+      }
+      break;
+  }
+}
+
+bool EditSession::unsaved() const {
+  const long parkedState = parked_.undo.empty() ? 0 : parked_.undo.back().state;
+  return currentState() != savedState_ || parkedState != parked_.savedState;
+}
+
+void EditSession::dropTrackFit() {
+  track_ = TrackFit{};
+  trackFitted_ = false;
+  if (kind_ == PathKind::track) fitTrack(0);
+}
+
+void EditSession::setKind(PathKind kind) {
+  stepOpen_ = false;
+  // Fitted when first shown: a session that only edits the loop path never
+  // pays for it.
+  if (kind == PathKind::track && !trackFitted_) fitTrack(0);
+  if (kind == kind_) return;
+  std::swap(undo_, parked_.undo);
+  std::swap(redo_, parked_.redo);
+  std::swap(savedState_, parked_.savedState);
+  kind_ = kind;
+}
+
+void EditSession::fitTrack(int pointCount) {
+  track_ = fitTrackPath(*motion_, pointCount);
+  trackFitted_ = true;
+  if (kind_ == PathKind::track) {
+    undo_.clear();
+    redo_.clear();
+    stepOpen_ = false;
+    savedState_ = 0;
+  } else {
+    parked_ = History{};
+  }
+}
+
+bool EditSession::placeFrame(int f, FramePlacement& placement) const {
+  if (kind_ == PathKind::track) return trackPlacement(track_, f, placement);
+  return framePlacement(*path_, f, motion_->frameCount, placement);
+}
+
+std::string EditSession::kindText() const {
+  const int count = pointCount();
+  return std::string(kind_ == PathKind::track ? "Track path, " : "Loop path, ") +
+         std::to_string(count) + (count == 1 ? " point" : " points");
+}
+
+int EditSession::pointCount() const {
+  return kind_ == PathKind::track ? track_.path.pointCount() : path_->pointCount();
+}
+
+bool EditSession::startPointChange() {
+  stepOpen_ = false;
+  if (kind_ != PathKind::track) {
+    message_ = "Points are inserted and deleted on the track path";
+    return false;
+  }
+  if (selected() < 0) {
+    message_ = "Select a control point first";
+    return false;
+  }
+  return true;
+}
+
+void EditSession::recordPointChange(int index, const Point3& p, Step::Change change) {
+  undo_.push_back(Step{index, p, p, nextState_++, change});
+  redo_.clear();
+}
+
+bool EditSession::insertPoint() {
+  if (!startPointChange()) return false;
+  const int k = selected();
+  const int n = pointCount();
+  if (n < 2) {
+    message_ = "A path of one point has no segment to insert into";
+    return false;
+  }
+  // The middle of the segment after the selected point: the curve barely
+  // changes, since the new point lies on it.
+  const int segment = k < n - 1 ? k : k - 1;
+  const Point3 p = track_.path.positionAt(segment + 0.5);
+  if (!track_.path.insertPoint(segment + 1, p)) {
+    message_ = "A track path holds at most " + std::to_string(TrackPath::maxPoints) + " points";
+    return false;
+  }
+  recordPointChange(segment + 1, p, Step::Change::insert);
+  selectShown(segment + 1);
+  message_ = "Inserted " + pointText(segment + 1);
+  return true;
+}
+
+bool EditSession::removePoint() {
+  if (!startPointChange()) return false;
+  const int k = selected();
+  if (pointCount() <= 2) {
+    message_ = "A track path keeps at least two points";
+    return false;
+  }
+  const Point3 p = point(k);
+  track_.path.removePoint(k);
+  recordPointChange(k, p, Step::Change::remove);
+  selectShown(-1);
+  message_ = "Deleted " + pointText(k);
+  return true;
+}
+
+void EditSession::setShownPoint(const Point3& p, int index) {
+  if (kind_ == PathKind::track) {
+    track_.path.setPoint(index, p);
+  } else {
+    path_->setPoint(p, index);
+  }
+}
+
+void EditSession::selectShown(int index) {
+  if (kind_ == PathKind::track) {
+    track_.path.selectedIndex = index;
+  } else {
+    path_->selectPoint(index);
+  }
+}
 
 Point3 EditSession::point(int index) const {
+  if (kind_ == PathKind::track) return track_.path.point(index);
   Point3 p;
   if (index >= 0 && index < path_->pointCount()) path_->getPoint(index, p);
   return p;
@@ -208,4 +372,5 @@ void EditSession::startFreshHistory() {
   redo_.clear();
   stepOpen_ = false;
   savedState_ = 0;
+  parked_ = History{};
 }

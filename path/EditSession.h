@@ -8,7 +8,9 @@
 #include "base/Point3.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
 #include "path/PathCurve.h"
+#include "path/TrackFit.h"
 
 // One clip being edited: the clip, the path fitted to it (with its fit
 // record), the selected control point, the undo history of point moves,
@@ -34,16 +36,16 @@ class EditSession {
   // Fits a new path to the present clip (also an empty one); replaces the
   // path and starts a fresh history on success.
   bool fit();
-  // Writes the clip carried along the path. Success marks the session saved;
-  // the history is not changed. Never asks: replacing an existing file is
-  // the caller's question, answered by existing (with kKeep a file that
-  // exists when the new one is put in place makes the write fail).
+  // Writes the clip carried along the path of the kind shown. Success marks
+  // that kind saved; the history is not changed. Never asks: replacing an
+  // existing file is the caller's question, answered by existing (with kKeep
+  // a file that exists when the new one is put in place makes the write fail).
   bool write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
 
   // Selects control point index, or none with -1. Any other index is refused
   // (false, selection unchanged). Ends the open move step.
   bool select(int index);
-  int selected() const { return path_->selectedPoint(); }
+  int selected() const;
 
   // Moves control point index by dx, dz clip units (y stays). Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
@@ -63,9 +65,38 @@ class EditSession {
   bool canUndo() const { return !undo_.empty(); }
   bool canRedo() const { return !redo_.empty(); }
 
-  // Edits not yet written: the path differs from the last load, fit or write
-  // (undoing back to the written state counts as saved again).
+  // Edits not yet written: a path of either kind differs from the last load,
+  // fit or write of it (undoing back to the written state counts as saved
+  // again).
   bool unsaved() const;
+
+  // The two kinds of path a session holds: the closed loop over the clip's
+  // track, and the open track path from its first frame to its last.
+  enum class PathKind { loop, track };
+  PathKind kind() const { return kind_; }
+  // Shows kind from now on: select, moves, insert, delete, undo, redo, point
+  // and write act on it. Each kind keeps its own points, selection and
+  // history, so a switch never loses an edit. Ends the open move step.
+  void setKind(PathKind kind);
+  // The track path and the record that carries the clip along it; fitted
+  // when the track path is first shown (empty before).
+  const TrackFit& track() const { return track_; }
+  // Refits the track path with pointCount points (0: chosen from the track)
+  // and starts its history afresh; the loop path is not touched.
+  void fitTrack(int pointCount);
+  // Points of the kind shown.
+  int pointCount() const;
+  // Where frame f's track joint stands when carried along the path shown
+  // (framePlacement or trackPlacement); false for a frame it does not place.
+  bool placeFrame(int f, FramePlacement& placement) const;
+  // "Loop path, 4 points" or "Track path, 6 points", for the status line.
+  std::string kindText() const;
+  // Track path only, each one undo step that selects its point: insert puts
+  // a point on the curve in the middle of the segment after the selected one
+  // (before it when the last is selected); remove takes the selected point
+  // out, never below two. False, with a message, when refused.
+  bool insertPoint();
+  bool removePoint();
 
   // The last outcome for the user ("Wrote out.bvh", "Could not read ...").
   const std::string& message() const { return message_; }
@@ -75,7 +106,7 @@ class EditSession {
   const std::string& clipName() const { return clipName_; }
   const BvhMotion& motion() const { return *motion_; }
   const PathCurve& path() const { return *path_; }
-  // Control point index, or a zero point when there is none.
+  // Control point index of the kind shown, or a zero point when there is none.
   Point3 point(int index) const;
 
   // The owning slots, for drawing code that still reaches the clip and the
@@ -93,6 +124,13 @@ class EditSession {
     Point3 before;
     Point3 after;
     long state;  // identifies the path state this step leads to
+    enum class Change { move, insert, remove } change = Change::move;
+  };
+  // The history of the kind not shown, parked while the other one is.
+  struct History {
+    std::vector<Step> undo;
+    std::vector<Step> redo;
+    long savedState = 0;
   };
 
   void startFreshHistory();
@@ -100,6 +138,18 @@ class EditSession {
   // it (forward) or before it.
   bool replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
   long currentState() const { return undo_.empty() ? 0 : undo_.back().state; }
+  // Point changes of the kind shown.
+  void setShownPoint(const Point3& p, int index);
+  void selectShown(int index);
+  // Forgets the track path of an earlier clip or fit; fits it again at once
+  // while it is shown.
+  void dropTrackFit();
+  // Insert and delete: whether one may start (else the message says why),
+  // and the undo step that records it.
+  bool startPointChange();
+  void recordPointChange(int index, const Point3& p, Step::Change change);
+  // Applies step to the track path, forward or back.
+  void replayTrack(const Step& step, bool forward);
 
   std::unique_ptr<BvhMotion> motion_;
   std::unique_ptr<PathCurve> path_;
@@ -110,4 +160,8 @@ class EditSession {
   bool stepOpen_ = false;
   long nextState_ = 1;
   long savedState_ = 0;
+  PathKind kind_ = PathKind::loop;
+  TrackFit track_;
+  bool trackFitted_ = false;
+  History parked_;
 };

@@ -10,6 +10,7 @@
 #include "base/NumberText.h"
 #include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 #include "path/numeric/Svd.h"
@@ -19,6 +20,8 @@ namespace {
 constexpr int unknowns = 4;
 constexpr int groups = 4;
 constexpr double pointHeight = 0.05;
+// Fit-time directions shorter than this share of the clip's size are noise.
+constexpr double noDirectionShare = 1e-6;
 
 // Word index, within a frame line, of the track joint's value for each axis;
 // -1 when it has no channel of that name within its count (that coordinate
@@ -213,6 +216,13 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
     std::printf("%s\n", trackJointNotice(*track.joint).c_str());
   }
 
+  // A track that stands still away from the origin fits a curve whose
+  // direction is rounding noise; turning frames by that noise would spin
+  // them, so such a direction counts as none (no turn).
+  const double extent = std::max(boundsMax.x - boundsMin.x, boundsMax.z - boundsMin.z);
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  double noDirection = noDirectionShare * std::max(extent, figure);
+  if (!std::isfinite(noDirection)) noDirection = 0.0;
   for (int i = 0; i < frames; ++i) {
     const size_t slot = static_cast<size_t>(i);
     const double u = PathCurve::framePathParameter(i, frames);
@@ -224,8 +234,9 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
     path.rootOffsetZ[slot] = root[slot].z - c.z;
     Point3 f;
     path.forwardAt(u, f);
-    path.fitForwardX[slot] = f.x;
-    path.fitForwardZ[slot] = f.z;
+    const bool hasDirection = std::hypot(f.x, f.z) >= noDirection;
+    path.fitForwardX[slot] = hasDirection ? f.x : 0.0;
+    path.fitForwardZ[slot] = hasDirection ? f.z : 0.0;
   }
   return true;
 }

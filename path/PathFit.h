@@ -6,7 +6,9 @@ class PathCurve;
 // Fits four control points of an empty (new or reset) curve to the ground
 // track of the clip's track joint (findTrackJoint: the root, unless the root
 // stands still and a joint below it walks) by least squares and stores the
-// per-frame fit record, the track joint included.
+// per-frame fit record, the track joint included. A fit-time direction shorter
+// than 1e-6 of the larger of the track's extent and the skeleton's rest size
+// is recorded as none (0, 0), so a still track is never turned.
 // Prints "Number of Frames: %d\n", "\n" and four "General setting ..." lines,
 // then trackJointNotice when the track joint is not the root.
 // The joint's x, y, z are the values of its Xposition, Yposition and Zposition

@@ -6,6 +6,7 @@
 
 class BvhMotion;
 class PathCurve;
+struct TrackFit;
 
 // Writes the clip carried along the path (writeClip): every frame the fit
 // record covers has its track joint's x and z moved to the path's ground
@@ -13,3 +14,10 @@ class PathCurve;
 // messages and safe replacement as writeClip, which existing is passed to.
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
                std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace);
+
+// The same along the fit's present track path (trackPlacement): frames on it
+// have their track joint moved and turned; the unedited path writes rotation
+// words as read and positions equal up to "%f" rounding.
+bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
+                    std::string* message = nullptr,
+                    ExistingTarget existing = ExistingTarget::kReplace);

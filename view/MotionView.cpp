@@ -171,6 +171,7 @@ std::string MotionView::statusText() const {
                           "   point %d: x %.2f z %.2f", selected, p.x, p.z);
   }
   std::string text = line;
+  text += "   " + session.kindText();
   if (!session.message().empty()) text += "   " + session.message();
   return text;
 }
@@ -211,7 +212,7 @@ void MotionView::draw() {
   options.carriedJoint = jointOfClip(*motion, path->trackJoint);
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
-      return framePlacement(*path, f, motion->frameCount, placement);
+      return session.placeFrame(f, placement);
     };
   }
   drawSkeleton(*motion, options, depthLimitReported);
@@ -295,9 +296,7 @@ void MotionView::drawScene() {
   glFlush();
 
   drawFloor();
-  if (usesPath) {
-    drawPath(*path, pathLayout(*motion, *path, nullptr), true);
-  }
+  if (usesPath) drawPathForPicking();
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
   // frame's floor and path are drawn lit with these values.
@@ -349,4 +348,11 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
   uy = (height - rotateY) / height * 2.0 - 1.0;
 }
 
-void MotionView::drawPathForPicking() { drawPath(*path, pathLayout(*motion, *path, nullptr), true); }
+void MotionView::drawPathForPicking() {
+  const PathLayout layout = pathLayout(*motion, *path, nullptr);
+  if (session.kind() == EditSession::PathKind::track) {
+    drawPath(session.track().path, layout, true);
+  } else {
+    drawPath(*path, layout, true);
+  }
+}

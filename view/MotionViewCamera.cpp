@@ -41,7 +41,7 @@ Point3 figurePosition(const MotionView& view) {
   if (motion.root == nullptr) return figureToWorld({});
   FramePlacement placement;
   const bool placed =
-      view.usesPath && framePlacement(*view.path, view.currentFrame, motion.frameCount, placement);
+      view.usesPath && view.session.placeFrame(view.currentFrame, placement);
   return figureToWorld(carriedJointPosition(motion, *carriedJoint(view), view.currentFrame,
                                             placed ? &placement : nullptr));
 }

@@ -153,6 +153,20 @@ int MotionView::handle(int event) {
           frameForward();
           notifyControls();
           return 1;
+        case 't':
+          session.setKind(session.kind() == EditSession::PathKind::track
+                              ? EditSession::PathKind::loop
+                              : EditSession::PathKind::track);
+          redraw();
+          return 1;
+        case FL_Insert:
+          session.insertPoint();
+          redraw();
+          return 1;
+        case FL_Delete:
+          session.removePoint();
+          redraw();
+          return 1;
         default:
           break;
       }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -39,6 +41,32 @@ PathRun runPath(const std::string& arguments) {
   const std::string text = readFile(errors);
   result.firstErrorLine = text.substr(0, text.find('\n'));
   return result;
+}
+
+// What the edit session prints (as bvh-path would) and writes after edit.
+struct SessionRun {
+  std::string points;
+  std::string bytes;
+};
+
+SessionRun runSession(const std::function<void(EditSession&)>& edit) {
+  SessionRun run;
+  const TempDir dir;
+  const std::string file = dir.path() + "/session.bvh";
+  captureStdout([&] {
+    EditSession session;
+    ASSERT_TRUE(session.load(kClip));
+    edit(session);
+    ASSERT_TRUE(session.write(file));
+    for (int k = 0; k < session.pointCount(); ++k) {
+      char line[200];
+      const Point3 p = session.point(k);
+      std::snprintf(line, sizeof line, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
+      run.points += line;
+    }
+  });
+  run.bytes = readFile(file);
+  return run;
 }
 
 std::set<std::string> namesIn(const std::string& folder) {
@@ -87,6 +115,10 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
        "bvh-path: Could not fit a path to " + hugeClip +
            " (the fitted path is not finite: the positions are too large); the clip was not "
            "loaded"},
+      {kClip + " --points 5", 2, "Usage: "},
+      {kClip + " --track --points 0", 1, "bvh-path: point count \"0\" is not one of 1..1000"},
+      {kClip + " --track --points 1001", 1, "bvh-path: point count \"1001\" is not one of 1..1000"},
+      {kClip + " --track --move 99 1 1", 1, "bvh-path: There is no control point 99"},
       {kClip + " -o " + existing, 1,
        "bvh-path: " + existing + " exists; give --force to replace it"},
       {kClip + " -o " + noFolder, 1,
@@ -110,28 +142,18 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
 
 TEST(BvhPathTest, MovesPrintsAndWritesWhatTheEditSessionWrites) {
   TempDir dir;
-  const std::string expected = dir.path() + "/session.bvh";
-  std::string points;
-  captureStdout([&] {
-    EditSession session;
-    ASSERT_TRUE(session.load(kClip));
-    ASSERT_TRUE(session.movePoint(2, 12.5, -3.25));
-    ASSERT_TRUE(session.movePoint(0, -1, 2));
-    ASSERT_TRUE(session.write(expected));
-    for (int k = 0; k < 4; ++k) {
-      char line[200];
-      const Point3 p = session.point(k);
-      std::snprintf(line, sizeof line, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
-      points += line;
-    }
+  const SessionRun session = runSession([](EditSession& edited) {
+    ASSERT_TRUE(edited.movePoint(2, 12.5, -3.25));
+    ASSERT_TRUE(edited.movePoint(0, -1, 2));
   });
+  const std::string& points = session.points;
   const std::string moves = " --move 2 12.5 -3.25 --move 0 -1 2";
 
   const std::string out = dir.path() + "/out.bvh";
   const PathRun written = runPath(kClip + moves + " -o " + out);
   EXPECT_EQ(written.status, 0);
   EXPECT_EQ(written.output, points);
-  const std::string bytes = readFile(expected);
+  const std::string& bytes = session.bytes;
   ASSERT_GT(bytes.size(), 1000u);
   EXPECT_EQ(readFile(out), bytes);
 
@@ -139,7 +161,27 @@ TEST(BvhPathTest, MovesPrintsAndWritesWhatTheEditSessionWrites) {
   const std::string old = dir.write("old.bvh", "old");
   EXPECT_EQ(runPath(kClip + moves + " -o " + old + " --force").status, 0);
   EXPECT_EQ(readFile(old), bytes);
-  EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"session.bvh", "out.bvh", "old.bvh"}));
+  EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"out.bvh", "old.bvh"}));
+}
+
+TEST(BvhPathTest, TrackPrintsAndWritesTheEditSessionsTrackPath) {
+  TempDir dir;
+  const SessionRun session = runSession([](EditSession& edited) {
+    edited.setKind(EditSession::PathKind::track);
+    edited.fitTrack(5);
+    ASSERT_TRUE(edited.movePoint(2, 12.5, -3.25));
+  });
+  const std::string& points = session.points;
+  const std::string out = dir.path() + "/out.bvh";
+  const PathRun written = runPath(kClip + " --track --points 5 --move 2 12.5 -3.25 -o " + out);
+  EXPECT_EQ(written.status, 0);
+  EXPECT_EQ(written.output, points);
+  EXPECT_EQ(std::count(points.begin(), points.end(), '\n'), 5);
+  ASSERT_GT(session.bytes.size(), 1000u);
+  EXPECT_EQ(readFile(out), session.bytes);
+  // The fit's own count; the path starts where the clip's first frame stands.
+  const std::string own = runPath(kClip + " --track").output;
+  EXPECT_EQ(own.substr(0, own.find('\n')), "point 0: -88.632700 0.000000 35.628300");
 }
 
 // Two runs writing one new OUT at the same moment (a batch with two clips of

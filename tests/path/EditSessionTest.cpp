@@ -154,3 +154,67 @@ TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
 }
 
 }  // namespace
+
+TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
+  using Kind = EditSession::PathKind;
+  ASSERT_TRUE(session.movePoint(2, 5.0, 0.0));
+  session.setKind(Kind::track);
+  const int n = session.pointCount();
+  ASSERT_GE(n, 4);
+  // From the first frame's place (0, 0) to the last's (117, 78), along the line.
+  EXPECT_EQ(session.point(0).x, 0.0);
+  EXPECT_EQ(session.point(n - 1).x, 117.0);
+  EXPECT_EQ(session.point(n - 1).z, 78.0);
+  EXPECT_FALSE(session.canUndo());
+  EXPECT_EQ(session.kindText(), "Track path, " + std::to_string(n) + " points");
+  FramePlacement placement;
+  ASSERT_TRUE(session.placeFrame(5, placement));
+  EXPECT_NEAR(placement.x, 15.0, 1e-9);
+  EXPECT_NEAR(placement.z, 10.0, 1e-9);
+  EXPECT_EQ(placement.headingDegrees, 0.0);
+
+  ASSERT_TRUE(session.select(1));
+  const Point3 p1 = session.point(1);
+  const Point3 p2 = session.point(2);
+  ASSERT_TRUE(session.insertPoint());
+  EXPECT_EQ(session.pointCount(), n + 1);
+  EXPECT_EQ(session.selected(), 2);
+  // On a straight track the middle of the segment is the midpoint.
+  EXPECT_NEAR(session.point(2).x, (p1.x + p2.x) / 2.0, 1e-9);
+  EXPECT_NEAR(session.point(2).z, (p1.z + p2.z) / 2.0, 1e-9);
+  ASSERT_TRUE(session.movePoint(2, 0.0, 4.0));
+  ASSERT_TRUE(session.select(0));
+  while (session.removePoint()) ASSERT_TRUE(session.select(0));
+  EXPECT_EQ(session.pointCount(), 2);
+  EXPECT_EQ(session.message(), "A track path keeps at least two points");
+  while (session.undo()) {
+  }
+  EXPECT_EQ(session.pointCount(), n);
+  EXPECT_EQ(session.point(1).x, p1.x);
+  EXPECT_EQ(session.point(2).z, p2.z);
+  EXPECT_TRUE(session.redo());
+  EXPECT_EQ(session.pointCount(), n + 1);
+  ASSERT_TRUE(session.undo());
+
+  // The loop path's edit and history outlived the switch.
+  session.setKind(Kind::loop);
+  EXPECT_FALSE(session.insertPoint());
+  EXPECT_EQ(x(2), original.x + 5.0);
+  EXPECT_TRUE(session.canUndo());
+
+  // Write writes the kind shown: the unedited track path gives the clip's
+  // own positions back; the loop path's edit is still unwritten.
+  session.setKind(Kind::track);
+  const std::string out = dir.path() + "/track.bvh";
+  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  EXPECT_TRUE(session.unsaved());
+  BvhMotion written;
+  captureStdout([&] { ASSERT_TRUE(written.read(out.c_str())); });
+  ASSERT_EQ(written.frameCount, 40);
+  for (int i = 0; i < 40; ++i) {
+    double xz[2];
+    ASSERT_EQ(std::sscanf(written.frameLine(i), "%lf %*s %lf", &xz[0], &xz[1]), 2);
+    EXPECT_NEAR(xz[0], 3.0 * i, 5e-7) << i;
+    EXPECT_NEAR(xz[1], 2.0 * i, 5e-7) << i;
+  }
+}

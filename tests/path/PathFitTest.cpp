@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
 #include "path/PathCurve.h"
+#include "path/PathWriter.h"
 
 namespace {
 
@@ -347,3 +348,33 @@ TEST(PathFitMapping, MovingTheMiddlePointMovesTheMiddleFrameByThatMuch) {
 }
 
 }  // namespace
+
+// A still track away from the origin fits a curve whose direction is rounding
+// noise; moving a point must move the frames, never spin them.
+TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
+  const int frames = 60;
+  const Point3 at{123.456, 91.5, -78.9};
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(frames, [&](int) { return at; })));
+  PathCurve path;
+  fit(motion, path);
+  Point3 p2 = point(path, 2);
+  p2.x += 20.0;
+  path.setPoint(p2, 2);
+
+  TempDir dir;
+  const std::string out = dir.path() + "/moved.bvh";
+  captureStdout([&] { ASSERT_TRUE(writePath(out.c_str(), motion, path)); });
+  BvhMotion written;
+  readClip(written, testsupport::readFile(out));
+  ASSERT_EQ(written.frameCount, frames);
+  int moved = 0;
+  for (int i = 0; i < frames; ++i) {
+    EXPECT_EQ(path.pathHeadingDegrees(i, frames), 0.0) << "frame " << i;
+    const std::string line = written.frameLine(i);
+    // Rotations (every word after the three positions) exactly as read.
+    EXPECT_EQ(line.substr(line.find(" 10 ")), " 10 -20 30 1 2 3 ") << "frame " << i;
+    if (std::stod(line) != std::round(at.x * 1e6) / 1e6) ++moved;
+  }
+  EXPECT_GT(moved, 0) << "the edit moved no frame";
+}

@@ -558,4 +558,32 @@ TEST_F(MotionViewPicking, NameStackGivesThreeNamesOnlyOnTheSecondDrawing) {
                                              {0, 0, 3}}));
 }
 
+TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit) {
+  usePath(true);
+  EXPECT_EQ(key('t'), 1);
+  ASSERT_EQ(view->session.kind(), EditSession::PathKind::track);
+  const int n = view->session.pointCount();
+  ASSERT_GE(n, 3);
+  EXPECT_NE(view->statusText().find("Track path, " + std::to_string(n) + " points"),
+            std::string::npos)
+      << view->statusText();
+
+  // The track path's cubes lie on the floor under its points and pick.
+  const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr);
+  const Pixel at = project(floorWorld(groundMapping(view->session.point(1), layout)));
+  mouse(FL_PUSH, 1, at);
+  mouse(FL_RELEASE, 1, at);
+  ASSERT_EQ(view->session.selected(), 1);
+  EXPECT_EQ(key(FL_Insert), 1);
+  EXPECT_EQ(view->session.pointCount(), n + 1);
+  EXPECT_EQ(view->session.selected(), 2);
+  EXPECT_EQ(key(FL_Delete), 1);
+  EXPECT_EQ(view->session.pointCount(), n);
+
+  // Back to the loop path, as it was.
+  EXPECT_EQ(key('t'), 1);
+  EXPECT_EQ(view->session.kind(), EditSession::PathKind::loop);
+  EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
+}
+
 }  // namespace

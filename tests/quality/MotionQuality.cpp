@@ -1,0 +1,379 @@
+#include "quality/MotionQuality.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "motion/BvhJoint.h"
+#include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
+#include "motion/FrameWords.h"
+#include "motion/JointChannels.h"
+#include "motion/RotationMatrix.h"
+#include "motion/TrackJoint.h"
+#include "path/PathCurve.h"
+#include "path/PathFit.h"
+#include "path/PathWriter.h"
+#include "path/TrackFit.h"
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+// Thresholds, in hip heights and seconds.
+constexpr double footShare = 0.05;        // feet: this close to the lowest rest joint
+constexpr double contactHeight = 0.08;    // above the foot's lowest height
+constexpr double contactSpeed = 0.6;      // per second, on the ground
+constexpr double walkingSpeed = 0.2;      // per second, smoothed
+constexpr double stillSpeed = 0.05;       // per second, smoothed
+constexpr double smoothingSeconds = 0.25;  // half window: one step
+constexpr double shortestStill = 0.5;
+
+struct Transform {
+  Matrix3 r;
+  Point3 t;
+};
+
+struct Skeleton {
+  std::vector<const BvhJoint*> joints;  // pre-order
+  std::vector<int> parents;
+};
+
+Skeleton skeletonOf(const BvhJoint& root) {
+  Skeleton s;
+  std::vector<std::pair<const BvhJoint*, int>> pending{{&root, -1}};
+  while (!pending.empty()) {
+    const auto [joint, parent] = pending.back();
+    pending.pop_back();
+    const int index = static_cast<int>(s.joints.size());
+    s.joints.push_back(joint);
+    s.parents.push_back(parent);
+    for (auto it = joint->children.rbegin(); it != joint->children.rend(); ++it) {
+      if (*it != nullptr) pending.push_back({it->get(), index});
+    }
+  }
+  return s;
+}
+
+Point3 apply(const Matrix3& m, const Point3& p) {
+  return {m.m[0][0] * p.x + m.m[0][1] * p.y + m.m[0][2] * p.z,
+          m.m[1][0] * p.x + m.m[1][1] * p.y + m.m[1][2] * p.z,
+          m.m[2][0] * p.x + m.m[2][1] * p.y + m.m[2][2] * p.z};
+}
+
+// World transforms of every joint in one frame: offset plus position
+// channels, then the rotation channels in their listed order.
+void pose(const Skeleton& s, const char* line, std::vector<Transform>& out) {
+  std::string copy;
+  std::vector<const char*> words;
+  splitFrameLine(line, copy, words);
+  out.resize(s.joints.size());
+  for (size_t j = 0; j < s.joints.size(); ++j) {
+    const BvhJoint& joint = *s.joints[j];
+    const Point3 own = jointPosition(joint, words);
+    Transform local;
+    local.t = {joint.offset.x + own.x, joint.offset.y + own.y, joint.offset.z + own.z};
+    const int count = readableChannelCount(joint);
+    for (int i = 0; i < count; ++i) {
+      const int axis = rotationAxis(channelKind(joint.channelNames[static_cast<size_t>(i)]));
+      if (axis >= 0) local.r = local.r * axisRotation(axis, channelValue(joint, i, words));
+    }
+    if (s.parents[j] < 0) {
+      out[j] = local;
+    } else {
+      const Transform& parent = out[static_cast<size_t>(s.parents[j])];
+      const Point3 moved = apply(parent.r, local.t);
+      out[j].t = {parent.t.x + moved.x, parent.t.y + moved.y, parent.t.z + moved.z};
+      out[j].r = parent.r * local.r;
+    }
+  }
+}
+
+struct Ground {
+  double x = 0.0;
+  double z = 0.0;
+};
+
+// What one clip gives the measure, per frame.
+struct Trace {
+  std::vector<Ground> hips;
+  std::vector<double> facing;  // radians
+  std::vector<std::vector<Point3>> feet;
+};
+
+Trace traceOf(const BvhMotion& motion, const Skeleton& s, size_t hips,
+              const std::vector<size_t>& feet) {
+  Trace trace;
+  std::vector<Transform> world;
+  for (int f = 0; f < motion.frameCount; ++f) {
+    pose(s, motion.frameLine(f), world);
+    trace.hips.push_back({world[hips].t.x, world[hips].t.z});
+    const Point3 forward = apply(world[hips].r, Point3{0.0, 0.0, 1.0});
+    trace.facing.push_back(std::atan2(forward.x, forward.z));
+    std::vector<Point3> at;
+    for (size_t foot : feet) at.push_back(world[foot].t);
+    trace.feet.push_back(at);
+  }
+  return trace;
+}
+
+std::vector<Ground> smoothed(const std::vector<Ground>& track, int half) {
+  const size_t n = track.size();
+  std::vector<Ground> out(n);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t h = std::min({static_cast<size_t>(half), i, n - 1 - i});
+    Ground sum;
+    for (size_t k = i - h; k <= i + h; ++k) {
+      sum.x += track[k].x;
+      sum.z += track[k].z;
+    }
+    out[i] = {sum.x / (2 * h + 1), sum.z / (2 * h + 1)};
+  }
+  return out;
+}
+
+// Direction of travel (radians) and speed (per second) from the smoothed
+// track by central differences.
+void travelOf(const std::vector<Ground>& track, double frameTime, std::vector<double>& direction,
+              std::vector<double>& speed) {
+  const size_t n = track.size();
+  direction.assign(n, 0.0);
+  speed.assign(n, 0.0);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t a = i > 0 ? i - 1 : i;
+    const size_t b = i + 1 < n ? i + 1 : i;
+    if (a == b) continue;
+    const double dx = track[b].x - track[a].x;
+    const double dz = track[b].z - track[a].z;
+    direction[i] = std::atan2(dx, dz);
+    speed[i] = std::hypot(dx, dz) / (frameTime * static_cast<double>(b - a));
+  }
+}
+
+// Angles averaged as unit vectors over the same window as the track, so
+// that the hips' sway within a step counts no more than the track's does.
+std::vector<double> smoothedAngles(const std::vector<double>& angles, int half) {
+  std::vector<Ground> vectors;
+  for (double a : angles) vectors.push_back({std::sin(a), std::cos(a)});
+  std::vector<double> out;
+  for (const Ground& v : smoothed(vectors, half)) out.push_back(std::atan2(v.x, v.z));
+  return out;
+}
+
+double wrap(double radians) {
+  while (radians > pi) radians -= 2 * pi;
+  while (radians < -pi) radians += 2 * pi;
+  return radians;
+}
+
+double percentile95(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const size_t k = static_cast<size_t>(std::ceil(0.95 * static_cast<double>(values.size()))) - 1;
+  return values[std::min(k, values.size() - 1)];
+}
+
+bool sameShape(const BvhMotion& a, const BvhMotion& b) {
+  if (a.root == nullptr || b.root == nullptr || a.frameCount != b.frameCount) return false;
+  const Skeleton sa = skeletonOf(*a.root);
+  const Skeleton sb = skeletonOf(*b.root);
+  if (sa.joints.size() != sb.joints.size()) return false;
+  for (size_t j = 0; j < sa.joints.size(); ++j) {
+    if (sa.joints[j]->channelCount != sb.joints[j]->channelCount ||
+        sa.parents[j] != sb.parents[j]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQuality& q,
+                    std::string* error) {
+  q = MotionQuality{};
+  if (!sameShape(original, edited) || original.frameCount < 3 ||
+      static_cast<int>(original.frameLines.size()) < original.frameCount ||
+      static_cast<int>(edited.frameLines.size()) < edited.frameCount) {
+    if (error != nullptr) *error = "the clips differ in joints, channels or frames, or are too short";
+    return false;
+  }
+  const Skeleton s = skeletonOf(*original.root);
+  const BvhJoint* trackJoint = findTrackJoint(original).joint;
+  const size_t hips = static_cast<size_t>(
+      std::find(s.joints.begin(), s.joints.end(), trackJoint) - s.joints.begin());
+  const RestPoseBox box = restPoseBox(*original.root);
+  double hip = offsetFromRoot(*s.joints[hips]).y - box.low.y;
+  if (!(hip > 0.0)) hip = box.size() / 2.0;
+  if (!(hip > 0.0)) hip = 1.0;
+
+  std::vector<size_t> feet;
+  for (size_t j = 0; j < s.joints.size(); ++j) {
+    if (offsetFromRoot(*s.joints[j]).y - box.low.y <= footShare * hip) feet.push_back(j);
+  }
+
+  const double dt = original.frameTime > 0.0 ? original.frameTime : 1.0 / 30.0;
+  const int half = std::max(1, static_cast<int>(std::lround(smoothingSeconds / dt)));
+  const Trace a = traceOf(original, s, hips, feet);
+  const Trace b = traceOf(edited, skeletonOf(*edited.root), hips, feet);
+  const size_t n = a.hips.size();
+
+  // Facing against travel, on the frames where the original walks.
+  std::vector<double> dirA, speedA, dirB, speedB;
+  travelOf(smoothed(a.hips, half), dt, dirA, speedA);
+  travelOf(smoothed(b.hips, half), dt, dirB, speedB);
+  const std::vector<double> turnA = smoothedAngles(a.facing, half);
+  const std::vector<double> turnB = smoothedAngles(b.facing, half);
+  std::vector<double> change, facingA, facingB;
+  for (size_t i = 0; i < n; ++i) {
+    if (speedA[i] < walkingSpeed * hip) continue;
+    const double relA = wrap(turnA[i] - dirA[i]);
+    const double relB = wrap(turnB[i] - dirB[i]);
+    change.push_back(std::fabs(wrap(relB - relA)) * 180.0 / pi);
+    facingA.push_back(std::fabs(relA) * 180.0 / pi);
+    facingB.push_back(std::fabs(relB) * 180.0 / pi);
+  }
+  q.walkingFrames = static_cast<int>(change.size());
+  q.facingChange95 = percentile95(change);
+  q.facingOriginal95 = percentile95(facingA);
+  q.facingEdited95 = percentile95(facingB);
+
+  // Feet during the original's contacts: low and slow in the original.
+  double slideA = 0.0;
+  double slideB = 0.0;
+  int contactSteps = 0;
+  for (size_t k = 0; k < feet.size(); ++k) {
+    double lowest = a.feet[0][k].y;
+    for (size_t i = 0; i < n; ++i) lowest = std::min(lowest, a.feet[i][k].y);
+    for (size_t i = 1; i < n; ++i) {
+      const Point3& p0 = a.feet[i - 1][k];
+      const Point3& p1 = a.feet[i][k];
+      const double step = std::hypot(p1.x - p0.x, p1.z - p0.z);
+      const bool contact = p0.y <= lowest + contactHeight * hip &&
+                           p1.y <= lowest + contactHeight * hip && step <= contactSpeed * hip * dt;
+      if (!contact) continue;
+      const Point3& e0 = b.feet[i - 1][k];
+      const Point3& e1 = b.feet[i][k];
+      slideA += step;
+      slideB += std::hypot(e1.x - e0.x, e1.z - e0.z);
+      ++contactSteps;
+    }
+  }
+  q.contactSeconds = contactSteps * dt;
+  if (contactSteps > 0) {
+    q.slideOriginal = slideA / hip / q.contactSeconds;
+    q.slideEdited = slideB / hip / q.contactSeconds;
+  }
+
+  // Stretches where the original stands still: how much farther the edited
+  // hips stray from where the stretch began.
+  const size_t shortest = static_cast<size_t>(std::ceil(shortestStill / dt));
+  size_t start = 0;
+  for (size_t i = 0; i <= n; ++i) {
+    const bool still = i < n && speedA[i] < stillSpeed * hip;
+    if (still) continue;
+    if (i - start >= shortest) {
+      ++q.stillStretches;
+      double strayA = 0.0;
+      double strayB = 0.0;
+      for (size_t k = start; k < i; ++k) {
+        strayA = std::max(strayA, std::hypot(a.hips[k].x - a.hips[start].x,
+                                             a.hips[k].z - a.hips[start].z));
+        strayB = std::max(strayB, std::hypot(b.hips[k].x - b.hips[start].x,
+                                             b.hips[k].z - b.hips[start].z));
+      }
+      q.stillExtraTravel = std::max(q.stillExtraTravel, (strayB - strayA) / hip);
+    }
+    start = i + 1;
+  }
+  return true;
+}
+
+bool measureQualityFiles(const std::string& original, const std::string& edited,
+                         MotionQuality& quality, std::string* error) {
+  BvhMotion a;
+  BvhMotion b;
+  if (!a.read(original.c_str()) || !b.read(edited.c_str())) {
+    if (error != nullptr) *error = "could not read the clips";
+    return false;
+  }
+  return measureQuality(a, b, quality, error);
+}
+
+namespace {
+
+// The offset that moves middle square to the line through before and after,
+// by a quarter of its mean distance to them.
+Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& after) {
+  const double reach = (std::hypot(middle.x - before.x, middle.z - before.z) +
+                        std::hypot(after.x - middle.x, after.z - middle.z)) /
+                       2.0;
+  const double cx = after.x - before.x;
+  const double cz = after.z - before.z;
+  const double chord = std::hypot(cx, cz);
+  if (!(chord > 0.0)) return Point3{};
+  return {cz / chord * reach / 4.0, 0.0, -cx / chord * reach / 4.0};
+}
+
+}  // namespace
+
+bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
+                       std::string* error, int* points) {
+  std::string message;
+  bool written = false;
+  if (trackPath) {
+    TrackFit fit = fitTrackPath(motion);
+    const int n = fit.path.pointCount();
+    if (points != nullptr) *points = n;
+    if (n < 3) {
+      if (error != nullptr) *error = "the track path has fewer than three points";
+      return false;
+    }
+    const int k = (n - 1) / 2;
+    const Point3 p = fit.path.point(k);
+    const Point3 d = sidewaysOffset(fit.path.point(k - 1), p, fit.path.point(k + 1));
+    fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
+    written = writeTrackPath(out.c_str(), motion, fit, &message);
+  } else {
+    PathCurve path;
+    if (!fitPath(motion, path)) {
+      if (error != nullptr) *error = "the loop path could not be fitted";
+      return false;
+    }
+    Point3 before, middle, after;
+    path.getPoint(1, before);
+    path.getPoint(2, middle);
+    path.getPoint(3, after);
+    const Point3 d = sidewaysOffset(before, middle, after);
+    path.setPoint({middle.x + d.x, middle.y, middle.z + d.z}, 2);
+    written = writePath(out.c_str(), motion, path, &message);
+  }
+  if (!written && error != nullptr) *error = message;
+  return written;
+}
+
+std::string firstFramesOf(const std::string& fileName, int frames) {
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (file == nullptr) return "";
+  std::string text;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  std::fclose(file);
+  const size_t motion = text.find("MOTION");
+  const size_t count = text.find("Frames:", motion == std::string::npos ? 0 : motion);
+  const size_t time = text.find('\n', text.find("Frame Time:", count == std::string::npos ? 0 : count));
+  if (motion == std::string::npos || count == std::string::npos || time == std::string::npos) {
+    return "";
+  }
+  std::string cut = text.substr(0, count) + "Frames: " + std::to_string(frames) + "\n" +
+                    text.substr(text.find("Frame Time:", count), time + 1 - text.find("Frame Time:", count));
+  size_t at = time + 1;
+  for (int f = 0; f < frames && at < text.size(); ++f) {
+    const size_t end = text.find('\n', at);
+    const size_t stop = end == std::string::npos ? text.size() : end + 1;
+    cut += text.substr(at, stop - at);
+    at = stop;
+  }
+  return cut;
+}
