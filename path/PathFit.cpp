@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "base/NumberText.h"
@@ -93,7 +95,7 @@ struct GroundTrack {
   std::vector<double> z;
   // Whether the whole position (height included) is finite; other frames
   // are left out of the solve and the bounds.
-  std::vector<bool> usable;
+  std::vector<unsigned char> usable;
 };
 
 // The cubic's design rows for frames first .. first + rows - 1 of the
@@ -132,6 +134,67 @@ double cubicAt(const std::vector<double>& c, double p) {
   return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
 }
 
+// Clips this long share their per-frame work between two threads; shorter
+// ones are done before a thread would have started.
+constexpr int kFramesForTwoThreads = 50000;
+
+// Runs work(first, last) over 0..count, in two halves on two threads when
+// count is large. Each frame's result depends on that frame alone, so the
+// results are the same either way.
+template <typename Work>
+void shareFrames(int count, const Work& work) {
+  if (count < kFramesForTwoThreads) {
+    work(0, count);
+    return;
+  }
+  const int half = count / 2;
+  std::thread second;
+  try {
+    second = std::thread(work, half, count);
+  } catch (const std::system_error&) {
+    work(0, count);  // no thread to be had: this one does it all
+    return;
+  }
+  work(0, half);
+  second.join();
+}
+
+// Bounds of the usable positions of a run of frames, taken in frame order.
+struct Bounds {
+  Point3 min;
+  Point3 max;
+  bool found = false;
+
+  void add(const Point3& p) {
+    if (!found) {
+      min = max = p;
+      found = true;
+    }
+    max.x = std::max(max.x, p.x);
+    max.y = std::max(max.y, p.y);
+    max.z = std::max(max.z, p.z);
+    min.x = std::min(min.x, p.x);
+    min.y = std::min(min.y, p.y);
+    min.z = std::min(min.z, p.z);
+  }
+
+  // Adds the bounds of the frames after these: the same result as adding
+  // those frames one by one (of equal values, the earlier one stays).
+  void add(const Bounds& later) {
+    if (!later.found) return;
+    if (!found) {
+      *this = later;
+      return;
+    }
+    max.x = std::max(max.x, later.max.x);
+    max.y = std::max(max.y, later.max.y);
+    max.z = std::max(max.z, later.max.z);
+    min.x = std::min(min.x, later.min.x);
+    min.y = std::min(min.y, later.min.y);
+    min.z = std::min(min.z, later.min.z);
+  }
+};
+
 }  // namespace
 
 bool fitPath(const BvhMotion& motion, PathCurve& path) {
@@ -149,39 +212,35 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   GroundTrack ground;
   ground.x.resize(frameSlots);
   ground.z.resize(frameSlots);
+  // Bytes rather than bits: the two threads write neighbouring frames.
   ground.usable.resize(frameSlots);
   // A frame whose position is nan or infinite is left out of the bounds and
   // of the solve, so that one bad value cannot spoil the whole path. Bounds
   // start from the first usable frame; without one they are the origin.
-  Point3 boundsMin;
-  bool haveBounds = false;
-  Point3 boundsMax;
-  PackedTextList::const_iterator lines = motion.frameLines.begin();
-  for (int i = 0; i < frames; ++i) {
-    // A clip with fewer stored lines than its count reads the missing
-    // frames as the origin instead of reading past the list.
-    const char* line = nullptr;
-    if (static_cast<size_t>(i) < motion.frameLines.size()) {
-      line = *lines;
-      ++lines;
+  Bounds halves[2];
+  shareFrames(frames, [&](int first, int last) {
+    Bounds& bounds = halves[first == 0 ? 0 : 1];
+    const size_t stored = motion.frameLines.size();
+    PackedTextList::const_iterator lines(&motion.frameLines, static_cast<size_t>(first));
+    for (int i = first; i < last; ++i) {
+      // A clip with fewer stored lines than its count reads the missing
+      // frames as the origin instead of reading past the list.
+      const char* line = nullptr;
+      if (static_cast<size_t>(i) < stored) {
+        line = *lines;
+        ++lines;
+      }
+      const Point3 p = readRootPosition(line, words);
+      const size_t slot = static_cast<size_t>(i);
+      ground.x[slot] = p.x;
+      ground.z[slot] = p.z;
+      ground.usable[slot] = isFinite(p);
+      if (ground.usable[slot]) bounds.add(p);
     }
-    const Point3 p = readRootPosition(line, words);
-    const size_t slot = static_cast<size_t>(i);
-    ground.x[slot] = p.x;
-    ground.z[slot] = p.z;
-    ground.usable[slot] = isFinite(p);
-    if (!ground.usable[slot]) continue;
-    if (!haveBounds) {
-      boundsMin = boundsMax = p;
-      haveBounds = true;
-    }
-    boundsMax.x = std::max(boundsMax.x, p.x);
-    boundsMax.y = std::max(boundsMax.y, p.y);
-    boundsMax.z = std::max(boundsMax.z, p.z);
-    boundsMin.x = std::min(boundsMin.x, p.x);
-    boundsMin.y = std::min(boundsMin.y, p.y);
-    boundsMin.z = std::min(boundsMin.z, p.z);
-  }
+  });
+  halves[0].add(halves[1]);
+  const Point3 boundsMin = halves[0].min;
+  const Point3 boundsMax = halves[0].max;
 
   const int rows = frames / 5;
   // The curve is changed only once every solve has succeeded, so a failed
@@ -245,19 +304,21 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
     std::printf("%s\n", trackJointNotice(*track.joint).c_str());
   }
 
-  for (int i = 0; i < frames; ++i) {
-    const size_t slot = static_cast<size_t>(i);
-    const double u = PathCurve::framePathParameter(i, frames);
-    Point3 c;
-    path.positionAt(u, c);
-    // A frame left out of the fit keeps its non-finite offset: the writer
-    // then writes that frame's position as it was read.
-    path.rootOffsetX[slot] -= c.x;
-    path.rootOffsetZ[slot] -= c.z;
-    Point3 f;
-    path.forwardAt(u, f);
-    path.fitForwardX[slot] = f.x;
-    path.fitForwardZ[slot] = f.z;
-  }
+  shareFrames(frames, [&path, frames](int first, int last) {
+    for (int i = first; i < last; ++i) {
+      const size_t slot = static_cast<size_t>(i);
+      const double u = PathCurve::framePathParameter(i, frames);
+      Point3 c;
+      path.positionAt(u, c);
+      // A frame left out of the fit keeps its non-finite offset: the writer
+      // then writes that frame's position as it was read.
+      path.rootOffsetX[slot] -= c.x;
+      path.rootOffsetZ[slot] -= c.z;
+      Point3 f;
+      path.forwardAt(u, f);
+      path.fitForwardX[slot] = f.x;
+      path.fitForwardZ[slot] = f.z;
+    }
+  });
   return true;
 }
