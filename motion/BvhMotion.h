@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/RegularFile.h"
 #include "motion/BvhJoint.h"
 #include "motion/PackedTextList.h"
 
@@ -51,7 +52,7 @@ class BvhMotion {
 
   // The file's characters plus a terminator; separators after words are
   // replaced by terminators while reading.
-  std::unique_ptr<char[]> text;
+  TextBuffer text;
   size_t textSize = 0;
 
   // The last error message of a failed read (empty after a good one).

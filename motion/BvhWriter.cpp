@@ -302,12 +302,13 @@ void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
                                                             motion.frameLines.size())
                                                  : 0;
   HeadingTurn turn(carried);
-  for (size_t i = 0; i < lineCount && !out.failed(); ++i) {
+  PackedTextList::const_iterator lines = motion.frameLines.begin();
+  for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
     const int frame = static_cast<int>(i);
     FramePlacement place;
     // Frames without a place keep the clip's own position.
     const bool onPath = ground.found && placement && placement(frame, place);
-    const char* line = motion.frameLine(frame);
+    const char* line = *lines;
     // A bent path turns the carried joint as well as moving it.
     if (onPath) line = turn.apply(line, place.headingDegrees);
     writeFrame(line, ground, onPath, place.x, place.z, out);
@@ -383,7 +384,8 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   errno = 0;
   std::fputs("HIERARCHY\n", file);
   motion.writeJoint(root, 0, file);
-  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount, motion.frameTime);
+  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %s\n", motion.frameCount,
+               fixedUnlessLost(motion.frameTime).c_str());
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.
