@@ -156,6 +156,12 @@ bool EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool fo
 
 bool EditSession::unsaved() const { return currentState() != savedState_; }
 
+bool EditSession::wouldDropEdits(Action action) const {
+  const bool replacesPath =
+      action == Action::Load || action == Action::Fit || action == Action::Close;
+  return replacesPath && unsaved();
+}
+
 Point3 EditSession::point(int index) const {
   Point3 p;
   if (index >= 0 && index < path_->pointCount()) path_->getPoint(index, p);
