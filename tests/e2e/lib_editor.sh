@@ -72,8 +72,8 @@ wait_window_gone() {
   fail "window \"$1\" did not close"
 }
 
-# Answers the open chooser titled $1 with the name $2, relative to $work (the
-# chooser's completion mangles absolute names), or cancels it when $2 is empty.
+# Answers the open chooser titled $1 with the name $2 (relative to the folder
+# it shows, $work at first), or cancels it when $2 is empty.
 # Keys go through XTEST to the focused window: sent to a window directly,
 # Escape also reached the editor's main window.
 answer_chooser() {
