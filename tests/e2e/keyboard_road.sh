@@ -37,6 +37,24 @@ print(count)'
 
 fits() { grep -o "Number of Frames:" stdout.txt | wc -l; }
 
+# "Load Path", the name $1 typed slowly, then key $2 at the question about
+# the unwritten edits.
+load_path_answering() {
+  xdotool windowfocus --sync "$editor"
+  xdotool mousemove --window "$editor" 237 20 click 1
+  local chooser question
+  chooser=$(wait_window "Choose a BVH File: ")
+  xdotool windowfocus --sync "$chooser"
+  sleep 0.3
+  type_slowly "$1"
+  xdotool key Return
+  question=$(wait_window "Confirm")
+  xdotool windowfocus --sync "$question"
+  sleep 0.3
+  xdotool key "$2"
+  wait_window_gone "Confirm"
+}
+
 start_editor
 cd "$work"
 answer_chooser "Choose a BVH File: " ""
@@ -44,15 +62,7 @@ editor=$(wait_window "Motion Capture Path Editing")
 xdotool windowfocus --sync "$editor"
 sleep 0.5
 
-read -r point view_x view_y <<<"$(python3 - "$lib_path" <<'EOF'
-import sys
-sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
-import lib_path
-pixels = lib_path.control_point_pixels(open("stdout.txt").read(), "dance01.bvh")
-best = lib_path.roomiest_point(pixels)
-print(best, round(pixels[best][0]), round(pixels[best][1]))
-EOF
-)"
+read -r point view_x view_y <<<"$(roomiest_control_point)"
 
 # "Uses Path" ticked, then Space: it pauses the clip (the picture holds
 # still) and leaves "Uses Path" on (the cube can be picked).
@@ -116,33 +126,11 @@ sleep 0.5
 
 # Load Path with unwritten edits asks first. Escape keeps editing and loads
 # nothing; Return loads. The names, one starting with "/", are typed slowly.
-xdotool mousemove --window "$editor" 237 20 click 1
-chooser=$(wait_window "Choose a BVH File: ")
-xdotool windowfocus --sync "$chooser"
-sleep 0.3
-type_slowly "$work/clips/other.bvh"
-xdotool key Return
-question=$(wait_window "Confirm")
-xdotool windowfocus --sync "$question"
-sleep 0.3
-xdotool key Escape
-wait_window_gone "Confirm"
+load_path_answering "$work/clips/other.bvh" Escape
 sleep 0.5
 [ "$(fits)" -eq 1 ] || fail "Escape at Load Path's question still loaded the clip"
-
-xdotool windowfocus --sync "$editor"
-xdotool mousemove --window "$editor" 237 20 click 1
-chooser=$(wait_window "Choose a BVH File: ")
-xdotool windowfocus --sync "$chooser"
-sleep 0.3
 # The chooser opens in the folder of the name chosen last.
-type_slowly "other.bvh"
-xdotool key Return
-question=$(wait_window "Confirm")
-xdotool windowfocus --sync "$question"
-sleep 0.3
-xdotool key Return
-wait_window_gone "Confirm"
+load_path_answering "other.bvh" Return
 for i in $(seq 1 50); do
   [ "$(fits)" -ge 2 ] && break
   sleep 0.1

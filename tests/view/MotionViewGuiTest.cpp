@@ -478,6 +478,51 @@ TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   EXPECT_NE(view->statusText().find(view->session.message()), std::string::npos);
 }
 
+TEST_F(MotionViewPlaybackTest, LoadPathAsksBeforeDroppingUnwrittenEdits) {
+  ASSERT_TRUE(view->session.movePoint(2, 3.0, 0.0));
+  const std::string other = space.write("other.bvh", walkClip(30));
+  space.replies = {false, true};
+  testsupport::captureStdout([&] { EXPECT_FALSE(view->loadPath(other.c_str())); });
+  ASSERT_EQ(space.questions.size(), 1u);
+  EXPECT_EQ(view->motion->frameCount, 20);
+  EXPECT_TRUE(view->session.unsaved());
+  EXPECT_NE(view->statusText().find("Kept the unwritten edits; other.bvh not loaded"),
+            std::string::npos);
+
+  testsupport::captureStdout([&] { EXPECT_TRUE(view->loadPath(other.c_str())); });
+  EXPECT_EQ(space.questions.size(), 2u);
+  EXPECT_EQ(view->motion->frameCount, 30);
+  EXPECT_NE(view->statusText().find("the unwritten edits were dropped"), std::string::npos);
+  // Nothing left to lose: no question.
+  testsupport::captureStdout([&] { EXPECT_TRUE(view->loadPath(other.c_str())); });
+  EXPECT_EQ(space.questions.size(), 2u);
+}
+
+TEST_F(MotionViewPlaybackTest, TheStatusLineShowsUnprintableBytesAsEscapes) {
+  view->session.setMessage("Could not read b.bvh: \xc1\x01 HIERARCHY not found in caf\xc3\xa9");
+  EXPECT_NE(view->statusText().find("b.bvh: \\xc1\\x01 HIERARCHY not found in caf\xc3\xa9"),
+            std::string::npos)
+      << view->statusText();
+}
+
+// One character, one unit of width.
+TEST(FitToWidthTest, ShortensTheLongestNamesInTheMiddleThenCutsTheEnd) {
+  const auto characters = [](const std::string& text) { return static_cast<double>(text.size()); };
+  const struct {
+    const char* text;
+    double width;
+    const char* shown;
+  } rows[] = {
+      {"short text", 20, "short text"},
+      {"Loaded /a/very/long/folder/name/clip.bvh (3 frames)", 40,
+       "Loaded /a/very/...clip.bvh (3 frames)"},
+      {"aaaa bbbb cccc dddd", 10, "aaaa bb..."},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(fitToWidth(row.text, row.width, characters), row.shown) << row.text;
+  }
+}
+
 TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
   const std::string out = testsupport::captureStdout([&] { view->writePath(nullptr); });
   EXPECT_EQ(out, "");
