@@ -6,7 +6,6 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/fl_draw.H>
 
-#include <cmath>
 #include <cstdio>
 
 #include "view/QuestionDialog.h"
@@ -39,7 +38,9 @@ class WideValueSlider : public Fl_Value_Slider {
 
   void draw() override {
     const Fl_Boxtype frame = box();
-    if (damage() & FL_DAMAGE_ALL) draw_box(frame, x() + valueWidth, y(), w() - valueWidth, h(), color());
+    if (damage() & FL_DAMAGE_ALL) {
+      draw_box(frame, x() + valueWidth, y(), w() - valueWidth, h(), color());
+    }
     Fl_Slider::draw(x() + valueWidth + Fl::box_dx(frame), y() + Fl::box_dy(frame),
                     w() - valueWidth - Fl::box_dw(frame), h() - Fl::box_dh(frame));
     draw_box(frame, x(), y(), valueWidth, h(), color());
@@ -153,7 +154,7 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   auto* strobing = new Fl_Check_Button(5, 10, 20, 20, "\nStrobing");
   strobing->labelsize(12);
   auto* resetCamera = new Fl_Button(15, 70, 85, 30, "Reset Camera");
-  resetCamera->labelsize(12);
+  resetCamera->labelsize(11);
   animated = new Fl_Check_Button(80, 5, 30, 30, "Animated");
   animated->set();
   auto* usesPath = new Fl_Check_Button(80, 35, 30, 30, "Uses Path");
