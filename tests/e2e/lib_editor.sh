@@ -164,15 +164,15 @@ screenshot() {
   import -window root -depth 8 "rgb:$1" 2>/dev/null || fail "import could not take a screenshot"
 }
 
-# Prints "K X Y": the fitted control point of the default clip that stands
-# farthest from the others inside the view, and its view pixel, from the
-# fit on the console and the editor's fixed camera (run in $work).
+# Prints "K X Y": the fitted control point of clip $1 (default dance01.bvh)
+# that stands farthest from the others inside the view, and its view pixel,
+# from the fit on the console and the editor's fixed camera (run in $work).
 roomiest_control_point() {
-  python3 - "$lib_editor_dir" <<'EOF'
+  python3 - "$lib_editor_dir" "${1:-dance01.bvh}" <<'EOF'
 import sys
 sys.path.insert(0, sys.argv[1])
 import lib_path
-pixels = lib_path.control_point_pixels(open("stdout.txt").read(), "dance01.bvh")
+pixels = lib_path.control_point_pixels(open("stdout.txt").read(), sys.argv[2])
 best = lib_path.roomiest_point(pixels)
 print(best, round(pixels[best][0]), round(pixels[best][1]))
 EOF
