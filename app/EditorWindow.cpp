@@ -181,7 +181,7 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   rateInput->labelsize(12);
   rateInput->align(FL_ALIGN_TOP);
   rateInput->value(view->frameTime);
-  rateInput->when(FL_WHEN_ENTER_KEY);
+  rateInput->when(FL_WHEN_ENTER_KEY_ALWAYS);
   auto* clipRate = new Fl_Button(395, 56, 95, 24, "Clip's Rate");
   clipRate->labelsize(12);
 

@@ -220,6 +220,24 @@ TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
   EXPECT_EQ(view.frameTime, 0.5);
 }
 
+TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
+  MotionView& view = *window->view;
+  const struct {
+    double typed;
+    double kept;
+  } rows[] = {{2.5, 2.5}, {0.0, 2.5}, {-1.0, 2.5}, {11.0, 2.5}, {0.004, 0.004}};
+  for (const auto& row : rows) {
+    window->rateInput->value(row.typed);
+    window->rateInput->do_callback();
+    EXPECT_EQ(view.frameTime, row.kept) << row.typed;
+    EXPECT_EQ(window->rateInput->value(), row.kept) << row.typed;
+  }
+  EXPECT_EQ(Fl::focus(), &view) << "the keys are the view's again";
+  press("Clip's Rate");
+  EXPECT_EQ(view.frameTime, 0.125);
+  EXPECT_EQ(window->rateSlider->value(), 0.125);
+}
+
 TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFollow) {
   MotionView& view = *window->view;
   window->show();
