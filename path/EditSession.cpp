@@ -350,6 +350,12 @@ void EditSession::selectShown(int index) {
   }
 }
 
+bool EditSession::wouldDropEdits(Action action) const {
+  const bool replacesPath =
+      action == Action::Load || action == Action::Fit || action == Action::Close;
+  return replacesPath && unsaved();
+}
+
 Point3 EditSession::point(int index) const {
   if (kind_ == PathKind::track) return track_.path.point(index);
   Point3 p;

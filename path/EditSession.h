@@ -98,6 +98,13 @@ class EditSession {
   bool insertPoint();
   bool removePoint();
 
+  // What can be done to a session from the editor.
+  enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close };
+  // Whether doing action now would throw away edits not yet written: only
+  // the actions that replace or abandon the path do, and only while there
+  // are such edits.
+  bool wouldDropEdits(Action action) const;
+
   // The last outcome for the user ("Wrote out.bvh", "Could not read ...").
   const std::string& message() const { return message_; }
   void setMessage(std::string text) { message_ = std::move(text); }

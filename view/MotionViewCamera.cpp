@@ -87,7 +87,9 @@ int MotionView::handleCameraEvent(int event) {
     redraw();
     return 1;
   }
-  if (event == FL_KEYBOARD && (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
+  // Also as a shortcut, so that F works whatever control was clicked last.
+  if ((event == FL_KEYBOARD || event == FL_SHORTCUT) &&
+      (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
     frameFigure();
     return 1;
   }

@@ -245,7 +245,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
 TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
   select(3);
   const Point3 before = controlPoint(3);
-  for (int keysym : {int{'a'}, int{'q'}, FL_Escape, FL_Enter, FL_Home, FL_Page_Up, FL_KP + '4'}) {
+  for (int keysym : {int{'a'}, int{'q'}, FL_Enter, FL_Home, FL_Page_Up, FL_KP + '4'}) {
     flush();
     EXPECT_EQ(key(keysym), 1) << keysym;
     EXPECT_NE(view->damage(), 0) << keysym;
@@ -254,6 +254,13 @@ TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
     EXPECT_EQ(after.y, before.y) << keysym;
     EXPECT_EQ(after.z, before.z) << keysym;
   }
+}
+
+TEST_F(MotionViewPicking, EscapeDeselectsAndIsAlwaysUsed) {
+  select(3);
+  EXPECT_EQ(key(FL_Escape), 1);
+  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(key(FL_Escape), 1);
 }
 
 TEST_F(MotionViewPicking, KeysWithoutSelectionAreNotUsed) {
