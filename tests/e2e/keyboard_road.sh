@@ -155,8 +155,12 @@ before=$(rss)
 click_view 100
 sleep 0.5
 after=$(rss)
-[ "$((after - before))" -lt 12000 ] ||
-  fail "100 clicks in the view grew the editor by $((after - before)) kB"
+# The address sanitizer keeps freed blocks in quarantine, so its resident size
+# grows with any allocation; its leak check watches that build instead.
+if ! nm -D "$MPE_EDITOR" 2>/dev/null | grep __asan_init >/dev/null; then
+  [ "$((after - before))" -lt 12000 ] ||
+    fail "100 clicks in the view grew the editor by $((after - before)) kB"
+fi
 
 # The edits were dropped with the load: closing asks nothing.
 close_editor
