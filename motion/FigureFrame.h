@@ -17,8 +17,8 @@ inline Point3 figureToWorld(const Point3& p) {
 }
 
 // Where one frame's carried joint stands when the clip is carried along its
-// path: its x and z position values, and the turn about the vertical axis
-// through it, in degrees.
+// path: its two ground position values (x and z; x and y for a Z-up clip),
+// and the turn about the vertical axis through it, in degrees.
 struct FramePlacement {
   double x = 0.0;
   double z = 0.0;

@@ -59,9 +59,9 @@ UpAxis decideUpAxis(const BvhMotion& motion) {
   bool haveTravel = false;
   for (int k = 0; k < samples; ++k) {
     // Spread evenly, first and last frame included.
-    const int f = samples > 1 ? static_cast<int>(static_cast<long long>(k) * (frames - 1) /
-                                                 (samples - 1))
-                              : 0;
+    const int f = samples > 1
+                      ? static_cast<int>(static_cast<long long>(k) * (frames - 1) / (samples - 1))
+                      : 0;
     figure.pose(frames > 0 ? motion.frameLine(f) : nullptr, pose);
     Extent extent;
     if (!extentOf(pose, extent)) continue;

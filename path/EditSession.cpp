@@ -28,16 +28,17 @@ std::string readFailure(const std::string& fileName, const BvhMotion& motion) {
 }
 
 // Fits path (new or reset) to motion; false when no path could be fitted.
-bool fitClip(const BvhMotion& motion, PathCurve& path) {
-  return fitPath(motion, path) && path.pointCount() > 0;
+bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up) {
+  return fitPath(motion, path, up) && path.pointCount() > 0;
 }
 
 // Writes the clip carried along the track path when one is given, else along
 // the loop path; on failure *reason says why.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
-               const TrackFit* track, std::string* reason) {
-  const bool written = track != nullptr ? writeTrackPath(fileName.c_str(), motion, *track, reason)
-                                        : writePath(fileName.c_str(), motion, path, reason);
+               const TrackFit* track, UpAxis up, std::string* reason) {
+  const bool written = track != nullptr
+                           ? writeTrackPath(fileName.c_str(), motion, *track, reason, up)
+                           : writePath(fileName.c_str(), motion, path, reason, up);
   if (!written && reason->empty()) *reason = "the file could not be written";
   return written;
 }
@@ -50,7 +51,8 @@ EditSession::EditSession()
     : motion_(std::make_unique<BvhMotion>()), path_(std::make_unique<PathCurve>()) {}
 
 bool EditSession::load(const std::string& fileName,
-                       const std::function<void(const BvhMotion&)>& afterRead) {
+                       const std::function<void(const BvhMotion&)>& afterRead,
+                       std::optional<UpAxis> up) {
   auto motion = std::make_unique<BvhMotion>();
   if (!motion->read(fileName.c_str())) {
     message_ = "Could not read " + fileName + ": " + readFailure(fileName, *motion);
@@ -60,39 +62,63 @@ bool EditSession::load(const std::string& fileName,
   motion->frameCount =
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
+  const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion, *path)) {
+  if (!fitClip(*motion, *path, clipUp)) {
     message_ = "Could not fit a path to " + fileName + "; the clip was not loaded";
     return false;
   }
   motion_ = std::move(motion);
   path_ = std::move(path);
+  up_ = clipUp;
+  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   clipName_ = fileName;
   startFreshHistory();
-  message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
-  const BvhJoint* track = path_->trackJoint;
-  if (track != nullptr && track != motion_->root.get()) message_ += ". " + trackJointNotice(*track);
+  message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)" +
+             clipNotes(true);
   return true;
 }
 
 bool EditSession::fit() {
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion_, *path)) {
+  if (!fitClip(*motion_, *path, up_)) {
     message_ = "Could not fit a path; the path stays as it was";
     return false;
   }
   path_ = std::move(path);
+  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   startFreshHistory();
   return true;
+}
+
+bool EditSession::setUpAxis(UpAxis up) {
+  if (up == up_) return false;
+  const UpAxis before = up_;
+  up_ = up;
+  if (!fit()) {
+    up_ = before;
+    return false;
+  }
+  message_ = std::string("Up axis: ") + upAxisName(up_) + clipNotes(false);
+  return true;
+}
+
+std::string EditSession::clipNotes(bool withUpAxis) const {
+  std::string notes;
+  const BvhJoint* track = path_->trackJoint;
+  if (track != nullptr && track != motion_->root.get()) notes += ". " + trackJointNotice(*track);
+  if (withUpAxis && up_ == UpAxis::z) notes += ". Up axis: Z";
+  if (!canCarry_) notes += std::string(". ") + kNoGroundChannels;
+  return notes;
 }
 
 bool EditSession::write(const std::string& fileName) {
   stepOpen_ = false;
   std::string reason;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
-  if (!writeClip(fileName, *motion_, *path_, track, &reason)) {
+  if (!writeClip(fileName, *motion_, *path_, track, up_, &reason)) {
     message_ = "Could not write " + fileName + ": " + reason;
     return false;
   }
@@ -115,6 +141,10 @@ int EditSession::selected() const {
 bool EditSession::movePoint(int index, double dx, double dz) {
   if (index < 0 || index >= pointCount()) {
     message_ = "There is no control point " + std::to_string(index);
+    return false;
+  }
+  if (!canCarry_) {
+    message_ = kNoGroundChannels;
     return false;
   }
   Point3 p = point(index);
@@ -219,7 +249,7 @@ void EditSession::setKind(PathKind kind) {
 }
 
 void EditSession::fitTrack(int pointCount) {
-  track_ = fitTrackPath(*motion_, pointCount);
+  track_ = fitTrackPath(*motion_, pointCount, up_);
   trackFitted_ = true;
   if (kind_ == PathKind::track) {
     undo_.clear();

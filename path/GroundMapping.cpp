@@ -27,6 +27,12 @@ bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement
   return true;
 }
 
+FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
+  FramePlacement clip = placement;
+  if (up == UpAxis::z) clip.headingDegrees = -placement.headingDegrees;
+  return clip;
+}
+
 PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried) {
   PathLayout layout;
   if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);

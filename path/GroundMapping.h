@@ -2,6 +2,7 @@
 
 #include "base/Point3.h"
 #include "motion/FigureFrame.h"
+#include "motion/UpAxis.h"
 
 class BvhJoint;
 class BvhMotion;
@@ -12,6 +13,12 @@ class PathCurve;
 // placement unchanged, for frames the fit record does not cover (they keep
 // the clip's own placement).
 bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement);
+
+// A placement of the paths' ground frame (x, height, z) in the clip's own
+// axes: with Z up the second ground value is the clip's y, and a turn about
+// the ground frame's up axis is the opposite turn about the clip's z (the
+// two frames are mirror images). With Y up it is returned as it is.
+FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up);
 
 // How the path is laid under the figure: in the figure's frame, shifted by
 // the carried joint's fixed offset so that it lies under that joint's track.

@@ -31,10 +31,14 @@ struct RootWords {
   int last = -1;
 };
 
-RootWords findRootWords(const BvhJoint* root) {
+// With Z up the fit's ground frame takes the clip's y as its z and the
+// clip's z as its height, so everything after the read stays one ground
+// frame (x, height, z) whatever the clip's up axis.
+RootWords findRootWords(const BvhJoint* root, UpAxis up) {
   RootWords words;
   if (root == nullptr || root->channelOffset < 0) return words;
-  const char* names[3] = {"Xposition", "Yposition", "Zposition"};
+  const char* names[3] = {"Xposition", up == UpAxis::z ? "Zposition" : "Yposition",
+                          secondGroundChannel(up)};
   for (int axis = 0; axis < 3; ++axis) {
     const int channel = root->channelIndex(names[axis]);
     // A name listed beyond the channel count has no value of the root's own
@@ -113,7 +117,7 @@ double cubicAt(const std::vector<double>& c, double p) {
 
 }  // namespace
 
-bool fitPath(const BvhMotion& motion, PathCurve& path) {
+bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   const int frameTotal = motion.frameCount;
   std::printf("Number of Frames: %d\n", frameTotal);
 
@@ -122,8 +126,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   std::printf("\n");
 
   // Every later step needs the track positions, so each line is read once.
-  const TrackJoint track = findTrackJoint(motion);
-  const RootWords words = findRootWords(track.joint);
+  const TrackJoint track = findTrackJoint(motion, up);
+  const RootWords words = findRootWords(track.joint, up);
   std::vector<Point3> root(frameSlots);
   for (int i = 0; i < frames; ++i) {
     // A clip with fewer stored lines than its count reads the missing

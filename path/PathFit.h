@@ -1,5 +1,7 @@
 #pragma once
 
+#include "motion/UpAxis.h"
+
 class BvhMotion;
 class PathCurve;
 
@@ -12,7 +14,9 @@ class PathCurve;
 // Prints "Number of Frames: %d\n", "\n" and four "General setting ..." lines,
 // then trackJointNotice when the track joint is not the root.
 // The joint's x, y, z are the values of its Xposition, Yposition and Zposition
-// channels (0.0 where it has no such channel or the line no such word).
+// channels (0.0 where it has no such channel or the line no such word). With
+// Z up the ground is the clip's x and y: the curve and its record hold the
+// clip's y as z and its z as the height y.
 // Frames whose root position is nan or infinite are left out of the solve and
 // the bounds (their offsets stay non-finite). Bounds start from the first
 // other frame. A clip with fewer than five frames (none
@@ -21,4 +25,4 @@ class PathCurve;
 // each frame line plus four small least-squares solves. Returns false when a
 // solve does not converge: it then prints "Path could not be fitted: ..." and
 // leaves the curve and its fit record as they were.
-bool fitPath(const BvhMotion& motion, PathCurve& path);
+bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up = UpAxis::y);

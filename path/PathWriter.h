@@ -2,19 +2,22 @@
 
 #include <string>
 
+#include "motion/UpAxis.h"
+
 class BvhMotion;
 class PathCurve;
 struct TrackFit;
 
 // Writes the clip carried along the path (writeClip): every frame the fit
-// record covers has its track joint's x and z moved to the path's ground
-// position and its rotation turned by the path's heading. Same failures,
-// messages and safe replacement as writeClip.
+// record covers has its track joint's ground position (x and z; x and y with
+// Z up) moved to the path's and its rotation turned by the path's heading
+// about the up axis. up must be the axis the path was fitted with. Same
+// failures, messages and safe replacement as writeClip.
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message = nullptr);
+               std::string* message = nullptr, UpAxis up = UpAxis::y);
 
 // The same along the fit's present track path (trackPlacement): frames on it
 // have their track joint moved and turned; the unedited path writes rotation
 // words as read and positions equal up to "%f" rounding.
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    std::string* message = nullptr);
+                    std::string* message = nullptr, UpAxis up = UpAxis::y);

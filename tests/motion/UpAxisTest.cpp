@@ -1,11 +1,10 @@
-#include "motion/UpAxis.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
+#include "motion/UpAxis.h"
 
 namespace {
 
@@ -17,17 +16,19 @@ using testsupport::TempDir;
 // degrees about x: y becomes z).
 std::string figure(bool zOffsets, const std::string& frames, int count) {
   const auto offset = [zOffsets](double x, double y) {
-    return "OFFSET " + std::to_string(x) + (zOffsets ? " 0 " + std::to_string(y)
-                                                     : " " + std::to_string(y) + " 0") + "\n";
+    return "OFFSET " + std::to_string(x) +
+           (zOffsets ? " 0 " + std::to_string(y) : " " + std::to_string(y) + " 0") + "\n";
   };
   const auto chain = [&offset](const std::string& name, double x, double y, double endX,
                                double endY) {
     return "JOINT " + name + "\n{\n" + offset(x, y) +
-           "CHANNELS 3 Xrotation Yrotation Zrotation\nEnd Site\n{\n" + offset(endX, endY) + "}\n}\n";
+           "CHANNELS 3 Xrotation Yrotation Zrotation\nEnd Site\n{\n" + offset(endX, endY) +
+           "}\n}\n";
   };
   return "HIERARCHY\nROOT Hips\n{\n" + offset(0, 90) +
          "CHANNELS 6 Xposition Yposition Zposition Xrotation Yrotation Zrotation\n"
-         "JOINT Spine\n{\n" + offset(0, 20) + "CHANNELS 3 Xrotation Yrotation Zrotation\n" +
+         "JOINT Spine\n{\n" +
+         offset(0, 20) + "CHANNELS 3 Xrotation Yrotation Zrotation\n" +
          chain("Head", 0, 50, 0, 20) + chain("LeftArm", 15, 40, 60, 0) +
          chain("RightArm", -15, 40, -60, 0) + "}\n" + chain("LeftLeg", 10, 0, 0, -90) +
          chain("RightLeg", -10, 0, 0, -90) + "}\nMOTION\nFrames: " + std::to_string(count) +
@@ -63,8 +64,8 @@ TEST(UpAxisTest, DecidesFromThePosedFigure) {
       {"MakeHuman face pose units", clips + "/makehuman-face-poseunits.bvh", false, UpAxis::z},
       {"Y-up figure standing", figure(false, frames(3, 0, 0, 0, 0, 0, 0, 0, 0), 3), true,
        UpAxis::y},
-      {"Y-up figure walking along z", figure(false, frames(30, 0, 0, 0, 0, 0, 10, 0, 0), 30),
-       true, UpAxis::y},
+      {"Y-up figure walking along z", figure(false, frames(30, 0, 0, 0, 0, 0, 10, 0, 0), 30), true,
+       UpAxis::y},
       {"Y-up figure bowing", figure(false, frames(10, 0, 0, 0, 1, 0, 0, 0, 90), 10), true,
        UpAxis::y},
       {"Y-up figure crawling along z", figure(false, frames(30, 0, -80, 0, 0, 0, 20, 90, 0), 30),
