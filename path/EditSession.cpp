@@ -110,6 +110,8 @@ std::string EditSession::clipNotes(bool withUpAxis) const {
   const BvhJoint* track = path_->trackJoint;
   if (track != nullptr && track != motion_->root.get()) notes += ". " + trackJointNotice(*track);
   if (withUpAxis && up_ == UpAxis::z) notes += ". Up axis: Z";
+  const std::string shortClip = shortClipNote(motion_->frameCount);
+  if (!shortClip.empty()) notes += ". " + shortClip;
   if (!canCarry_) notes += std::string(". ") + kNoGroundChannels;
   return notes;
 }

@@ -146,7 +146,8 @@ class EditSession {
 
   void startFreshHistory();
   // What the user should know about the clip and its fit, each after ". ":
-  // the track joint, the up axis when it is Z (withUpAxis), nothing to carry.
+  // the track joint, the up axis when it is Z (withUpAxis), a short clip's
+  // fit, nothing to carry.
   std::string clipNotes(bool withUpAxis) const;
   // Moves the last step of from to to, setting its point to the state after
   // it (forward) or before it.

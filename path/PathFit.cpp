@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "base/NumberText.h"
@@ -96,16 +97,23 @@ class Matrix {
   std::vector<double*> rowPointers_;
 };
 
-// Least-squares cubic coefficients c[1..4] of rhs over the design matrix;
+// Least-squares coefficients c[1..columns] of rhs over the first columns of
+// the design matrix (the rest of c is 0: a cubic, a line or a constant);
 // design is left untouched, work receives the decomposition. False when the
 // decomposition did not converge.
 bool solveCubic(const Matrix& design, Matrix& work, Matrix& v, std::vector<double>& w, int rows,
-                const std::vector<double>& rhs, std::vector<double>& coefficients) {
+                int columns, const std::vector<double>& rhs, std::vector<double>& coefficients) {
   work.copyFrom(design);
-  if (!svdcmp(work.rows(), rows, unknowns, w.data(), v.rows())) return false;
-  svdsolve(work.rows(), w.data(), v.rows(), rows, unknowns, rhs.data(), coefficients.data());
+  std::fill(coefficients.begin(), coefficients.end(), 0.0);
+  if (!svdcmp(work.rows(), rows, columns, w.data(), v.rows())) return false;
+  svdsolve(work.rows(), w.data(), v.rows(), rows, columns, rhs.data(), coefficients.data());
   return true;
 }
+
+// Unknowns a group of rows frames can settle: a cubic from four frames on, a
+// line from two, else the group's mean. More unknowns than frames would
+// leave the solve free to throw the point far from the track.
+int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
 
 bool isFinite(const Point3& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -116,6 +124,15 @@ double cubicAt(const std::vector<double>& c, double p) {
 }
 
 }  // namespace
+
+std::string shortClipNote(int frames) {
+  if (frames <= 0 || frames >= 20) return "";
+  const std::string head = "Short clip (" + std::to_string(frames) + " frames): ";
+  const int rows = frames / 5;
+  if (rows == 0) return head + "every path point stands at the track's mean position";
+  if (fitColumns(rows) == 1) return head + "each path point stands at its group's mean position";
+  return head + "each path point is fitted with a line through its group";
+}
 
 bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   const int frameTotal = motion.frameCount;
@@ -158,6 +175,7 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   }
 
   const int rows = frames / 5;
+  const int columns = fitColumns(rows);
   Matrix design(rows, unknowns);
   Matrix work(rows, unknowns);
   Matrix v(unknowns, unknowns);
@@ -187,8 +205,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
     }
     // The decomposition overwrites its input, so each coordinate solves on
     // its own copy of the same design matrix.
-    if (!solveCubic(design, work, v, w, rows, bx, cx) ||
-        !solveCubic(design, work, v, w, rows, bz, cz)) {
+    if (!solveCubic(design, work, v, w, rows, columns, bx, cx) ||
+        !solveCubic(design, work, v, w, rows, columns, bz, cz)) {
       std::printf("Path could not be fitted: %s; the path is kept as it was\n", kNoConvergence);
       return false;
     }
@@ -199,6 +217,21 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
     const double pm = frames > 0 ? static_cast<double>(middle + 1) / frames : 0.0;
     points[static_cast<size_t>(group - 1)] = Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
     middles[static_cast<size_t>(group - 1)] = middle;
+  }
+
+  // Under five frames no group has a frame: every point stands at the
+  // track's mean position, so the clip stays where it is.
+  if (rows == 0) {
+    Point3 mean;
+    int counted = 0;
+    for (const Point3& p : root) {
+      if (!isFinite(p)) continue;
+      mean = {mean.x + p.x, 0.0, mean.z + p.z};
+      ++counted;
+    }
+    for (Point3& point : points) {
+      if (counted > 0) point = {mean.x / counted, pointHeight, mean.z / counted};
+    }
   }
 
   path.rootOffsetX.assign(frameSlots, 0.0);
@@ -219,6 +252,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   if (track.joint != nullptr && track.joint != motion.root.get()) {
     std::printf("%s\n", trackJointNotice(*track.joint).c_str());
   }
+  const std::string note = shortClipNote(frames);
+  if (!note.empty()) std::printf("%s\n", note.c_str());
 
   // A track that stands still away from the origin fits a curve whose
   // direction is rounding noise; turning frames by that noise would spin
