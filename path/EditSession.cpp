@@ -75,8 +75,10 @@ bool EditSession::load(const std::string& fileName,
   dropTrackFit();
   clipName_ = fileName;
   startFreshHistory();
-  message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)" +
-             clipNotes(true);
+  message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
+  // A clip cut short must not pass for a whole one.
+  if (!motion_->readWarning.empty()) message_ += ". " + motion_->readWarning;
+  message_ += clipNotes(true);
   return true;
 }
 

@@ -31,7 +31,8 @@ class EditSession {
   // message says why. The reader's own console output is left as it is.
   // afterRead, when given, sees the clip once it is read, before the fit.
   // The up axis is up when given, else decided from the posed figure
-  // (decideUpAxis). The message names the track joint when it is not the
+  // (decideUpAxis). The message carries the reader's warning (frames cut
+  // short), names the track joint when it is not the
   // root, "Up axis: Z" when it is Z, and says when the clip has nothing the
   // path can carry (kNoGroundChannels).
   bool load(const std::string& fileName,
