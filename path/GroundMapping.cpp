@@ -33,8 +33,10 @@ FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
   return clip;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried) {
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+                      UpAxis up) {
   PathLayout layout;
+  layout.up = up;
   if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);
   if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
   const double track = std::max(path.boundsMax.x - path.boundsMin.x,
@@ -47,5 +49,6 @@ PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJ
 }
 
 Point3 groundMapping(const Point3& p, const PathLayout& layout) {
+  if (layout.up == UpAxis::z) return {p.x + layout.trackOffset.x, p.z + layout.trackOffset.y, 0.0};
   return {p.x + layout.trackOffset.x, 0.0, p.z + layout.trackOffset.z};
 }

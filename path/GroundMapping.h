@@ -26,14 +26,18 @@ struct PathLayout {
   Point3 trackOffset;
   // Half the edge of a control point's cube, in clip units.
   double cubeHalfSize = 1.6;
+  // With Z up the figure's frame holds the ground as x and y (figureToWorld
+  // turns it upright).
+  UpAxis up = UpAxis::y;
 };
 
 // The layout for the clip's carried joint (null: the path's track joint). Cubes are sized
 // from the larger of the track's extent and the skeleton's rest size, so
 // they read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried);
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+                      UpAxis up = UpAxis::y);
 
 // Where a curve point lies on the floor in the figure's frame (clip units,
 // height 0): its x and z plus the track offset's. The point's own y is
-// dropped.
+// dropped. With Z up: (x, z, 0) plus the track offset's x and y.
 Point3 groundMapping(const Point3& p, const PathLayout& layout);

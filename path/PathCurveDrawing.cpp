@@ -38,13 +38,15 @@ void drawCube(double s) {
 // Enters the figure's frame, lifted off the floor, with flat colours: the
 // scene leaves lighting and texturing on, which would dim the path into the
 // floor. Undone by leaveFloorFrame.
-void enterFloorFrame() {
+void enterFloorFrame(UpAxis up) {
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glPushMatrix();
   glTranslated(0.0, figureFloorY + pathLift, 0.0);
   glScaled(figureScale, figureScale, figureScale);
+  // Upright as the figure is drawn (figureToWorld).
+  if (up == UpAxis::z) glRotated(-90.0, 1.0, 0.0, 0.0);
 }
 
 void leaveFloorFrame() {
@@ -55,7 +57,7 @@ void leaveFloorFrame() {
 }  // namespace
 
 void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
-  enterFloorFrame();
+  enterFloorFrame(layout.up);
   glColor3d(1.0, 0.55, 0.0);
   glLineWidth(stripWidth);
   glBegin(GL_LINE_STRIP);
@@ -74,7 +76,7 @@ void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) 
 }
 
 void drawControlPoints(const PathCurve& path, const PathLayout& layout) {
-  enterFloorFrame();
+  enterFloorFrame(layout.up);
   // Pushed and never popped: the pick relies on the stack growing by one name
   // per drawing, so only the second drawing of a pick gives three names.
   glPushName(1);

@@ -70,6 +70,7 @@ MotionView::MotionView(int x, int y, int w, int h)
     session.fit();
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
+  if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
 
   currentFrame = 0;
   animated = true;
@@ -119,9 +120,13 @@ bool MotionView::loadPath(const char* fileName) {
     return false;
   }
   const bool loaded = session.load(fileName);
+  if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
+    // A new clip starts at its first frame, framed, whatever came before.
+    currentFrame = 0;
     clipLoaded();
+    frameFigure();
   } else {
     // The clip, its path, the edits, the frame and the camera stay; only
     // the message tells why.
@@ -147,6 +152,16 @@ bool MotionView::writePath(const char* fileName) {
   std::fflush(stdout);
   redraw();
   return written;
+}
+
+void MotionView::switchUpAxis() {
+  const UpAxis other = session.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
+  if (session.setUpAxis(other)) {
+    std::printf("Up axis: %s\n", upAxisName(other));
+    std::fflush(stdout);
+    frameFigure();
+  }
+  redraw();
 }
 
 void MotionView::chooseAndLoadPath() { loadPath(chooseFile("Choose a BVH File: ", "*.bvh")); }
@@ -208,9 +223,13 @@ void MotionView::draw() {
   options.currentFrame = currentFrame;
   options.strobing = strobing;
   options.carriedJoint = jointOfClip(*motion, path->trackJoint);
+  options.up = session.upAxis();
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
-      return framePlacement(*path, f, motion->frameCount, placement);
+      FramePlacement ground;
+      if (!framePlacement(*path, f, motion->frameCount, ground)) return false;
+      placement = placementInClipAxes(ground, session.upAxis());
+      return true;
     };
   }
   drawSkeleton(*motion, options, depthLimitReported);
@@ -295,7 +314,7 @@ void MotionView::drawScene() {
 
   drawFloor();
   if (usesPath) {
-    drawPath(*path, pathLayout(*motion, *path, nullptr), true);
+    drawPath(*path, pathLayout(*motion, *path, nullptr, session.upAxis()), true);
   }
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
@@ -348,4 +367,6 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
   uy = (height - rotateY) / height * 2.0 - 1.0;
 }
 
-void MotionView::drawPathForPicking() { drawPath(*path, pathLayout(*motion, *path, nullptr), true); }
+void MotionView::drawPathForPicking() {
+  drawPath(*path, pathLayout(*motion, *path, nullptr, session.upAxis()), true);
+}

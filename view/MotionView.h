@@ -55,8 +55,8 @@ class MotionView : public Fl_Gl_Window {
   // Clip and path.
   void fitPath();
   // Null: nothing happens. Otherwise loads the file as the new clip with a
-  // fresh fit and history, takes its frame time, brings currentFrame into it
-  // and redraws. A file that cannot be read or fitted changes nothing but the
+  // fresh fit and history, takes its frame time, starts at frame 0, frames
+  // the figure (as F) and redraws. A file that cannot be read or fitted changes nothing but the
   // message. Returns whether the file was loaded.
   bool loadPath(const char* fileName);
   // Null: nothing is written. An existing file is replaced only after the
@@ -66,6 +66,9 @@ class MotionView : public Fl_Gl_Window {
   // name beside the clip.
   void chooseAndLoadPath();
   void chooseAndWritePath();
+  // U: the other up axis, with both paths fitted again for it (the message
+  // says "Up axis: Y" or "Up axis: Z"); the figure is framed anew.
+  void switchUpAxis();
   // One line for the view's corner: clip, frame i / N, time, the selected
   // point and the last message.
   std::string statusText() const;

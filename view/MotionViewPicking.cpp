@@ -99,6 +99,8 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   const double t = (figureFloorY - nearPoint[1]) / rise;
   clipX = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / figureScale;
   clipZ = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
+  // A Z-up clip's second ground axis, its y, points away from the camera.
+  if (session.upAxis() == UpAxis::z) clipZ = -clipZ;
   return true;
 }
 
@@ -153,6 +155,9 @@ int MotionView::handle(int event) {
           frameForward();
           notifyControls();
           return 1;
+        case 'u':
+          switchUpAxis();
+          return 1;
         default:
           break;
       }
@@ -161,7 +166,10 @@ int MotionView::handle(int event) {
       double dx = 0.0;
       double dz = 0.0;
       // A run of arrow presses on one point is one undo step.
-      if (stepByArrowKey(Fl::event_key(), step, dx, dz)) session.moveSelected(dx, dz);
+      if (stepByArrowKey(Fl::event_key(), step, dx, dz)) {
+        // Up moves away from the camera whichever the clip's up axis.
+        session.moveSelected(dx, session.upAxis() == UpAxis::z ? -dz : dz);
+      }
       redraw();
       return 1;
     }
