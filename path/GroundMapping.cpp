@@ -11,6 +11,9 @@ namespace {
 
 // Cube half size as a share of the larger of track extent and figure size.
 constexpr double cubeShare = 0.02;
+// An arrow press moves a point this share of the figure's size.
+constexpr double stepShare = 0.01;
+constexpr double sizelessStep = 0.05;
 // A clip with no extent at all (one joint standing still) still gets cubes
 // one can click.
 constexpr double smallestCubeHalfSize = 1e-3;
@@ -46,6 +49,11 @@ PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJ
   layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)
                                             : smallestCubeHalfSize;
   return layout;
+}
+
+double pointStep(const BvhMotion& motion) {
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  return figure > 0.0 && std::isfinite(figure) ? figure * stepShare : sizelessStep;
 }
 
 Point3 groundMapping(const Point3& p, const PathLayout& layout) {

@@ -37,6 +37,11 @@ struct PathLayout {
 PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
                       UpAxis up = UpAxis::y);
 
+// How far one arrow press moves a control point, in clip units: 1% of the
+// figure's rest size, so a millimetre clip and a CMU clip edit alike; 0.05
+// for a skeleton without size.
+double pointStep(const BvhMotion& motion);
+
 // Where a curve point lies on the floor in the figure's frame (clip units,
 // height 0): its x and z plus the track offset's. The point's own y is
 // dropped. With Z up: (x, z, 0) plus the track offset's x and y.

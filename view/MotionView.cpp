@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 
 #include "base/DataFile.h"
+#include "motion/FigureFrame.h"
 #include "motion/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
@@ -30,6 +32,17 @@ std::string defaultClipPath() { return findDataFile("dance01.bvh"); }
 std::string fileNameOnly(const std::string& name) {
   const size_t slash = name.find_last_of('/');
   return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Half the floor's edge in world units: the 10 by 10 it always was (about
+// 1.3 heights of the default clip's figure), or as many heights of a larger
+// figure, so a millimetre clip does not stand on a speck.
+double floorHalfSize(const BvhMotion& motion) {
+  constexpr double smallest = 5.0;
+  constexpr double heightsPerHalf = 0.6;
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double half = heightsPerHalf * figure * figureScale;
+  return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
 
 bool fileExists(const char* name) {
@@ -291,7 +304,9 @@ void MotionView::drawScene() {
   // The projection is multiplied onto the current one: identity when drawing,
   // the pick matrix when picking.
   const double aspect = h() > 0 ? static_cast<double>(w()) / static_cast<double>(h()) : 1.0;
-  gluPerspective(45.0, aspect, 0.01, 30.0);
+  // The depth range grows as the zoom shrinks, so a framed large figure
+  // stays inside it.
+  gluPerspective(45.0, aspect, 0.01 / zoom, 30.0 / zoom);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslated(0.0, -1.0 / zoom, -12.0 / zoom);
@@ -342,7 +357,9 @@ void MotionView::drawFloor() {
   glEnable(GL_TEXTURE_2D);
   fetchTexture("checker", false, false);
   glPushMatrix();
-  glTranslated(-5.0, -2.0, -5.0);
+  const double half = floorHalfSize(*motion);
+  glTranslated(-half, -2.0, -half);
+  glScaled(half / 5.0, 1.0, half / 5.0);
   glBegin(GL_QUADS);
   glNormal3d(0.0, 1.0, 0.0);
   glTexCoord2d(0.0, 1.0);

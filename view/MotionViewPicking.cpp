@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include "motion/FigureFrame.h"
+#include "path/GroundMapping.h"
 #include "view/HitRecords.h"
 #include "view/MotionView.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int selectionBufferWords = 100;
 constexpr double pickRegionPixels = 5.0;
-constexpr double arrowStep = 0.05;
 // Shift+arrow moves this many steps at once.
 constexpr double bigStepFactor = 10.0;
 
@@ -162,6 +162,7 @@ int MotionView::handle(int event) {
           break;
       }
       if (session.selected() == -1) return 0;
+      const double arrowStep = pointStep(*motion);
       const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
       double dx = 0.0;
       double dz = 0.0;

@@ -203,14 +203,16 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   select(1);
   const Point3 start = controlPoint(1);
   const Point3 others[] = {controlPoint(0), controlPoint(2), controlPoint(3)};
+  // 1% of the figure's size a press.
+  const double s = pointStep(*view->motion);
   struct Step {
     int keysym;
     double dx, dz;
   } steps[] = {
-      {FL_Right, 0.05, 0.0},
-      {FL_Left, -0.05, 0.0},
-      {FL_Up, 0.0, -0.05},
-      {FL_Down, 0.0, 0.05},
+      {FL_Right, s, 0.0},
+      {FL_Left, -s, 0.0},
+      {FL_Up, 0.0, -s},
+      {FL_Down, 0.0, s},
   };
   for (const Step& step : steps) {
     const Point3 before = controlPoint(1);
@@ -224,14 +226,14 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
     EXPECT_EQ(view->path->selectedPoint(), 1) << "the selection stays";
   }
 
-  // Ten presses of Right add 0.05 ten times, one step per event.
+  // Ten presses of Right add the step ten times, one step per event.
   double expectedX = controlPoint(1).x;
   for (int i = 0; i < 10; ++i) {
     key(FL_Right);
-    expectedX += 0.05;
+    expectedX += s;
   }
   EXPECT_DOUBLE_EQ(controlPoint(1).x, expectedX);
-  EXPECT_NEAR(controlPoint(1).x, start.x + 0.5, 1e-9);
+  EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
   EXPECT_EQ(view->path->pointCount(), 4);
