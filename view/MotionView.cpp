@@ -169,6 +169,15 @@ bool MotionView::writePath(const char* fileName) {
 
 void MotionView::switchUpAxis() {
   const UpAxis other = session.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
+  // The paths are fitted again for the other axis, which drops their edits.
+  if (session.unsaved() &&
+      !askQuestion("Switching the up axis fits the paths again.\nDrop the edits not yet written?",
+                   "Switch", "Cancel")) {
+    session.setMessage(std::string("Kept the edits; the up axis stays ") +
+                       upAxisName(session.upAxis()));
+    redraw();
+    return;
+  }
   if (session.setUpAxis(other)) {
     std::printf("Up axis: %s\n", upAxisName(other));
     std::fflush(stdout);
@@ -195,7 +204,8 @@ std::string MotionView::statusText() const {
   if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
     const Point3 p = session.point(selected);
     used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
-                          "   point %d: x %.2f z %.2f", selected, p.x, p.z);
+                          "   point %d: x %.2f %s %.2f", selected, p.x,
+                          session.upAxis() == UpAxis::z ? "y" : "z", p.z);
   }
   std::string text = line;
   if (!session.message().empty()) text += "   " + session.message();

@@ -67,7 +67,8 @@ class MotionView : public Fl_Gl_Window {
   void chooseAndLoadPath();
   void chooseAndWritePath();
   // U: the other up axis, with both paths fitted again for it (the message
-  // says "Up axis: Y" or "Up axis: Z"); the figure is framed anew.
+  // says "Up axis: Y" or "Up axis: Z"); the figure is framed anew. Edits not
+  // yet written are dropped only when the user agrees (askQuestion).
   void switchUpAxis();
   // One line for the view's corner: clip, frame i / N, time, the selected
   // point and the last message.

@@ -135,10 +135,17 @@ TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   EXPECT_GT(headAt[1] - hipsAt[1], 0.1 * 600.0);
   EXPECT_NE(pixelAt(*view, headAt, true), pixelAt(*view, headAt, false));
 
+  // U switches, asking first while there are edits not yet written.
+  ASSERT_TRUE(view->session.movePoint(2, 1.0, 0.0));
+  space.replies = {false, true};
   Fl::e_keysym = 'u';
   Fl::e_state = 0;
   testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
+  EXPECT_EQ(view->session.upAxis(), UpAxis::z);
+  EXPECT_TRUE(view->session.unsaved());
+  testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
   EXPECT_EQ(view->session.upAxis(), UpAxis::y);
+  EXPECT_EQ(space.questions.size(), 2u);
   EXPECT_NE(view->statusText().find("Up axis: Y"), std::string::npos);
 }
 
