@@ -1,7 +1,9 @@
 // bvh-dump: reads one BVH file and prints its joint hierarchy.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "motion/BvhMotion.h"
@@ -16,5 +18,15 @@ int main(int argc, char** argv) {
   // hierarchy is still worth printing, but the exit status says it failed.
   const bool ok = motion->read(argv[1]);
   motion->dump();
+  // A dump that did not reach its reader (a full disk, a closed pipe) is a
+  // failure too.
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  const int code = errno;
+  if (!flushed || std::ferror(stdout)) {
+    std::fprintf(stderr, "bvh-dump: cannot write the output: %s\n",
+                 std::strerror(!flushed && code != 0 ? code : EIO));
+    return 1;
+  }
   return ok ? 0 : 1;
 }

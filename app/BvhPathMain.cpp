@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,12 +65,13 @@ void printUsage(const char* program) {
                program, program);
 }
 
-// A whole word that reads as a finite number.
+// A whole word that reads as a finite number. A number too small to hold
+// reads as the nearest one that can be held (1e-400 as 0), as the clip
+// reader reads it; one too large is refused.
 bool parseNumber(const char* text, double& value) {
-  errno = 0;
   char* end = nullptr;
   value = std::strtod(text, &end);
-  return end != text && *end == '\0' && errno != ERANGE && std::isfinite(value);
+  return end != text && *end == '\0' && std::isfinite(value);
 }
 
 // An index within 0..limit - 1.
@@ -239,16 +241,18 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
     report(std::string("cannot print the points: ") + std::strerror(errno));
     return false;
   }
-  if (!arguments.out.empty() && !session.write(arguments.out)) {
+  // Without --force the file is put in place only if OUT still does not
+  // exist then: another run may have written it since the check at the start.
+  const ExistingTarget existing =
+      arguments.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
+  if (!arguments.out.empty() && !session.write(arguments.out, existing)) {
     report(session.message());
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runProgram(int argc, char** argv) {
   const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "bvh-path";
   Arguments arguments;
   if (!parseShape(argc, argv, arguments)) {
@@ -269,7 +273,24 @@ int main(int argc, char** argv) {
     return 1;
   }
   EditSession session;
-  const bool ok = run(arguments, session, diagnostics.points());
+  bool ok = false;
+  try {
+    ok = run(arguments, session, diagnostics.points());
+  } catch (const std::bad_alloc&) {
+    // A temporary file being written has been removed on the way out.
+    report("out of memory while working on " + arguments.clip);
+  }
   diagnostics.release();
   return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return runProgram(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("bvh-path: out of memory\n", stderr);
+    return 1;
+  }
 }

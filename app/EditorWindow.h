@@ -2,14 +2,16 @@
 
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Value_Input.H>
 #include <FL/Fl_Value_Slider.H>
 
 #include <memory>
 
 #include "view/MotionView.h"
 
-// The editor's top-level window: the view below a strip of sixteen controls,
-// each forwarding to one operation of the view. Escape does not close it;
+// The editor's top-level window: the view below a strip of eighteen
+// controls, each forwarding to one operation of the view; none of them keeps
+// the keyboard from the view. Escape does not close it;
 // closing with edits not yet written asks first.
 class EditorWindow : public Fl_Double_Window {
  public:
@@ -32,4 +34,6 @@ class EditorWindow : public Fl_Double_Window {
   Fl_Value_Slider* frameSlider = nullptr;
   Fl_Value_Slider* rateSlider = nullptr;
   Fl_Check_Button* animated = nullptr;
+  // The frame time typed in seconds; "Clip's Rate" brings back the clip's own.
+  Fl_Value_Input* rateInput = nullptr;
 };

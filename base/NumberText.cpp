@@ -1,6 +1,7 @@
 #include "base/NumberText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <system_error>
 
@@ -69,4 +70,14 @@ size_t writeFixedNumber(char* out, double value) {
   const std::to_chars_result written =
       std::to_chars(out, out + kMaxFixedNumberSize, value, std::chars_format::fixed, 6);
   return written.ec == std::errc() ? static_cast<size_t>(written.ptr - out) : 0;
+}
+
+std::string fixedUnlessLost(double value) {
+  char text[kMaxFixedNumberSize + 1];
+  size_t size = writeFixedNumber(text, value);
+  text[size] = '\0';
+  if (value != 0.0 && std::isfinite(value) && readLeadingNumber(text, text + size) == 0.0) {
+    size = static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
+  }
+  return std::string(text, size);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Numbers in frame lines, read and written as atof and "%f" do, only faster:
 // a long clip has hundreds of thousands of them.
@@ -20,3 +21,8 @@ constexpr size_t kMaxFixedNumberSize = 320;
 // exact binary value) at out, which has kMaxFixedNumberSize bytes, without a
 // terminating zero; returns the number of characters written.
 size_t writeFixedNumber(char* out, double value);
+
+// value as "%f" writes it, unless that would read back as zero while value is
+// not (1e-7 gives "0.000000"): then the shortest text that reads back as
+// value exactly ("1e-07").
+std::string fixedUnlessLost(double value);

@@ -1,12 +1,14 @@
 #include "base/RegularFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string* message) {
   std::string reason;
@@ -37,4 +39,42 @@ std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string*
     if (message != nullptr) *message = reason;
   }
   return file;
+}
+
+namespace {
+
+// Below this a plain allocation costs less than a mapping of its own.
+constexpr std::size_t kMappedTextBytes = std::size_t{4} << 20;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+}  // namespace
+
+void TextBufferRelease::operator()(char* text) const {
+  if (mappedBytes == 0) {
+    delete[] text;
+  } else {
+    munmap(text, mappedBytes);
+  }
+}
+
+TextBuffer newTextBuffer(std::size_t size) {
+  if (size < kMappedTextBytes) return TextBuffer(new (std::nothrow) char[size]);
+  // Huge pages must start on a huge-page boundary: map one more and give the
+  // ends back.
+  if (size > SIZE_MAX - 2 * kHugePage) return TextBuffer();
+  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+  const std::size_t reserved = rounded + kHugePage;
+  void* area = mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (area == MAP_FAILED) return TextBuffer();
+  char* start = static_cast<char*>(area);
+  char* aligned = reinterpret_cast<char*>(
+      (reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) / kHugePage * kHugePage);
+  if (aligned > start) munmap(start, static_cast<std::size_t>(aligned - start));
+  const std::size_t after = static_cast<std::size_t>(start + reserved - (aligned + rounded));
+  if (after > 0) munmap(aligned + rounded, after);
+#ifdef MADV_HUGEPAGE
+  // Only advice: without huge pages the buffer works the same, only slower.
+  madvise(aligned, rounded, MADV_HUGEPAGE);
+#endif
+  return TextBuffer(aligned, TextBufferRelease{rounded});
 }

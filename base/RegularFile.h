@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 // Opens fileName for reading without ever blocking: the file is opened
@@ -11,3 +12,16 @@
 // reason without a line feed in *message, e.g. "x.bvh is not a regular file"
 // or "No such file or directory".
 std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string* message);
+
+// Gives back a buffer from newTextBuffer.
+struct TextBufferRelease {
+  std::size_t mappedBytes = 0;  // 0: allocated with new[]
+  void operator()(char* text) const;
+};
+using TextBuffer = std::unique_ptr<char[], TextBufferRelease>;
+
+// A buffer of size bytes for a whole file's text; null when there is no
+// memory. Large buffers are mapped in huge pages where the system has them:
+// the kernel then clears and maps a few hundred pages instead of hundreds of
+// thousands, which is most of the cost of reading a large clip.
+TextBuffer newTextBuffer(std::size_t size);

@@ -1,16 +1,26 @@
 #include "base/SafeFileWriter.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/SignalCleanup.h"
+
 namespace {
+
+// ".", the stem, ".", a process id of up to 10 digits, "." and 6 characters.
+constexpr size_t kTemporaryNameExtra = 1 + 1 + 10 + 1 + 6;
+constexpr size_t kRandomLength = 6;
 
 std::string folderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -21,6 +31,53 @@ std::string folderOf(const std::string& path) {
 std::string baseNameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The part of the target's name that its temporary files carry: the whole
+// name when it leaves room for the rest, else its first bytes, so that a
+// temporary name never exceeds NAME_MAX.
+std::string temporaryStem(const std::string& target) {
+  const std::string name = baseNameOf(target);
+  return name.substr(0, std::min(name.size(), NAME_MAX - kTemporaryNameExtra));
+}
+
+// The process id in name when it is a temporary file of stem's writers, else 0.
+pid_t writerOf(const char* name, const std::string& stem) {
+  const size_t length = std::strlen(name);
+  if (length < stem.size() + 4 + kRandomLength || name[0] != '.' ||
+      stem.compare(0, stem.size(), name + 1, stem.size()) != 0 || name[stem.size() + 1] != '.') {
+    return 0;
+  }
+  const char* digits = name + stem.size() + 2;
+  const char* randomPart = name + length - kRandomLength;
+  if (randomPart[-1] != '.' || digits >= randomPart - 1 || randomPart - 1 - digits > 10) return 0;
+  long long pid = 0;
+  for (const char* c = digits; c < randomPart - 1; ++c) {
+    if (*c < '0' || *c > '9') return 0;
+    pid = pid * 10 + (*c - '0');
+  }
+  return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// Removes the regular files that writers to target which no longer run left
+// in its folder. A process id still in use (also by another program) keeps
+// its file: it may be writing.
+void removeLeftovers(const std::string& target) {
+  DIR* folder = opendir(folderOf(target).c_str());
+  if (folder == nullptr) return;
+  const std::string stem = temporaryStem(target);
+  const pid_t self = getpid();
+  while (const dirent* entry = readdir(folder)) {
+    const pid_t writer = writerOf(entry->d_name, stem);
+    if (writer == 0 || writer == self) continue;
+    if (kill(writer, 0) == 0 || errno != ESRCH) continue;
+    struct stat status;
+    if (fstatat(dirfd(folder), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode)) {
+      unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+  }
+  closedir(folder);
 }
 
 void setMessage(std::string* message, const std::string& text) {
@@ -42,11 +99,14 @@ void SafeFileWriter::discard() {
   file_ = nullptr;
   if (!temporary_.empty()) unlink(temporary_.c_str());
   temporary_.clear();
+  disarmRemovalOnSignal(signalSlot_);
+  signalSlot_ = -1;
 }
 
-bool SafeFileWriter::open(const char* target, std::string* message) {
+bool SafeFileWriter::open(const char* target, std::string* message, ExistingTarget existing) {
   discard();
   error_ = 0;
+  existing_ = existing;
   target_ = target != nullptr ? target : "";
   const auto refuse = [&](const std::string& reason) {
     setMessage(message, "Cannot open " + target_ + " for writing: " + reason);
@@ -65,13 +125,21 @@ bool SafeFileWriter::open(const char* target, std::string* message) {
   } else {
     mode_ = 0666 & ~currentUmask();
   }
+  // Refused before anything is written; putInPlace checks again.
+  if (existing_ == ExistingTarget::kKeep && lstat(target_.c_str(), &status) == 0) {
+    return refuse(std::strerror(EEXIST));
+  }
 
-  std::string pattern = folderOf(target_) + "/." + baseNameOf(target_) + ".XXXXXX";
+  removeLeftovers(target_);
+  const std::string pattern = folderOf(target_) + "/." + temporaryStem(target_) + "." +
+                              std::to_string(getpid()) + "." + std::string(kRandomLength, 'X');
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return refuse(std::strerror(errno));
   temporary_ = name.data();
+  // A signal in between leaves the file for the next write to remove.
+  signalSlot_ = armRemovalOnSignal(temporary_.c_str());
   fchmod(fd, static_cast<mode_t>(mode_));
   file_ = fdopen(fd, "wb");
   if (file_ == nullptr) {
@@ -85,6 +153,21 @@ bool SafeFileWriter::open(const char* target, std::string* message) {
 
 void SafeFileWriter::fail(int code) {
   if (error_ == 0) error_ = code != 0 ? code : EIO;
+}
+
+bool SafeFileWriter::putInPlace() {
+  if (existing_ == ExistingTarget::kReplace) {
+    return std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  }
+  if (renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  // File systems without that kind of rename still refuse to link a name
+  // that exists.
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (link(temporary_.c_str(), target_.c_str()) != 0) return false;
+  unlink(temporary_.c_str());
+  return true;
 }
 
 bool SafeFileWriter::commit(std::string* message) {
@@ -105,13 +188,14 @@ bool SafeFileWriter::commit(std::string* message) {
   const int closeError = errno;
   file_ = nullptr;
   if (error_ == 0 && closed != 0) fail(closeError);
-  if (error_ == 0) check(std::rename(temporary_.c_str(), target_.c_str()) == 0);
+  if (error_ == 0) check(putInPlace());
   if (error_ != 0) {
     setMessage(message, "Failed to write " + target_ + ": " + std::strerror(error_));
     discard();
     return false;
   }
   temporary_.clear();
+  discard();
   return true;
 }
 

@@ -3,6 +3,13 @@
 #include <cstdio>
 #include <string>
 
+// What a write does when its target exists by the time the file is put in
+// place.
+enum class ExistingTarget {
+  kReplace,  // the new file takes its place
+  kKeep,     // the write fails with "File exists" and the target stays
+};
+
 // Replaces a file only once its new contents are safely on disk: the data go
 // to a new temporary file in the target's folder, every write and the close
 // are checked, the file is flushed to the device, and only then is it renamed
@@ -11,6 +18,18 @@
 // file (a directory, a FIFO, a device such as /dev/full) is refused before
 // anything is created. A new file gets the usual permissions (0666 less the
 // umask); a replaced file keeps its mode.
+//
+// With ExistingTarget::kKeep the file is put in place by a step that cannot
+// replace (a rename that refuses an existing name, or a hard link), so of two
+// writers racing for one new name exactly one succeeds. A dangling symbolic
+// link counts as existing.
+//
+// The temporary file is named ".<target name>.<process id>.<6 characters>"
+// (the target's name shortened so that the whole fits a file name's limit).
+// While it exists, SIGINT, SIGTERM and SIGHUP remove it before the signal
+// takes its previous effect (a signal that was ignored stays ignored), and
+// opening a write removes what writers to the same target that no longer run
+// left behind. Several writers may be open at once.
 //
 // Messages are one line without a line feed, "Cannot open <target> for
 // writing: <reason>" before anything was written and "Failed to write
@@ -23,8 +42,10 @@ class SafeFileWriter {
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  // Creates the temporary file for target. False with *message on failure.
-  bool open(const char* target, std::string* message);
+  // Creates the temporary file for target. False with *message on failure;
+  // with kKeep also when target exists already.
+  bool open(const char* target, std::string* message,
+            ExistingTarget existing = ExistingTarget::kReplace);
 
   // The stream to write to; null unless open succeeded. Write errors are
   // picked up by commit through the stream's error flag.
@@ -34,18 +55,22 @@ class SafeFileWriter {
   // detect an error themselves; commit then fails with that reason.
   void fail(int code);
 
-  // Flushes, syncs and closes the temporary file, then renames it over the
-  // target. False with *message (and the temporary file removed) on failure.
+  // Flushes, syncs and closes the temporary file, then puts it in place of
+  // the target. False with *message (and the temporary file removed) on
+  // failure.
   bool commit(std::string* message);
 
  private:
   void discard();
+  bool putInPlace();
 
   std::string target_;
   std::string temporary_;
   std::FILE* file_ = nullptr;
   int mode_ = 0;
   int error_ = 0;
+  int signalSlot_ = -1;
+  ExistingTarget existing_ = ExistingTarget::kReplace;
 };
 
 // Writes size bytes from data to fileName through a SafeFileWriter.

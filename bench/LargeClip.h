@@ -162,4 +162,72 @@ inline bool writeLargeClip(const std::string& fileName, int frameCount, LargeCli
   return true;
 }
 
+// Copies the clip `from` to `to` with every line feed turned into a carriage
+// return. False (with a message on standard error) when it cannot.
+inline bool writeCarriageReturnTwin(const std::string& from, const std::string& to) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  std::FILE* out = in != nullptr ? std::fopen(to.c_str(), "wb") : nullptr;
+  bool ok = out != nullptr;
+  std::vector<char> block(size_t{1} << 20);
+  while (ok) {
+    const size_t got = std::fread(block.data(), 1, block.size(), in);
+    if (got == 0) break;
+    for (size_t i = 0; i < got; ++i) {
+      if (block[i] == '\n') block[i] = '\r';
+    }
+    ok = std::fwrite(block.data(), 1, got, out) == got;
+  }
+  ok = ok && !std::ferror(in);
+  if (in != nullptr) std::fclose(in);
+  if (out != nullptr && std::fclose(out) != 0) ok = false;
+  if (!ok) std::fprintf(stderr, "cannot write %s from %s\n", to.c_str(), from.c_str());
+  return ok;
+}
+
+// Writes to `to` the clip `from` with its frame lines repeated, in order and
+// over again, until there are frameCount of them (a real capture made as long
+// as wanted). False (with a message on standard error) when it cannot.
+inline bool writeRepeatedClip(const std::string& from, int frameCount, const std::string& to) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (in == nullptr) {
+    std::fprintf(stderr, "cannot read %s\n", from.c_str());
+    return false;
+  }
+  std::string text;
+  std::vector<char> block(size_t{1} << 16);
+  for (size_t got; (got = std::fread(block.data(), 1, block.size(), in)) > 0;) {
+    text.append(block.data(), got);
+  }
+  std::fclose(in);
+  // Header: everything up to the line after "Frame Time:"; frames: the rest.
+  const size_t framesAt = text.find("Frames:");
+  const size_t timeAt = text.find("Frame Time:", framesAt == std::string::npos ? 0 : framesAt);
+  const size_t bodyAt = timeAt == std::string::npos ? timeAt : text.find('\n', timeAt);
+  if (framesAt == std::string::npos || bodyAt == std::string::npos) {
+    std::fprintf(stderr, "%s has no Frames: and Frame Time: lines\n", from.c_str());
+    return false;
+  }
+  std::vector<std::string> lines;
+  for (size_t at = bodyAt + 1; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    if (end > at) lines.push_back(text.substr(at, end - at) + "\n");
+    at = end + 1;
+  }
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  bool ok = out != nullptr && !lines.empty();
+  if (ok) {
+    std::fputs(text.substr(0, framesAt).c_str(), out);
+    std::fprintf(out, "Frames: %d\n%s", frameCount,
+                 text.substr(timeAt, bodyAt + 1 - timeAt).c_str());
+    for (int i = 0; i < frameCount && ok; ++i) {
+      const std::string& line = lines[static_cast<size_t>(i) % lines.size()];
+      ok = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    }
+  }
+  if (out != nullptr && std::fclose(out) != 0) ok = false;
+  if (!ok) std::fprintf(stderr, "cannot write %s\n", to.c_str());
+  return ok;
+}
+
 }  // namespace bench

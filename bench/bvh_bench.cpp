@@ -25,6 +25,7 @@
 #include "bench/ChildRun.h"
 #include "bench/LargeClip.h"
 #include "bench/ProcessRun.h"
+#include "bench/ReadFloor.h"
 #include "motion/BvhMotion.h"
 #include "path/PathCurve.h"
 #include "path/PathFit.h"
@@ -43,6 +44,7 @@ constexpr double kFitShareOfRead = 0.20;
 constexpr double kWriteTimeVsFwrite = 3.0;
 constexpr double kToolTimeVsCat = 3.0;
 constexpr double kToolPeakVsFile = 1.3;
+constexpr double kCarriageReturnVsLineFeed = 2.0;
 
 long long fileSize(const std::string& path) {
   struct stat info;
@@ -50,28 +52,12 @@ long long fileSize(const std::string& path) {
   return static_cast<long long>(info.st_size);
 }
 
-// The floor for reading: what any reader of the whole file must at least do.
 bool readFloor(const std::string& clip, bench::StepClock& clock, double& lineFeeds) {
   clock.start();
-  std::FILE* file = std::fopen(clip.c_str(), "rb");
-  if (file == nullptr) return false;
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  std::fseek(file, 0, SEEK_SET);
-  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(size) + 1]);
-  const size_t got = std::fread(buffer.get(), 1, static_cast<size_t>(size), file);
-  std::fclose(file);
-  long long count = 0;
-  const char* at = buffer.get();
-  const char* end = at + got;
-  while ((at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)))) !=
-         nullptr) {
-    ++count;
-    ++at;
-  }
+  const long long count = bench::readAndCountLineFeeds(clip.c_str());
   clock.stop();
   lineFeeds = static_cast<double>(count);
-  return got == static_cast<size_t>(size);
+  return count >= 0;
 }
 
 bool measureRead(const std::string& clip, int frames, bench::StepClock& clock, double& readFrames) {
@@ -296,6 +282,26 @@ int main(int argc, char** argv) {
   const double syncRatio = syncKnown ? writeStep.seconds / floorWriteSync.seconds : 0.0;
   printTarget("writePath time / (fwrite + fsync) time", format("%.2fx", syncRatio),
               format("%.2fx", kWriteTimeVsFwrite), syncKnown, syncRatio <= kWriteTimeVsFwrite);
+
+  // The same clip with carriage returns for line feeds (old Mac files) must
+  // read about as fast: its line ends are found in the same one pass.
+  const std::string crClip = folder + "/carriage-returns.bvh";
+  const bench::StepResult crRead =
+      bench::writeCarriageReturnTwin(clip, crClip)
+          ? bench::bestOf(kRuns,
+                          [&](bench::StepClock& c, double& x) {
+                            return measureRead(crClip, frames, c, x);
+                          })
+          : bench::StepResult();
+  unlink(crClip.c_str());
+  std::printf("\n%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");
+  printMeasure("BvhMotion::read, LF line ends", readStep, clipBytes);
+  printMeasure("BvhMotion::read, CR line ends", crRead, clipBytes);
+  const bool crKnown = crRead.ok && readStep.ok;
+  const double crRatio = crKnown ? crRead.seconds / readStep.seconds : 0.0;
+  printTarget("CR read time / LF read time", format("%.2fx", crRatio),
+              format("%.2fx", kCarriageReturnVsLineFeed), crKnown,
+              crRatio <= kCarriageReturnVsLineFeed);
 
   measureTool(clip, folder, clipBytes);
 

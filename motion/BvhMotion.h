@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/RegularFile.h"
 #include "motion/BvhJoint.h"
 #include "motion/PackedTextList.h"
 
@@ -24,7 +25,8 @@ class BvhMotion {
   // Reads a BVH file into this (empty) clip, printing progress and every error
   // to standard output. Returns false after any error; the clip then keeps what
   // was filled before it (never any frame lines) and readError holds the last
-  // message printed, without line feeds. Only regular files are read (a FIFO
+  // message printed, without line feeds; where that message only numbers the
+  // fault ("Bad File4", "Bad File11") readError adds what is wrong. Only regular files are read (a FIFO
   // or a device is refused at once); counts that do not fit an int are
   // refused with the message of their field. Defined in BvhReader.cpp.
   bool read(const char* fileName);
@@ -50,7 +52,7 @@ class BvhMotion {
 
   // The file's characters plus a terminator; separators after words are
   // replaced by terminators while reading.
-  std::unique_ptr<char[]> text;
+  TextBuffer text;
   size_t textSize = 0;
 
   // The last error message of a failed read (empty after a good one).

@@ -131,12 +131,21 @@ constexpr size_t kPeekBytes = 4096;
 
 bool isHierarchySeparator(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
 
+// A UTF-8 byte-order mark some editors put before the first word.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr size_t kByteOrderMarkSize = sizeof(kByteOrderMark) - 1;
+
+size_t byteOrderMarkSize(const char* text, size_t size) {
+  return size >= kByteOrderMarkSize && std::memcmp(text, kByteOrderMark, kByteOrderMarkSize) == 0
+             ? kByteOrderMarkSize
+             : 0;
+}
+
 // Reads the whole file into one terminated buffer. Prints the reason and
 // returns false when that is not possible. Only regular files are read, and
 // a file whose first word is not HIERARCHY is refused after its first
 // kilobytes, however large it claims to be.
-bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size,
-              std::string& lastError) {
+bool loadText(const char* fileName, TextBuffer& text, size_t& size, std::string& lastError) {
   size_t length = 0;
   std::string reason;
   std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName, &length, &reason));
@@ -151,7 +160,7 @@ bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size,
   char peek[kPeekBytes + 1];
   const size_t peeked = std::fread(peek, 1, std::min(length, kPeekBytes), file.get());
   peek[peeked] = '\0';
-  const char* first = peek;
+  const char* first = peek + byteOrderMarkSize(peek, peeked);
   while (isHierarchySeparator(*first)) ++first;
   const char* firstEnd = first;
   while (*firstEnd != '\0' && !isHierarchySeparator(*firstEnd)) ++firstEnd;
@@ -163,7 +172,7 @@ bool loadText(const char* fileName, std::unique_ptr<char[]>& text, size_t& size,
     }
   }
 
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
+  TextBuffer buffer = length < SIZE_MAX ? newTextBuffer(length + 1) : TextBuffer();
   if (!buffer) return fail(lastError, "Buffer Null\n");
   std::memcpy(buffer.get(), peek, peeked);
   const size_t got =
@@ -185,7 +194,7 @@ bool BvhMotion::read(const char* fileName) {
   readWarning.clear();
   if (fileName == nullptr) return fail(readError, "File %s pointer is NULL\n", "");
 
-  std::unique_ptr<char[]> newText;
+  TextBuffer newText;
   size_t newSize = 0;
   if (!loadText(fileName, newText, newSize, readError)) return false;
 
@@ -195,7 +204,8 @@ bool BvhMotion::read(const char* fileName) {
   text = std::move(newText);
   textSize = newSize;
 
-  WordScanner words(text.get(), textSize);
+  const size_t skipped = byteOrderMarkSize(text.get(), textSize);
+  WordScanner words(text.get() + skipped, textSize - skipped);
   int runningTotal = 0;
 
   char* word = words.next(kHierarchySeparators);
@@ -248,8 +258,14 @@ bool BvhMotion::read(const char* fileName) {
     if (is(word, "JOINT")) {
       auto joint = std::make_unique<BvhJoint>();
       joint->name = printable(words.next(kHierarchySeparators));
-      if (!is(words.next(kHierarchySeparators), "{")) {
-        return fail(readError, "Bad File4\n");
+      const char* afterName = words.next(kHierarchySeparators);
+      if (!is(afterName, "{")) {
+        // The console keeps its short text; the kept message says what is wrong.
+        fail(readError, "Bad File4\n");
+        readError += ": \"{\" expected after JOINT " + echo(joint->name) + ", found " +
+                     (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
+                                           : std::string("the end of the file"));
+        return false;
       }
       if (!is(words.next(kHierarchySeparators), "OFFSET")) {
         return fail(readError, "Bad File5\n");
@@ -311,7 +327,10 @@ bool BvhMotion::read(const char* fileName) {
 
   channelTotal = runningTotal;
   if (!is(words.next(kHeaderSeparators), "Frames:")) {
-    return fail(readError, "Bad File11\n");
+    fail(readError, "Bad File11\n");
+    readError +=
+        word == nullptr ? ": the file ended before MOTION" : ": \"Frames:\" expected after MOTION";
+    return false;
   }
   // A negative count means no frames. The field is set only together with
   // the lines, so a clip never claims frames it has no line for.

@@ -302,12 +302,13 @@ void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
                                                             motion.frameLines.size())
                                                  : 0;
   HeadingTurn turn(carried, upAxisIndex(up));
-  for (size_t i = 0; i < lineCount && !out.failed(); ++i) {
+  PackedTextList::const_iterator lines = motion.frameLines.begin();
+  for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
     const int frame = static_cast<int>(i);
     FramePlacement place;
     // Frames without a place keep the clip's own position.
     const bool onPath = ground.found && placement && placement(frame, place);
-    const char* line = motion.frameLine(frame);
+    const char* line = *lines;
     // A bent path turns the carried joint as well as moving it.
     if (onPath) line = turn.apply(line, place.headingDegrees);
     writeFrame(line, ground, onPath, place.x, place.z, out);
@@ -351,7 +352,8 @@ void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) co
 }
 
 bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
-               const FramePlacementFunction& placement, std::string* message, UpAxis up) {
+               const FramePlacementFunction& placement, std::string* message,
+               ExistingTarget existing, UpAxis up) {
   if (fileName == nullptr) return false;
   // Printed as before and handed to the caller without the line feed.
   const auto report = [message](const std::string& text) {
@@ -366,7 +368,7 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
 
   SafeFileWriter output;
   std::string failure;
-  if (!output.open(fileName, &failure)) return report(failure);
+  if (!output.open(fileName, &failure, existing)) return report(failure);
   std::FILE* file = output.file();
 
   if (carried == nullptr) carried = root;
@@ -382,7 +384,8 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   errno = 0;
   std::fputs("HIERARCHY\n", file);
   motion.writeJoint(root, 0, file);
-  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %f\n", motion.frameCount, motion.frameTime);
+  std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %s\n", motion.frameCount,
+               fixedUnlessLost(motion.frameTime).c_str());
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/SafeFileWriter.h"
 #include "motion/FigureFrame.h"
 #include "motion/UpAxis.h"
 
@@ -15,7 +16,8 @@ class BvhMotion;
 // as read (the two ground values with "%f"). Does nothing without a file
 // name. The file is replaced only
 // once the whole clip is on disk (a failed write leaves an existing file as
-// it was); it never asks before replacing. Returns false when the file cannot
+// it was); it never asks before replacing, and with ExistingTarget::kKeep it
+// fails instead of replacing a file that exists. Returns false when the file cannot
 // be written, the target is not a regular file or the clip has no root; it
 // then prints a clear message and, when message is given, also puts that text
 // (without its line feed) there. Nesting beyond 64 levels is indented as
@@ -23,4 +25,4 @@ class BvhMotion;
 // carried must be a joint of the clip (null: the root).
 bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
                const FramePlacementFunction& placement, std::string* message = nullptr,
-               UpAxis up = UpAxis::y);
+               ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);

@@ -1,6 +1,5 @@
 #include "motion/PackedTextList.h"
 
-#include <cstring>
 
 namespace {
 
@@ -9,17 +8,18 @@ constexpr size_t minThinnedLines = 4096;
 // Pointers kept may cost at most an eighth of the bytes the texts span.
 constexpr size_t bytesPerPointerShare = 8 * sizeof(const char*);
 
-const char* nextPacked(const char* line) {
-  line += std::strlen(line);
-  while (*line == '\0') ++line;
-  return line;
-}
-
 }  // namespace
+
+const char* PackedTextList::following(const char* text) {
+  // Only lists of short texts are thinned: a byte loop beats a call to strlen.
+  while (*text != '\0') ++text;
+  while (*text == '\0') ++text;
+  return text;
+}
 
 const char* PackedTextList::operator[](size_t i) const {
   const char* line = kept_[i >> shift_];
-  for (size_t skip = i & ((size_t{1} << shift_) - 1); skip > 0; --skip) line = nextPacked(line);
+  for (size_t skip = i & ((size_t{1} << shift_) - 1); skip > 0; --skip) line = following(line);
   return line;
 }
 

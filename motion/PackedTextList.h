@@ -44,6 +44,9 @@ class PackedTextList {
   // Forgets every line and gives the memory back.
   void clear();
 
+  // Walks the list in order; over a thinned list each step skips one text
+  // instead of starting again from a kept pointer, so a whole pass costs
+  // one read of the texts.
   class const_iterator {
    public:
     using iterator_category = std::forward_iterator_tag;
@@ -53,9 +56,14 @@ class PackedTextList {
     using reference = const char*;
 
     const_iterator(const PackedTextList* lines, size_t index) : lines_(lines), index_(index) {}
-    const char* operator*() const { return (*lines_)[index_]; }
+    const char* operator*() const {
+      if (text_ == nullptr) text_ = (*lines_)[index_];
+      return text_;
+    }
     const_iterator& operator++() {
       ++index_;
+      text_ = text_ != nullptr && lines_->shift_ > 0 && index_ < lines_->size_ ? following(text_)
+                                                                               : nullptr;
       return *this;
     }
     bool operator==(const const_iterator& other) const { return index_ == other.index_; }
@@ -64,11 +72,14 @@ class PackedTextList {
    private:
     const PackedTextList* lines_;
     size_t index_;
+    mutable const char* text_ = nullptr;
   };
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size_); }
 
  private:
+  // The packed text after text.
+  static const char* following(const char* text);
   void thin();
   void keepEveryLine();
 

@@ -56,9 +56,6 @@ class WordScanner {
   char* position_;
   char* end_;
   char lastDelimiter_ = '\n';
-  // The first carriage return at or after some earlier position (end_ if
-  // none), so that LF-only text is searched for one just once.
-  char* carriageReturn_ = nullptr;
   // Lookup table of the separator set last asked for; callers pass the same
   // set for long runs of words, so it is rebuilt only when the set changes.
   const char* separators_ = nullptr;

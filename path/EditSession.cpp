@@ -5,13 +5,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "motion/TrackJoint.h"
 #include "path/PathFit.h"
+#include "path/GroundMapping.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
+#include "path/TrackPlacement.h"
 
 namespace {
 
@@ -27,19 +30,37 @@ std::string readFailure(const std::string& fileName, const BvhMotion& motion) {
   return "not a BVH clip this editor can read";
 }
 
-// Fits path (new or reset) to motion; false when no path could be fitted.
-bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up) {
-  return fitPath(motion, path, up) && path.pointCount() > 0;
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// Fits path (new or reset) to motion; false when no path could be fitted,
+// with *reason set when the fit overflowed.
+bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up, std::string* reason) {
+  if (!fitPath(motion, path, up) || path.pointCount() <= 0) return false;
+  for (int k = 0; k < path.pointCount(); ++k) {
+    Point3 p;
+    path.getPoint(k, p);
+    // Positions near the largest number overflow the fit: such a path can
+    // be neither drawn nor written.
+    if (!isFinite(p)) {
+      *reason = " (the fitted path is not finite: the positions are too large)";
+      return false;
+    }
+  }
+  return true;
 }
 
 // Writes the clip carried along the track path when one is given, else along
-// the loop path; on failure *reason says why.
+// the loop path; on failure *message says why, naming the file once.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
-               const TrackFit* track, UpAxis up, std::string* reason) {
+               const TrackFit* track, ExistingTarget existing, UpAxis up, std::string* message) {
   const bool written = track != nullptr
-                           ? writeTrackPath(fileName.c_str(), motion, *track, reason, up)
-                           : writePath(fileName.c_str(), motion, path, reason, up);
-  if (!written && reason->empty()) *reason = "the file could not be written";
+                           ? writeTrackPath(fileName.c_str(), motion, *track, message, existing, up)
+                           : writePath(fileName.c_str(), motion, path, message, existing, up);
+  if (!written && message->empty()) {
+    *message = "Could not write " + fileName + ": the file could not be written";
+  }
   return written;
 }
 
@@ -64,8 +85,9 @@ bool EditSession::load(const std::string& fileName,
   if (afterRead) afterRead(*motion);
   const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion, *path, clipUp)) {
-    message_ = "Could not fit a path to " + fileName + "; the clip was not loaded";
+  std::string reason;
+  if (!fitClip(*motion, *path, clipUp, &reason)) {
+    message_ = "Could not fit a path to " + fileName + reason + "; the clip was not loaded";
     return false;
   }
   motion_ = std::move(motion);
@@ -84,8 +106,9 @@ bool EditSession::load(const std::string& fileName,
 
 bool EditSession::fit() {
   auto path = std::make_unique<PathCurve>();
-  if (!fitClip(*motion_, *path, up_)) {
-    message_ = "Could not fit a path; the path stays as it was";
+  std::string reason;
+  if (!fitClip(*motion_, *path, up_, &reason)) {
+    message_ = "Could not fit a path" + reason + "; the path stays as it was";
     return false;
   }
   path_ = std::move(path);
@@ -118,12 +141,13 @@ std::string EditSession::clipNotes(bool withUpAxis) const {
   return notes;
 }
 
-bool EditSession::write(const std::string& fileName) {
+bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
-  std::string reason;
+  std::string failure;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
-  if (!writeClip(fileName, *motion_, *path_, track, up_, &reason)) {
-    message_ = "Could not write " + fileName + ": " + reason;
+  // The writer's message already names the file and what failed.
+  if (!writeClip(fileName, *motion_, *path_, track, existing, up_, &failure)) {
+    message_ = failure;
     return false;
   }
   savedState_ = currentState();
@@ -155,6 +179,14 @@ bool EditSession::movePoint(int index, double dx, double dz) {
   const Point3 before = p;
   p.x += dx;
   p.z += dz;
+  if (!isFinite(p)) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Control point %d moved by %g, %g would not be finite; it stays where it is",
+                  index, dx, dz);
+    message_ = text;
+    return false;
+  }
   setShownPoint(p, index);
   // Every change is a new state, also one merged into the open step, so a
   // write in the middle of a run is never mistaken for the state after it.
@@ -265,6 +297,17 @@ void EditSession::fitTrack(int pointCount) {
   }
 }
 
+bool EditSession::placeFrame(int f, FramePlacement& placement) const {
+  if (kind_ == PathKind::track) return trackPlacement(track_, f, placement);
+  return framePlacement(*path_, f, motion_->frameCount, placement);
+}
+
+std::string EditSession::kindText() const {
+  const int count = pointCount();
+  return std::string(kind_ == PathKind::track ? "Track path, " : "Loop path, ") +
+         std::to_string(count) + (count == 1 ? " point" : " points");
+}
+
 int EditSession::pointCount() const {
   return kind_ == PathKind::track ? track_.path.pointCount() : path_->pointCount();
 }
@@ -338,6 +381,13 @@ void EditSession::selectShown(int index) {
   } else {
     path_->selectPoint(index);
   }
+}
+
+bool EditSession::wouldDropEdits(Action action) const {
+  // Switching the up axis fits both paths again.
+  const bool replacesPath = action == Action::Load || action == Action::Fit ||
+                            action == Action::Close || action == Action::SetUpAxis;
+  return replacesPath && unsaved();
 }
 
 Point3 EditSession::point(int index) const {

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "base/Point3.h"
+#include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
 #include "motion/UpAxis.h"
 #include "path/PathCurve.h"
 #include "path/TrackFit.h"
@@ -28,7 +30,8 @@ class EditSession {
   // Reads fileName into a fresh clip and fits a path to it. Only when both
   // succeed do they replace the clip and the path; the history starts afresh
   // and the session counts as saved. On failure nothing changes and the
-  // message says why. The reader's own console output is left as it is.
+  // message says why. The reader's own console output is left as it is. A
+  // fit whose control points are not all finite numbers counts as failed.
   // afterRead, when given, sees the clip once it is read, before the fit.
   // The up axis is up when given, else decided from the posed figure
   // (decideUpAxis). The message carries the reader's warning (frames cut
@@ -54,10 +57,10 @@ class EditSession {
   // position channels.
   bool canCarry() const { return canCarry_; }
   // Writes the clip carried along the path of the kind shown. Success marks
-  // that kind saved;
-  // the history is not changed. Never asks: replacing an existing file is
-  // the caller's question.
-  bool write(const std::string& fileName);
+  // that kind saved; the history is not changed. Never asks: replacing an
+  // existing file is the caller's question, answered by existing (with kKeep
+  // a file that exists when the new one is put in place makes the write fail).
+  bool write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
 
   // Selects control point index, or none with -1. Any other index is refused
   // (false, selection unchanged). Ends the open move step.
@@ -68,7 +71,8 @@ class EditSession {
   // kNoGroundChannels when the path cannot carry the clip. Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
   // between, form one undo step: a run of arrow presses or a whole drag.
-  // A new step clears the redo list. False for an index that is no point.
+  // A new step clears the redo list. False for an index that is no point
+  // and for a move that would take the point past the largest number.
   bool movePoint(int index, double dx, double dz);
   // movePoint of the selected point; false when none is selected.
   bool moveSelected(double dx, double dz);
@@ -103,12 +107,24 @@ class EditSession {
   void fitTrack(int pointCount);
   // Points of the kind shown.
   int pointCount() const;
+  // Where frame f's track joint stands when carried along the path shown
+  // (framePlacement or trackPlacement); false for a frame it does not place.
+  bool placeFrame(int f, FramePlacement& placement) const;
+  // "Loop path, 4 points" or "Track path, 6 points", for the status line.
+  std::string kindText() const;
   // Track path only, each one undo step that selects its point: insert puts
   // a point on the curve in the middle of the segment after the selected one
   // (before it when the last is selected); remove takes the selected point
   // out, never below two. False, with a message, when refused.
   bool insertPoint();
   bool removePoint();
+
+  // What can be done to a session from the editor.
+  enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close, SetUpAxis };
+  // Whether doing action now would throw away edits not yet written: only
+  // the actions that replace or abandon the path do, and only while there
+  // are such edits.
+  bool wouldDropEdits(Action action) const;
 
   // The last outcome for the user ("Wrote out.bvh", "Could not read ...").
   const std::string& message() const { return message_; }

@@ -4,7 +4,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "path/PathCurve.h"
+#include "path/TrackPath.h"
 
 namespace {
 
@@ -54,13 +57,51 @@ void leaveFloorFrame() {
   glPopAttrib();
 }
 
-}  // namespace
-
-void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
-  enterFloorFrame(layout.up);
+// Starts the strip: its colour and width, in the floor frame.
+void beginStrip(UpAxis up) {
+  enterFloorFrame(up);
   glColor3d(1.0, 0.55, 0.0);
   glLineWidth(stripWidth);
   glBegin(GL_LINE_STRIP);
+}
+
+void endStrip() {
+  glEnd();
+  glFlush();
+  leaveFloorFrame();
+}
+
+// The cubes of pointCount points, pointAt giving each one.
+template <typename PointAt>
+void drawCubes(int pointCount, int selected, const PointAt& pointAt, const PathLayout& layout) {
+  enterFloorFrame(layout.up);
+  // Pushed and never popped: the pick relies on the stack growing by one name
+  // per drawing, so only the second drawing of a pick gives three names.
+  glPushName(1);
+  for (int i = 0; i < pointCount; ++i) {
+    if (i == selected) {
+      glColor3d(0.0, 1.0, 0.0);
+    } else {
+      glColor3d(0.0, 0.0, 1.0);
+    }
+    glLoadName(static_cast<GLuint>(i));
+    const Point3 ground = groundMapping(pointAt(i), layout);
+    glPushMatrix();
+    glTranslated(ground.x, ground.y, ground.z);
+    drawCube(layout.cubeHalfSize);
+    glPopMatrix();
+  }
+  glLoadName(0);
+  leaveFloorFrame();
+}
+
+// Strip vertices per segment of the track path.
+constexpr int trackStripSteps = 32;
+
+}  // namespace
+
+void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
+  beginStrip(layout.up);
   // The parameter is accumulated step by step; with its rounding this gives
   // 1,201 vertices, the last just under stripEnd.
   for (double u = 0.0; u < stripEnd; u += stripStep) {
@@ -69,32 +110,32 @@ void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) 
     const Point3 ground = groundMapping(onCurve, layout);
     glVertex3d(ground.x, ground.y, ground.z);
   }
-  glEnd();
-  glFlush();
-  leaveFloorFrame();
+  endStrip();
   if (withPoints) drawControlPoints(path, layout);
 }
 
 void drawControlPoints(const PathCurve& path, const PathLayout& layout) {
-  enterFloorFrame(layout.up);
-  // Pushed and never popped: the pick relies on the stack growing by one name
-  // per drawing, so only the second drawing of a pick gives three names.
-  glPushName(1);
-  for (int i = 0; i < path.pointCount(); ++i) {
-    if (i == path.selectedIndex) {
-      glColor3d(0.0, 1.0, 0.0);
-    } else {
-      glColor3d(0.0, 0.0, 1.0);
-    }
-    glLoadName(static_cast<GLuint>(i));
+  const auto pointAt = [&path](int i) {
     Point3 point;
     path.getPoint(i, point);
-    const Point3 ground = groundMapping(point, layout);
-    glPushMatrix();
-    glTranslated(ground.x, ground.y, ground.z);
-    drawCube(layout.cubeHalfSize);
-    glPopMatrix();
+    return point;
+  };
+  drawCubes(path.pointCount(), path.selectedIndex, pointAt, layout);
+}
+
+void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints) {
+  beginStrip(layout.up);
+  const int steps = std::max(path.pointCount() - 1, 0) * trackStripSteps;
+  for (int j = 0; j <= steps; ++j) {
+    const Point3 ground =
+        groundMapping(path.positionAt(static_cast<double>(j) / trackStripSteps), layout);
+    glVertex3d(ground.x, ground.y, ground.z);
   }
-  glLoadName(0);
-  leaveFloorFrame();
+  endStrip();
+  if (withPoints) drawControlPoints(path, layout);
+}
+
+void drawControlPoints(const TrackPath& path, const PathLayout& layout) {
+  drawCubes(path.pointCount(), path.selectedIndex, [&path](int i) { return path.point(i); },
+            layout);
 }

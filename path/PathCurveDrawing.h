@@ -3,6 +3,7 @@
 #include "path/GroundMapping.h"
 
 class PathCurve;
+class TrackPath;
 
 // Lift of the path above the floor, in world units: enough that the floor
 // never hides it, small enough to read as lying on it.
@@ -19,3 +20,8 @@ void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints);
 // point's index before each cube and 0 after the last, and never pops, so
 // the second drawing of one pick gives the cubes three names.
 void drawControlPoints(const PathCurve& path, const PathLayout& layout);
+
+// The same for the open track path: the whole curve from its first point to
+// its last, and its cubes under the same names.
+void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints);
+void drawControlPoints(const TrackPath& path, const PathLayout& layout);

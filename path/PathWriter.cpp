@@ -9,7 +9,7 @@
 #include "path/TrackPlacement.h"
 
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message, UpAxis up) {
+               std::string* message, ExistingTarget existing, UpAxis up) {
   const int frameCount = motion.frameCount;
   return writeClip(
       fileName, motion, jointOfClip(motion, path.trackJoint),
@@ -19,11 +19,11 @@ bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& p
         placement = placementInClipAxes(ground, up);
         return true;
       },
-      message, up);
+      message, existing, up);
 }
 
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    std::string* message, UpAxis up) {
+                    std::string* message, ExistingTarget existing, UpAxis up) {
   return writeClip(
       fileName, motion, jointOfClip(motion, fit.trackJoint),
       [&fit, up](int frame, FramePlacement& placement) {
@@ -32,5 +32,5 @@ bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFi
         placement = placementInClipAxes(ground, up);
         return true;
       },
-      message, up);
+      message, existing, up);
 }

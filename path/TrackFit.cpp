@@ -154,8 +154,12 @@ double nearestParameter(const TrackPath& path, const GroundPoint& p, double gues
 // from one of its points to the nearest point of the path.
 double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& line,
                         const std::vector<double>& lengths) {
+  // Some dozens of samples per segment are plenty for a track smoothed over
+  // a second, and keep long clips cheap.
+  const size_t step =
+      std::max<size_t>(1, line.size() / (static_cast<size_t>(path.pointCount()) * 32));
   double largest = 0.0;
-  for (size_t i = 0; i < line.size(); ++i) {
+  for (size_t i = 0; i < line.size(); i += step) {
     const double t = nearestParameter(path, line[i], parameterOf(path, lengths[i], lengths.back()));
     largest = std::max(largest, squaredGroundDistance(path, t, line[i]));
   }

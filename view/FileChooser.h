@@ -7,11 +7,14 @@
 // text belongs to the chooser and lasts until its next call.
 using FileChooserFunction = std::function<const char*(const char* message, const char* pattern)>;
 
-// Asks the installed chooser. By default a new toolkit file chooser opens on
-// the folder of suggestedName (or of the last name chosen, at first the
-// working folder), with suggestedName's file name filled in and selected, so
-// that typing replaces it. A typed relative name is taken relative to that
-// folder; a slash typed where the file name starts begins an absolute name.
+// Asks the installed chooser. By default the editor's own chooser opens on
+// the folder of suggestedName (or of the last name chosen while that folder
+// exists, at first the working folder), with suggestedName's file name in its
+// name field, selected, so that typing replaces it. The field takes exactly
+// what is typed (Tab completes, typing never does): a plain name is taken in
+// the folder shown, a name starting with a slash as it is, and a folder's
+// name opens that folder. The list shows the folder's entries that fit the
+// pattern (folders always); a double-click opens a folder or takes a file.
 // Installed choosers are asked without the suggestion.
 const char* chooseFile(const char* message, const char* pattern,
                        const char* suggestedName = nullptr);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include <sys/stat.h>
@@ -47,10 +48,80 @@ double floorHalfSize(const BvhMotion& motion) {
 
 bool fileExists(const char* name) {
   struct stat info {};
-  return stat(name, &info) == 0;
+  // A dangling symbolic link is a name in use too: writing replaces it.
+  return lstat(name, &info) == 0;
 }
 
+// Bytes that are not printable text (control bytes, broken UTF-8) as \xNN,
+// so that a binary file's first word cannot garble the status line.
+std::string printable(const std::string& text) {
+  std::string shown;
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    if (byte >= 0x20 && byte < 0x7f) {
+      length = 1;
+    } else if (byte >= 0xc2 && byte <= 0xf4) {
+      const size_t expected = byte < 0xe0 ? 2 : byte < 0xf0 ? 3 : 4;
+      size_t n = 1;
+      while (n < expected && i + n < text.size() &&
+             (static_cast<unsigned char>(text[i + n]) & 0xc0) == 0x80) {
+        ++n;
+      }
+      if (n == expected) length = expected;
+    }
+    if (length > 0) {
+      shown.append(text, i, length);
+      i += length;
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+      ++i;
+    }
+  }
+  return shown;
+}
+
+constexpr double statusBandHeight = 26.0;
+
 }  // namespace
+
+std::string fitToWidth(std::string text, double width,
+                       const std::function<double(const std::string&)>& measure) {
+  constexpr size_t shortest = 12;
+  const std::string dots = "...";
+  while (measure(text) > width) {
+    // The longest word (a path, as a rule) loses a quarter of its middle.
+    size_t longestStart = 0;
+    size_t longestLength = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find(' ', start);
+      if (end == std::string::npos) end = text.size();
+      if (end - start > longestLength) {
+        longestStart = start;
+        longestLength = end - start;
+      }
+      start = end + 1;
+    }
+    if (longestLength <= shortest) {
+      // Nothing left to shorten inside: cut the end.
+      while (text.size() > dots.size() && measure(text + dots) > width) text.pop_back();
+      return text + dots;
+    }
+    // Both ends stay; a shortened word keeps its "..." in the middle, since
+    // its new ends are parts of its old ones.
+    const std::string word = text.substr(longestStart, longestLength);
+    const size_t target = longestLength - std::max<size_t>(1, longestLength / 4);
+    const size_t head = (target - dots.size()) / 2;
+    const size_t tail = target - dots.size() - head;
+    text.replace(longestStart, longestLength,
+                 word.substr(0, head) + dots + word.substr(word.size() - tail));
+  }
+  return text;
+}
 
 MotionView::MotionView(int x, int y, int w, int h)
     : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu"),
@@ -84,6 +155,9 @@ MotionView::MotionView(int x, int y, int w, int h)
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
   if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
+  // A texture reported missing before (by an earlier view) is looked for
+  // again with each clip loaded.
+  retryMissingTextures();
 
   currentFrame = 0;
   animated = true;
@@ -92,13 +166,23 @@ MotionView::MotionView(int x, int y, int w, int h)
   eyeZ = 1.0;
   centerX = 0.0;
   centerZ = 0.0;
-  frameTime = motion->frameTime;
+  frameTime = clipPace();
+  noteClipPace();
   followMotion = false;
   usesPath = false;
   // Someone watching the console (or a script reading it) sees the start-up
   // report before the window appears, also when standard output is a file.
   std::fflush(stdout);
+  // Time spent in the chooser is not playback time.
+  restartPlaybackClock();
   schedulePlayback();
+}
+
+void MotionView::noteClipPace() {
+  const std::string note = clipPaceNote();
+  if (note.empty()) return;
+  const std::string& message = session.message();
+  session.setMessage(message.empty() ? note : message + "; " + note);
 }
 
 MotionView::~MotionView() {
@@ -117,7 +201,9 @@ void MotionView::clipLoaded() {
   depthLimitReported = false;
   // A texture missing before may have been put in place since.
   retryMissingTextures();
-  frameTime = motion->frameTime;
+  frameTime = clipPace();
+  noteClipPace();
+  restartPlaybackClock();
   clampCurrentFrame();
   schedulePlayback();
   notifyControls();
@@ -132,12 +218,19 @@ bool MotionView::loadPath(const char* fileName) {
   if (fileName == nullptr) {
     return false;
   }
+  const bool dropsEdits = session.wouldDropEdits(EditSession::Action::Load);
+  if (dropsEdits && !agreesToDropEdits("Load the clip", "Load")) {
+    session.setMessage("Kept the unwritten edits; " + fileNameOnly(fileName) + " not loaded");
+    redraw();
+    return false;
+  }
   const bool loaded = session.load(fileName);
   if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
     // A new clip starts at its first frame, framed, whatever came before.
     currentFrame = 0;
+    if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     clipLoaded();
     frameFigure();
   } else {
@@ -170,20 +263,26 @@ bool MotionView::writePath(const char* fileName) {
 void MotionView::switchUpAxis() {
   const UpAxis other = session.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
   // The paths are fitted again for the other axis, which drops their edits.
-  if (session.unsaved() &&
-      !askQuestion("Switching the up axis fits the paths again.\nDrop the edits not yet written?",
-                   "Switch", "Cancel")) {
-    session.setMessage(std::string("Kept the edits; the up axis stays ") +
+  const bool dropsEdits = session.wouldDropEdits(EditSession::Action::SetUpAxis);
+  if (dropsEdits && !agreesToDropEdits("Fit the paths again for the other up axis", "Switch")) {
+    session.setMessage(std::string("Kept the unwritten edits; the up axis stays ") +
                        upAxisName(session.upAxis()));
     redraw();
     return;
   }
   if (session.setUpAxis(other)) {
+    if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     std::printf("Up axis: %s\n", upAxisName(other));
     std::fflush(stdout);
     frameFigure();
   }
   redraw();
+}
+
+bool MotionView::agreesToDropEdits(const std::string& action, const char* goAhead) {
+  const std::string question =
+      "The path has edits that are not written yet.\n" + action + " and lose them?";
+  return askQuestion(question.c_str(), goAhead, "Keep editing");
 }
 
 void MotionView::chooseAndLoadPath() { loadPath(chooseFile("Choose a BVH File: ", "*.bvh")); }
@@ -199,7 +298,7 @@ std::string MotionView::statusText() const {
   char line[512];
   int used = std::snprintf(line, sizeof line, "%s   frame %d / %d   %.2f s",
                            fileNameOnly(session.clipName()).c_str(), currentFrame, count,
-                           currentFrame * motion->frameTime);
+                           currentFrame * clipPace());
   const int selected = session.selected();
   if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
     const Point3 p = session.point(selected);
@@ -208,7 +307,8 @@ std::string MotionView::statusText() const {
                           session.upAxis() == UpAxis::z ? "y" : "z", p.z);
   }
   std::string text = line;
-  if (!session.message().empty()) text += "   " + session.message();
+  text += "   " + session.kindText();
+  if (!session.message().empty()) text += "   " + printable(session.message());
   return text;
 }
 
@@ -250,7 +350,7 @@ void MotionView::draw() {
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
       FramePlacement ground;
-      if (!framePlacement(*path, f, motion->frameCount, ground)) return false;
+      if (!session.placeFrame(f, ground)) return false;
       placement = placementInClipAxes(ground, session.upAxis());
       return true;
     };
@@ -273,6 +373,9 @@ void MotionView::drawStatusLine() {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
+  // A dark band under the text keeps it readable over the floor.
+  glColor3f(0.08f, 0.08f, 0.1f);
+  glRectd(0.0, 0.0, w(), statusBandHeight);
   glColor3f(1.0f, 1.0f, 0.6f);
   gl_font(FL_HELVETICA, 13);
   // Building the glyph lists fails for glyphs without pixels (the blank)
@@ -280,8 +383,20 @@ void MotionView::drawStatusLine() {
   // the words are therefore placed one by one with the blank's width.
   while (glGetError() != GL_NO_ERROR) {
   }
-  const std::string text = statusText();
   const double blank = gl_width(" ");
+  const auto measure = [blank](const std::string& line) {
+    double width = 0.0;
+    size_t start = 0;
+    while (start <= line.size()) {
+      size_t end = line.find(' ', start);
+      if (end == std::string::npos) end = line.size();
+      if (end > start) width += gl_width(line.substr(start, end - start).c_str());
+      if (end < line.size()) width += blank;
+      start = end + 1;
+    }
+    return width;
+  };
+  const std::string text = fitToWidth(statusText(), w() - 16.0, measure);
   double x = 8.0;
   size_t start = 0;
   while (start < text.size()) {
@@ -309,10 +424,10 @@ void MotionView::clearView() {
   glLoadIdentity();
 }
 
-void MotionView::drawScene() {
+void MotionView::applyCamera() {
   glViewport(0, 0, w(), h());
-  // The projection is multiplied onto the current one: identity when drawing,
-  // the pick matrix when picking.
+  // The projection is multiplied onto the current one (the caller loads
+  // the identity first).
   const double aspect = h() > 0 ? static_cast<double>(w()) / static_cast<double>(h()) : 1.0;
   // The depth range grows as the zoom shrinks, so a framed large figure
   // stays inside it.
@@ -323,8 +438,21 @@ void MotionView::drawScene() {
   float rotation[16];
   arcBall->matrix(rotation);
   glMultMatrixf(rotation);
-  glEnable(GL_DEPTH_TEST);
   gluLookAt(eyeX, eyeY, eyeZ, centerX, eyeY, centerZ, 0.0, 1.0, 0.0);
+}
+
+void MotionView::cameraMatrices(double modelView[16], double projection[16], int viewport[4]) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  applyCamera();
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+}
+
+void MotionView::drawScene() {
+  applyCamera();
+  glEnable(GL_DEPTH_TEST);
 
   glColor3f(0.5f, 0.5f, 0.5f);
   glBegin(GL_LINES);
@@ -338,9 +466,7 @@ void MotionView::drawScene() {
   glFlush();
 
   drawFloor();
-  if (usesPath) {
-    drawPath(*path, pathLayout(*motion, *path, nullptr, session.upAxis()), true);
-  }
+  if (usesPath) drawShownPath();
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
   // frame's floor and path are drawn lit with these values.
@@ -394,6 +520,11 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
   uy = (height - rotateY) / height * 2.0 - 1.0;
 }
 
-void MotionView::drawPathForPicking() {
-  drawPath(*path, pathLayout(*motion, *path, nullptr, session.upAxis()), true);
+void MotionView::drawShownPath() {
+  const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
+  if (session.kind() == EditSession::PathKind::track) {
+    drawPath(session.track().path, layout, true);
+  } else {
+    drawPath(*path, layout, true);
+  }
 }

@@ -13,6 +13,12 @@
 #include "path/PathCurve.h"
 #include "view/ArcBall.h"
 
+// text as it fits within width (measured by measure): the longest words,
+// paths as a rule, are shortened in the middle with "...", and as a last
+// resort the end is cut.
+std::string fitToWidth(std::string text, double width,
+                       const std::function<double(const std::string&)>& measure);
+
 // The OpenGL view: draws an edit session (the clip and its path) with the
 // camera's arcball, holds the playback and display state the controls switch,
 // and turns mouse and keys into the session's operations. Construction asks
@@ -36,8 +42,10 @@ class MotionView : public Fl_Gl_Window {
 
   // Playback (MotionViewPlayback.cpp). Frames wrap and clamp within the clip;
   // with no frames, currentFrame stays 0.
-  // Advances one frame when more than frameTime seconds have passed on the
-  // playback clock since lastStepClock (and animated is on).
+  // When more than frameTime seconds have passed on the playback clock since
+  // the current frame became due (and animated is on), shows the frame due
+  // now, skipping frames when drawing is slower than the clip; lastStepClock
+  // is the clock of that step.
   void stepAnimation();
   // While animated, a toolkit timer wakes the view when the next frame is
   // due (no timer at all while paused); each wake-up steps, tells the
@@ -49,6 +57,11 @@ class MotionView : public Fl_Gl_Window {
   void frameForward();
   void frameBackward();
   void setFrameTime(double value);
+  // The clip's own frame time, or a sound pace when the file's cannot be
+  // played (0, negative, NaN, absurdly long); clipPaceNote says so then and
+  // is empty otherwise. The clip keeps the value it was read with.
+  double clipPace() const;
+  std::string clipPaceNote() const;
   void toggleAnimated();
   void toggleStrobing();
 
@@ -70,6 +83,10 @@ class MotionView : public Fl_Gl_Window {
   // says "Up axis: Y" or "Up axis: Z"); the figure is framed anew. Edits not
   // yet written are dropped only when the user agrees (askQuestion).
   void switchUpAxis();
+  // Asks whether to go ahead with action ("Load the clip") and lose the
+  // edits not yet written; the one question of every action that would
+  // drop them (EditSession::wouldDropEdits).
+  bool agreesToDropEdits(const std::string& action, const char* goAhead);
   // One line for the view's corner: clip, frame i / N, time, the selected
   // point and the last message.
   std::string statusText() const;
@@ -79,7 +96,14 @@ class MotionView : public Fl_Gl_Window {
   void drawScene();
   void drawFloor();
   void pointerToUnit(double& ux, double& uy) const;
-  void drawPathForPicking();
+  // The path of the kind the session shows, with its cubes.
+  void drawShownPath();
+  // The camera drawScene sets up (viewport, projection, model view), applied
+  // to the current GL state without drawing.
+  void applyCamera();
+  // The matrices and viewport of the camera as it is now; needs the view's
+  // context current. Leaves the GL matrices set to it.
+  void cameraMatrices(double modelView[16], double projection[16], int viewport[4]);
 
   // Camera (MotionViewCamera.cpp). handleCameraEvent takes the mouse wheel
   // (zoom about the look-at centre) and the F key (frame the figure) and
@@ -89,11 +113,6 @@ class MotionView : public Fl_Gl_Window {
   int handleCameraEvent(int event);
   void followFigure();
   void frameFigure();
-
-  // Picking (MotionViewPicking.cpp). Reads the hit records of one pick from
-  // the pick's 100-word selection buffer (never past it, whatever hitCount
-  // says) and selects the point of the last record with three names.
-  void processHits(int hitCount, const unsigned int* buffer);
 
   // Called whenever the view changed playback or clip state by itself (a
   // timer step, a key, a load), so the window can bring its controls in line.
@@ -130,13 +149,21 @@ class MotionView : public Fl_Gl_Window {
   void clampCurrentFrame();
   // After a clip was loaded: its pace, a frame inside it, a redraw.
   void clipLoaded();
+  // Counts playback time from now: after a pause, a load or a new pace.
+  void restartPlaybackClock();
+  // Adds clipPaceNote to the message when there is one.
+  void noteClipPace();
   void notifyControls();
   static void playbackTimeout(void* data);
   // Keys of the view (MotionViewPicking.cpp); returns whether one was used.
   bool handleShortcut();
+  // Every key of the view (shortcuts, Escape, play, frame steps, arrows on
+  // the selected point); returns whether one was used.
+  bool handleViewKey();
   // Where the pointer's ray meets the ground the path is drawn on, in clip
-  // units, from the camera of the last drawing. False before any drawing or
-  // when the ray runs parallel to the ground.
+  // units, from the camera of the last drawing; a pointer outside the view is
+  // taken at its edge. False before any drawing and when the ray meets the
+  // ground behind the eye, beyond the far plane or not at all.
   bool pointerOnGround(double pointerX, double pointerY, double& clipX, double& clipZ) const;
   void drawStatusLine();
 
@@ -153,6 +180,9 @@ class MotionView : public Fl_Gl_Window {
   bool dragging = false;
   double dragX = 0.0;
   double dragZ = 0.0;
+
+  // Clock reading (ms, with fractions) at which the current frame became due.
+  double stepOriginMs_ = 0.0;
 
   // The deep-hierarchy notice is printed once per clip.
   bool depthLimitReported = false;

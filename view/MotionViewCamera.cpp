@@ -41,8 +41,7 @@ Point3 figurePosition(const MotionView& view) {
   if (motion.root == nullptr) return figureToWorld({});
   FramePlacement placement;
   const UpAxis up = view.session.upAxis();
-  const bool placed =
-      view.usesPath && framePlacement(*view.path, view.currentFrame, motion.frameCount, placement);
+  const bool placed = view.usesPath && view.session.placeFrame(view.currentFrame, placement);
   placement = placementInClipAxes(placement, up);
   return figureToWorld(carriedJointPosition(motion, *carriedJoint(view), view.currentFrame,
                                             placed ? &placement : nullptr, up),
@@ -90,7 +89,9 @@ int MotionView::handleCameraEvent(int event) {
     redraw();
     return 1;
   }
-  if (event == FL_KEYBOARD && (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
+  // Also as a shortcut, so that F works whatever control was clicked last.
+  if ((event == FL_KEYBOARD || event == FL_SHORTCUT) &&
+      (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
     frameFigure();
     return 1;
   }

@@ -6,14 +6,17 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
-#include "view/HitRecords.h"
+#include "path/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {
 
-constexpr int selectionBufferWords = 100;
 constexpr double pickRegionPixels = 5.0;
 // Shift+arrow moves this many steps at once.
 constexpr double bigStepFactor = 10.0;
@@ -54,29 +57,106 @@ void rotationPointer(MotionView& view, float& unitX, float& unitY) {
   unitY = static_cast<float>(y);
 }
 
+// A convex outline on the screen, in window pixels.
+struct ScreenPoint {
+  double x;
+  double y;
+};
+
+double cross(const ScreenPoint& o, const ScreenPoint& a, const ScreenPoint& b) {
+  return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// Convex hull of a few points, counter-clockwise (monotone chain).
+std::vector<ScreenPoint> convexHull(std::vector<ScreenPoint> points) {
+  std::sort(points.begin(), points.end(), [](const ScreenPoint& a, const ScreenPoint& b) {
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+  });
+  std::vector<ScreenPoint> hull(2 * points.size());
+  size_t k = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0.0) --k;
+    hull[k++] = points[i];
+  }
+  for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+    while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i]) <= 0.0) --k;
+    hull[k++] = points[i];
+  }
+  hull.resize(k > 1 ? k - 1 : k);
+  return hull;
+}
+
+// Whether a convex outline and the square of half size r about (cx, cy)
+// overlap: no axis of either separates them.
+bool hullMeetsSquare(const std::vector<ScreenPoint>& hull, double cx, double cy, double r) {
+  if (hull.empty()) return false;
+  const auto separated = [&](double ax, double ay) {
+    double low = HUGE_VAL;
+    double high = -HUGE_VAL;
+    for (const ScreenPoint& p : hull) {
+      const double d = p.x * ax + p.y * ay;
+      low = std::min(low, d);
+      high = std::max(high, d);
+    }
+    const double centre = cx * ax + cy * ay;
+    const double reach = r * (std::fabs(ax) + std::fabs(ay));
+    return high < centre - reach || low > centre + reach;
+  };
+  if (separated(1.0, 0.0) || separated(0.0, 1.0)) return false;
+  for (size_t i = 0; i < hull.size(); ++i) {
+    const ScreenPoint& a = hull[i];
+    const ScreenPoint& b = hull[(i + 1) % hull.size()];
+    if (separated(b.y - a.y, a.x - b.x)) return false;
+  }
+  return true;
+}
+
+// The pick is worked out from the camera's matrices rather than by drawing
+// in GL selection mode: switching the driver into that mode and back made it
+// build its vertex programs anew on every click, growing the editor each time.
 void pickControlPoint(MotionView& view) {
-  view.make_current();
   view.lastX = Fl::event_x();
   view.lastY = Fl::event_y();
+  view.session.select(-1);
+  // A point can be picked only while the path is shown.
+  if (!view.usesPath) return;
+  view.make_current();
+  GLdouble modelView[16];
+  GLdouble projection[16];
   GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-
-  GLuint selection[selectionBufferWords] = {};
-  glSelectBuffer(selectionBufferWords, selection);
-  glRenderMode(GL_SELECT);
-  glInitNames();
-  glPushName(0);
-
-  view.clearView();
-  gluPickMatrix(view.lastX, viewport[3] - view.lastY, pickRegionPixels, pickRegionPixels, viewport);
-  // The scene leaves [0, 0] on the name stack when it drew the path, so only
-  // the second drawing's cubes get three names: a point can be picked only
-  // while the path is shown.
-  view.drawScene();
-  view.drawPathForPicking();
-
-  const GLint hitCount = glRenderMode(GL_RENDER);
-  view.processHits(hitCount, selection);
+  view.cameraMatrices(modelView, projection, viewport);
+  const double pointerX = view.lastX;
+  const double pointerY = viewport[3] - view.lastY;
+  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr, view.session.upAxis());
+  const double s = layout.cubeHalfSize;
+  for (int i = 0; i < view.session.pointCount(); ++i) {
+    const Point3 ground = groundMapping(view.session.point(i), layout);
+    std::vector<ScreenPoint> corners;
+    double nearest = HUGE_VAL;
+    double farthest = -HUGE_VAL;
+    bool seen = true;
+    for (int c = 0; c < 8 && seen; ++c) {
+      // The corner in the figure's frame, turned upright as the path drawing
+      // turns it (figureToWorld), lifted as the path is.
+      const Point3 corner =
+          figureToWorld({ground.x + ((c & 1) ? s : -s), ground.y + ((c & 2) ? s : -s),
+                         ground.z + ((c & 4) ? s : -s)},
+                        layout.up);
+      GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
+      // A cube reaching behind the eye or past the far plane is not picked.
+      seen = gluProject(corner.x, corner.y + pathLift, corner.z, modelView, projection, viewport,
+                        &wx, &wy, &wz) == GL_TRUE &&
+             wz >= 0.0 && wz <= 1.0;
+      corners.push_back({wx, wy});
+      nearest = std::min(nearest, wz);
+      farthest = std::max(farthest, wz);
+    }
+    // Later points are drawn over earlier ones, so the last one hit wins.
+    if (seen && hullMeetsSquare(convexHull(corners), pointerX, pointerY, pickRegionPixels / 2.0)) {
+      view.session.select(i);
+      view.pickDepth = (nearest + farthest) / 2.0;
+    }
+  }
   view.damage(1);
 }
 
@@ -85,22 +165,32 @@ void pickControlPoint(MotionView& view) {
 bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX,
                                  double& clipZ) const {
   if (!cameraKnown) return false;
-  const double windowY = camera.viewport[3] - pointerY;
+  // A pointer dragged out of the view counts as being at its edge.
+  const double width = camera.viewport[2];
+  const double height = camera.viewport[3];
+  if (!(width > 0.0 && height > 0.0)) return false;
+  const double windowX = std::clamp(pointerX, 0.0, width - 1.0);
+  const double windowY = height - std::clamp(pointerY, 0.0, height - 1.0);
   double nearPoint[3];
   double farPoint[3];
-  if (gluUnProject(pointerX, windowY, 0.0, camera.modelView, camera.projection, camera.viewport,
+  if (gluUnProject(windowX, windowY, 0.0, camera.modelView, camera.projection, camera.viewport,
                    &nearPoint[0], &nearPoint[1], &nearPoint[2]) != GL_TRUE ||
-      gluUnProject(pointerX, windowY, 1.0, camera.modelView, camera.projection, camera.viewport,
+      gluUnProject(windowX, windowY, 1.0, camera.modelView, camera.projection, camera.viewport,
                    &farPoint[0], &farPoint[1], &farPoint[2]) != GL_TRUE) {
     return false;
   }
+  // The ray runs from the near plane (t = 0) to the far plane (t = 1). Ground
+  // it meets behind the eye, beyond the far plane or not at all is ground the
+  // camera does not show: no sound position.
   const double rise = farPoint[1] - nearPoint[1];
-  if (rise == 0.0) return false;
   const double t = (figureFloorY - nearPoint[1]) / rise;
-  clipX = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / figureScale;
-  clipZ = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
+  if (!(t >= 0.0 && t <= 1.0)) return false;
+  const double x = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / figureScale;
+  const double z = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
+  if (!std::isfinite(x) || !std::isfinite(z)) return false;
+  clipX = x;
   // A Z-up clip's second ground axis, its y, points away from the camera.
-  if (session.upAxis() == UpAxis::z) clipZ = -clipZ;
+  clipZ = session.upAxis() == UpAxis::z ? -z : z;
   return true;
 }
 
@@ -124,6 +214,63 @@ bool MotionView::handleShortcut() {
   return false;
 }
 
+bool MotionView::handleViewKey() {
+  if (handleShortcut()) return true;
+  switch (Fl::event_key()) {
+    case FL_Escape:
+      // Deselects; always used, so that it never reaches the window, which
+      // would close.
+      if (session.selected() >= 0) {
+        session.select(-1);
+        redraw();
+      }
+      return true;
+    case ' ':
+      toggleAnimated();
+      notifyControls();
+      return true;
+    case ',':
+      frameBackward();
+      notifyControls();
+      return true;
+    case '.':
+      frameForward();
+      notifyControls();
+      return true;
+    case 't':
+      session.setKind(session.kind() == EditSession::PathKind::track
+                          ? EditSession::PathKind::loop
+                          : EditSession::PathKind::track);
+      redraw();
+      return true;
+    case FL_Insert:
+      session.insertPoint();
+      redraw();
+      return true;
+    case FL_Delete:
+      session.removePoint();
+      redraw();
+      return true;
+    case 'u':
+      switchUpAxis();
+      return true;
+    default:
+      break;
+  }
+  if (session.selected() == -1) return false;
+  // A step is a share of the figure's size, whatever the clip's units.
+  const double arrowStep = pointStep(*motion);
+  const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
+  double dx = 0.0;
+  double dz = 0.0;
+  if (!stepByArrowKey(Fl::event_key(), step, dx, dz)) return false;
+  // A run of arrow presses on one point is one undo step. Up moves away
+  // from the camera whichever the clip's up axis.
+  session.moveSelected(dx, session.upAxis() == UpAxis::z ? -dz : dz);
+  redraw();
+  return true;
+}
+
 int MotionView::handle(int event) {
   if (handleCameraEvent(event)) return 1;
   switch (event) {
@@ -133,47 +280,16 @@ int MotionView::handle(int event) {
       return 1;
 
     case FL_SHORTCUT:
-      // Ctrl+Z, Ctrl+S and the like also while a button has the focus.
-      return handleShortcut() ? 1 : Fl_Gl_Window::handle(event);
+      // The view's keys whatever widget has the keyboard: the toolkit offers
+      // every key its focus widget did not use to the whole window.
+      return handleViewKey() ? 1 : Fl_Gl_Window::handle(event);
 
-    case FL_KEYBOARD: {
-      if (handleShortcut()) return 1;
-      switch (Fl::event_key()) {
-        case FL_Escape:
-          // Always used, so that it never reaches the window, which would close.
-          if (session.selected() == -1) return 1;
-          break;
-        case ' ':
-          toggleAnimated();
-          notifyControls();
-          return 1;
-        case ',':
-          frameBackward();
-          notifyControls();
-          return 1;
-        case '.':
-          frameForward();
-          notifyControls();
-          return 1;
-        case 'u':
-          switchUpAxis();
-          return 1;
-        default:
-          break;
-      }
+    case FL_KEYBOARD:
+      if (handleViewKey()) return 1;
+      // With a point selected every other key is used too, and redraws.
       if (session.selected() == -1) return 0;
-      const double arrowStep = pointStep(*motion);
-      const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
-      double dx = 0.0;
-      double dz = 0.0;
-      // A run of arrow presses on one point is one undo step.
-      if (stepByArrowKey(Fl::event_key(), step, dx, dz)) {
-        // Up moves away from the camera whichever the clip's up axis.
-        session.moveSelected(dx, session.upAxis() == UpAxis::z ? -dz : dz);
-      }
       redraw();
       return 1;
-    }
 
     case FL_PUSH:
       if (Fl::event_button() == leftButton) {
@@ -225,15 +341,3 @@ int MotionView::handle(int event) {
       return Fl_Gl_Window::handle(event);
   }
 }
-
-void MotionView::processHits(int hitCount, const unsigned int* buffer) {
-  session.select(-1);
-  const HitRecordsResult hits = readHitRecords(hitCount, buffer, selectionBufferWords);
-  if (hits.recordsRead > 0) pickDepth = hits.lastDepth;
-  // A name that is no control point (not one this view draws) selects nothing.
-  if (hits.selectedIndex >= 0 && hits.selectedIndex < path->pointCount()) {
-    session.select(hits.selectedIndex);
-    damage(1);
-  }
-}
-

@@ -2,6 +2,9 @@
 #include <FL/Fl_Gl_Window.H>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "view/MotionView.h"
 #include "view/PlaybackClock.h"
@@ -9,22 +12,63 @@
 // An empty clip has no frame to wrap to: every operation below then keeps
 // frame 0, and no modulo or wrap divides by its count.
 
+namespace {
+
+// Clip frame times outside this range cannot be played as they are (a pace
+// of 0 would spin, 1e300 would never move); such clips play at fallbackPace.
+constexpr double fastestPace = 0.001;
+constexpr double slowestPace = 10.0;
+constexpr double fallbackPace = 1.0 / 30.0;
+
+bool playablePace(double seconds) { return seconds >= fastestPace && seconds <= slowestPace; }
+
+}  // namespace
+
+double MotionView::clipPace() const {
+  return playablePace(motion->frameTime) ? motion->frameTime : fallbackPace;
+}
+
+std::string MotionView::clipPaceNote() const {
+  if (playablePace(motion->frameTime)) return "";
+  char note[160];
+  std::snprintf(note, sizeof note, "Frame Time %g cannot be played; playing at %g s a frame",
+                motion->frameTime, fallbackPace);
+  return note;
+}
+
+void MotionView::restartPlaybackClock() {
+  lastStepClock = playbackClockMs();
+  stepOriginMs_ = static_cast<double>(lastStepClock);
+}
+
 void MotionView::stepAnimation() {
   if (!animated) {
     return;
   }
   const long now = playbackClockMs();
-  const double elapsed = static_cast<double>(now - lastStepClock) / 1000.0;
-  if (elapsed > frameTime) {
-    lastStepClock = now;
-    const int count = motion->frameCount;
-    if (count > 0 && currentFrame >= 0 && currentFrame < count) {
-      currentFrame = (currentFrame + 1) % count;
-    } else {
-      currentFrame = 0;
-    }
-    redraw();
+  const double elapsedMs = static_cast<double>(now) - stepOriginMs_;
+  const double paceMs = frameTime > 0.0 ? frameTime * 1000.0 : 0.0;
+  // Strictly more than one frame time; with a pace of 0, every tick of the
+  // millisecond clock.
+  if (!(elapsedMs > paceMs)) return;
+  // The frame due at the clip's clock: when drawing is slower than the clip,
+  // the frames in between are skipped; the time base keeps the remainder so
+  // playback does not drift.
+  double due = 1.0;
+  if (paceMs > 0.0) {
+    due = std::floor(elapsedMs / paceMs);
+    stepOriginMs_ += due * paceMs;
+  } else {
+    stepOriginMs_ = static_cast<double>(now);
   }
+  lastStepClock = now;
+  const int count = motion->frameCount;
+  if (count > 0 && currentFrame >= 0 && currentFrame < count) {
+    currentFrame = static_cast<int>(std::fmod(currentFrame + std::fmod(due, count), count));
+  } else {
+    currentFrame = 0;
+  }
+  redraw();
 }
 
 void MotionView::setCurrentFrame(double value) {
@@ -65,12 +109,16 @@ void MotionView::frameBackward() {
 
 void MotionView::setFrameTime(double value) {
   frameTime = value;
+  // The new pace counts from now, so no frames are skipped for the old one.
+  restartPlaybackClock();
   schedulePlayback();
 }
 
 void MotionView::toggleAnimated() {
   animated = !animated;
   if (animated) {
+    // A pause is not time the clip has to catch up on.
+    restartPlaybackClock();
     redraw();
   }
   schedulePlayback();
@@ -89,7 +137,7 @@ void MotionView::schedulePlayback() {
   if (!animated) {
     return;
   }
-  const double elapsed = static_cast<double>(playbackClockMs() - lastStepClock) / 1000.0;
+  const double elapsed = (static_cast<double>(playbackClockMs()) - stepOriginMs_) / 1000.0;
   // A slider value below zero (or NaN) paces like zero.
   const double pace = frameTime > 0.0 ? frameTime : 0.0;
   const double wait = std::clamp(pace - elapsed + clockGrain, clockGrain, pace + clockGrain);

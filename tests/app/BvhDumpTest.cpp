@@ -75,6 +75,13 @@ TEST(BvhDumpTest, FailedReadStillDumpsWhatWasRead) {
             "NULL Parent\n");
 }
 
+TEST(BvhDumpTest, OutputThatCannotBeWrittenFailsWithAMessage) {
+  const std::string clip = std::string(MPE_SOURCE_DIR) + "/dance01.bvh";
+  const DumpRun result = testsupport::runCommand(kDump + " " + clip + " 2>&1 >/dev/full");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, "bvh-dump: cannot write the output: No space left on device\n");
+}
+
 TEST(BvhDumpTest, RealClipDumpsEveryNode) {
   const std::string clip = std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh";
   const DumpRun result = runDump(kDump + " " + clip);

@@ -83,11 +83,19 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
   const std::string existing = dir.write("existing.bvh", "keep me");
   const std::string missing = dir.path() + "/missing.bvh";
   const std::string noFolder = dir.path() + "/no/out.bvh";
+  const std::string out = dir.path() + "/out.bvh";
   // A root that only turns: nothing the path could carry.
   const std::string turning = dir.write(
       "turning.bvh",
       "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n"
       "End Site\n{\nOFFSET 0 10 0\n}\n}\nMOTION\nFrames: 2\nFrame Time: 0.1\n0 0 0\n10 0 0\n");
+  // Root positions near the largest number overflow the fit's cubics (20
+  // frames: a shorter clip's groups only take their mean).
+  std::string huge =
+      "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
+      "End Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: 20\nFrame Time: 0.1\n";
+  for (int i = 0; i < 20; ++i) huge += i % 2 == 0 ? "1.7e308 0 -1.7e308\n" : "-1.7e308 0 1.7e308\n";
+  const std::string hugeClip = dir.write("huge.bvh", huge);
   struct Row {
     std::string arguments;
     int status;
@@ -104,6 +112,15 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
       {kClip + " --move -1 1 1", 1, "bvh-path: control point \"-1\" is not one of 0..3"},
       {kClip + " --move 1 1x 0", 1, "bvh-path: \"1x\" is not a finite number"},
       {kClip + " --move 1 0 nan", 1, "bvh-path: \"nan\" is not a finite number"},
+      {kClip + " --move 1 1e400 0", 1, "bvh-path: \"1e400\" is not a finite number"},
+      // Too small to hold: a move by 0, as the clip reader reads such numbers.
+      {kClip + " --move 1 1e-400 -4e-320", 0, ""},
+      {kClip + " --move 1 1e308 0 --move 1 1e308 0 -o " + out, 1,
+       "bvh-path: Control point 1 moved by 1e+308, 0 would not be finite; it stays where it is"},
+      {hugeClip + " -o " + out, 1,
+       "bvh-path: Could not fit a path to " + hugeClip +
+           " (the fitted path is not finite: the positions are too large); the clip was not "
+           "loaded"},
       {kClip + " --points 5", 2, "Usage: "},
       {kClip + " --up x", 2, "Usage: "},
       {turning + " --move 1 1 1 -o " + dir.path() + "/turned.bvh", 1,
@@ -114,8 +131,9 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
       {kClip + " -o " + existing, 1,
        "bvh-path: " + existing + " exists; give --force to replace it"},
       {kClip + " -o " + noFolder, 1,
-       "bvh-path: Could not write " + noFolder + ": Cannot open " + noFolder + " for writing"},
-      {kClip + " -o " + dir.path() + " --force", 1, "bvh-path: Could not write " + dir.path()},
+       "bvh-path: Cannot open " + noFolder + " for writing: No such file or directory"},
+      {kClip + " -o " + dir.path() + " --force", 1,
+       "bvh-path: Cannot open " + dir.path() + " for writing: Is a directory"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments);
@@ -128,7 +146,7 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
   }
   // No failure leaves a file behind or touches the one that was there.
   EXPECT_EQ(namesIn(dir.path()),
-            (std::set<std::string>{"notes.bvh", "existing.bvh", "turning.bvh"}));
+            (std::set<std::string>{"notes.bvh", "existing.bvh", "turning.bvh", "huge.bvh"}));
   // The window's status line says the same.
   EditSession session;
   captureStdout([&] { ASSERT_TRUE(session.load(turning)); });
@@ -191,6 +209,38 @@ TEST(BvhPathTest, TrackPrintsAndWritesTheEditSessionsTrackPath) {
   // The fit's own count; the path starts where the clip's first frame stands.
   const std::string own = runPath(kClip + " --track").output;
   EXPECT_EQ(own.substr(0, own.find('\n')), "point 0: -88.632700 0.000000 35.628300");
+}
+
+// Two runs writing one new OUT at the same moment (a batch with two clips of
+// one name): exactly one succeeds, the other says why, and the file is whole.
+TEST(BvhPathTest, TwoRunsForOneOutputNeverBothSucceed) {
+  TempDir dir;
+  const std::string out = dir.path() + "/out.bvh";
+  const std::string run = kPath + " " + kClip + " -o " + out + " >/dev/null";
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    std::filesystem::remove(out);
+    const testsupport::CommandRun both = testsupport::runCommand(
+        "cd " + dir.path() + " || exit 9; (" + run + " 2>e1; echo $? >s1) & (" + run +
+        " 2>e2; echo $? >s2) & wait; cat s1 s2 && head -n1 e1 e2");
+    EXPECT_EQ(both.status, 0);
+    const std::string statuses = both.output.substr(0, 4);
+    ASSERT_TRUE(statuses == "0\n1\n" || statuses == "1\n0\n") << both.output;
+    // The loser's first line: at the start, when creating its temporary file
+    // or when putting the file in place.
+    const std::string loser = statuses[0] == '1' ? "e1" : "e2";
+    const std::string heading = "==> " + loser + " <==\n";
+    const size_t at = both.output.find(heading);
+    ASSERT_NE(at, std::string::npos) << both.output;
+    const size_t start = at + heading.size();
+    const std::string first = both.output.substr(start, both.output.find('\n', start) - start);
+    EXPECT_TRUE(first == "bvh-path: " + out + " exists; give --force to replace it" ||
+                first == "bvh-path: Cannot open " + out + " for writing: File exists" ||
+                first == "bvh-path: Failed to write " + out + ": File exists")
+        << first;
+    EXPECT_EQ(readFile(out).substr(0, 10), "HIERARCHY\n");
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"out.bvh", "s1", "s2", "e1", "e2"}));
+  }
 }
 
 }  // namespace

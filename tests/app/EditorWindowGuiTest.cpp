@@ -19,7 +19,7 @@ namespace {
 using editortest::walkClip;
 using editortest::Workspace;
 
-enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox };
+enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox, ValueInput };
 
 struct ControlRow {
   const char* label;
@@ -27,10 +27,11 @@ struct ControlRow {
   int x, y, w, h;
 };
 
-// The sixteen controls in creation order.
+// The eighteen controls in creation order. Labels too wide for their
+// control were made smaller, never by moving a control's centre.
 const ControlRow controls[] = {
     {"\nStrobing", Kind::CheckButton, 5, 10, 20, 20},
-    {"Reset Camera", Kind::PushButton, 10, 70, 95, 30},
+    {"Reset Camera", Kind::PushButton, 15, 70, 85, 30},
     {"Animated", Kind::CheckButton, 80, 5, 30, 30},
     {"Uses Path", Kind::CheckButton, 80, 35, 30, 30},
     {"Follow Motion", Kind::CheckButton, 100, 70, 30, 30},
@@ -45,7 +46,10 @@ const ControlRow controls[] = {
     {"^\n|", Kind::PushButton, 322, 0, 20, 25},
     {"|\nV", Kind::PushButton, 322, 45, 20, 25},
     {"Camera Controls", Kind::LabelBox, 310, 75, 20, 20},
+    {"Seconds a Frame", Kind::ValueInput, 395, 22, 95, 24},
+    {"Clip's Rate", Kind::PushButton, 395, 56, 95, 24},
 };
+constexpr int controlCount = sizeof controls / sizeof controls[0];
 
 class EditorWindowTest : public ::testing::Test {
  protected:
@@ -80,7 +84,7 @@ TEST_F(EditorWindowTest, HasItsGeometryAndTheViewAsFirstChild) {
   EXPECT_EQ(window->y(), 100);
   EXPECT_EQ(window->w(), 900);
   EXPECT_EQ(window->h(), 700);
-  ASSERT_EQ(window->children(), 17);
+  ASSERT_EQ(window->children(), 1 + controlCount);
   EXPECT_EQ(window->child(0), window->view.get());
   EXPECT_EQ(window->view->x(), 0);
   EXPECT_EQ(window->view->y(), 100);
@@ -90,9 +94,9 @@ TEST_F(EditorWindowTest, HasItsGeometryAndTheViewAsFirstChild) {
   EXPECT_EQ(window->child(11), window->rateSlider);
 }
 
-TEST_F(EditorWindowTest, CreatesTheSixteenControlsInOrder) {
-  ASSERT_EQ(window->children(), 17);
-  for (int i = 0; i < 16; ++i) {
+TEST_F(EditorWindowTest, CreatesTheControlsInOrder) {
+  ASSERT_EQ(window->children(), 1 + controlCount);
+  for (int i = 0; i < controlCount; ++i) {
     const ControlRow& row = controls[i];
     Fl_Widget* widget = window->child(i + 1);
     SCOPED_TRACE(row.label);
@@ -113,9 +117,13 @@ TEST_F(EditorWindowTest, CreatesTheSixteenControlsInOrder) {
         auto* slider = dynamic_cast<Fl_Value_Slider*>(widget);
         ASSERT_NE(slider, nullptr);
         EXPECT_EQ(slider->type(), FL_HOR_NICE_SLIDER);
-        EXPECT_DOUBLE_EQ(slider->step(), 0.01);
+        // The frame slider counts whole frames.
+        EXPECT_DOUBLE_EQ(slider->step(), slider == window->frameSlider ? 1.0 : 0.01);
         break;
       }
+      case Kind::ValueInput:
+        EXPECT_EQ(widget, window->rateInput);
+        break;
       case Kind::LabelBox:
         EXPECT_NE(dynamic_cast<Fl_Box*>(widget), nullptr);
         EXPECT_EQ(widget->box(), FL_NO_BOX);
@@ -125,6 +133,8 @@ TEST_F(EditorWindowTest, CreatesTheSixteenControlsInOrder) {
     if (row.kind != Kind::LabelBox) {
       EXPECT_NE(widget->callback(), Fl_Widget::default_callback);
     }
+    // Only the typed rate may take the keyboard from the view.
+    EXPECT_EQ(widget->visible_focus() != 0, row.kind == Kind::ValueInput);
   }
 }
 
@@ -210,15 +220,34 @@ TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
   EXPECT_EQ(view.frameTime, 0.5);
 }
 
+TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
+  MotionView& view = *window->view;
+  const struct {
+    double typed;
+    double kept;
+  } rows[] = {{2.5, 2.5}, {0.0, 2.5}, {-1.0, 2.5}, {11.0, 2.5}, {0.004, 0.004}};
+  for (const auto& row : rows) {
+    window->rateInput->value(row.typed);
+    window->rateInput->do_callback();
+    EXPECT_EQ(view.frameTime, row.kept) << row.typed;
+    EXPECT_EQ(window->rateInput->value(), row.kept) << row.typed;
+  }
+  EXPECT_EQ(Fl::focus(), &view) << "the keys are the view's again";
+  press("Clip's Rate");
+  EXPECT_EQ(view.frameTime, 0.125);
+  EXPECT_EQ(window->rateSlider->value(), 0.125);
+}
+
 TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFollow) {
   MotionView& view = *window->view;
   window->show();
   view.currentFrame = 3;
+  // Eight frame times of 0.125 s late: the frame due then shows.
   space.now = 1000;
   for (int i = 0; i < 200 && view.currentFrame == 3; ++i) Fl::wait(0.01);
-  EXPECT_EQ(view.currentFrame, 4);
+  EXPECT_EQ(view.currentFrame, 11);
   EXPECT_EQ(view.lastStepClock, 1000);
-  EXPECT_EQ(window->frameSlider->value(), 4.0);
+  EXPECT_EQ(window->frameSlider->value(), 11.0);
 
   // Paused from the keyboard: no timer is left, the switch shows it, and
   // frame keys still reach the slider.
@@ -229,10 +258,10 @@ TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFol
   EXPECT_EQ(window->animated->value(), 0);
   Fl::e_keysym = '.';
   view.handle(FL_KEYBOARD);
-  EXPECT_EQ(window->frameSlider->value(), 5.0);
+  EXPECT_EQ(window->frameSlider->value(), 12.0);
   space.now = 100000;
   for (int i = 0; i < 20; ++i) Fl::wait(0.005);
-  EXPECT_EQ(view.currentFrame, 5);
+  EXPECT_EQ(view.currentFrame, 12);
 
   press("Animated");
   EXPECT_TRUE(view.playbackScheduled());

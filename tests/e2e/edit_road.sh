@@ -56,15 +56,7 @@ sleep 0.5
 grep -q "^General setting" stdout.txt || fail "the fit printed no control points"
 
 # Window position of the control point to move, from the editor's fixed camera.
-read -r point view_x view_y <<<"$(python3 - "$lib_path" <<'EOF'
-import sys
-sys.path.insert(0, sys.argv[1].rsplit("/", 1)[0])
-import lib_path
-pixels = lib_path.control_point_pixels(open("stdout.txt").read(), "dance01.bvh")
-best = lib_path.roomiest_point(pixels)
-print(best, round(pixels[best][0]), round(pixels[best][1]))
-EOF
-)"
+read -r point view_x view_y <<<"$(roomiest_control_point)"
 echo "edit_road: moving control point $point, drawn at view pixel ($view_x, $view_y)"
 
 # Screen position of the view's pixel, for the screenshots.

@@ -11,6 +11,9 @@
 : "${MPE_EDITOR:?path of motion-path-editor}"
 : "${MPE_SOURCE_DIR:?path of the source tree}"
 
+# This folder, absolute: the scripts change into $work.
+lib_editor_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
 editor_pid=""
 editor_status=""
 test_name=""
@@ -72,8 +75,8 @@ wait_window_gone() {
   fail "window \"$1\" did not close"
 }
 
-# Answers the open chooser titled $1 with the name $2, relative to $work (the
-# chooser's completion mangles absolute names), or cancels it when $2 is empty.
+# Answers the open chooser titled $1 with the name $2 (relative to the folder
+# it shows, $work at first), or cancels it when $2 is empty.
 # Keys go through XTEST to the focused window: sent to a window directly,
 # Escape also reached the editor's main window.
 answer_chooser() {
@@ -159,4 +162,18 @@ first_joint_line() {
 # Takes a picture of the whole screen as raw RGB into file $1.
 screenshot() {
   import -window root -depth 8 "rgb:$1" 2>/dev/null || fail "import could not take a screenshot"
+}
+
+# Prints "K X Y": the fitted control point of clip $1 (default dance01.bvh)
+# that stands farthest from the others inside the view, and its view pixel,
+# from the fit on the console and the editor's fixed camera (run in $work).
+roomiest_control_point() {
+  python3 - "$lib_editor_dir" "${1:-dance01.bvh}" <<'EOF'
+import sys
+sys.path.insert(0, sys.argv[1])
+import lib_path
+pixels = lib_path.control_point_pixels(open("stdout.txt").read(), sys.argv[2])
+best = lib_path.roomiest_point(pixels)
+print(best, round(pixels[best][0]), round(pixels[best][1]))
+EOF
 }

@@ -808,6 +808,10 @@ TEST(BvhReaderTest, HostileInputsGiveTheirMessage) {
        "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 1 Xposition\r End Site\r {\r OFFSET 0 1 0\r"
        " }\r}\rMOTION\rFrames: 3\rFrame Time: 0.5\r1\r2\r\r3\r",
        true, "NumFrames 3\tFrameTime 0.500000\n", ""},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + header + "Frames: 1\nFrame Time: 0.5\n1 2 3 4\n",
+       true, "NumFrames 1\tFrameTime 0.500000\n", ""},
+      {"a second byte-order mark is part of the first word", "\xEF\xBB\xBF\xEF\xBB\xBFHIERARCHY\n", false,
+       "\xEF\xBB\xBFHIERARCHY HIERARCHY not found\n", "\xEF\xBB\xBFHIERARCHY HIERARCHY not found"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -824,6 +828,24 @@ TEST(BvhReaderTest, HostileInputsGiveTheirMessage) {
   ASSERT_EQ(crOnly.frameCount, 3);
   EXPECT_EQ((std::vector<std::string>{crOnly.frameLine(0), crOnly.frameLine(1), crOnly.frameLine(2)}),
             (std::vector<std::string>{"1", "2", "3"}));
+
+  // Large enough for the mapped buffer, and slow to read if each line's end
+  // were searched for in the rest of the text. The three kinds of line end
+  // take turns; a CRLF line keeps its carriage return.
+  const int frames = 400000;
+  std::string mixed = "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 2 Xposition Zposition\r"
+                      " End Site\r {\r OFFSET 0 1 0\r }\r}\rMOTION\rFrames: " +
+                      std::to_string(frames) + "\rFrame Time: 0.5\r";
+  const char* const ends[] = {"\r", "\n", "\r\n"};
+  for (int i = 0; i < frames; ++i) mixed += std::to_string(i) + " 7" + ends[i % 3];
+  BvhMotion large;
+  ASSERT_TRUE(readText(large, mixed).ok);
+  ASSERT_EQ(large.frameCount, frames);
+  int i = 0;
+  for (const char* line : large.frameLines) {
+    ASSERT_EQ(line, std::to_string(i) + (i % 3 == 2 ? " 7\r" : " 7")) << i;
+    ++i;
+  }
 }
 
 TEST(BvhReaderTest, OnlyRegularFilesAreRead) {

@@ -188,6 +188,36 @@ TEST(BvhWriterLayout, FramesBeyondTheFitRecordKeepTheirOwnValues) {
   EXPECT_EQ(lines[9], "3.750000 0.9 -2.125000 0 0 9 10 20 30 -5 0 5.5 \n");
 }
 
+TEST(BvhWriterLayout, FrameTimeKeepsItsValueWhereSixDecimalsWouldLoseIt) {
+  struct Row {
+    const char* read;
+    const char* written;
+  };
+  const Row rows[] = {
+      {".0083333", "0.008333"}, {"0.033333", "0.033333"}, {"0", "0.000000"},
+      {"1e-7", "1e-07"},        {"-4.9e-7", "-4.9e-07"},  {"5e-7", "5e-07"},  {"6e-7", "0.000001"},
+      {"12.5", "12.500000"},
+  };
+  TempDir dir;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.read);
+    const std::string in = dir.write(
+        "in.bvh", "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nEnd Site\n{\n"
+                  "OFFSET 0 1 0\n}\n}\nMOTION\nFrames: 1\nFrame Time: " +
+                      std::string(row.read) + "\n1\n");
+    auto clip = loadClip(in, false);
+    ASSERT_TRUE(clip->readOk);
+    PathCurve unfitted;
+    const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
+    ASSERT_TRUE(written.ok);
+    EXPECT_NE(written.bytes.find(std::string("\nFrame Time: ") + row.written + "\n"),
+              std::string::npos);
+    // What was written reads back as the value that was read, or as six decimals.
+    auto back = loadClip(dir.path() + "/out.bvh", false);
+    EXPECT_EQ(back->motion.frameTime, std::atof(row.written));
+  }
+}
+
 // A one-joint clip whose root has the given channels, holding the given frame lines.
 std::string oneJointClip(const std::string& channels, int channelCount,
                          const std::vector<std::string>& lines) {

@@ -98,6 +98,10 @@ TEST_F(EditSessionTest, WritingMarksSavedWithoutTouchingTheHistory) {
 TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   ASSERT_TRUE(session.movePoint(2, 6.0, 0.0));
   const std::string broken = dir.write("broken.bvh", walk(40).substr(0, 30));
+  const std::string root = "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\n";
+  const std::string spaced = dir.write("spaced.bvh", root + "JOINT Left Arm\n{\n");
+  const std::string noMotion =
+      dir.write("no-motion.bvh", root + "End Site\n{\nOFFSET 0 1 0\n}\n}\n");
   struct Case {
     std::string name;
     std::string expectedStart;
@@ -105,6 +109,11 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
       {dir.path() + "/missing.bvh",
        "Could not read " + dir.path() + "/missing.bvh: No such file or directory"},
       {broken, "Could not read " + broken + ": "},
+      // The console says only "Bad File4" and "Bad File11".
+      {spaced,
+       "Could not read " + spaced +
+           ": Bad File4: \"{\" expected after JOINT Left, found \"Arm\" (a blank in the name?)"},
+      {noMotion, "Could not read " + noMotion + ": Bad File11: the file ended before MOTION"},
   };
   for (const Case& c : cases) {
     captureStdout([&] { EXPECT_FALSE(session.load(c.name)); });
@@ -167,6 +176,12 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   EXPECT_EQ(session.point(n - 1).x, 117.0);
   EXPECT_EQ(session.point(n - 1).z, 78.0);
   EXPECT_FALSE(session.canUndo());
+  EXPECT_EQ(session.kindText(), "Track path, " + std::to_string(n) + " points");
+  FramePlacement placement;
+  ASSERT_TRUE(session.placeFrame(5, placement));
+  EXPECT_NEAR(placement.x, 15.0, 1e-9);
+  EXPECT_NEAR(placement.z, 10.0, 1e-9);
+  EXPECT_EQ(placement.headingDegrees, 0.0);
 
   ASSERT_TRUE(session.select(1));
   const Point3 p1 = session.point(1);

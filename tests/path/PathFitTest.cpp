@@ -397,3 +397,37 @@ TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
   }
   EXPECT_GT(moved, 0) << "the edit moved no frame";
 }
+
+// Long clips are read and carried in two halves at once: every frame of
+// both halves, and the bounds across them, must come out as in one pass.
+TEST(PathFitRecord, LongClipKeepsEveryFrameOfBothHalves) {
+  const int frames = 60001;
+  const int badFrame = 45000;
+  std::vector<std::string> lines = standardLines(frames, [](int i) {
+    return Point3{static_cast<double>(i), 90.0 + (i == 40000 ? 7.0 : 0.0), -0.5 * i};
+  });
+  lines[badFrame] = "nan 1e9 1e9 0 0 0 0 0 0";  // left out of the bounds and the solve
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, lines));
+  PathCurve path;
+  fit(motion, path);
+  ASSERT_EQ(path.rootOffsetX.size(), static_cast<size_t>(frames));
+  EXPECT_EQ(path.boundsMin.x, 0.0);
+  EXPECT_EQ(path.boundsMax.x, frames - 1.0);
+  EXPECT_EQ(path.boundsMax.y, 97.0);
+  EXPECT_EQ(path.boundsMin.z, -0.5 * (frames - 1));
+  for (int i = 0; i < frames; ++i) {
+    Point3 c;
+    Point3 f;
+    path.positionAt(PathCurve::framePathParameter(i, frames), c);
+    path.forwardAt(PathCurve::framePathParameter(i, frames), f);
+    if (i == badFrame) {
+      ASSERT_TRUE(std::isnan(path.rootOffsetX[i]));
+      continue;
+    }
+    ASSERT_NEAR(path.rootOffsetX[i] + c.x, i, 1e-6) << i;
+    ASSERT_NEAR(path.rootOffsetZ[i] + c.z, -0.5 * i, 1e-6) << i;
+    ASSERT_EQ(path.fitForwardX[i], f.x) << i;
+    ASSERT_EQ(path.fitForwardZ[i], f.z) << i;
+  }
+}

@@ -2,10 +2,12 @@
 #include <FL/Fl_Group.H>
 #include <FL/gl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -323,7 +325,7 @@ TEST_F(MotionViewPlaybackTest, ManualStepsWrapAround) {
   EXPECT_EQ(view->currentFrame, 19);
 }
 
-TEST_F(MotionViewPlaybackTest, StepsOnlyWhenMoreThanOneFrameTimeHasPassed) {
+TEST_F(MotionViewPlaybackTest, ShowsTheFrameDueAtTheClipsClock) {
   view->setFrameTime(0.1);
   EXPECT_DOUBLE_EQ(view->frameTime, 0.1);
   space.now = 100;  // exactly one frame time: not yet
@@ -334,28 +336,30 @@ TEST_F(MotionViewPlaybackTest, StepsOnlyWhenMoreThanOneFrameTimeHasPassed) {
   view->stepAnimation();
   EXPECT_EQ(view->currentFrame, 1);
   EXPECT_EQ(view->lastStepClock, 101);
-  // One step per call however late it is: no frames are skipped.
+  // Drawing fell behind: the frames in between are skipped, and the time
+  // base keeps the clip's clock (frame 2 was due at 200, frame 3 at 300).
+  space.now = 350;
+  view->stepAnimation();
+  EXPECT_EQ(view->currentFrame, 3);
+  space.now = 401;
+  view->stepAnimation();
+  EXPECT_EQ(view->currentFrame, 4);
+  // Far behind: wraps around the clip (46 frames due from frame 4).
   space.now = 5000;
   view->stepAnimation();
-  EXPECT_EQ(view->currentFrame, 2);
-  view->stepAnimation();
-  EXPECT_EQ(view->currentFrame, 2);
+  EXPECT_EQ(view->currentFrame, 10);
   EXPECT_EQ(view->lastStepClock, 5000);
 
-  view->currentFrame = 19;
-  space.now = 5200;
-  view->stepAnimation();
-  EXPECT_EQ(view->currentFrame, 0);
-
+  // A new pace counts from now; a pace of 0 steps once per clock tick.
   view->setFrameTime(0.0);
   view->stepAnimation();
-  EXPECT_EQ(view->currentFrame, 0);
-  space.now = 5201;
+  EXPECT_EQ(view->currentFrame, 10);
+  space.now = 5001;
   view->stepAnimation();
-  EXPECT_EQ(view->currentFrame, 1);
+  EXPECT_EQ(view->currentFrame, 11);
 }
 
-TEST_F(MotionViewPlaybackTest, StopsWhileNotAnimated) {
+TEST_F(MotionViewPlaybackTest, StopsWhileNotAnimatedAndDoesNotCatchUpOnThePause) {
   view->toggleAnimated();
   EXPECT_FALSE(view->animated);
   space.now = 100000;
@@ -365,7 +369,41 @@ TEST_F(MotionViewPlaybackTest, StopsWhileNotAnimated) {
   view->toggleAnimated();
   EXPECT_TRUE(view->animated);
   view->stepAnimation();
+  EXPECT_EQ(view->currentFrame, 0);
+  space.now += 101;  // one frame time of 0.1 s
+  view->stepAnimation();
   EXPECT_EQ(view->currentFrame, 1);
+}
+
+// Frame times a clip cannot be played at: a sound pace and a note on the
+// status line; the clip keeps the value it was read with.
+TEST(MotionViewPlaybackPaceTest, UnplayableFrameTimesPlayAtASoundPace) {
+  const struct {
+    const char* frameTime;
+    bool playable;
+  } rows[] = {{"0", false}, {"-0.5", false}, {"nan", false}, {"1e300", false},
+              {"0.008333", true}, {"2", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.frameTime);
+    Workspace space;
+    std::string clip = walkClip(20);
+    clip.replace(clip.find("Frame Time: 0.1"), 15, std::string("Frame Time: ") + row.frameTime);
+    space.answers = {space.write("odd.bvh", clip)};
+    std::unique_ptr<MotionView> view;
+    testsupport::captureStdout([&] { view = makeView(); });
+    ASSERT_EQ(view->motion->frameCount, 20);
+    const bool noted = view->statusText().find("cannot be played") != std::string::npos;
+    EXPECT_EQ(noted, !row.playable);
+    EXPECT_GE(view->frameTime, 0.001);
+    EXPECT_LE(view->frameTime, 10.0);
+    if (row.playable) {
+      EXPECT_DOUBLE_EQ(view->frameTime, view->motion->frameTime);
+    }
+    // A second at that pace moves on by a second's worth of frames.
+    space.now = 1010;
+    view->stepAnimation();
+    EXPECT_EQ(view->currentFrame, static_cast<int>(1.01 / view->frameTime) % 20);
+  }
 }
 
 TEST(MotionViewPlaybackSingleFrameTest, EveryOperationKeepsFrameZero) {
@@ -427,6 +465,8 @@ TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   ASSERT_TRUE(view->session.movePoint(2, 3.0, 0.0));
   const Point3 edited = view->session.point(2);
   const std::string name = space.write("broken.bvh", "HIERARCHY\nROOT\n");
+  // Told to go ahead and drop the edits, but the file cannot be read.
+  space.replies = {true};
   bool loaded = true;
   testsupport::captureStdout([&] { loaded = view->loadPath(name.c_str()); });
   EXPECT_FALSE(loaded);
@@ -438,6 +478,51 @@ TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   EXPECT_EQ(view->session.message().rfind("Could not read broken.bvh: ", 0), 0u)
       << view->session.message();
   EXPECT_NE(view->statusText().find(view->session.message()), std::string::npos);
+}
+
+TEST_F(MotionViewPlaybackTest, LoadPathAsksBeforeDroppingUnwrittenEdits) {
+  ASSERT_TRUE(view->session.movePoint(2, 3.0, 0.0));
+  const std::string other = space.write("other.bvh", walkClip(30));
+  space.replies = {false, true};
+  testsupport::captureStdout([&] { EXPECT_FALSE(view->loadPath(other.c_str())); });
+  ASSERT_EQ(space.questions.size(), 1u);
+  EXPECT_EQ(view->motion->frameCount, 20);
+  EXPECT_TRUE(view->session.unsaved());
+  EXPECT_NE(view->statusText().find("Kept the unwritten edits; other.bvh not loaded"),
+            std::string::npos);
+
+  testsupport::captureStdout([&] { EXPECT_TRUE(view->loadPath(other.c_str())); });
+  EXPECT_EQ(space.questions.size(), 2u);
+  EXPECT_EQ(view->motion->frameCount, 30);
+  EXPECT_NE(view->statusText().find("the unwritten edits were dropped"), std::string::npos);
+  // Nothing left to lose: no question.
+  testsupport::captureStdout([&] { EXPECT_TRUE(view->loadPath(other.c_str())); });
+  EXPECT_EQ(space.questions.size(), 2u);
+}
+
+TEST_F(MotionViewPlaybackTest, TheStatusLineShowsUnprintableBytesAsEscapes) {
+  view->session.setMessage("Could not read b.bvh: \xc1\x01 HIERARCHY not found in caf\xc3\xa9");
+  EXPECT_NE(view->statusText().find("b.bvh: \\xc1\\x01 HIERARCHY not found in caf\xc3\xa9"),
+            std::string::npos)
+      << view->statusText();
+}
+
+// One character, one unit of width.
+TEST(FitToWidthTest, ShortensTheLongestNamesInTheMiddleThenCutsTheEnd) {
+  const auto characters = [](const std::string& text) { return static_cast<double>(text.size()); };
+  const struct {
+    const char* text;
+    double width;
+    const char* shown;
+  } rows[] = {
+      {"short text", 20, "short text"},
+      {"Loaded /a/very/long/folder/name/clip.bvh (3 frames)", 40,
+       "Loaded /a/very/...clip.bvh (3 frames)"},
+      {"aaaa bbbb cccc dddd", 10, "aaaa bb..."},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(fitToWidth(row.text, row.width, characters), row.shown) << row.text;
+  }
 }
 
 TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
@@ -461,6 +546,13 @@ TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
   testsupport::captureStdout([&] { EXPECT_TRUE(view->writePath("taken.bvh")); });
   EXPECT_NE(testsupport::readFile(space.path() + "/taken.bvh"), original);
   EXPECT_EQ(space.questions.size(), 2u);
+
+  // So is a symbolic link that leads nowhere.
+  ASSERT_EQ(symlink("nowhere.bvh", (space.path() + "/dangling.bvh").c_str()), 0);
+  space.replies = {false};
+  testsupport::captureStdout([&] { EXPECT_FALSE(view->writePath("dangling.bvh")); });
+  EXPECT_EQ(space.questions.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(space.path() + "/nowhere.bvh"));
 }
 
 }  // namespace

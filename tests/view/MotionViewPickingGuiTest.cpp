@@ -247,7 +247,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
 TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
   select(3);
   const Point3 before = controlPoint(3);
-  for (int keysym : {int{'a'}, int{'q'}, FL_Escape, FL_Enter, FL_Home, FL_Page_Up, FL_KP + '4'}) {
+  for (int keysym : {int{'a'}, int{'q'}, FL_Enter, FL_Home, FL_Page_Up, FL_KP + '4'}) {
     flush();
     EXPECT_EQ(key(keysym), 1) << keysym;
     EXPECT_NE(view->damage(), 0) << keysym;
@@ -256,6 +256,13 @@ TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
     EXPECT_EQ(after.y, before.y) << keysym;
     EXPECT_EQ(after.z, before.z) << keysym;
   }
+}
+
+TEST_F(MotionViewPicking, EscapeDeselectsAndIsAlwaysUsed) {
+  select(3);
+  EXPECT_EQ(key(FL_Escape), 1);
+  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(key(FL_Escape), 1);
 }
 
 TEST_F(MotionViewPicking, KeysWithoutSelectionAreNotUsed) {
@@ -558,6 +565,79 @@ TEST_F(MotionViewPicking, NameStackGivesThreeNamesOnlyOnTheSecondDrawing) {
                                              {0, 0, 1},
                                              {0, 0, 2},
                                              {0, 0, 3}}));
+}
+
+TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit) {
+  usePath(true);
+  EXPECT_EQ(key('t'), 1);
+  ASSERT_EQ(view->session.kind(), EditSession::PathKind::track);
+  const int n = view->session.pointCount();
+  ASSERT_GE(n, 3);
+  EXPECT_NE(view->statusText().find("Track path, " + std::to_string(n) + " points"),
+            std::string::npos)
+      << view->statusText();
+
+  // The track path's cubes lie on the floor under its points and pick.
+  const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr);
+  const Pixel at = project(floorWorld(groundMapping(view->session.point(1), layout)));
+  mouse(FL_PUSH, 1, at);
+  mouse(FL_RELEASE, 1, at);
+  ASSERT_EQ(view->session.selected(), 1);
+  EXPECT_EQ(key(FL_Insert), 1);
+  EXPECT_EQ(view->session.pointCount(), n + 1);
+  EXPECT_EQ(view->session.selected(), 2);
+  EXPECT_EQ(key(FL_Delete), 1);
+  EXPECT_EQ(view->session.pointCount(), n);
+
+  // Back to the loop path, as it was.
+  EXPECT_EQ(key('t'), 1);
+  EXPECT_EQ(view->session.kind(), EditSession::PathKind::loop);
+  EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
+}
+
+// A Z-up clip's cubes are drawn turned upright with the figure; a press
+// where each one is drawn picks it, on the loop path and the track path, and
+// the scene shows the selected cube there in green.
+TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
+  // The walk clip stood up along z, walking over x and y.
+  std::string clip = editortest::walkClip(0);
+  for (size_t at = clip.find("OFFSET 0 10 0"); at != std::string::npos;
+       at = clip.find("OFFSET 0 10 0", at)) {
+    clip.replace(at, 13, "OFFSET 0 0 10");
+  }
+  clip.replace(clip.find("Frames: 0"), 9, "Frames: 40");
+  for (int i = 0; i < 40; ++i) {
+    clip += std::to_string(3 * i) + " " + std::to_string(2 * i) + " 0 0 0 0 0 0 0\n";
+  }
+  const std::string name = workspace.write("standing-on-z.bvh", clip);
+  testsupport::captureStdout([&] { ASSERT_TRUE(view->loadPath(name.c_str())); });
+  ASSERT_EQ(view->session.upAxis(), UpAxis::z);
+  usePath(true);
+  view->resetCamera();
+  for (const bool track : {false, true}) {
+    if (track) {
+      EXPECT_EQ(key('t'), 1);
+    }
+    const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr, UpAxis::z);
+    int picked = 0;
+    for (int i = 0; i < view->session.pointCount(); ++i) {
+      Point3 world = figureToWorld(groundMapping(view->session.point(i), layout), UpAxis::z);
+      world.y += pathLift;
+      const Pixel at = project(world);
+      if (at.x < 0.0 || at.x >= viewWidth || at.y < 0.0 || at.y >= viewHeight) continue;
+      mouse(FL_PUSH, 1, at);
+      mouse(FL_RELEASE, 1, at);
+      EXPECT_EQ(view->session.selected(), i) << (track ? "track" : "loop") << " point " << i;
+      project(world);  // draws the scene with the selection
+      unsigned char rgb[3] = {0, 0, 0};
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glReadPixels(static_cast<int>(at.x), static_cast<int>(viewHeight - at.y), 1, 1, GL_RGB,
+                   GL_UNSIGNED_BYTE, rgb);
+      EXPECT_GT(rgb[1], 2 * rgb[0] + 40) << (track ? "track" : "loop") << " point " << i;
+      ++picked;
+    }
+    EXPECT_GE(picked, 2) << (track ? "track" : "loop") << ": too few cubes in view";
+  }
 }
 
 }  // namespace

@@ -194,8 +194,14 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
     return nullptr;
   }
   // Uncompressed pixels must all be in the file; a header that claims more
-  // is not an image this file holds.
-  if (!runLength && source.remaining() < pixelCount * static_cast<std::size_t>(pixelBytes)) {
+  // is not an image this file holds. A run-length packet gives at most 128
+  // pixels for its byte and one pixel value, so the bytes left bound the
+  // pixels too (one packet more lets a file cut short still load).
+  const std::size_t packetBytes = 1 + static_cast<std::size_t>(pixelBytes);
+  const std::size_t encodable =
+      runLength ? 128 * ((source.remaining() + packetBytes - 1) / packetBytes + 1)
+                : source.remaining() / static_cast<std::size_t>(pixelBytes);
+  if (pixelCount > encodable) {
     tgaSetError(kTgaUnexpectedEnd);
     return nullptr;
   }

@@ -402,6 +402,11 @@ TEST(TgaReader, RejectsBadFilesWithTheirError) {
       {"65535x16384 in 18 bytes", tgatest::file(sized(65535, 16384)), 4, 13, "image too large"},
       {"rle past 16384 a side", tgatest::file(rle(16385, 1)), 4, 13, "image too large"},
       {"rle block over 256 MB", tgatest::file(rle(16384, 16384)), 4, 13, "image too large"},
+      // 28 bytes of packets give at most 128 * (7 + 1) pixels of 24 bits.
+      {"rle 1025 pixels in 28 bytes", tgatest::file(rle(1025, 1), std::string(28, '\xff')), 4, 4,
+       "unexpected end-of-file"},
+      {"rle 16384x3072 in 28 bytes", tgatest::file(rle(16384, 3072), std::string(28, '\xff')), 4,
+       4, "unexpected end-of-file"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

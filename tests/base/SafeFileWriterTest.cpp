@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "TestSupport.h"
+#include "base/SafeFileWriter.h"
+
+namespace {
+
+using testsupport::readFile;
+using testsupport::TempDir;
+
+std::set<std::string> namesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+bool openAndWrite(SafeFileWriter& writer, const std::string& target, const std::string& text,
+                  ExistingTarget existing, std::string* message) {
+  if (!writer.open(target.c_str(), message, existing)) return false;
+  std::fputs(text.c_str(), writer.file());
+  return true;
+}
+
+// Two writers open on one new name at once: without replacing, the second to
+// finish fails and the first one's file stays; with replacing, the last wins.
+TEST(SafeFileWriter, TwoWritersForOneNewTarget) {
+  const struct Row {
+    ExistingTarget existing;
+    bool secondWritten;
+    std::string kept;
+  } rows[] = {
+      {ExistingTarget::kKeep, false, "first"},
+      {ExistingTarget::kReplace, true, "second"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.secondWritten ? "replacing" : "keeping");
+    TempDir dir;
+    const std::string target = dir.path() + "/out.bvh";
+    SafeFileWriter first;
+    SafeFileWriter second;
+    std::string message;
+    ASSERT_TRUE(openAndWrite(first, target, "first", row.existing, &message)) << message;
+    ASSERT_TRUE(openAndWrite(second, target, "second", row.existing, &message)) << message;
+    EXPECT_TRUE(first.commit(&message)) << message;
+    EXPECT_EQ(second.commit(&message), row.secondWritten);
+    if (!row.secondWritten) {
+      EXPECT_EQ(message, "Failed to write " + target + ": File exists");
+    }
+    EXPECT_EQ(readFile(target), row.kept);
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"out.bvh"});
+
+    // A third writer meets the file at once.
+    SafeFileWriter third;
+    EXPECT_EQ(openAndWrite(third, target, "third", row.existing, &message),
+              row.existing == ExistingTarget::kReplace);
+    if (row.existing == ExistingTarget::kKeep) {
+      EXPECT_EQ(message, "Cannot open " + target + " for writing: File exists");
+    }
+  }
+}
+
+// Names up to the file name limit can be written; the temporary file sits in
+// the target's folder whatever the name's length.
+TEST(SafeFileWriter, LongNamesUpToTheLimit) {
+  TempDir dir;
+  for (const size_t length : {1, 236, 248, 255, 256}) {
+    SCOPED_TRACE(length);
+    const std::string target = dir.path() + "/" + std::string(length, 'n');
+    SafeFileWriter writer;
+    std::string message;
+    const bool opened = openAndWrite(writer, target, "clip", ExistingTarget::kKeep, &message);
+    if (length > 255) {
+      EXPECT_FALSE(opened);
+      EXPECT_EQ(message, "Cannot open " + target + " for writing: File name too long");
+      continue;
+    }
+    ASSERT_TRUE(opened) << message;
+    EXPECT_EQ(namesIn(dir.path()).size(), 1u) << "temporary file beside the target";
+    EXPECT_TRUE(writer.commit(&message)) << message;
+    EXPECT_EQ(readFile(target), "clip");
+    std::filesystem::remove(target);
+  }
+  EXPECT_TRUE(namesIn(dir.path()).empty());
+}
+
+// A writer told to stop in the middle of a write leaves nothing behind, and
+// still ends by the signal.
+TEST(SafeFileWriter, StopSignalsRemoveTheTemporaryFile) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    TempDir dir;
+    const std::string target = dir.path() + "/out.bvh";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // A test runner may have these ignored, which the writer respects.
+      for (const int stop : {SIGINT, SIGTERM, SIGHUP}) ::signal(stop, SIG_DFL);
+      SafeFileWriter writer;
+      if (!openAndWrite(writer, target, "partial", ExistingTarget::kReplace, nullptr)) _exit(2);
+      std::fflush(writer.file());
+      if (write(ready[1], "r", 1) != 1) _exit(3);
+      for (;;) pause();
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(namesIn(dir.path()).size(), 1u) << "the temporary file while writing";
+    kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(namesIn(dir.path()).empty());
+  }
+}
+
+// What a writer that no longer runs left is removed by the next write to the
+// same target; files of running writers and of other targets stay.
+TEST(SafeFileWriter, NextWriteRemovesLeftoversOfDeadWriters) {
+  const pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const std::string deadId = std::to_string(dead);
+  TempDir dir;
+  const std::set<std::string> kept = {
+      ".out.bvh.1.a1B2c3",                                 // init runs
+      ".out.bvh." + std::to_string(getpid()) + ".a1B2c3",  // this process runs
+      ".other.bvh." + deadId + ".a1B2c3",                  // another target
+      ".out.bvh." + deadId + ".a1B2",                      // not a temporary name
+  };
+  for (const std::string& name : kept) dir.write(name, "x");
+  dir.write(".out.bvh." + deadId + ".a1B2c3", "left by a dead writer");
+  std::string message;
+  ASSERT_TRUE(writeFileSafely((dir.path() + "/out.bvh").c_str(), "new", 3, &message)) << message;
+  std::set<std::string> expected = kept;
+  expected.insert("out.bvh");
+  EXPECT_EQ(namesIn(dir.path()), expected);
+}
+
+}  // namespace
