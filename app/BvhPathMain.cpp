@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "motion/TrackJoint.h"
 #include "path/EditSession.h"
 
 namespace {
@@ -42,18 +44,22 @@ struct Arguments {
   bool track = false;
   const char* pointsWord = nullptr;
   int points = 0;
+  // --up: "y" or "z"; null lets the clip's figure decide.
+  const char* upWord = nullptr;
 };
 
 void printUsage(const char* program) {
   std::fprintf(stderr,
                "Usage: %s CLIP [--move K DX DZ]... [-o OUT [--force]]\n"
                "       %s CLIP --track [--points K] [--move K DX DZ]... [-o OUT [--force]]\n"
-               "  Prints the fitted control points (after any moves) as \"point K: X Y Z\".\n"
+               "  Prints the fitted control points (after any moves) as \"point K: X Y Z\",\n"
+               "  in the clip's axes (Z up: ground X Y, then the height).\n"
                "  --track         the open track path from the first frame to the last\n"
                "                  instead of the loop path (Y of its points: ground height)\n"
                "  --points K      fits the track path with K points (1..1000)\n"
+               "  --up y|z        the clip's up axis (default: decided from the figure)\n"
                "  --move K DX DZ  moves control point K (0..3 on the loop path) by DX, DZ\n"
-               "                  clip units, in order\n"
+               "                  clip units along the ground (DX, DY with Z up), in order\n"
                "  -o OUT          writes the clip carried along the path to OUT\n"
                "  --force         replaces OUT when it exists\n",
                program, program);
@@ -99,6 +105,12 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
       arguments.force = true;
     } else if (word == "--track") {
       arguments.track = true;
+    } else if (word == "--up") {
+      if (i + 1 >= argc || arguments.upWord != nullptr) return false;
+      arguments.upWord = argv[++i];
+      if (std::strcmp(arguments.upWord, "y") != 0 && std::strcmp(arguments.upWord, "z") != 0) {
+        return false;
+      }
     } else if (word == "--points") {
       if (i + 1 >= argc || arguments.pointsWord != nullptr) return false;
       arguments.pointsWord = argv[++i];
@@ -201,10 +213,15 @@ class Diagnostics {
 
 // Loads, moves, prints and writes; false (reported) at the first failure.
 bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
-  if (!session.load(arguments.clip)) {
+  std::optional<UpAxis> up;
+  if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
+  if (!session.load(arguments.clip, nullptr, up)) {
     report(session.message());
     return false;
   }
+  const bool zUp = session.upAxis() == UpAxis::z;
+  if (zUp) report("up axis: Z");
+  if (!session.canCarry()) report(kNoGroundChannels);
   if (arguments.track) {
     session.setKind(EditSession::PathKind::track);
     if (arguments.points > 0) session.fitTrack(arguments.points);
@@ -217,7 +234,8 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   }
   for (int k = 0; k < session.pointCount(); ++k) {
     const Point3 p = session.point(k);
-    std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
+    // The session's ground frame holds a Z-up clip's y as z.
+    std::fprintf(points, "point %d: %f %f %f\n", k, p.x, zUp ? p.z : p.y, zUp ? p.y : p.z);
   }
   if (std::fflush(points) != 0) {
     report(std::string("cannot print the points: ") + std::strerror(errno));

@@ -123,8 +123,7 @@ void closeCallback(Fl_Widget* widget, void*) {
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   MotionView& view = *window->view;
   if (view.session.wouldDropEdits(EditSession::Action::Close) &&
-      !askQuestion("The path has edits that are not written yet.\nClose and lose them?",
-                   "Close", "Keep editing")) {
+      !view.agreesToDropEdits("Close", "Close")) {
     view.session.setMessage("Kept editing; the edits are not written yet");
     view.redraw();
     return;

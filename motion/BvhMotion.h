@@ -57,4 +57,8 @@ class BvhMotion {
 
   // The last error message of a failed read (empty after a good one).
   std::string readError;
+
+  // What a good read warned about (frames cut short), as printed without
+  // its line feed; empty when nothing was wrong.
+  std::string readWarning;
 };

@@ -191,6 +191,7 @@ bool loadText(const char* fileName, TextBuffer& text, size_t& size, std::string&
 bool BvhMotion::read(const char* fileName) {
   std::srand(5);
   readError.clear();
+  readWarning.clear();
   if (fileName == nullptr) return fail(readError, "File %s pointer is NULL\n", "");
 
   TextBuffer newText;
@@ -364,8 +365,12 @@ bool BvhMotion::read(const char* fileName) {
   }
   frameCount = static_cast<int>(frameLines.size());
   if (frameCount < declaredFrames) {
-    std::printf("Warning: only %i of %i frame lines found, reading %i frames\n", frameCount,
-                declaredFrames, frameCount);
+    char warning[128];
+    std::snprintf(warning, sizeof warning,
+                  "Warning: only %i of %i frame lines found, reading %i frames", frameCount,
+                  declaredFrames, frameCount);
+    readWarning = warning;
+    std::printf("%s\n", warning);
   }
   return true;
 }

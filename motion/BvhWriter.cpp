@@ -88,10 +88,10 @@ struct GroundWords {
   size_t z = 0;
 };
 
-GroundWords findGroundWords(const BvhJoint& joint) {
+GroundWords findGroundWords(const BvhJoint& joint, UpAxis up) {
   GroundWords words;
   const int x = joint.channelIndex("Xposition");
-  const int z = joint.channelIndex("Zposition");
+  const int z = joint.channelIndex(secondGroundChannel(up));
   // A name listed beyond the declared count lies in another joint's values.
   if (x < 0 || z < 0 || x >= joint.channelCount || z >= joint.channelCount ||
       joint.channelOffset < 0) {
@@ -296,12 +296,12 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
 }
 
 void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
-                 const FramePlacementFunction& placement, const GroundWords& ground,
+                 const FramePlacementFunction& placement, const GroundWords& ground, UpAxis up,
                  BlockWriter& out) {
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  HeadingTurn turn(carried);
+  HeadingTurn turn(carried, upAxisIndex(up));
   PackedTextList::const_iterator lines = motion.frameLines.begin();
   for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
     const int frame = static_cast<int>(i);
@@ -353,7 +353,7 @@ void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) co
 
 bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
                const FramePlacementFunction& placement, std::string* message,
-               ExistingTarget existing) {
+               ExistingTarget existing, UpAxis up) {
   if (fileName == nullptr) return false;
   // Printed as before and handed to the caller without the line feed.
   const auto report = [message](const std::string& text) {
@@ -372,12 +372,12 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   std::FILE* file = output.file();
 
   if (carried == nullptr) carried = root;
-  const GroundWords ground = findGroundWords(*carried);
+  const GroundWords ground = findGroundWords(*carried, up);
   if (!ground.found) {
     std::printf(
-        "%s %s has no Xposition and Zposition channels: frames written as read, "
+        "%s %s has no Xposition and %s channels: frames written as read, "
         "path not applied\n",
-        carried == root ? "Root" : "Joint", textOrEmpty(carried->name));
+        carried == root ? "Root" : "Joint", textOrEmpty(carried->name), secondGroundChannel(up));
   }
 
   // errno is read only after a failed call; clear what earlier calls left.
@@ -392,7 +392,7 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   if (std::ferror(file)) output.fail(errno);
   if (!std::ferror(file)) {
     BlockWriter out(file);
-    writeFrames(motion, *carried, placement, ground, out);
+    writeFrames(motion, *carried, placement, ground, up, out);
     if (out.failed()) output.fail(out.error());
   }
   if (!output.commit(&failure)) return report(failure);

@@ -49,7 +49,7 @@ Point3 offsetFromRoot(const BvhJoint& joint) {
 }
 
 Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int f,
-                            const FramePlacement* placement) {
+                            const FramePlacement* placement, UpAxis up) {
   Point3 at = offsetFromRoot(joint);
   if (f < 0 || f >= motion.frameCount || static_cast<size_t>(f) >= motion.frameLines.size()) {
     return at;
@@ -60,7 +60,7 @@ Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int 
   Point3 own = jointPosition(joint, words);
   if (placement != nullptr) {
     own.x = placement->x;
-    own.z = placement->z;
+    (up == UpAxis::z ? own.y : own.z) = placement->z;
   }
   return {at.x + own.x, at.y + own.y, at.z + own.z};
 }

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "base/Point3.h"
+#include "motion/UpAxis.h"
 
 class BvhJoint;
 
@@ -16,9 +17,17 @@ inline Point3 figureToWorld(const Point3& p) {
   return {p.x * figureScale, figureFloorY + p.y * figureScale, p.z * figureScale};
 }
 
+// The same for a clip with the given up axis: a Z-up figure is turned by -90
+// degrees about x (its z up, its y away from the start-up camera), so it
+// stands on the floor as a Y-up one does. Also the turn drawSkeleton and the
+// path drawing apply.
+inline Point3 figureToWorld(const Point3& p, UpAxis up) {
+  return up == UpAxis::z ? figureToWorld({p.x, p.z, -p.y}) : figureToWorld(p);
+}
+
 // Where one frame's carried joint stands when the clip is carried along its
-// path: its x and z position values, and the turn about the vertical axis
-// through it, in degrees.
+// path: its two ground position values (x and z; x and y for a Z-up clip),
+// and the turn about the vertical axis through it, in degrees.
 struct FramePlacement {
   double x = 0.0;
   double z = 0.0;
@@ -51,8 +60,8 @@ class BvhMotion;
 
 // Where joint's origin is drawn in frame f, in the figure's frame:
 // offsetFromRoot plus its own position channels, with x and z taken from
-// placement when one is given. Meant for the carried joint, above which
-// nothing moves (the root has nothing above it). Offsets only when the clip
-// has no frame f.
+// placement when one is given (x and y with Z up). Meant for the carried
+// joint, above which nothing moves (the root has nothing above it). Offsets
+// only when the clip has no frame f.
 Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int f,
-                            const FramePlacement* placement);
+                            const FramePlacement* placement, UpAxis up = UpAxis::y);

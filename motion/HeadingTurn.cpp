@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int yAxis = 1;
-
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 struct WordSpan {
@@ -42,7 +40,8 @@ bool findWords(const char* line, const std::vector<long>& indices, std::vector<W
 
 }  // namespace
 
-HeadingTurn::HeadingTurn(const BvhJoint& joint) : jointName_(joint.name) {
+HeadingTurn::HeadingTurn(const BvhJoint& joint, int upAxis)
+    : jointName_(joint.name), upAxis_(upAxis) {
   std::vector<long> rotationWords;
   std::vector<int> axes;
   const int count = readableChannelCount(joint);
@@ -52,7 +51,7 @@ HeadingTurn::HeadingTurn(const BvhJoint& joint) : jointName_(joint.name) {
     rotationWords.push_back(static_cast<long>(joint.channelOffset) + i);
     axes.push_back(axis);
   }
-  if (!axes.empty() && axes[0] == yAxis) {
+  if (!axes.empty() && axes[0] == upAxis_) {
     mode_ = Mode::addToFirstYaw;
     words_.assign(1, rotationWords[0]);
   } else if (axes.size() == 3 && axes[0] != axes[1] && axes[1] != axes[2] && axes[0] != axes[2]) {
@@ -85,7 +84,8 @@ const char* HeadingTurn::apply(const char* line, double headingDegrees) {
 
   double turned[3] = {own[0] + headingDegrees, 0.0, 0.0};
   if (mode_ == Mode::threeAxes) {
-    const Matrix3 rotation = axisRotation(yAxis, headingDegrees) * rotationFromAngles(order_, own);
+    const Matrix3 rotation =
+        axisRotation(upAxis_, headingDegrees) * rotationFromAngles(order_, own);
     anglesFromRotation(rotation, order_, own, turned);
   }
 

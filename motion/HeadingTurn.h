@@ -7,18 +7,20 @@
 
 class BvhJoint;
 
-// Turns one joint's rotation in frame lines by a heading about the vertical
-// axis: with R the joint's rotation from its channels (first listed
-// outermost), the channels are rewritten to hold Ry(heading) * R, in their
-// own order, choosing the angles nearest to the frame's own.
+// Turns one joint's rotation in frame lines by a heading about the clip's up
+// axis (Y, or Z for a Z-up clip): with R the joint's rotation from its
+// channels (first listed outermost), the channels are rewritten to hold
+// Rup(heading) * R, in their own order, choosing the angles nearest to the
+// frame's own.
 //
-// Channels whose first rotation is about Y take the turn by adding it to that
+// Channels whose first rotation is about the up axis take the turn by adding it to that
 // angle (exact, the others stay as written). Otherwise three rotation
 // channels about three different axes are needed; any other set cannot hold a
 // turn, which is said once on the console and the line is left as read.
 class HeadingTurn {
  public:
-  explicit HeadingTurn(const BvhJoint& joint);
+  // upAxis as axisRotation counts axes: 1 (y) or 2 (z).
+  explicit HeadingTurn(const BvhJoint& joint, int upAxis = 1);
 
   // The line with the joint's rotation words turned ("%f"), every other
   // character as it stands. The line itself when the heading is exactly 0,
@@ -36,6 +38,7 @@ class HeadingTurn {
   // channel order (one for addToFirstYaw, three for threeAxes).
   std::vector<long> words_;
   AxisOrder order_{{0, 1, 2}};
+  int upAxis_ = 1;
   bool reported_ = false;
   std::string text_;
 };

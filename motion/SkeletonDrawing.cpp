@@ -58,8 +58,9 @@ class FramePainter {
  public:
   FramePainter(GLUquadric* quadric, Radii radii, const BvhJoint* carried, bool placed,
                const FramePlacement& placement, const std::vector<const char*>& words, double k,
-               double alpha)
-      : quadric_(quadric),
+               double alpha, UpAxis up)
+      : up_(up),
+        quadric_(quadric),
         radii_(radii),
         carried_(carried),
         placed_(placed),
@@ -77,7 +78,7 @@ class FramePainter {
     const bool carried = placed_ && &joint == carried_;
     if (carried) {
       position.x = placement_.x;
-      position.z = placement_.z;
+      (up_ == UpAxis::z ? position.y : position.z) = placement_.z;
     }
     const Point3 at{joint.offset.x + position.x, joint.offset.y + position.y,
                     joint.offset.z + position.z};
@@ -89,7 +90,10 @@ class FramePainter {
     glFlush();
     // The path's turn is about the carried joint itself, outside its own
     // rotation: Ry(heading) * R, as the writer writes it.
-    if (carried) glRotated(placement_.headingDegrees, 0.0, 1.0, 0.0);
+    if (carried) {
+      const double upZ = up_ == UpAxis::z ? 1.0 : 0.0;
+      glRotated(placement_.headingDegrees, 0.0, 1.0 - upZ, upZ);
+    }
     const int count = readableChannelCount(joint);
     for (int i = 0; i < count; ++i) {
       const int axis = rotationAxis(channelKind(joint.channelNames[static_cast<size_t>(i)]));
@@ -100,6 +104,7 @@ class FramePainter {
   }
 
  private:
+  UpAxis up_;
   GLUquadric* quadric_;
   Radii radii_;
   const BvhJoint* carried_;
@@ -152,6 +157,8 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
   glPushMatrix();
   glTranslated(0.0, figureFloorY, 0.0);
   glScaled(figureScale, figureScale, figureScale);
+  // Upright as figureToWorld places it.
+  if (options.up == UpAxis::z) glRotated(-90.0, 1.0, 0.0, 0.0);
   glPointSize(10.0f);
   glColor3f(1.0f, 1.0f, 1.0f);
   const BvhJoint* root = motion.root.get();
@@ -182,7 +189,8 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
       FramePlacement placement;
       const bool placed = options.placement && options.placement(draw.frame, placement);
       const FramePainter painter(quadric.get(), radii, carried, placed, placement, words,
-                                 strobeColorOffset(options.currentFrame, draw.frame), draw.alpha);
+                                 strobeColorOffset(options.currentFrame, draw.frame), draw.alpha,
+                                 options.up);
       leftOut = drawTree(*root, painter, deepestDrawn) || leftOut;
     }
     if (leftOut && !depthLimitReported) {

@@ -16,6 +16,9 @@ struct SkeletonDrawOptions {
   // Where frame f's carried joint stands when the clip is carried along a
   // path; no function leaves every frame where the clip puts it.
   FramePlacementFunction placement;
+  // A Z-up clip is drawn turned upright (figureToWorld); its placements are
+  // in the clip's axes (x and y on the ground, the turn about z).
+  UpAxis up = UpAxis::y;
 };
 
 // Draws the current frame of the clip, or its strobe, in the figure's frame

@@ -11,11 +11,11 @@ namespace {
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-TrackJoint channelsOf(const BvhJoint* joint) {
+TrackJoint channelsOf(const BvhJoint* joint, UpAxis up) {
   TrackJoint track;
   track.joint = joint;
   const int x = joint->channelIndex("Xposition");
-  const int z = joint->channelIndex("Zposition");
+  const int z = joint->channelIndex(secondGroundChannel(up));
   // A name listed beyond the channel count has no value of the joint's own.
   if (x >= 0 && x < joint->channelCount) track.xWord = joint->channelOffset + x;
   if (z >= 0 && z < joint->channelCount) track.zWord = joint->channelOffset + z;
@@ -42,6 +42,9 @@ bool wordChanges(const BvhMotion& motion, int word) {
 }
 
 }  // namespace
+
+const char* const kNoGroundChannels =
+    "This clip has no ground position channels: the path cannot move it";
 
 std::string trackJointNotice(const BvhJoint& joint) {
   return std::string("Path follows joint ") + (joint.name != nullptr ? joint.name : "") +
@@ -75,10 +78,10 @@ bool frameWordValue(const char* line, int word, double& value) {
   }
 }
 
-TrackJoint findTrackJoint(const BvhMotion& motion) {
+TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up) {
   const BvhJoint* root = motion.root.get();
   if (root == nullptr) return TrackJoint{};
-  const TrackJoint rootTrack = channelsOf(root);
+  const TrackJoint rootTrack = channelsOf(root, up);
   if (wordChanges(motion, rootTrack.xWord) || wordChanges(motion, rootTrack.zWord)) {
     return rootTrack;
   }
@@ -91,8 +94,8 @@ TrackJoint findTrackJoint(const BvhMotion& motion) {
     const BvhJoint* joint = pending.back();
     pending.pop_back();
     if (!joint->isEndSite) {
-      const TrackJoint track = channelsOf(joint);
-      if (track.xWord >= 0 && track.zWord >= 0 &&
+      const TrackJoint track = channelsOf(joint, up);
+      if (canCarry(track) &&
           (wordChanges(motion, track.xWord) || wordChanges(motion, track.zWord))) {
         return track;
       }

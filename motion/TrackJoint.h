@@ -2,26 +2,36 @@
 
 #include <string>
 
+#include "motion/UpAxis.h"
+
 class BvhJoint;
 class BvhMotion;
 
 // The joint whose ground track a clip's path follows, with the frame-line word
-// index of its Xposition and Zposition values (-1 where it has no such channel
-// within its channel count).
+// index of its two ground position values (-1 where it has no such channel
+// within its channel count): xWord its Xposition, zWord its second ground
+// axis (Zposition with Y up, Yposition with Z up).
 struct TrackJoint {
   const BvhJoint* joint = nullptr;
   int xWord = -1;
   int zWord = -1;
 };
 
-// Picks the joint that walks: the root when its Xposition or Zposition value
+// Picks the joint that walks: the root when one of its ground position values
 // changes between frames; otherwise the first joint in file order with both an
 // Xposition and a Zposition channel whose values change between frames;
 // otherwise the root again (null for a clip without hierarchy). Many exports put
 // a still "root" node above the moving hips. Values are compared as numbers,
 // non-finite values left out. Costs at most one pass over the frames per
 // candidate joint, stopping at the first change.
-TrackJoint findTrackJoint(const BvhMotion& motion);
+TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up = UpAxis::y);
+
+// True when the track joint has both ground position channels: without them
+// the path has nothing to carry.
+inline bool canCarry(const TrackJoint& track) { return track.xWord >= 0 && track.zWord >= 0; }
+
+// "This clip has no ground position channels: the path cannot move it".
+extern const char* const kNoGroundChannels;
 
 // "Path follows joint <name>: the root does not move", for the console and the
 // window when the track joint is not the root.

@@ -36,8 +36,8 @@ bool isFinite(const Point3& p) {
 
 // Fits path (new or reset) to motion; false when no path could be fitted,
 // with *reason set when the fit overflowed.
-bool fitClip(const BvhMotion& motion, PathCurve& path, std::string* reason) {
-  if (!fitPath(motion, path) || path.pointCount() <= 0) return false;
+bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up, std::string* reason) {
+  if (!fitPath(motion, path, up) || path.pointCount() <= 0) return false;
   for (int k = 0; k < path.pointCount(); ++k) {
     Point3 p;
     path.getPoint(k, p);
@@ -54,10 +54,10 @@ bool fitClip(const BvhMotion& motion, PathCurve& path, std::string* reason) {
 // Writes the clip carried along the track path when one is given, else along
 // the loop path; on failure *message says why, naming the file once.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
-               const TrackFit* track, ExistingTarget existing, std::string* message) {
-  const bool written =
-      track != nullptr ? writeTrackPath(fileName.c_str(), motion, *track, message, existing)
-                       : writePath(fileName.c_str(), motion, path, message, existing);
+               const TrackFit* track, ExistingTarget existing, UpAxis up, std::string* message) {
+  const bool written = track != nullptr
+                           ? writeTrackPath(fileName.c_str(), motion, *track, message, existing, up)
+                           : writePath(fileName.c_str(), motion, path, message, existing, up);
   if (!written && message->empty()) {
     *message = "Could not write " + fileName + ": the file could not be written";
   }
@@ -72,7 +72,8 @@ EditSession::EditSession()
     : motion_(std::make_unique<BvhMotion>()), path_(std::make_unique<PathCurve>()) {}
 
 bool EditSession::load(const std::string& fileName,
-                       const std::function<void(const BvhMotion&)>& afterRead) {
+                       const std::function<void(const BvhMotion&)>& afterRead,
+                       std::optional<UpAxis> up) {
   auto motion = std::make_unique<BvhMotion>();
   if (!motion->read(fileName.c_str())) {
     message_ = "Could not read " + fileName + ": " + readFailure(fileName, *motion);
@@ -82,34 +83,62 @@ bool EditSession::load(const std::string& fileName,
   motion->frameCount =
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
+  const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
   auto path = std::make_unique<PathCurve>();
   std::string reason;
-  if (!fitClip(*motion, *path, &reason)) {
+  if (!fitClip(*motion, *path, clipUp, &reason)) {
     message_ = "Could not fit a path to " + fileName + reason + "; the clip was not loaded";
     return false;
   }
   motion_ = std::move(motion);
   path_ = std::move(path);
+  up_ = clipUp;
+  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   clipName_ = fileName;
   startFreshHistory();
   message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
-  const BvhJoint* track = path_->trackJoint;
-  if (track != nullptr && track != motion_->root.get()) message_ += ". " + trackJointNotice(*track);
+  // A clip cut short must not pass for a whole one.
+  if (!motion_->readWarning.empty()) message_ += ". " + motion_->readWarning;
+  message_ += clipNotes(true);
   return true;
 }
 
 bool EditSession::fit() {
   auto path = std::make_unique<PathCurve>();
   std::string reason;
-  if (!fitClip(*motion_, *path, &reason)) {
+  if (!fitClip(*motion_, *path, up_, &reason)) {
     message_ = "Could not fit a path" + reason + "; the path stays as it was";
     return false;
   }
   path_ = std::move(path);
+  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   startFreshHistory();
   return true;
+}
+
+bool EditSession::setUpAxis(UpAxis up) {
+  if (up == up_) return false;
+  const UpAxis before = up_;
+  up_ = up;
+  if (!fit()) {
+    up_ = before;
+    return false;
+  }
+  message_ = std::string("Up axis: ") + upAxisName(up_) + clipNotes(false);
+  return true;
+}
+
+std::string EditSession::clipNotes(bool withUpAxis) const {
+  std::string notes;
+  const BvhJoint* track = path_->trackJoint;
+  if (track != nullptr && track != motion_->root.get()) notes += ". " + trackJointNotice(*track);
+  if (withUpAxis && up_ == UpAxis::z) notes += ". Up axis: Z";
+  const std::string shortClip = shortClipNote(motion_->frameCount);
+  if (!shortClip.empty()) notes += ". " + shortClip;
+  if (!canCarry_) notes += std::string(". ") + kNoGroundChannels;
+  return notes;
 }
 
 bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
@@ -117,7 +146,7 @@ bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   std::string failure;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
-  if (!writeClip(fileName, *motion_, *path_, track, existing, &failure)) {
+  if (!writeClip(fileName, *motion_, *path_, track, existing, up_, &failure)) {
     message_ = failure;
     return false;
   }
@@ -140,6 +169,10 @@ int EditSession::selected() const {
 bool EditSession::movePoint(int index, double dx, double dz) {
   if (index < 0 || index >= pointCount()) {
     message_ = "There is no control point " + std::to_string(index);
+    return false;
+  }
+  if (!canCarry_) {
+    message_ = kNoGroundChannels;
     return false;
   }
   Point3 p = point(index);
@@ -252,7 +285,7 @@ void EditSession::setKind(PathKind kind) {
 }
 
 void EditSession::fitTrack(int pointCount) {
-  track_ = fitTrackPath(*motion_, pointCount);
+  track_ = fitTrackPath(*motion_, pointCount, up_);
   trackFitted_ = true;
   if (kind_ == PathKind::track) {
     undo_.clear();
@@ -351,8 +384,9 @@ void EditSession::selectShown(int index) {
 }
 
 bool EditSession::wouldDropEdits(Action action) const {
-  const bool replacesPath =
-      action == Action::Load || action == Action::Fit || action == Action::Close;
+  // Switching the up axis fits both paths again.
+  const bool replacesPath = action == Action::Load || action == Action::Fit ||
+                            action == Action::Close || action == Action::SetUpAxis;
   return replacesPath && unsaved();
 }
 

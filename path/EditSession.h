@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
+#include "motion/UpAxis.h"
 #include "path/PathCurve.h"
 #include "path/TrackFit.h"
 
@@ -31,11 +33,29 @@ class EditSession {
   // message says why. The reader's own console output is left as it is. A
   // fit whose control points are not all finite numbers counts as failed.
   // afterRead, when given, sees the clip once it is read, before the fit.
+  // The up axis is up when given, else decided from the posed figure
+  // (decideUpAxis). The message carries the reader's warning (frames cut
+  // short), names the track joint when it is not the
+  // root, "Up axis: Z" when it is Z, and says when the clip has nothing the
+  // path can carry (kNoGroundChannels).
   bool load(const std::string& fileName,
-            const std::function<void(const BvhMotion&)>& afterRead = nullptr);
+            const std::function<void(const BvhMotion&)>& afterRead = nullptr,
+            std::optional<UpAxis> up = std::nullopt);
   // Fits a new path to the present clip (also an empty one); replaces the
   // path and starts a fresh history on success.
   bool fit();
+
+  // The clip's up axis: the ground is x and z with Y up, x and y with Z up.
+  // Both kinds of path, moves (dx, dz: along the ground's second axis, the
+  // clip's y with Z up) and write use it.
+  UpAxis upAxis() const { return up_; }
+  // Sets the up axis and fits both kinds of path again for it (fresh
+  // history); false, nothing changed, when it is already up or the fit
+  // fails. The message says "Up axis: Y" or "Up axis: Z".
+  bool setUpAxis(UpAxis up);
+  // Whether the path can move the clip: its track joint has both ground
+  // position channels.
+  bool canCarry() const { return canCarry_; }
   // Writes the clip carried along the path of the kind shown. Success marks
   // that kind saved; the history is not changed. Never asks: replacing an
   // existing file is the caller's question, answered by existing (with kKeep
@@ -47,7 +67,8 @@ class EditSession {
   bool select(int index);
   int selected() const;
 
-  // Moves control point index by dx, dz clip units (y stays). Consecutive
+  // Moves control point index by dx, dz clip units (y stays); refused with
+  // kNoGroundChannels when the path cannot carry the clip. Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
   // between, form one undo step: a run of arrow presses or a whole drag.
   // A new step clears the redo list. False for an index that is no point
@@ -99,7 +120,7 @@ class EditSession {
   bool removePoint();
 
   // What can be done to a session from the editor.
-  enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close };
+  enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close, SetUpAxis };
   // Whether doing action now would throw away edits not yet written: only
   // the actions that replace or abandon the path do, and only while there
   // are such edits.
@@ -141,6 +162,10 @@ class EditSession {
   };
 
   void startFreshHistory();
+  // What the user should know about the clip and its fit, each after ". ":
+  // the track joint, the up axis when it is Z (withUpAxis), a short clip's
+  // fit, nothing to carry.
+  std::string clipNotes(bool withUpAxis) const;
   // Moves the last step of from to to, setting its point to the state after
   // it (forward) or before it.
   bool replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
@@ -168,6 +193,8 @@ class EditSession {
   long nextState_ = 1;
   long savedState_ = 0;
   PathKind kind_ = PathKind::loop;
+  UpAxis up_ = UpAxis::y;
+  bool canCarry_ = false;
   TrackFit track_;
   bool trackFitted_ = false;
   History parked_;

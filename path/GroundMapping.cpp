@@ -11,6 +11,9 @@ namespace {
 
 // Cube half size as a share of the larger of track extent and figure size.
 constexpr double cubeShare = 0.02;
+// An arrow press moves a point this share of the figure's size.
+constexpr double stepShare = 0.01;
+constexpr double sizelessStep = 0.05;
 // A clip with no extent at all (one joint standing still) still gets cubes
 // one can click.
 constexpr double smallestCubeHalfSize = 1e-3;
@@ -27,8 +30,16 @@ bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement
   return true;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried) {
+FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
+  FramePlacement clip = placement;
+  if (up == UpAxis::z) clip.headingDegrees = -placement.headingDegrees;
+  return clip;
+}
+
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+                      UpAxis up) {
   PathLayout layout;
+  layout.up = up;
   if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);
   if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
   const double track = std::max(path.boundsMax.x - path.boundsMin.x,
@@ -40,6 +51,12 @@ PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJ
   return layout;
 }
 
+double pointStep(const BvhMotion& motion) {
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  return figure > 0.0 && std::isfinite(figure) ? figure * stepShare : sizelessStep;
+}
+
 Point3 groundMapping(const Point3& p, const PathLayout& layout) {
+  if (layout.up == UpAxis::z) return {p.x + layout.trackOffset.x, p.z + layout.trackOffset.y, 0.0};
   return {p.x + layout.trackOffset.x, 0.0, p.z + layout.trackOffset.z};
 }

@@ -2,6 +2,7 @@
 
 #include "base/Point3.h"
 #include "motion/FigureFrame.h"
+#include "motion/UpAxis.h"
 
 class BvhJoint;
 class BvhMotion;
@@ -13,20 +14,35 @@ class PathCurve;
 // the clip's own placement).
 bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement);
 
+// A placement of the paths' ground frame (x, height, z) in the clip's own
+// axes: with Z up the second ground value is the clip's y, and a turn about
+// the ground frame's up axis is the opposite turn about the clip's z (the
+// two frames are mirror images). With Y up it is returned as it is.
+FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up);
+
 // How the path is laid under the figure: in the figure's frame, shifted by
 // the carried joint's fixed offset so that it lies under that joint's track.
 struct PathLayout {
   Point3 trackOffset;
   // Half the edge of a control point's cube, in clip units.
   double cubeHalfSize = 1.6;
+  // With Z up the figure's frame holds the ground as x and y (figureToWorld
+  // turns it upright).
+  UpAxis up = UpAxis::y;
 };
 
 // The layout for the clip's carried joint (null: the path's track joint). Cubes are sized
 // from the larger of the track's extent and the skeleton's rest size, so
 // they read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried);
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+                      UpAxis up = UpAxis::y);
+
+// How far one arrow press moves a control point, in clip units: 1% of the
+// figure's rest size, so a millimetre clip and a CMU clip edit alike; 0.05
+// for a skeleton without size.
+double pointStep(const BvhMotion& motion);
 
 // Where a curve point lies on the floor in the figure's frame (clip units,
 // height 0): its x and z plus the track offset's. The point's own y is
-// dropped.
+// dropped. With Z up: (x, z, 0) plus the track offset's x and y.
 Point3 groundMapping(const Point3& p, const PathLayout& layout);

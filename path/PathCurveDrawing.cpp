@@ -41,13 +41,15 @@ void drawCube(double s) {
 // Enters the figure's frame, lifted off the floor, with flat colours: the
 // scene leaves lighting and texturing on, which would dim the path into the
 // floor. Undone by leaveFloorFrame.
-void enterFloorFrame() {
+void enterFloorFrame(UpAxis up) {
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glPushMatrix();
   glTranslated(0.0, figureFloorY + pathLift, 0.0);
   glScaled(figureScale, figureScale, figureScale);
+  // Upright as the figure is drawn (figureToWorld).
+  if (up == UpAxis::z) glRotated(-90.0, 1.0, 0.0, 0.0);
 }
 
 void leaveFloorFrame() {
@@ -56,8 +58,8 @@ void leaveFloorFrame() {
 }
 
 // Starts the strip: its colour and width, in the floor frame.
-void beginStrip() {
-  enterFloorFrame();
+void beginStrip(UpAxis up) {
+  enterFloorFrame(up);
   glColor3d(1.0, 0.55, 0.0);
   glLineWidth(stripWidth);
   glBegin(GL_LINE_STRIP);
@@ -72,7 +74,7 @@ void endStrip() {
 // The cubes of pointCount points, pointAt giving each one.
 template <typename PointAt>
 void drawCubes(int pointCount, int selected, const PointAt& pointAt, const PathLayout& layout) {
-  enterFloorFrame();
+  enterFloorFrame(layout.up);
   // Pushed and never popped: the pick relies on the stack growing by one name
   // per drawing, so only the second drawing of a pick gives three names.
   glPushName(1);
@@ -99,7 +101,7 @@ constexpr int trackStripSteps = 32;
 }  // namespace
 
 void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
-  beginStrip();
+  beginStrip(layout.up);
   // The parameter is accumulated step by step; with its rounding this gives
   // 1,201 vertices, the last just under stripEnd.
   for (double u = 0.0; u < stripEnd; u += stripStep) {
@@ -122,7 +124,7 @@ void drawControlPoints(const PathCurve& path, const PathLayout& layout) {
 }
 
 void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints) {
-  beginStrip();
+  beginStrip(layout.up);
   const int steps = std::max(path.pointCount() - 1, 0) * trackStripSteps;
   for (int j = 0; j <= steps; ++j) {
     const Point3 ground =

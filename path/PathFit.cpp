@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -33,10 +34,14 @@ struct RootWords {
   int last = -1;
 };
 
-RootWords findRootWords(const BvhJoint* root) {
+// With Z up the fit's ground frame takes the clip's y as its z and the
+// clip's z as its height, so everything after the read stays one ground
+// frame (x, height, z) whatever the clip's up axis.
+RootWords findRootWords(const BvhJoint* root, UpAxis up) {
   RootWords words;
   if (root == nullptr || root->channelOffset < 0) return words;
-  const char* names[3] = {"Xposition", "Yposition", "Zposition"};
+  const char* names[3] = {"Xposition", up == UpAxis::z ? "Zposition" : "Yposition",
+                          secondGroundChannel(up)};
   for (int axis = 0; axis < 3; ++axis) {
     const int channel = root->channelIndex(names[axis]);
     // A name listed beyond the channel count has no value of the root's own
@@ -116,18 +121,25 @@ void fillDesign(Matrix& design, int rows, int first, int frames, const GroundTra
   }
 }
 
-// Least-squares cubic coefficients c[1..4] of rhs over the group's design
-// rows; work receives the decomposition, which overwrites its input, so the
-// rows are filled afresh for each solve. False when the decomposition did not
-// converge.
-bool solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, int rows, int first, int frames,
-                const GroundTrack& track, const std::vector<double>& rhs,
+// Least-squares coefficients c[1..columns] of rhs over the first columns of
+// the group's design rows (the rest of c is 0: a cubic, a line or a
+// constant); work receives the decomposition, which overwrites its input, so
+// the rows are filled afresh for each solve. False when the decomposition did
+// not converge.
+bool solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, int rows, int columns, int first,
+                int frames, const GroundTrack& track, const std::vector<double>& rhs,
                 std::vector<double>& coefficients) {
   fillDesign(work, rows, first, frames, track);
-  if (!svdcmp(work.rows(), rows, unknowns, w.data(), v.rows())) return false;
-  svdsolve(work.rows(), w.data(), v.rows(), rows, unknowns, rhs.data(), coefficients.data());
+  std::fill(coefficients.begin(), coefficients.end(), 0.0);
+  if (!svdcmp(work.rows(), rows, columns, w.data(), v.rows())) return false;
+  svdsolve(work.rows(), w.data(), v.rows(), rows, columns, rhs.data(), coefficients.data());
   return true;
 }
+
+// Unknowns a group of rows frames can settle: a cubic from four frames on, a
+// line from two, else the group's mean. More unknowns than frames would
+// leave the solve free to throw the point far from the track.
+int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
 
 bool isFinite(const Point3& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -200,7 +212,16 @@ struct Bounds {
 
 }  // namespace
 
-bool fitPath(const BvhMotion& motion, PathCurve& path) {
+std::string shortClipNote(int frames) {
+  if (frames <= 0 || frames >= 20) return "";
+  const std::string head = "Short clip (" + std::to_string(frames) + " frames): ";
+  const int rows = frames / 5;
+  if (rows == 0) return head + "every path point stands at the track's mean position";
+  if (fitColumns(rows) == 1) return head + "each path point stands at its group's mean position";
+  return head + "each path point is fitted with a line through its group";
+}
+
+bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   const int frameTotal = motion.frameCount;
   std::printf("Number of Frames: %d\n", frameTotal);
 
@@ -210,8 +231,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
 
   // Every later step needs the track positions, so each line is read once;
   // the bounds are taken on the way.
-  const TrackJoint track = findTrackJoint(motion);
-  const RootWords words = findRootWords(track.joint);
+  const TrackJoint track = findTrackJoint(motion, up);
+  const RootWords words = findRootWords(track.joint, up);
   GroundTrack ground;
   ground.x.resize(frameSlots);
   ground.z.resize(frameSlots);
@@ -246,6 +267,7 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   const Point3 boundsMax = halves[0].max;
 
   const int rows = frames / 5;
+  const int columns = fitColumns(rows);
   // The curve is changed only once every solve has succeeded, so a failed
   // fit leaves the path the editor has.
   std::array<Point3, groups> points;
@@ -266,8 +288,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
         bx[static_cast<size_t>(k)] = usable ? ground.x[slot] : 0.0;
         bz[static_cast<size_t>(k)] = usable ? ground.z[slot] : 0.0;
       }
-      if (!solveCubic(work, v, w, rows, first, frames, ground, bx, cx) ||
-          !solveCubic(work, v, w, rows, first, frames, ground, bz, cz)) {
+      if (!solveCubic(work, v, w, rows, columns, first, frames, ground, bx, cx) ||
+          !solveCubic(work, v, w, rows, columns, first, frames, ground, bz, cz)) {
         std::printf("Path could not be fitted: %s; the path is kept as it was\n", kNoConvergence);
         return false;
       }
@@ -279,6 +301,23 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
       points[static_cast<size_t>(group - 1)] =
           Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
       middles[static_cast<size_t>(group - 1)] = middle;
+    }
+  }
+
+  // Under five frames no group has a frame: every point stands at the
+  // track's mean position, so the clip stays where it is.
+  if (rows == 0) {
+    double meanX = 0.0;
+    double meanZ = 0.0;
+    int counted = 0;
+    for (size_t slot = 0; slot < frameSlots; ++slot) {
+      if (!ground.usable[slot]) continue;
+      meanX += ground.x[slot];
+      meanZ += ground.z[slot];
+      ++counted;
+    }
+    for (Point3& point : points) {
+      if (counted > 0) point = {meanX / counted, pointHeight, meanZ / counted};
     }
   }
 
@@ -306,6 +345,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path) {
   if (track.joint != nullptr && track.joint != motion.root.get()) {
     std::printf("%s\n", trackJointNotice(*track.joint).c_str());
   }
+  const std::string note = shortClipNote(frames);
+  if (!note.empty()) std::printf("%s\n", note.c_str());
 
   // A track that stands still away from the origin fits a curve whose
   // direction is rounding noise; turning frames by that noise would spin

@@ -9,20 +9,28 @@
 #include "path/TrackPlacement.h"
 
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message, ExistingTarget existing) {
+               std::string* message, ExistingTarget existing, UpAxis up) {
   const int frameCount = motion.frameCount;
   return writeClip(
       fileName, motion, jointOfClip(motion, path.trackJoint),
-      [&path, frameCount](int frame, FramePlacement& placement) {
-        return framePlacement(path, frame, frameCount, placement);
+      [&path, frameCount, up](int frame, FramePlacement& placement) {
+        FramePlacement ground;
+        if (!framePlacement(path, frame, frameCount, ground)) return false;
+        placement = placementInClipAxes(ground, up);
+        return true;
       },
-      message, existing);
+      message, existing, up);
 }
 
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    std::string* message, ExistingTarget existing) {
+                    std::string* message, ExistingTarget existing, UpAxis up) {
   return writeClip(
       fileName, motion, jointOfClip(motion, fit.trackJoint),
-      [&fit](int frame, FramePlacement& placement) { return trackPlacement(fit, frame, placement); },
-      message, existing);
+      [&fit, up](int frame, FramePlacement& placement) {
+        FramePlacement ground;
+        if (!trackPlacement(fit, frame, ground)) return false;
+        placement = placementInClipAxes(ground, up);
+        return true;
+      },
+      message, existing, up);
 }

@@ -3,21 +3,25 @@
 #include <string>
 
 #include "base/SafeFileWriter.h"
+#include "motion/UpAxis.h"
 
 class BvhMotion;
 class PathCurve;
 struct TrackFit;
 
 // Writes the clip carried along the path (writeClip): every frame the fit
-// record covers has its track joint's x and z moved to the path's ground
-// position and its rotation turned by the path's heading. Same failures,
-// messages and safe replacement as writeClip, which existing is passed to.
+// record covers has its track joint's ground position (x and z; x and y with
+// Z up) moved to the path's and its rotation turned by the path's heading
+// about the up axis. up must be the axis the path was fitted with. Same
+// failures, messages and safe replacement as writeClip, which existing is
+// passed to.
 bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
-               std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace);
+               std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace,
+               UpAxis up = UpAxis::y);
 
 // The same along the fit's present track path (trackPlacement): frames on it
 // have their track joint moved and turned; the unedited path writes rotation
 // words as read and positions equal up to "%f" rounding.
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
                     std::string* message = nullptr,
-                    ExistingTarget existing = ExistingTarget::kReplace);
+                    ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);

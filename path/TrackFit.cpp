@@ -31,10 +31,11 @@ double distance(const GroundPoint& a, const GroundPoint& b) {
 
 // The track joint's rest height above the lowest joint, with fallbacks for
 // skeletons that have no height.
-double hipHeightOf(const BvhMotion& motion, const BvhJoint* track) {
+double hipHeightOf(const BvhMotion& motion, const BvhJoint* track, UpAxis up) {
   if (motion.root == nullptr) return 1.0;
   const RestPoseBox box = restPoseBox(*motion.root);
-  double height = track != nullptr ? offsetFromRoot(*track).y - box.low.y : 0.0;
+  const Point3 at = track != nullptr ? offsetFromRoot(*track) : box.low;
+  double height = up == UpAxis::z ? at.z - box.low.z : at.y - box.low.y;
   if (!(height > 0.0) || !std::isfinite(height)) height = box.size() / 2.0;
   if (!(height > 0.0) || !std::isfinite(height)) height = 1.0;
   return height;
@@ -167,11 +168,11 @@ double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& l
 
 }  // namespace
 
-TrackFit fitTrackPath(const BvhMotion& motion, int pointCount) {
+TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
   TrackFit fit;
-  const TrackJoint track = findTrackJoint(motion);
+  const TrackJoint track = findTrackJoint(motion, up);
   fit.trackJoint = track.joint;
-  fit.hipHeight = hipHeightOf(motion, track.joint);
+  fit.hipHeight = hipHeightOf(motion, track.joint, up);
   const int frames =
       std::max(0, std::min(motion.frameCount, static_cast<int>(motion.frameLines.size())));
   fit.frames.assign(static_cast<size_t>(frames), TrackFrame{});

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "motion/UpAxis.h"
 #include "path/TrackPath.h"
 
 class BvhJoint;
@@ -45,5 +46,6 @@ struct TrackFit {
 // Control points stand at ground height 0. Never fails and never prints; a
 // clip without frames (or without one finite position) gets one point at the
 // origin and no frame on the path. Costs a few passes over the frames per
-// tried count.
-TrackFit fitTrackPath(const BvhMotion& motion, int pointCount = 0);
+// tried count. With Z up the ground is the clip's x and y, held as the
+// path's x and z (as the loop fit does).
+TrackFit fitTrackPath(const BvhMotion& motion, int pointCount = 0, UpAxis up = UpAxis::y);

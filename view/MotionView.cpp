@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "base/DataFile.h"
+#include "motion/FigureFrame.h"
 #include "motion/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
@@ -31,6 +33,17 @@ std::string defaultClipPath() { return findDataFile("dance01.bvh"); }
 std::string fileNameOnly(const std::string& name) {
   const size_t slash = name.find_last_of('/');
   return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Half the floor's edge in world units: the 10 by 10 it always was (about
+// 1.3 heights of the default clip's figure), or as many heights of a larger
+// figure, so a millimetre clip does not stand on a speck.
+double floorHalfSize(const BvhMotion& motion) {
+  constexpr double smallest = 5.0;
+  constexpr double heightsPerHalf = 0.6;
+  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double half = heightsPerHalf * figure * figureScale;
+  return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
 
 bool fileExists(const char* name) {
@@ -141,6 +154,7 @@ MotionView::MotionView(int x, int y, int w, int h)
     session.fit();
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
+  if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   // A texture reported missing before (by an earlier view) is looked for
   // again with each clip loaded.
   retryMissingTextures();
@@ -205,18 +219,20 @@ bool MotionView::loadPath(const char* fileName) {
     return false;
   }
   const bool dropsEdits = session.wouldDropEdits(EditSession::Action::Load);
-  if (dropsEdits &&
-      !askQuestion("The path has edits that are not written yet.\nLoad the clip and lose them?",
-                   "Load", "Keep editing")) {
+  if (dropsEdits && !agreesToDropEdits("Load the clip", "Load")) {
     session.setMessage("Kept the unwritten edits; " + fileNameOnly(fileName) + " not loaded");
     redraw();
     return false;
   }
   const bool loaded = session.load(fileName);
+  if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
+    // A new clip starts at its first frame, framed, whatever came before.
+    currentFrame = 0;
     if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     clipLoaded();
+    frameFigure();
   } else {
     // The clip, its path, the edits, the frame and the camera stay; only
     // the message tells why.
@@ -244,6 +260,31 @@ bool MotionView::writePath(const char* fileName) {
   return written;
 }
 
+void MotionView::switchUpAxis() {
+  const UpAxis other = session.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
+  // The paths are fitted again for the other axis, which drops their edits.
+  const bool dropsEdits = session.wouldDropEdits(EditSession::Action::SetUpAxis);
+  if (dropsEdits && !agreesToDropEdits("Fit the paths again for the other up axis", "Switch")) {
+    session.setMessage(std::string("Kept the unwritten edits; the up axis stays ") +
+                       upAxisName(session.upAxis()));
+    redraw();
+    return;
+  }
+  if (session.setUpAxis(other)) {
+    if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
+    std::printf("Up axis: %s\n", upAxisName(other));
+    std::fflush(stdout);
+    frameFigure();
+  }
+  redraw();
+}
+
+bool MotionView::agreesToDropEdits(const std::string& action, const char* goAhead) {
+  const std::string question =
+      "The path has edits that are not written yet.\n" + action + " and lose them?";
+  return askQuestion(question.c_str(), goAhead, "Keep editing");
+}
+
 void MotionView::chooseAndLoadPath() { loadPath(chooseFile("Choose a BVH File: ", "*.bvh")); }
 
 void MotionView::chooseAndWritePath() {
@@ -262,7 +303,8 @@ std::string MotionView::statusText() const {
   if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
     const Point3 p = session.point(selected);
     used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
-                          "   point %d: x %.2f z %.2f", selected, p.x, p.z);
+                          "   point %d: x %.2f %s %.2f", selected, p.x,
+                          session.upAxis() == UpAxis::z ? "y" : "z", p.z);
   }
   std::string text = line;
   text += "   " + session.kindText();
@@ -304,9 +346,13 @@ void MotionView::draw() {
   options.currentFrame = currentFrame;
   options.strobing = strobing;
   options.carriedJoint = jointOfClip(*motion, path->trackJoint);
+  options.up = session.upAxis();
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
-      return session.placeFrame(f, placement);
+      FramePlacement ground;
+      if (!session.placeFrame(f, ground)) return false;
+      placement = placementInClipAxes(ground, session.upAxis());
+      return true;
     };
   }
   drawSkeleton(*motion, options, depthLimitReported);
@@ -383,7 +429,9 @@ void MotionView::applyCamera() {
   // The projection is multiplied onto the current one (the caller loads
   // the identity first).
   const double aspect = h() > 0 ? static_cast<double>(w()) / static_cast<double>(h()) : 1.0;
-  gluPerspective(45.0, aspect, 0.01, 30.0);
+  // The depth range grows as the zoom shrinks, so a framed large figure
+  // stays inside it.
+  gluPerspective(45.0, aspect, 0.01 / zoom, 30.0 / zoom);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslated(0.0, -1.0 / zoom, -12.0 / zoom);
@@ -445,7 +493,9 @@ void MotionView::drawFloor() {
   glEnable(GL_TEXTURE_2D);
   fetchTexture("checker", false, false);
   glPushMatrix();
-  glTranslated(-5.0, -2.0, -5.0);
+  const double half = floorHalfSize(*motion);
+  glTranslated(-half, -2.0, -half);
+  glScaled(half / 5.0, 1.0, half / 5.0);
   glBegin(GL_QUADS);
   glNormal3d(0.0, 1.0, 0.0);
   glTexCoord2d(0.0, 1.0);
@@ -471,7 +521,7 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(*motion, *path, nullptr);
+  const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
     drawPath(session.track().path, layout, true);
   } else {

@@ -68,8 +68,8 @@ class MotionView : public Fl_Gl_Window {
   // Clip and path.
   void fitPath();
   // Null: nothing happens. Otherwise loads the file as the new clip with a
-  // fresh fit and history, takes its frame time, brings currentFrame into it
-  // and redraws. A file that cannot be read or fitted changes nothing but the
+  // fresh fit and history, takes its frame time, starts at frame 0, frames
+  // the figure (as F) and redraws. A file that cannot be read or fitted changes nothing but the
   // message. Returns whether the file was loaded.
   bool loadPath(const char* fileName);
   // Null: nothing is written. An existing file is replaced only after the
@@ -79,6 +79,14 @@ class MotionView : public Fl_Gl_Window {
   // name beside the clip.
   void chooseAndLoadPath();
   void chooseAndWritePath();
+  // U: the other up axis, with both paths fitted again for it (the message
+  // says "Up axis: Y" or "Up axis: Z"); the figure is framed anew. Edits not
+  // yet written are dropped only when the user agrees (askQuestion).
+  void switchUpAxis();
+  // Asks whether to go ahead with action ("Load the clip") and lose the
+  // edits not yet written; the one question of every action that would
+  // drop them (EditSession::wouldDropEdits).
+  bool agreesToDropEdits(const std::string& action, const char* goAhead);
   // One line for the view's corner: clip, frame i / N, time, the selected
   // point and the last message.
   std::string statusText() const;

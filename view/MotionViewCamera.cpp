@@ -40,10 +40,12 @@ Point3 figurePosition(const MotionView& view) {
   const BvhMotion& motion = *view.motion;
   if (motion.root == nullptr) return figureToWorld({});
   FramePlacement placement;
-  const bool placed =
-      view.usesPath && view.session.placeFrame(view.currentFrame, placement);
+  const UpAxis up = view.session.upAxis();
+  const bool placed = view.usesPath && view.session.placeFrame(view.currentFrame, placement);
+  placement = placementInClipAxes(placement, up);
   return figureToWorld(carriedJointPosition(motion, *carriedJoint(view), view.currentFrame,
-                                            placed ? &placement : nullptr));
+                                            placed ? &placement : nullptr, up),
+                       up);
 }
 
 // Moves eye and centre together so that the centre is at (x, z).
@@ -112,9 +114,13 @@ void MotionView::frameFigure() {
     // The middle of the rest pose's box, carried to where the carried joint is now.
     const RestPoseBox box = restPoseBox(*motion->root);
     const Point3 offset = offsetFromRoot(*carriedJoint(*this));
-    focus.x += (box.centre().x - offset.x) * figureScale;
-    focus.y += (box.centre().y - offset.y) * figureScale;
-    focus.z += (box.centre().z - offset.z) * figureScale;
+    const Point3 c = box.centre();
+    const UpAxis up = session.upAxis();
+    const Point3 toCentre = figureToWorld({c.x - offset.x, c.y - offset.y, c.z - offset.z}, up);
+    const Point3 origin = figureToWorld({}, up);
+    focus.x += toCentre.x - origin.x;
+    focus.y += toCentre.y - origin.y;
+    focus.z += toCentre.z - origin.z;
     const double size = box.size() * figureScale;
     if (size > 0.0 && std::isfinite(size)) {
       setZoom(*this, startDistance * 2.0 * halfFieldTangent * framedShare / size);

@@ -18,7 +18,6 @@
 namespace {
 
 constexpr double pickRegionPixels = 5.0;
-constexpr double arrowStep = 0.05;
 // Shift+arrow moves this many steps at once.
 constexpr double bigStepFactor = 10.0;
 
@@ -128,7 +127,7 @@ void pickControlPoint(MotionView& view) {
   view.cameraMatrices(modelView, projection, viewport);
   const double pointerX = view.lastX;
   const double pointerY = viewport[3] - view.lastY;
-  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr);
+  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr, view.session.upAxis());
   const double s = layout.cubeHalfSize;
   for (int i = 0; i < view.session.pointCount(); ++i) {
     const Point3 ground = groundMapping(view.session.point(i), layout);
@@ -137,12 +136,16 @@ void pickControlPoint(MotionView& view) {
     double farthest = -HUGE_VAL;
     bool seen = true;
     for (int c = 0; c < 8 && seen; ++c) {
-      const double x = (ground.x + ((c & 1) ? s : -s)) * figureScale;
-      const double y = (ground.y + ((c & 2) ? s : -s)) * figureScale + figureFloorY + pathLift;
-      const double z = (ground.z + ((c & 4) ? s : -s)) * figureScale;
+      // The corner in the figure's frame, turned upright as the path drawing
+      // turns it (figureToWorld), lifted as the path is.
+      const Point3 corner =
+          figureToWorld({ground.x + ((c & 1) ? s : -s), ground.y + ((c & 2) ? s : -s),
+                         ground.z + ((c & 4) ? s : -s)},
+                        layout.up);
       GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
       // A cube reaching behind the eye or past the far plane is not picked.
-      seen = gluProject(x, y, z, modelView, projection, viewport, &wx, &wy, &wz) == GL_TRUE &&
+      seen = gluProject(corner.x, corner.y + pathLift, corner.z, modelView, projection, viewport,
+                        &wx, &wy, &wz) == GL_TRUE &&
              wz >= 0.0 && wz <= 1.0;
       corners.push_back({wx, wy});
       nearest = std::min(nearest, wz);
@@ -186,7 +189,8 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   const double z = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
   if (!std::isfinite(x) || !std::isfinite(z)) return false;
   clipX = x;
-  clipZ = z;
+  // A Z-up clip's second ground axis, its y, points away from the camera.
+  clipZ = session.upAxis() == UpAxis::z ? -z : z;
   return true;
 }
 
@@ -247,16 +251,22 @@ bool MotionView::handleViewKey() {
       session.removePoint();
       redraw();
       return true;
+    case 'u':
+      switchUpAxis();
+      return true;
     default:
       break;
   }
   if (session.selected() == -1) return false;
+  // A step is a share of the figure's size, whatever the clip's units.
+  const double arrowStep = pointStep(*motion);
   const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
   double dx = 0.0;
   double dz = 0.0;
   if (!stepByArrowKey(Fl::event_key(), step, dx, dz)) return false;
-  // A run of arrow presses on one point is one undo step.
-  session.moveSelected(dx, dz);
+  // A run of arrow presses on one point is one undo step. Up moves away
+  // from the camera whichever the clip's up axis.
+  session.moveSelected(dx, session.upAxis() == UpAxis::z ? -dz : dz);
   redraw();
   return true;
 }

@@ -84,11 +84,17 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
   const std::string missing = dir.path() + "/missing.bvh";
   const std::string noFolder = dir.path() + "/no/out.bvh";
   const std::string out = dir.path() + "/out.bvh";
-  // Root positions near the largest number overflow the fit.
+  // A root that only turns: nothing the path could carry.
+  const std::string turning = dir.write(
+      "turning.bvh",
+      "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n"
+      "End Site\n{\nOFFSET 0 10 0\n}\n}\nMOTION\nFrames: 2\nFrame Time: 0.1\n0 0 0\n10 0 0\n");
+  // Root positions near the largest number overflow the fit's cubics (20
+  // frames: a shorter clip's groups only take their mean).
   std::string huge =
       "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
-      "End Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: 8\nFrame Time: 0.1\n";
-  for (int i = 0; i < 8; ++i) huge += i % 2 == 0 ? "1.7e308 0 -1.7e308\n" : "-1.7e308 0 1.7e308\n";
+      "End Site\n{\nOFFSET 0 1 0\n}\n}\nMOTION\nFrames: 20\nFrame Time: 0.1\n";
+  for (int i = 0; i < 20; ++i) huge += i % 2 == 0 ? "1.7e308 0 -1.7e308\n" : "-1.7e308 0 1.7e308\n";
   const std::string hugeClip = dir.write("huge.bvh", huge);
   struct Row {
     std::string arguments;
@@ -116,6 +122,9 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
            " (the fitted path is not finite: the positions are too large); the clip was not "
            "loaded"},
       {kClip + " --points 5", 2, "Usage: "},
+      {kClip + " --up x", 2, "Usage: "},
+      {turning + " --move 1 1 1 -o " + dir.path() + "/turned.bvh", 1,
+       "bvh-path: This clip has no ground position channels: the path cannot move it"},
       {kClip + " --track --points 0", 1, "bvh-path: point count \"0\" is not one of 1..1000"},
       {kClip + " --track --points 1001", 1, "bvh-path: point count \"1001\" is not one of 1..1000"},
       {kClip + " --track --move 99 1 1", 1, "bvh-path: There is no control point 99"},
@@ -136,8 +145,26 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
     }
   }
   // No failure leaves a file behind or touches the one that was there.
-  EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"notes.bvh", "existing.bvh", "huge.bvh"}));
+  EXPECT_EQ(namesIn(dir.path()),
+            (std::set<std::string>{"notes.bvh", "existing.bvh", "turning.bvh", "huge.bvh"}));
+  // The window's status line says the same.
+  EditSession session;
+  captureStdout([&] { ASSERT_TRUE(session.load(turning)); });
+  EXPECT_NE(session.message().find(
+                ". This clip has no ground position channels: the path cannot move it"),
+            std::string::npos);
   EXPECT_EQ(readFile(existing), "keep me");
+}
+
+TEST(BvhPathTest, AZUpClipSaysSoAndPrintsGroundXYThenHeight) {
+  const std::string zombie = std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh";
+  const PathRun run = runPath(zombie + " --move 2 0 5");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.firstErrorLine, "bvh-path: up axis: Z");
+  // The zombie walks in place at the ground origin: point 2 stands 5 along y.
+  EXPECT_NE(run.output.find("point 2: 0.000000 5.000000 0.050000\n"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(runPath(zombie + " --up y").firstErrorLine.find("up axis"), std::string::npos);
 }
 
 TEST(BvhPathTest, MovesPrintsAndWritesWhatTheEditSessionWrites) {

@@ -85,8 +85,8 @@ done
 sleep 0.5
 
 # Every frame's root x moved by the curve's own displacement at the frame's
-# parameter: the moved point's Catmull-Rom weight there times the 0.5 of ten
-# steps; the root's rotation (Zrotation Xrotation Yrotation) turned about the
+# parameter: the moved point's Catmull-Rom weight there times ten steps of
+# 1% of the figure's rest size; the root's rotation (Zrotation Xrotation Yrotation) turned about the
 # vertical by the angle the curve's direction turned there, as matrices; root
 # z and every other value as read.
 python3 - "$lib_path" "$point" <<'EOF' || fail "the written clip is not the clip carried along the edited path"
@@ -96,7 +96,8 @@ import lib_path
 moved = int(sys.argv[2])
 fitted = lib_path.fitted_points(open("stdout.txt").read())
 edited = [list(p) for p in fitted]
-edited[moved][0] += 0.5
+ten_steps = 10 * 0.01 * lib_path.rest_size("dance01.bvh")
+edited[moved][0] += ten_steps
 count, original = lib_path.frames("dance01.bvh")
 written_count, written = lib_path.frames("edited.bvh")
 assert written_count == count and len(written) == count == len(original), \
@@ -106,7 +107,7 @@ moved_frames = 0
 for i in range(count):
     weight = lib_path.weight(moved, i, count)
     heading = lib_path.heading(i, count, fitted, edited)
-    expected_x = float(original[i][0]) + 0.5 * weight
+    expected_x = float(original[i][0]) + ten_steps * weight
     if weight != 0.0:
         moved_frames += 1
     got = written[i]

@@ -113,6 +113,15 @@ _, written = lib_path.frames("moved.bvh")
 sys.exit(0 if any(abs(float(a[0]) - float(b[0])) > 1e-3 for a, b in zip(read, written)) else 1)
 EOF
 
+# A press moves the point 1% of the figure's size, so ten took it from under
+# the pointer: ten presses of Left bring it back for the drag.
+xdotool windowfocus --sync "$editor"
+for i in $(seq 1 10); do
+  xdotool key Left
+  sleep 0.05
+done
+sleep 0.3
+
 # A drag of the selected point up past the top of the view, towards and
 # beyond the horizon: the point stays on the floor the camera shows.
 xdotool mousemove --window "$editor" "$view_x" "$((100 + view_y))" mousedown 1

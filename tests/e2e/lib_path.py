@@ -17,6 +17,25 @@ def frames(name):
     return count, [l.split() for l in lines[start:] if l.strip()]
 
 
+def rest_size(name):
+    """Largest extent along one axis of the joints' rest positions (the
+    root's offset included): the figure size an arrow press is a hundredth of."""
+    stack, low, high = [], None, None
+    at = [0.0, 0.0, 0.0]
+    for line in open(name).read().split("MOTION")[0].splitlines():
+        words = line.split()
+        if words and words[0] == "{":
+            stack.append(list(at))
+        elif words and words[0] == "}":
+            at = stack.pop()
+        elif words and words[0] == "OFFSET":
+            base = stack[-1] if stack else [0.0, 0.0, 0.0]
+            at = [base[a] + float(words[1 + a]) for a in range(3)]
+            low = list(at) if low is None else [min(low[a], at[a]) for a in range(3)]
+            high = list(at) if high is None else [max(high[a], at[a]) for a in range(3)]
+    return max(high[a] - low[a] for a in range(3))
+
+
 def segment(i, count, n=4):
     """Curve segment of frame i of count, and the frame's place t in it."""
     u = i / count / 2

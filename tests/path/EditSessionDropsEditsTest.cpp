@@ -25,9 +25,9 @@ TEST(EditSessionDropsEditsTest, OnlyReplacingThePathDropsUnwrittenEdits) {
     Action action;
     bool drops;
   } rows[] = {
-      {Action::Load, true},    {Action::Fit, true},   {Action::Close, true},
-      {Action::Write, false},  {Action::Select, false}, {Action::Move, false},
-      {Action::Undo, false},   {Action::Redo, false},
+      {Action::Load, true},   {Action::Fit, true},     {Action::Close, true},
+      {Action::Write, false}, {Action::Select, false}, {Action::Move, false},
+      {Action::Undo, false},  {Action::Redo, false},   {Action::SetUpAxis, true},
   };
   for (const auto& row : rows) {
     EXPECT_FALSE(session.wouldDropEdits(row.action)) << "fresh clip, action " << int(row.action);

@@ -133,6 +133,16 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   EXPECT_EQ(session.selected(), -1);
 }
 
+TEST_F(EditSessionTest, AClipCutShortSaysSoInTheMessage) {
+  std::string text = walk(40);
+  text.replace(text.find("Frames: 40"), 10, "Frames: 75");
+  const std::string cut = dir.write("cut.bvh", text);
+  captureStdout([&] { ASSERT_TRUE(session.load(cut)); });
+  EXPECT_EQ(session.message(), "Loaded " + cut +
+                                   " (40 frames). Warning: only 40 of 75 frame lines found, "
+                                   "reading 40 frames");
+}
+
 TEST_F(EditSessionTest, RefusesPointsThatDoNotExist) {
   EXPECT_FALSE(session.movePoint(4, 1.0, 1.0));
   EXPECT_FALSE(session.movePoint(-1, 1.0, 1.0));

@@ -48,6 +48,9 @@ TEST(GroundMapping, CubesKeepTheirSizeAgainstTheFigureWhateverTheUnits) {
     const double inCentimetres = pathLayout(centimetres.motion, centimetres.path, nullptr).cubeHalfSize;
     const double inMetres = pathLayout(metres.motion, metres.path, nullptr).cubeHalfSize;
     EXPECT_NEAR(inMetres / inCentimetres, 0.01, 1e-12) << track;
+    // An arrow press moves 1% of the figure: its rest pose spans 80 units.
+    EXPECT_NEAR(pointStep(centimetres.motion), 0.8, 1e-9) << track;
+    EXPECT_NEAR(pointStep(metres.motion), 0.008, 1e-12) << track;
     // Readable beside a figure 170 tall: neither a speck nor a wall.
     EXPECT_GT(inCentimetres, 1.0) << track;
     EXPECT_LT(inCentimetres, 20.0) << track;

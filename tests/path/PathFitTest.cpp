@@ -166,23 +166,37 @@ TEST(PathFitControlPoints, StraightLineIsFittedExactly) {
   }
 }
 
-TEST(PathFitControlPoints, FewerEquationsThanUnknownsTakeTheMinimumNormCubic) {
-  // N = 7: one frame per group, so each cubic is the smallest coefficient
-  // vector c with c . a(p) = value, evaluated at the middle frame's pg.
-  const int frames = 7;
-  BvhMotion motion;
-  readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
-  PathCurve path;
-  const std::string printed = fit(motion, path);
-  for (int group = 1; group <= 4; ++group) {
-    const int sample = group - 1;
-    const double p = (sample + 1.0) / frames;
-    const double pg = (group + 1.0) / frames;
-    const double scale = (1 + p * pg + p * p * pg * pg + p * p * p * pg * pg * pg) /
-                         (1 + p * p + p * p * p * p + p * p * p * p * p * p);
-    EXPECT_NEAR(point(path, group - 1).x, curvyRoot(sample).x * scale, 1e-9) << group;
-    EXPECT_NEAR(point(path, group - 1).z, curvyRoot(sample).z * scale, 1e-9) << group;
-    EXPECT_NE(printed.find("General setting " + std::to_string(group) + ": "), std::string::npos);
+TEST(PathFitControlPoints, ShortClipsFitALowerDegreeAlongTheirTrack) {
+  // Groups of one frame take its position, of two or three the least-squares
+  // line through them (closed form here), evaluated at the middle frame's pg.
+  for (int frames : {7, 12, 17}) {
+    SCOPED_TRACE(std::to_string(frames) + " frames");
+    BvhMotion motion;
+    readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
+    PathCurve path;
+    const std::string printed = fit(motion, path);
+    const int r = frames / 5;
+    for (int group = 1; group <= 4; ++group) {
+      double sp = 0.0, sx = 0.0, sz = 0.0, spp = 0.0, spx = 0.0, spz = 0.0;
+      for (int i = (group - 1) * r; i < group * r; ++i) {
+        const double p = (i + 1.0) / frames;
+        sp += p;
+        spp += p * p;
+        sx += curvyRoot(i).x;
+        sz += curvyRoot(i).z;
+        spx += p * curvyRoot(i).x;
+        spz += p * curvyRoot(i).z;
+      }
+      const double pg = (group * r - r / 2 + 1.0) / frames;
+      const double det = r * spp - sp * sp;
+      const auto line = [&](double s, double sps) {
+        return r == 1 ? s : (s * spp - sp * sps) / det + (r * sps - sp * s) / det * pg;
+      };
+      EXPECT_NEAR(point(path, group - 1).x, line(sx, spx), 1e-9) << group;
+      EXPECT_NEAR(point(path, group - 1).z, line(sz, spz), 1e-9) << group;
+    }
+    EXPECT_NE(printed.find("Short clip (" + std::to_string(frames) + " frames): "),
+              std::string::npos);
   }
 }
 
@@ -207,12 +221,17 @@ TEST(PathFitSmallClips, NoFramesGiveFourOriginPointsAndAnEmptyRecord) {
   EXPECT_FALSE(path.pathGroundPosition(0, 0, x, z));
 }
 
-TEST(PathFitSmallClips, UnderFiveFramesStillRecordEveryFrame) {
+TEST(PathFitSmallClips, UnderFiveFramesPutEveryPointAtTheTrackMean) {
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(3, curvyRoot)));
   PathCurve path;
-  const std::string origin = "General setting 0: 0.000000 0.050000 0.000000\n";
-  EXPECT_EQ(fit(motion, path), "Number of Frames: 3\n\n" + origin + origin + origin + origin);
+  const double meanX = (curvyRoot(0).x + curvyRoot(1).x + curvyRoot(2).x) / 3.0;
+  const double meanZ = (curvyRoot(0).z + curvyRoot(1).z + curvyRoot(2).z) / 3.0;
+  char line[128];
+  std::snprintf(line, sizeof line, "General setting 0: %f 0.050000 %f\n", meanX, meanZ);
+  EXPECT_EQ(fit(motion, path), "Number of Frames: 3\n\n" + std::string(line) + line + line + line +
+                                   "Short clip (3 frames): every path point stands at the "
+                                   "track's mean position\n");
   ASSERT_EQ(path.rootOffsetX.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     double x = 0.0;

@@ -8,9 +8,7 @@
 #include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
-#include "motion/FrameWords.h"
-#include "motion/JointChannels.h"
-#include "motion/RotationMatrix.h"
+#include "motion/PosedFigure.h"
 #include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 #include "path/PathFit.h"
@@ -29,66 +27,6 @@ constexpr double stillSpeed = 0.05;       // per second, smoothed
 constexpr double smoothingSeconds = 0.25;  // half window: one step
 constexpr double shortestStill = 0.5;
 
-struct Transform {
-  Matrix3 r;
-  Point3 t;
-};
-
-struct Skeleton {
-  std::vector<const BvhJoint*> joints;  // pre-order
-  std::vector<int> parents;
-};
-
-Skeleton skeletonOf(const BvhJoint& root) {
-  Skeleton s;
-  std::vector<std::pair<const BvhJoint*, int>> pending{{&root, -1}};
-  while (!pending.empty()) {
-    const auto [joint, parent] = pending.back();
-    pending.pop_back();
-    const int index = static_cast<int>(s.joints.size());
-    s.joints.push_back(joint);
-    s.parents.push_back(parent);
-    for (auto it = joint->children.rbegin(); it != joint->children.rend(); ++it) {
-      if (*it != nullptr) pending.push_back({it->get(), index});
-    }
-  }
-  return s;
-}
-
-Point3 apply(const Matrix3& m, const Point3& p) {
-  return {m.m[0][0] * p.x + m.m[0][1] * p.y + m.m[0][2] * p.z,
-          m.m[1][0] * p.x + m.m[1][1] * p.y + m.m[1][2] * p.z,
-          m.m[2][0] * p.x + m.m[2][1] * p.y + m.m[2][2] * p.z};
-}
-
-// World transforms of every joint in one frame: offset plus position
-// channels, then the rotation channels in their listed order.
-void pose(const Skeleton& s, const char* line, std::vector<Transform>& out) {
-  std::string copy;
-  std::vector<const char*> words;
-  splitFrameLine(line, copy, words);
-  out.resize(s.joints.size());
-  for (size_t j = 0; j < s.joints.size(); ++j) {
-    const BvhJoint& joint = *s.joints[j];
-    const Point3 own = jointPosition(joint, words);
-    Transform local;
-    local.t = {joint.offset.x + own.x, joint.offset.y + own.y, joint.offset.z + own.z};
-    const int count = readableChannelCount(joint);
-    for (int i = 0; i < count; ++i) {
-      const int axis = rotationAxis(channelKind(joint.channelNames[static_cast<size_t>(i)]));
-      if (axis >= 0) local.r = local.r * axisRotation(axis, channelValue(joint, i, words));
-    }
-    if (s.parents[j] < 0) {
-      out[j] = local;
-    } else {
-      const Transform& parent = out[static_cast<size_t>(s.parents[j])];
-      const Point3 moved = apply(parent.r, local.t);
-      out[j].t = {parent.t.x + moved.x, parent.t.y + moved.y, parent.t.z + moved.z};
-      out[j].r = parent.r * local.r;
-    }
-  }
-}
-
 struct Ground {
   double x = 0.0;
   double z = 0.0;
@@ -101,14 +39,14 @@ struct Trace {
   std::vector<std::vector<Point3>> feet;
 };
 
-Trace traceOf(const BvhMotion& motion, const Skeleton& s, size_t hips,
+Trace traceOf(const BvhMotion& motion, const PosedFigure& s, size_t hips,
               const std::vector<size_t>& feet) {
   Trace trace;
-  std::vector<Transform> world;
+  std::vector<JointPose> world;
   for (int f = 0; f < motion.frameCount; ++f) {
-    pose(s, motion.frameLine(f), world);
+    s.pose(motion.frameLine(f), world);
     trace.hips.push_back({world[hips].t.x, world[hips].t.z});
-    const Point3 forward = apply(world[hips].r, Point3{0.0, 0.0, 1.0});
+    const Point3 forward = rotatePoint(world[hips].r, Point3{0.0, 0.0, 1.0});
     trace.facing.push_back(std::atan2(forward.x, forward.z));
     std::vector<Point3> at;
     for (size_t foot : feet) at.push_back(world[foot].t);
@@ -175,8 +113,8 @@ double percentile95(std::vector<double> values) {
 
 bool sameShape(const BvhMotion& a, const BvhMotion& b) {
   if (a.root == nullptr || b.root == nullptr || a.frameCount != b.frameCount) return false;
-  const Skeleton sa = skeletonOf(*a.root);
-  const Skeleton sb = skeletonOf(*b.root);
+  const PosedFigure sa(*a.root);
+  const PosedFigure sb(*b.root);
   if (sa.joints.size() != sb.joints.size()) return false;
   for (size_t j = 0; j < sa.joints.size(); ++j) {
     if (sa.joints[j]->channelCount != sb.joints[j]->channelCount ||
@@ -198,7 +136,7 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
     if (error != nullptr) *error = "the clips differ in joints, channels or frames, or are too short";
     return false;
   }
-  const Skeleton s = skeletonOf(*original.root);
+  const PosedFigure s(*original.root);
   const BvhJoint* trackJoint = findTrackJoint(original).joint;
   const size_t hips = static_cast<size_t>(
       std::find(s.joints.begin(), s.joints.end(), trackJoint) - s.joints.begin());
@@ -215,7 +153,7 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
   const double dt = original.frameTime > 0.0 ? original.frameTime : 1.0 / 30.0;
   const int half = std::max(1, static_cast<int>(std::lround(smoothingSeconds / dt)));
   const Trace a = traceOf(original, s, hips, feet);
-  const Trace b = traceOf(edited, skeletonOf(*edited.root), hips, feet);
+  const Trace b = traceOf(edited, PosedFigure(*edited.root), hips, feet);
   const size_t n = a.hips.size();
 
   // Facing against travel, on the frames where the original walks.

@@ -12,7 +12,9 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "motion/BvhJoint.h"
 #include "motion/FigureFrame.h"
+#include "motion/PosedFigure.h"
 #include "view/MotionView.h"
 #include "view/MotionViewTestSupport.h"
 
@@ -38,7 +40,7 @@ class CameraTest : public ::testing::Test {
   }
 
   // Window position (x, y up) of a point of the figure's frame.
-  std::array<double, 2> project(const Point3& clipPoint) {
+  std::array<double, 2> project(const Point3& clipPoint, UpAxis up = UpAxis::y) {
     view->make_current();
     view->clearView();
     testsupport::captureStdout([&] { view->drawScene(); });
@@ -48,7 +50,7 @@ class CameraTest : public ::testing::Test {
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const Point3 world = figureToWorld(clipPoint);
+    const Point3 world = figureToWorld(clipPoint, up);
     double x = 0.0, y = 0.0, z = 0.0;
     gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
     return {x, y};
@@ -89,6 +91,62 @@ TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
   }
   drawTimes(100);
   EXPECT_NEAR(view->centerX, 40.0 * figureScale, 1e-6);
+}
+
+// The colour of one pixel of the back buffer after drawing the scene, with
+// the skeleton or without.
+std::array<int, 3> pixelAt(MotionView& view, const std::array<double, 2>& at, bool skeleton) {
+  view.make_current();
+  testsupport::captureStdout([&] {
+    if (skeleton) {
+      view.draw();
+    } else {
+      view.clearView();
+      view.drawScene();
+    }
+  });
+  glFinish();
+  unsigned char rgb[3] = {0, 0, 0};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(static_cast<int>(at[0]), static_cast<int>(at[1]), 1, 1, GL_RGB, GL_UNSIGNED_BYTE,
+               rgb);
+  return {rgb[0], rgb[1], rgb[2]};
+}
+
+TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
+  load(testsupport::readFile(std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh"));
+  ASSERT_EQ(view->session.upAxis(), UpAxis::z);
+  EXPECT_NE(view->statusText().find("Up axis: Z"), std::string::npos);
+  view->currentFrame = 0;
+  view->frameFigure();
+  // Where the posed head and feet stand, drawn upright: the head high in
+  // the view above the hips, and the skeleton drawn there.
+  const PosedFigure figure(*view->motion->root);
+  std::vector<JointPose> pose;
+  figure.pose(view->motion->frameLine(0), pose);
+  size_t head = 0;
+  for (size_t j = 0; j < figure.joints.size(); ++j) {
+    if (std::string(figure.joints[j]->name) == "Head") head = j;
+  }
+  ASSERT_GT(head, 0u);
+  const std::array<double, 2> headAt = project(pose[head].t, UpAxis::z);
+  const std::array<double, 2> hipsAt = project(pose[0].t, UpAxis::z);
+  EXPECT_GT(headAt[1] - hipsAt[1], 0.1 * 600.0);
+  EXPECT_NE(pixelAt(*view, headAt, true), pixelAt(*view, headAt, false));
+
+  // U switches, asking first while there are edits not yet written.
+  ASSERT_TRUE(view->session.movePoint(2, 1.0, 0.0));
+  space.replies = {false, true};
+  Fl::e_keysym = 'u';
+  Fl::e_state = 0;
+  testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
+  EXPECT_EQ(view->session.upAxis(), UpAxis::z);
+  EXPECT_TRUE(view->session.unsaved());
+  testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
+  EXPECT_EQ(view->session.upAxis(), UpAxis::y);
+  EXPECT_EQ(space.questions.size(), 2u);
+  EXPECT_NE(view->statusText().find("Up axis: Y"), std::string::npos);
 }
 
 TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {

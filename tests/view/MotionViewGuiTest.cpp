@@ -450,7 +450,7 @@ TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt
   const std::string name = space.write("short.bvh", walkClip(5, -4.0, 8.0, 0.02));
   const std::string out = testsupport::captureStdout([&] { view->loadPath(name.c_str()); });
   EXPECT_EQ(view->motion->frameCount, 5);
-  EXPECT_EQ(view->currentFrame, 4);  // brought into the new clip
+  EXPECT_EQ(view->currentFrame, 0);         // a new clip starts at its first frame
   EXPECT_DOUBLE_EQ(view->frameTime, 0.02);  // the new clip's pace
   EXPECT_TRUE(view->usesPath);
   EXPECT_EQ(view->path->pointCount(), 4);

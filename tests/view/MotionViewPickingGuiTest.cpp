@@ -203,14 +203,16 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   select(1);
   const Point3 start = controlPoint(1);
   const Point3 others[] = {controlPoint(0), controlPoint(2), controlPoint(3)};
+  // 1% of the figure's size a press.
+  const double s = pointStep(*view->motion);
   struct Step {
     int keysym;
     double dx, dz;
   } steps[] = {
-      {FL_Right, 0.05, 0.0},
-      {FL_Left, -0.05, 0.0},
-      {FL_Up, 0.0, -0.05},
-      {FL_Down, 0.0, 0.05},
+      {FL_Right, s, 0.0},
+      {FL_Left, -s, 0.0},
+      {FL_Up, 0.0, -s},
+      {FL_Down, 0.0, s},
   };
   for (const Step& step : steps) {
     const Point3 before = controlPoint(1);
@@ -224,14 +226,14 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
     EXPECT_EQ(view->path->selectedPoint(), 1) << "the selection stays";
   }
 
-  // Ten presses of Right add 0.05 ten times, one step per event.
+  // Ten presses of Right add the step ten times, one step per event.
   double expectedX = controlPoint(1).x;
   for (int i = 0; i < 10; ++i) {
     key(FL_Right);
-    expectedX += 0.05;
+    expectedX += s;
   }
   EXPECT_DOUBLE_EQ(controlPoint(1).x, expectedX);
-  EXPECT_NEAR(controlPoint(1).x, start.x + 0.5, 1e-9);
+  EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
   EXPECT_EQ(view->path->pointCount(), 4);
@@ -591,6 +593,51 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
   EXPECT_EQ(key('t'), 1);
   EXPECT_EQ(view->session.kind(), EditSession::PathKind::loop);
   EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
+}
+
+// A Z-up clip's cubes are drawn turned upright with the figure; a press
+// where each one is drawn picks it, on the loop path and the track path, and
+// the scene shows the selected cube there in green.
+TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
+  // The walk clip stood up along z, walking over x and y.
+  std::string clip = editortest::walkClip(0);
+  for (size_t at = clip.find("OFFSET 0 10 0"); at != std::string::npos;
+       at = clip.find("OFFSET 0 10 0", at)) {
+    clip.replace(at, 13, "OFFSET 0 0 10");
+  }
+  clip.replace(clip.find("Frames: 0"), 9, "Frames: 40");
+  for (int i = 0; i < 40; ++i) {
+    clip += std::to_string(3 * i) + " " + std::to_string(2 * i) + " 0 0 0 0 0 0 0\n";
+  }
+  const std::string name = workspace.write("standing-on-z.bvh", clip);
+  testsupport::captureStdout([&] { ASSERT_TRUE(view->loadPath(name.c_str())); });
+  ASSERT_EQ(view->session.upAxis(), UpAxis::z);
+  usePath(true);
+  view->resetCamera();
+  for (const bool track : {false, true}) {
+    if (track) {
+      EXPECT_EQ(key('t'), 1);
+    }
+    const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr, UpAxis::z);
+    int picked = 0;
+    for (int i = 0; i < view->session.pointCount(); ++i) {
+      Point3 world = figureToWorld(groundMapping(view->session.point(i), layout), UpAxis::z);
+      world.y += pathLift;
+      const Pixel at = project(world);
+      if (at.x < 0.0 || at.x >= viewWidth || at.y < 0.0 || at.y >= viewHeight) continue;
+      mouse(FL_PUSH, 1, at);
+      mouse(FL_RELEASE, 1, at);
+      EXPECT_EQ(view->session.selected(), i) << (track ? "track" : "loop") << " point " << i;
+      project(world);  // draws the scene with the selection
+      unsigned char rgb[3] = {0, 0, 0};
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glReadPixels(static_cast<int>(at.x), static_cast<int>(viewHeight - at.y), 1, 1, GL_RGB,
+                   GL_UNSIGNED_BYTE, rgb);
+      EXPECT_GT(rgb[1], 2 * rgb[0] + 40) << (track ? "track" : "loop") << " point " << i;
+      ++picked;
+    }
+    EXPECT_GE(picked, 2) << (track ? "track" : "loop") << ": too few cubes in view";
+  }
 }
 
 }  // namespace
