@@ -1,5 +1,6 @@
 // Arbitrary bytes through the whole save path: read, fit when the read
-// succeeds, write. Files live in /tmp under names unique to this process.
+// succeeds, write. Files live in the scratch folder under names unique to
+// this process.
 
 #include <unistd.h>
 
@@ -12,11 +13,14 @@
 #include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
+#include "tests/fuzz/ScratchFolder.h"
 
 namespace {
 
 std::string tempName(const char* role) {
-  return "/tmp/mpe-readfitwrite-" + std::to_string(getpid()) + "-" + role + ".bvh";
+  const std::string name =
+      "mpe-readfitwrite-" + std::to_string(getpid()) + "-" + role + ".bvh";
+  return (scratchFolder() / name).string();
 }
 
 bool writeBytes(const std::string& fileName, const uint8_t* data, size_t size) {

@@ -12,18 +12,10 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/fuzz/ScratchFolder.h"
 #include "view/image/Tga.h"
 
 namespace {
-
-// Where the scratch files go: memory when the system offers it, since the
-// writer syncs every file it writes and a disk's sync costs more than all
-// the rest of one input.
-std::filesystem::path scratchFolder() {
-  const std::filesystem::path memory = "/dev/shm";
-  if (access(memory.c_str(), W_OK | X_OK) == 0) return memory;
-  return std::filesystem::temp_directory_path();
-}
 
 // A temporary file reused by every input, removed when the run ends.
 class ScratchFile {
