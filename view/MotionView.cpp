@@ -162,14 +162,12 @@ MotionView::MotionView(int x, int y, int w, int h)
   currentFrame = 0;
   animated = true;
   strobing = false;
-  eyeX = 0.0;
-  eyeZ = 1.0;
-  centerX = 0.0;
-  centerZ = 0.0;
   frameTime = clipPace();
   noteClipPace();
   followMotion = false;
   usesPath = false;
+  // A figure too small, too large or out of sight in the fixed view is framed.
+  resetCamera();
   // Someone watching the console (or a script reading it) sees the start-up
   // report before the window appears, also when standard output is a file.
   std::fflush(stdout);

@@ -35,7 +35,9 @@ class MotionView : public Fl_Gl_Window {
   void toggleUsesPath();
   void toggleFollowMotion();
   // Back to the start-up camera: pan, height, zoom and rotation
-  // (MotionViewCamera.cpp).
+  // (MotionViewCamera.cpp). That is the fixed view the default clip is seen
+  // in, when it shows frame 0's figure in sight at a workable size, and
+  // otherwise the figure of frame 0 framed as F frames it.
   void resetCamera();
   void panX(double step);
   void panZ(double step);
@@ -109,10 +111,12 @@ class MotionView : public Fl_Gl_Window {
   // (zoom about the look-at centre) and the F key (frame the figure) and
   // returns nonzero when it used the event. followFigure moves the pan a step
   // towards the figure's drawn root, both ways; draw calls it while
-  // followMotion is on. frameFigure centres the figure and zooms to fit it.
+  // followMotion is on. frameFigure centres the figure and zooms to fit it;
+  // frameFigureAt does so for frame f.
   int handleCameraEvent(int event);
   void followFigure();
   void frameFigure();
+  void frameFigureAt(int f);
 
   // Called whenever the view changed playback or clip state by itself (a
   // timer step, a key, a load), so the window can bring its controls in line.

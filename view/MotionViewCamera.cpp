@@ -35,17 +35,61 @@ const BvhJoint* carriedJoint(const MotionView& view) {
   return jointOfClip(*view.motion, view.path->trackJoint);
 }
 
-// World position of the carried joint in the current frame.
-Point3 figurePosition(const MotionView& view) {
+// World position of the carried joint in frame f.
+Point3 figurePosition(const MotionView& view, int f) {
   const BvhMotion& motion = *view.motion;
   if (motion.root == nullptr) return figureToWorld({});
   FramePlacement placement;
   const UpAxis up = view.session.upAxis();
-  const bool placed = view.usesPath && view.session.placeFrame(view.currentFrame, placement);
+  const bool placed = view.usesPath && view.session.placeFrame(f, placement);
   placement = placementInClipAxes(placement, up);
-  return figureToWorld(carriedJointPosition(motion, *carriedJoint(view), view.currentFrame,
-                                            placed ? &placement : nullptr, up),
-                       up);
+  return figureToWorld(
+      carriedJointPosition(motion, *carriedJoint(view), f, placed ? &placement : nullptr, up), up);
+}
+
+Point3 figurePosition(const MotionView& view) { return figurePosition(view, view.currentFrame); }
+
+// The middle of the rest pose's box in frame f (the point F centres on), and
+// the box's size, both in world units.
+Point3 figureMiddle(const MotionView& view, int f, double& size) {
+  Point3 focus = figurePosition(view, f);
+  size = 0.0;
+  if (view.motion->root == nullptr) return focus;
+  // The middle of the rest pose's box, carried to where the carried joint is.
+  const RestPoseBox box = restPoseBox(*view.motion->root);
+  const Point3 offset = offsetFromRoot(*carriedJoint(view));
+  const Point3 c = box.centre();
+  const UpAxis up = view.session.upAxis();
+  const Point3 toCentre = figureToWorld({c.x - offset.x, c.y - offset.y, c.z - offset.z}, up);
+  const Point3 origin = figureToWorld({}, up);
+  focus.x += toCentre.x - origin.x;
+  focus.y += toCentre.y - origin.y;
+  focus.z += toCentre.z - origin.z;
+  size = box.size() * figureScale;
+  return focus;
+}
+
+// Whether the fixed start-up camera shows the figure of frame 0 at a size one
+// can work with: its middle in sight and its size between these shares of
+// the view's height there. The default clip's figure fills most of it; a
+// CMU figure (a seventh of its size), one in metres or millimetres, or one
+// standing far from the origin does not.
+constexpr double smallestFixedShare = 0.25;
+constexpr double largestFixedShare = 2.0;
+
+bool fixedViewShowsFigure(const MotionView& view) {
+  double size = 0.0;
+  const Point3 middle = figureMiddle(view, 0, size);
+  // The fixed camera looks along -z from (0, 1, 13) (see applyCamera).
+  const double depth = startDistance - middle.z;
+  // Without a figure there is nothing to frame.
+  if (!(size > 0.0) || !std::isfinite(size)) return true;
+  if (!(depth > 0.0)) return false;
+  const double halfHeight = depth * halfFieldTangent;
+  const double aspect = view.h() > 0 ? static_cast<double>(view.w()) / view.h() : 1.0;
+  const double share = size / (2.0 * halfHeight);
+  return std::fabs(middle.x) <= aspect * halfHeight && std::fabs(middle.y - 1.0) <= halfHeight &&
+         share >= smallestFixedShare && share <= largestFixedShare;
 }
 
 // Moves eye and centre together so that the centre is at (x, z).
@@ -108,23 +152,13 @@ void MotionView::followFigure() {
   centreOn(*this, x, z);
 }
 
-void MotionView::frameFigure() {
-  Point3 focus = figurePosition(*this);
-  if (motion->root != nullptr) {
-    // The middle of the rest pose's box, carried to where the carried joint is now.
-    const RestPoseBox box = restPoseBox(*motion->root);
-    const Point3 offset = offsetFromRoot(*carriedJoint(*this));
-    const Point3 c = box.centre();
-    const UpAxis up = session.upAxis();
-    const Point3 toCentre = figureToWorld({c.x - offset.x, c.y - offset.y, c.z - offset.z}, up);
-    const Point3 origin = figureToWorld({}, up);
-    focus.x += toCentre.x - origin.x;
-    focus.y += toCentre.y - origin.y;
-    focus.z += toCentre.z - origin.z;
-    const double size = box.size() * figureScale;
-    if (size > 0.0 && std::isfinite(size)) {
-      setZoom(*this, startDistance * 2.0 * halfFieldTangent * framedShare / size);
-    }
+void MotionView::frameFigure() { frameFigureAt(currentFrame); }
+
+void MotionView::frameFigureAt(int f) {
+  double size = 0.0;
+  const Point3 focus = figureMiddle(*this, f, size);
+  if (size > 0.0 && std::isfinite(size)) {
+    setZoom(*this, startDistance * 2.0 * halfFieldTangent * framedShare / size);
   }
   centreOn(*this, focus.x, focus.z);
   // The scene sits 1 / zoom below the line of sight at the centre; raising
@@ -141,5 +175,6 @@ void MotionView::resetCamera() {
   centerZ = 0.0;
   zoom = 1.0;
   *arcBall = ArcBall();
+  if (!fixedViewShowsFigure(*this)) frameFigureAt(0);
   redraw();
 }

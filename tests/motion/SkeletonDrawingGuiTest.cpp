@@ -353,6 +353,12 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
 TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   Workspace space;
   auto view = makeShownView(space, "walk.bvh", walkClip(20, 4.0, 2.0));
+  // The fixed view the default clip is seen in, wide enough for the whole
+  // track (the start-up camera frames this small figure instead).
+  view->eyeY = 0.0;
+  view->zoom = 1.0;
+  view->centerX = view->centerZ = view->eyeX = 0.0;
+  view->eyeZ = 1.0;
   view->currentFrame = 19;
   view->usesPath = true;
   const Frame frame(*view);

@@ -10,11 +10,13 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "motion/BvhJoint.h"
 #include "motion/FigureFrame.h"
 #include "motion/PosedFigure.h"
+#include "path/GroundMapping.h"
 #include "view/MotionView.h"
 #include "view/MotionViewTestSupport.h"
 
@@ -74,7 +76,7 @@ TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
   const std::array<double, 2> root = project({190.0, 0.0, 95.0});
   EXPECT_NEAR(root[0], originAtStart[0], 0.5);
   EXPECT_NEAR(root[1], originAtStart[1], 0.5);
-  EXPECT_DOUBLE_EQ(view->eyeZ - view->centerZ, 1.0);
+  EXPECT_NEAR(view->eyeZ - view->centerZ, 1.0 / view->zoom, 1e-12);
 
   view->currentFrame = 0;
   drawTimes(100);
@@ -179,6 +181,74 @@ TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
 
   view->resetCamera();
   EXPECT_NEAR(figureHeight(), heightAtStart, 1e-6);
+}
+
+// A two-joint figure `height` units tall whose frames stand at x = far + i.
+std::string standingClip(double height, double far) {
+  std::string text = editortest::walkClip(0);
+  const std::string chest = "OFFSET 0 10 0";
+  for (size_t at = text.find(chest); at != std::string::npos; at = text.find(chest, at + 1)) {
+    text.replace(at, chest.size(), "OFFSET 0 " + std::to_string(height / 2.0) + " 0");
+  }
+  text.replace(text.find("Frames: 0"), 9, "Frames: 5");
+  for (int i = 0; i < 5; ++i) text += std::to_string(far + i) + " 0 0 0 0 0 0 0 0\n";
+  return text;
+}
+
+TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
+  const std::string clips = MPE_CLIP_DATA_DIR;
+  const struct {
+    const char* name;
+    std::string clip;
+    bool fixedView;  // the default clip keeps the view it always had
+  } cases[] = {
+      {"default", testsupport::readFile(std::string(MPE_SOURCE_DIR) + "/dance01.bvh"), true},
+      {"CMU", testsupport::readFile(clips + "/cmu-01_01.bvh"), false},
+      {"metres", testsupport::readFile(clips + "/fairmotion-pfnn.bvh"), false},
+      {"Z up", testsupport::readFile(clips + "/makehuman-zombieWalk1.bvh"), false},
+      {"millimetres", standingClip(1700.0, 0.0), false},
+      {"far away", standingClip(170.0, 3000.0), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(c.clip);
+    ASSERT_EQ(view->currentFrame, 0);
+    if (c.fixedView) {
+      EXPECT_EQ(view->zoom, 1.0);
+      EXPECT_EQ(view->eyeX, 0.0);
+      EXPECT_EQ(view->eyeY, 0.0);
+      EXPECT_EQ(view->eyeZ, 1.0);
+      EXPECT_EQ(view->centerX, 0.0);
+      EXPECT_EQ(view->centerZ, 0.0);
+    }
+    const UpAxis up = view->session.upAxis();
+    const PosedFigure figure(*view->motion->root);
+    std::vector<JointPose> pose;
+    figure.pose(view->motion->frameLine(0), pose);
+    double low[2] = {HUGE_VAL, HUGE_VAL};
+    double high[2] = {-HUGE_VAL, -HUGE_VAL};
+    for (const JointPose& joint : pose) {
+      const std::array<double, 2> at = project(joint.t, up);
+      for (int k = 0; k < 2; ++k) {
+        low[k] = std::min(low[k], at[k]);
+        high[k] = std::max(high[k], at[k]);
+      }
+    }
+    // Every joint inside the 900 by 600 view, the figure a fifth of its
+    // height or more.
+    EXPECT_GE(low[0], 0.0);
+    EXPECT_LE(high[0], 900.0);
+    EXPECT_GE(low[1], 0.0);
+    EXPECT_LE(high[1], 600.0);
+    EXPECT_GT(std::max(high[0] - low[0], high[1] - low[1]), 0.2 * 600.0);
+    // A control point's cube is wide enough to click.
+    const double s = pathLayout(*view->motion, *view->path, nullptr, up).cubeHalfSize;
+    const Point3 root = pose[0].t;
+    const double cube = std::fabs(project({root.x + s, root.y, root.z}, up)[0] -
+                                  project({root.x - s, root.y, root.z}, up)[0]);
+    EXPECT_GT(cube, 8.0);
+    view.reset();
+  }
 }
 
 }  // namespace

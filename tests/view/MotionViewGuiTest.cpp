@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -81,10 +82,10 @@ TEST(MotionViewStartTest, LoadsTheChosenClipPrintsItAndFitsThePath) {
   EXPECT_FALSE(view->usesPath);
   EXPECT_FALSE(view->followMotion);
   EXPECT_EQ(view->lastStepClock, 0);
-  EXPECT_EQ(view->eyeX, 0.0);
-  EXPECT_EQ(view->eyeZ, 1.0);
-  EXPECT_EQ(view->centerX, 0.0);
-  EXPECT_EQ(view->centerZ, 0.0);
+  // The small stand-in figure is framed: the eye 1 / zoom in front of it.
+  EXPECT_GT(view->zoom, 1.0);
+  EXPECT_EQ(view->eyeX, view->centerX);
+  EXPECT_NEAR(view->eyeZ - view->centerZ, 1.0 / view->zoom, 1e-12);
   for (double field : {view->lastX, view->lastY, view->pickDepth, view->rotateX, view->rotateY}) {
     EXPECT_EQ(field, -1.0);
   }
@@ -231,18 +232,22 @@ TEST(MotionViewCameraTest, PansAndResetsPanZoomAndRotation) {
   std::unique_ptr<MotionView> view;
   testsupport::captureStdout([&] { view = makeView(); });
 
+  // The start-up camera (framing the small stand-in figure) is where the
+  // reset goes back to.
+  const std::array<double, 6> start = {view->eyeX,    view->eyeY,    view->eyeZ,
+                                       view->centerX, view->centerZ, view->zoom};
   view->panX(-0.5);
   view->panX(-0.5);
-  EXPECT_DOUBLE_EQ(view->eyeX, -1.0);
-  EXPECT_DOUBLE_EQ(view->centerX, -1.0);
+  EXPECT_DOUBLE_EQ(view->eyeX, start[0] - 1.0);
+  EXPECT_DOUBLE_EQ(view->centerX, start[3] - 1.0);
   view->panX(0.5);
   view->panX(0.5);
-  EXPECT_DOUBLE_EQ(view->eyeX, 0.0);
-  EXPECT_DOUBLE_EQ(view->centerX, 0.0);
+  EXPECT_DOUBLE_EQ(view->eyeX, start[0]);
+  EXPECT_DOUBLE_EQ(view->centerX, start[3]);
   view->panZ(0.5);
-  EXPECT_DOUBLE_EQ(view->eyeZ, 1.5);
-  EXPECT_DOUBLE_EQ(view->centerZ, 0.5);
-  EXPECT_DOUBLE_EQ(view->eyeX, 0.0);
+  EXPECT_DOUBLE_EQ(view->eyeZ, start[2] + 0.5);
+  EXPECT_DOUBLE_EQ(view->centerZ, start[4] + 0.5);
+  EXPECT_DOUBLE_EQ(view->eyeX, start[0]);
 
   view->panX(2.0);
   view->arcBall->rotation = Quaternion(0.0f, 0.6f, 0.0f, 0.8f);
@@ -250,12 +255,12 @@ TEST(MotionViewCameraTest, PansAndResetsPanZoomAndRotation) {
   view->zoom = 3.0;
   view->eyeY = 2.0;
   view->resetCamera();
-  EXPECT_EQ(view->eyeX, 0.0);
-  EXPECT_EQ(view->eyeY, 0.0);
-  EXPECT_EQ(view->eyeZ, 1.0);
-  EXPECT_EQ(view->centerX, 0.0);
-  EXPECT_EQ(view->centerZ, 0.0);
-  EXPECT_EQ(view->zoom, 1.0);
+  EXPECT_EQ(view->eyeX, start[0]);
+  EXPECT_EQ(view->eyeY, start[1]);
+  EXPECT_EQ(view->eyeZ, start[2]);
+  EXPECT_EQ(view->centerX, start[3]);
+  EXPECT_EQ(view->centerZ, start[4]);
+  EXPECT_EQ(view->zoom, start[5]);
   for (const Quaternion& q : {view->arcBall->rotation, view->arcBall->dragRotation}) {
     EXPECT_EQ(q.y, 0.0f);
     EXPECT_EQ(q.w, 1.0f);
