@@ -43,13 +43,8 @@ expect_cube_colour() {
   fail "no $3 cube at screen ($1, $2) (blue, green pixels: $counts)"
 }
 
-start_editor
+start_on_default_clip
 cd "$work"
-
-answer_chooser "Choose a BVH File: " ""
-editor=$(wait_window "Motion Capture Path Editing")
-xdotool windowfocus --sync "$editor"
-sleep 0.5
 
 # The fit's four "General setting" lines are on the console once the window
 # is up (the view flushes them); the control points follow in index order.

@@ -55,12 +55,8 @@ load_path_answering() {
   wait_window_gone "Confirm"
 }
 
-start_editor
+start_on_default_clip
 cd "$work"
-answer_chooser "Choose a BVH File: " ""
-editor=$(wait_window "Motion Capture Path Editing")
-xdotool windowfocus --sync "$editor"
-sleep 0.5
 
 read -r point view_x view_y <<<"$(roomiest_control_point)"
 

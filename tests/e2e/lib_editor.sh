@@ -177,3 +177,13 @@ best = lib_path.roomiest_point(pixels)
 print(best, round(pixels[best][0]), round(pixels[best][1]))
 EOF
 }
+
+# Starts the editor on the default clip (the start-up chooser cancelled) with
+# the keyboard on its window; sets $editor to the window's id.
+start_on_default_clip() {
+  start_editor
+  answer_chooser "Choose a BVH File: " ""
+  editor=$(wait_window "Motion Capture Path Editing")
+  xdotool windowfocus --sync "$editor"
+  sleep 0.5
+}
