@@ -1,5 +1,5 @@
-# Source lists. A source file belongs to the GUI library when it includes an
-# FLTK or OpenGL header; everything else is headless core.
+# Source lists. A source file belongs to a GUI library when it includes an
+# FLTK or OpenGL header; everything else is headless.
 
 function(mpe_split_by_toolkit all_sources core_var gui_var)
   set(core "")
@@ -16,14 +16,25 @@ function(mpe_split_by_toolkit all_sources core_var gui_var)
   set(${gui_var} ${gui} PARENT_SCOPE)
 endfunction()
 
-file(GLOB MPE_LIBRARY_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/base/*.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/motion/*.cpp
+# The layers, lowest first; each is one library that links only the layers
+# below it (tests/layering.py checks that no include runs upwards).
+#   base        files, numbers, safe writing
+#   image       TGA files
+#   motion      the clip: skeleton, reading, writing
+#   path        the two kinds of path, the fit, the edit session (numeric/ the SVD)
+#   view_core   the view's headless half: playback, camera arithmetic
+#   draw        GL drawing of the figure, the path and textures (GL)
+#   view        the OpenGL window (GL and FLTK)
+#   app         program entries and the editor window
+foreach(layer base image motion)
+  file(GLOB MPE_${layer}_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*.cpp)
+endforeach()
+file(GLOB MPE_path_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/path/*.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/path/numeric/*.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/view/*.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/view/image/*.cpp)
-mpe_split_by_toolkit("${MPE_LIBRARY_SOURCES}" MPE_CORE_SOURCES MPE_GUI_SOURCES)
+  ${CMAKE_CURRENT_SOURCE_DIR}/path/numeric/*.cpp)
+file(GLOB MPE_draw_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/draw/*.cpp)
+file(GLOB MPE_ALL_VIEW_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/view/*.cpp)
+mpe_split_by_toolkit("${MPE_ALL_VIEW_SOURCES}" MPE_view_core_SOURCES MPE_view_SOURCES)
 
 # The editor: every file of app/ except the console entries.
 file(GLOB MPE_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp)

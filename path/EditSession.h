@@ -4,8 +4,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/Outcome.h"
 #include "base/Point3.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
@@ -130,6 +132,12 @@ class EditSession {
   const std::string& message() const { return message_; }
   void setMessage(std::string text) { message_ = std::move(text); }
 
+  // Console text the operations left since it was last taken (the reader's,
+  // the fit's and the writer's notes, in the order they came); app/ prints
+  // it as it stands. Taking it empties it, so an afterRead hook can print
+  // what the read left before the fit adds its own.
+  Notes takeConsoleNotes() { return std::exchange(notes_, Notes()); }
+
   // File name the clip was loaded from ("" before any load).
   const std::string& clipName() const { return clipName_; }
   const BvhMotion& motion() const { return *motion_; }
@@ -187,6 +195,7 @@ class EditSession {
   std::unique_ptr<PathCurve> path_;
   std::string clipName_;
   std::string message_;
+  Notes notes_;
   std::vector<Step> undo_;
   std::vector<Step> redo_;
   bool stepOpen_ = false;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 int main(int argc, char** argv) {
   const char* fileName = argc > 1 ? argv[1] : "checker.tga";

@@ -16,13 +16,13 @@
 
 #include "base/DataFile.h"
 #include "motion/FigureFrame.h"
-#include "motion/SkeletonDrawing.h"
+#include "draw/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/PathCurveDrawing.h"
+#include "draw/PathCurveDrawing.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
-#include "view/TextureCache.h"
+#include "draw/TextureCache.h"
 
 namespace {
 

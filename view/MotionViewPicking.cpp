@@ -12,7 +12,7 @@
 
 #include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
-#include "path/PathCurveDrawing.h"
+#include "draw/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {

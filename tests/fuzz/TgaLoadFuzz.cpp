@@ -13,7 +13,7 @@
 #include <string>
 
 #include "tests/fuzz/ScratchFolder.h"
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 namespace {
 

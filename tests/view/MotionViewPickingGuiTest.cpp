@@ -17,7 +17,7 @@
 #include "TestSupport.h"
 #include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
-#include "path/PathCurveDrawing.h"
+#include "draw/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {

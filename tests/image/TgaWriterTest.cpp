@@ -9,7 +9,7 @@
 #include "TestSupport.h"
 #include "TgaTestFiles.h"
 #include "base/FullDisk.h"
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 namespace {
 

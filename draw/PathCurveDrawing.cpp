@@ -1,6 +1,6 @@
 // GL drawing of the path: the curve strip and the control-point cubes. The
 // cubes carry selection names so one drawing serves display and picking.
-#include "path/PathCurveDrawing.h"
+#include "draw/PathCurveDrawing.h"
 
 #include <GL/gl.h>
 

@@ -1,4 +1,4 @@
-#include "motion/SkeletonDrawing.h"
+#include "draw/SkeletonDrawing.h"
 
 #include <FL/gl.h>
 #include <GL/glu.h>

@@ -1,4 +1,4 @@
-#include "view/image/TgaPixel.h"
+#include "image/TgaPixel.h"
 
 #include <cstring>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "view/TextureCache.h"
+#include "draw/TextureCache.h"
 
 #include <GL/glu.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "base/DataFile.h"
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 const char* const textureSearchPath[] = {
     "./",

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/SafeFileWriter.h"
-#include "view/image/Tga.h"
-#include "view/image/TgaError.h"
+#include "image/Tga.h"
+#include "image/TgaError.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "view/image/TgaError.h"
+#include "image/TgaError.h"
 
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 namespace {
 

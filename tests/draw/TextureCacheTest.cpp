@@ -2,7 +2,7 @@
 // program-wide, so every test uses texture names of its own.
 
 #include "base/DataFile.h"
-#include "view/TextureCache.h"
+#include "draw/TextureCache.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Gl_Window.H>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 namespace {
 

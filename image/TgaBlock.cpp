@@ -1,10 +1,10 @@
-#include "view/image/TgaBlock.h"
+#include "image/TgaBlock.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "view/image/Tga.h"
-#include "view/image/TgaError.h"
+#include "image/Tga.h"
+#include "image/TgaError.h"
 
 unsigned char* tgaAllocateBlock(std::size_t width, std::size_t height, int format) {
   if (format <= 0) return nullptr;

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/RegularFile.h"
-#include "view/image/Tga.h"
-#include "view/image/TgaBlock.h"
-#include "view/image/TgaError.h"
-#include "view/image/TgaPixel.h"
+#include "image/Tga.h"
+#include "image/TgaBlock.h"
+#include "image/TgaError.h"
+#include "image/TgaPixel.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "view/image/Tga.h"
+#include "image/Tga.h"
 
 // Test files assembled byte by byte: an 18-byte header from named fields,
 // then whatever follows it.
