@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "motion/BvhMotion.h"
 
@@ -16,8 +17,11 @@ int main(int argc, char** argv) {
   auto motion = std::make_unique<BvhMotion>();
   // The reader's own messages tell the user what went wrong; a partly read
   // hierarchy is still worth printing, but the exit status says it failed.
-  const bool ok = motion->read(argv[1]);
-  motion->dump();
+  Notes notes;
+  const bool ok = motion->read(argv[1], notes).ok();
+  std::fwrite(notes.text().data(), 1, notes.text().size(), stdout);
+  const std::string hierarchy = motion->dump();
+  std::fwrite(hierarchy.data(), 1, hierarchy.size(), stdout);
   // A dump that did not reach its reader (a full disk, a closed pipe) is a
   // failure too.
   errno = 0;

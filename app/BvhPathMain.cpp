@@ -211,11 +211,21 @@ class Diagnostics {
   std::FILE* held_ = nullptr;
 };
 
+// The session's console notes, where the progress goes (see Diagnostics).
+void printNotes(EditSession& session) {
+  const Notes notes = session.takeConsoleNotes();
+  std::fwrite(notes.text().data(), 1, notes.text().size(), stdout);
+}
+
 // Loads, moves, prints and writes; false (reported) at the first failure.
 bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   std::optional<UpAxis> up;
   if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
-  if (!session.load(arguments.clip, nullptr, up)) {
+  // The read's notes come before whatever the fit says.
+  const bool loaded =
+      session.load(arguments.clip, [&session](const BvhMotion&) { printNotes(session); }, up);
+  printNotes(session);
+  if (!loaded) {
     report(session.message());
     return false;
   }
@@ -225,6 +235,7 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   if (arguments.track) {
     session.setKind(EditSession::PathKind::track);
     if (arguments.points > 0) session.fitTrack(arguments.points);
+    printNotes(session);
   }
   for (const Move& move : arguments.moves) {
     if (!session.movePoint(move.index, move.dx, move.dz)) {
@@ -245,9 +256,13 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   // exist then: another run may have written it since the check at the start.
   const ExistingTarget existing =
       arguments.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
-  if (!arguments.out.empty() && !session.write(arguments.out, existing)) {
-    report(session.message());
-    return false;
+  if (!arguments.out.empty()) {
+    const bool written = session.write(arguments.out, existing);
+    printNotes(session);
+    if (!written) {
+      report(session.message());
+      return false;
+    }
   }
   return true;
 }

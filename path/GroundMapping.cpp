@@ -36,15 +36,15 @@ FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
   return clip;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, int carried,
                       UpAxis up) {
   PathLayout layout;
   layout.up = up;
-  if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);
-  if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
+  if (!motion.skeleton.contains(carried)) carried = jointOfClip(motion, path.trackJoint);
+  layout.trackOffset = offsetFromRoot(motion.skeleton, carried);
   const double track = std::max(path.boundsMax.x - path.boundsMin.x,
                                 path.boundsMax.z - path.boundsMin.z);
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   const double size = std::max(track, figure) * cubeShare;
   layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)
                                             : smallestCubeHalfSize;
@@ -52,7 +52,7 @@ PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJ
 }
 
 double pointStep(const BvhMotion& motion) {
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   return figure > 0.0 && std::isfinite(figure) ? figure * stepShare : sizelessStep;
 }
 

@@ -4,7 +4,6 @@
 #include "motion/FigureFrame.h"
 #include "motion/UpAxis.h"
 
-class BvhJoint;
 class BvhMotion;
 class PathCurve;
 
@@ -31,10 +30,11 @@ struct PathLayout {
   UpAxis up = UpAxis::y;
 };
 
-// The layout for the clip's carried joint (null: the path's track joint). Cubes are sized
+// The layout for the clip's carried joint (its skeleton index; -1: the
+// path's track joint). Cubes are sized
 // from the larger of the track's extent and the skeleton's rest size, so
 // they read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, int carried,
                       UpAxis up = UpAxis::y);
 
 // How far one arrow press moves a control point, in clip units: 1% of the

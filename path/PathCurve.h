@@ -9,7 +9,6 @@
 // The closed cubic path of a clip's root, with the record the fit leaves for
 // carrying frames along it. Misuse prints a message to standard output and
 // changes nothing.
-class BvhJoint;
 
 class PathCurve {
  public:
@@ -70,7 +69,8 @@ class PathCurve {
 
   // Fit record: one entry per frame of the fitted clip, plus the bounds of the
   // track joint's positions and the track joint itself (the joint of the
-  // fitted clip whose ground track the path follows; null before a fit).
+  // fitted clip whose ground track the path follows, by its index in the
+  // clip's skeleton; -1 before a fit).
   // Written only by fitPath.
   std::vector<double> rootOffsetX;
   std::vector<double> rootOffsetZ;
@@ -78,5 +78,5 @@ class PathCurve {
   std::vector<double> fitForwardZ;
   Point3 boundsMax;
   Point3 boundsMin;
-  const BvhJoint* trackJoint = nullptr;
+  int trackJoint = -1;
 };

@@ -10,10 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "base/NumberText.h"
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
+#include "motion/FrameWords.h"
 #include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 #include "path/numeric/Svd.h"
@@ -27,8 +26,7 @@ constexpr double pointHeight = 0.05;
 constexpr double noDirectionShare = 1e-6;
 
 // Word index, within a frame line, of the track joint's value for each axis;
-// -1 when it has no channel of that name within its count (that coordinate
-// then reads as 0).
+// -1 when it has no such channel (that coordinate then reads as 0).
 struct RootWords {
   int index[3] = {-1, -1, -1};
   int last = -1;
@@ -37,39 +35,31 @@ struct RootWords {
 // With Z up the fit's ground frame takes the clip's y as its z and the
 // clip's z as its height, so everything after the read stays one ground
 // frame (x, height, z) whatever the clip's up axis.
-RootWords findRootWords(const BvhJoint* root, UpAxis up) {
+RootWords findRootWords(const BvhMotion& motion, int joint, UpAxis up) {
   RootWords words;
-  if (root == nullptr || root->channelOffset < 0) return words;
-  const char* names[3] = {"Xposition", up == UpAxis::z ? "Zposition" : "Yposition",
-                          secondGroundChannel(up)};
+  if (!motion.skeleton.contains(joint)) return words;
+  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
+  const ChannelKind kinds[3] = {ChannelKind::xPosition, upPositionKind(up), secondGroundKind(up)};
   for (int axis = 0; axis < 3; ++axis) {
-    const int channel = root->channelIndex(names[axis]);
-    // A name listed beyond the channel count has no value of the root's own
-    // (the writer agrees), so that coordinate reads as 0.
-    if (channel < 0 || channel >= root->channelCount) continue;
-    words.index[axis] = root->channelOffset + channel;
+    words.index[axis] = layout.wordOf(kinds[axis]);
     words.last = std::max(words.last, words.index[axis]);
   }
   return words;
 }
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // Reads the root's coordinates from one frame line, stopping at the last word
 // it needs: the rest of a long line (every other joint) is never looked at.
-// Words are read where they stand, as atof reads them, so no copy of the
-// line is made. Missing words read 0.0.
+// Words are read where they stand, so no copy of the line is made. Missing
+// words read 0.0.
 Point3 readRootPosition(const char* line, const RootWords& words) {
   double coordinate[3] = {0.0, 0.0, 0.0};
   if (line == nullptr) return Point3{};
-  const char* p = line;
-  for (int word = 0; word <= words.last; ++word) {
-    while (isSeparator(*p)) ++p;
-    if (*p == '\0') break;
-    const char* start = p;
-    while (*p != '\0' && !isSeparator(*p)) ++p;
+  FrameWords frameWords(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  for (int word = 0; word <= words.last && frameWords.next(first, last); ++word) {
     for (int axis = 0; axis < 3; ++axis) {
-      if (words.index[axis] == word) coordinate[axis] = readLeadingNumber(start, p);
+      if (words.index[axis] == word) coordinate[axis] = wordValue(first, last);
     }
   }
   return Point3{coordinate[0], coordinate[1], coordinate[2]};
@@ -232,7 +222,7 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   // Every later step needs the track positions, so each line is read once;
   // the bounds are taken on the way.
   const TrackJoint track = findTrackJoint(motion, up);
-  const RootWords words = findRootWords(track.joint, up);
+  const RootWords words = findRootWords(motion, track.joint, up);
   GroundTrack ground;
   ground.x.resize(frameSlots);
   ground.z.resize(frameSlots);
@@ -342,8 +332,8 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
                 point.y, point.z);
   }
 
-  if (track.joint != nullptr && track.joint != motion.root.get()) {
-    std::printf("%s\n", trackJointNotice(*track.joint).c_str());
+  if (track.joint > 0) {
+    std::printf("%s\n", trackJointNotice(motion.skeleton[track.joint]).c_str());
   }
   const std::string note = shortClipNote(frames);
   if (!note.empty()) std::printf("%s\n", note.c_str());
@@ -352,7 +342,7 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
   // direction is rounding noise; turning frames by that noise would spin
   // them, so such a direction counts as none (no turn).
   const double extent = std::max(boundsMax.x - boundsMin.x, boundsMax.z - boundsMin.z);
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   double noDirection = noDirectionShare * std::max(extent, figure);
   if (!std::isfinite(noDirection)) noDirection = 0.0;
   shareFrames(frames, [&path, frames, noDirection](int first, int last) {

@@ -8,10 +8,19 @@
 #include "path/TrackFit.h"
 #include "path/TrackPlacement.h"
 
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
+namespace {
+
+bool reported(const Status& written, std::string* message) {
+  if (!written && message != nullptr) *message = written.failure().message;
+  return written.ok();
+}
+
+}  // namespace
+
+bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path, Notes& notes,
                std::string* message, ExistingTarget existing, UpAxis up) {
   const int frameCount = motion.frameCount;
-  return writeClip(
+  const Status written = writeClip(
       fileName, motion, jointOfClip(motion, path.trackJoint),
       [&path, frameCount, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
@@ -19,12 +28,13 @@ bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& p
         placement = placementInClipAxes(ground, up);
         return true;
       },
-      message, existing, up);
+      notes, existing, up);
+  return reported(written, message);
 }
 
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    std::string* message, ExistingTarget existing, UpAxis up) {
-  return writeClip(
+                    Notes& notes, std::string* message, ExistingTarget existing, UpAxis up) {
+  const Status written = writeClip(
       fileName, motion, jointOfClip(motion, fit.trackJoint),
       [&fit, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
@@ -32,5 +42,6 @@ bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFi
         placement = placementInClipAxes(ground, up);
         return true;
       },
-      message, existing, up);
+      notes, existing, up);
+  return reported(written, message);
 }

@@ -41,10 +41,13 @@ std::string fileNameOnly(const std::string& name) {
 double floorHalfSize(const BvhMotion& motion) {
   constexpr double smallest = 5.0;
   constexpr double heightsPerHalf = 0.6;
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   const double half = heightsPerHalf * figure * figureScale;
   return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
+
+// Console text as the library left it, where it used to print it.
+void printText(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 bool fileExists(const char* name) {
   struct stat info {};
@@ -138,20 +141,29 @@ MotionView::MotionView(int x, int y, int w, int h)
   // Cancelling loads the default clip silently; a file the reader rejects says so first.
   const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
   // The hierarchy is printed before the fit reports.
-  const auto dump = [](const BvhMotion& clip) { clip.dump(); };
+  const auto dump = [this](const BvhMotion& clip) {
+    printText(session.takeConsoleNotes().text());
+    printText(clip.dump());
+  };
   bool loaded = false;
   std::string refusal;
   if (chosen != nullptr) {
     loaded = session.load(chosen, dump);
+    printText(session.takeConsoleNotes().text());
     if (!loaded) {
       refusal = session.message();
       std::printf("Failed to load, loading dance instead\n");
     }
   }
   // With no clip at all the view goes on with the empty one and its fit.
-  if (!loaded && !session.load(defaultClipPath(), dump)) {
-    motion->dump();
-    session.fit();
+  if (!loaded) {
+    const bool fallback = session.load(defaultClipPath(), dump);
+    printText(session.takeConsoleNotes().text());
+    if (!fallback) {
+      printText(motion->dump());
+      session.fit();
+      printText(session.takeConsoleNotes().text());
+    }
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
   if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
@@ -193,7 +205,10 @@ void MotionView::clampCurrentFrame() {
   currentFrame = count > 0 ? std::clamp(currentFrame, 0, count - 1) : 0;
 }
 
-void MotionView::fitPath() { session.fit(); }
+void MotionView::fitPath() {
+  session.fit();
+  printText(session.takeConsoleNotes().text());
+}
 
 void MotionView::clipLoaded() {
   depthLimitReported = false;
@@ -223,6 +238,7 @@ bool MotionView::loadPath(const char* fileName) {
     return false;
   }
   const bool loaded = session.load(fileName);
+  printText(session.takeConsoleNotes().text());
   if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
@@ -253,6 +269,7 @@ bool MotionView::writePath(const char* fileName) {
     }
   }
   const bool written = session.write(fileName);
+  printText(session.takeConsoleNotes().text());
   std::fflush(stdout);
   redraw();
   return written;
@@ -268,7 +285,9 @@ void MotionView::switchUpAxis() {
     redraw();
     return;
   }
-  if (session.setUpAxis(other)) {
+  const bool switched = session.setUpAxis(other);
+  printText(session.takeConsoleNotes().text());
+  if (switched) {
     if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     std::printf("Up axis: %s\n", upAxisName(other));
     std::fflush(stdout);
@@ -353,7 +372,9 @@ void MotionView::draw() {
       return true;
     };
   }
-  drawSkeleton(*motion, options, depthLimitReported);
+  Notes notes;
+  drawSkeleton(*motion, options, depthLimitReported, notes);
+  printText(notes.text());
 
   drawStatusLine();
 }
@@ -519,7 +540,7 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
+  const PathLayout layout = pathLayout(*motion, *path, -1, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
     drawPath(session.track().path, layout, true);
   } else {
