@@ -19,17 +19,21 @@ int main(int argc, char** argv) {
   // hierarchy is still worth printing, but the exit status says it failed.
   Notes notes;
   const bool ok = motion->read(argv[1], notes).ok();
-  std::fwrite(notes.text().data(), 1, notes.text().size(), stdout);
-  const std::string hierarchy = motion->dump();
-  std::fwrite(hierarchy.data(), 1, hierarchy.size(), stdout);
   // A dump that did not reach its reader (a full disk, a closed pipe) is a
-  // failure too.
+  // failure too; the reason is the first failed write's.
+  int code = 0;
+  const auto put = [&code](const std::string& text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && code == 0) code = errno;
+  };
+  put(notes.text());
+  put(motion->dump());
   errno = 0;
   const bool flushed = std::fflush(stdout) == 0;
-  const int code = errno;
+  if (!flushed && code == 0) code = errno;
   if (!flushed || std::ferror(stdout)) {
     std::fprintf(stderr, "bvh-dump: cannot write the output: %s\n",
-                 std::strerror(!flushed && code != 0 ? code : EIO));
+                 std::strerror(code != 0 ? code : EIO));
     return 1;
   }
   return ok ? 0 : 1;

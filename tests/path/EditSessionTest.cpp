@@ -89,7 +89,8 @@ TEST_F(EditSessionTest, WritingMarksSavedWithoutTouchingTheHistory) {
   // Frame N/2 sits at point 2, so the written root x moved by the whole 6.
   ASSERT_TRUE(session.redo());
   BvhMotion back;
-  captureStdout([&] { ASSERT_TRUE(back.read(out.c_str())); });
+  Notes readNotes;
+  ASSERT_TRUE(back.read(out.c_str(), readNotes));
   ASSERT_EQ(back.frameCount, 40);
   EXPECT_NEAR(std::atof(back.frameLine(20)), 60.0 + 6.0, 1e-6);
   EXPECT_NEAR(std::atof(back.frameLine(0)), 0.0, 1e-6);
@@ -219,7 +220,8 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   captureStdout([&] { ASSERT_TRUE(session.write(out)); });
   EXPECT_TRUE(session.unsaved());
   BvhMotion written;
-  captureStdout([&] { ASSERT_TRUE(written.read(out.c_str())); });
+  Notes readNotes;
+  ASSERT_TRUE(written.read(out.c_str(), readNotes));
   ASSERT_EQ(written.frameCount, 40);
   for (int i = 0; i < 40; ++i) {
     double xz[2];
