@@ -1,7 +1,5 @@
 #include "motion/FrameWords.h"
 
-#include "motion/WordScanner.h"
-
 bool frameWordValue(const char* line, int word, double& value) {
   if (line == nullptr || word < 0) return false;
   FrameWords words(line);
@@ -31,7 +29,14 @@ void splitFrameLine(const char* line, std::string& copy, std::vector<const char*
     return;
   }
   copy.assign(line);
-  // std::string keeps a terminator after its characters, as the scanner needs.
-  WordScanner scanner(copy.data(), copy.size());
-  while (const char* word = scanner.next(kWordSeparators)) words.push_back(word);
+  FrameWords walk(copy.c_str());
+  const char* first = nullptr;
+  const char* last = nullptr;
+  std::vector<const char*> ends;
+  while (walk.next(first, last)) {
+    words.push_back(first);
+    ends.push_back(last);
+  }
+  // Terminated once the walk is done, so it never meets its own terminators.
+  for (const char* end : ends) copy[static_cast<size_t>(end - copy.c_str())] = '\0';
 }

@@ -54,6 +54,7 @@ inline double valueAt(const std::vector<double>& values, int word) {
              : 0.0;
 }
 
-// Splits a private copy of a frame line into words. The words point into
-// `copy`, which must outlive them; the stored line is never touched.
+// Splits a private copy of a frame line into terminated words, for callers
+// that want them as a list. The words point into `copy`, which must outlive
+// them; the stored line is never touched.
 void splitFrameLine(const char* line, std::string& copy, std::vector<const char*>& words);
