@@ -328,21 +328,20 @@ void BvhMotion::writeJoint(int joint, int depth, std::FILE* file, Notes& notes) 
   const int end = skeleton.subtreeEnd(joint);
   Indent indent;
   int open = -1;  // relative level of the deepest open brace
-  for (int i = joint; i < end; ++i) {
-    const int level = skeleton.depth(i) - top;
+  const auto closeDownTo = [&](int level) {
     for (; open >= level; --open) {
       indent.reserve(indentOf(depth + open));
       writeTabs(indent, indentOf(depth + open), file);
       std::fputs("}\n", file);
     }
+  };
+  for (int i = joint; i < end; ++i) {
+    const int level = skeleton.depth(i) - top;
+    closeDownTo(level);
     writeNodeHead(skeleton[i], depth + level, indent, file, notes);
     open = level;
   }
-  for (; open >= 0; --open) {
-    indent.reserve(indentOf(depth + open));
-    writeTabs(indent, indentOf(depth + open), file);
-    std::fputs("}\n", file);
-  }
+  closeDownTo(0);
 }
 
 Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
