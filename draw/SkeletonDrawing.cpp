@@ -74,12 +74,9 @@ class FramePainter {
   void enter(int index) const {
     const BvhJoint& joint = skeleton_[index];
     const ChannelLayout& layout = skeleton_.layout();
-    const JointLayout& words = layout[static_cast<size_t>(index)];
     glColor4f(static_cast<float>(joint.color.r + k_), static_cast<float>(joint.color.g + k_),
               static_cast<float>(joint.color.b + k_), static_cast<float>(alpha_));
-    Point3 position{valueAt(values_, words.wordOf(ChannelKind::xPosition)),
-                    valueAt(values_, words.wordOf(ChannelKind::yPosition)),
-                    valueAt(values_, words.wordOf(ChannelKind::zPosition))};
+    Point3 position = layout[static_cast<size_t>(index)].position(values_);
     const bool carried = placed_ && index == carried_;
     if (carried) {
       position.x = placement_.x;

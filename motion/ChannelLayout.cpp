@@ -1,6 +1,13 @@
 #include "motion/ChannelLayout.h"
 
 #include "motion/BvhJoint.h"
+#include "motion/FrameWords.h"
+
+Point3 JointLayout::position(const std::vector<double>& values) const {
+  return {valueAt(values, wordOf(ChannelKind::xPosition)),
+          valueAt(values, wordOf(ChannelKind::yPosition)),
+          valueAt(values, wordOf(ChannelKind::zPosition))};
+}
 
 void ChannelLayout::add(const BvhJoint& joint) {
   JointLayout layout;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/Point3.h"
 #include "motion/JointChannels.h"
 
 struct BvhJoint;
@@ -27,6 +28,11 @@ struct JointLayout {
   int wordOf(ChannelKind kind) const {
     return kind == ChannelKind::other ? -1 : word[static_cast<int>(kind)];
   }
+
+  // The values of the joint's Xposition, Yposition and Zposition channels
+  // among a frame's values (readFrameValues); 0 where it has no such channel
+  // or the frame no such word.
+  Point3 position(const std::vector<double>& values) const;
 };
 
 // The channel layout of a whole skeleton, one JointLayout per joint in

@@ -50,10 +50,7 @@ Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
   }
   std::vector<double> values;
   readFrameValues(motion.frameLine(f), values);
-  const JointLayout& words = motion.skeleton.layout()[static_cast<size_t>(joint)];
-  Point3 own{valueAt(values, words.wordOf(ChannelKind::xPosition)),
-             valueAt(values, words.wordOf(ChannelKind::yPosition)),
-             valueAt(values, words.wordOf(ChannelKind::zPosition))};
+  Point3 own = motion.skeleton.layout()[static_cast<size_t>(joint)].position(values);
   if (placement != nullptr) {
     own.x = placement->x;
     (up == UpAxis::z ? own.y : own.z) = placement->z;

@@ -17,10 +17,9 @@ void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
   for (int j = 0; j < skeleton.size(); ++j) {
     const BvhJoint& joint = skeleton[j];
     const JointLayout& words = layout[static_cast<size_t>(j)];
+    const Point3 own = words.position(values);
     JointPose local;
-    local.t = {joint.offset.x + valueAt(values, words.wordOf(ChannelKind::xPosition)),
-               joint.offset.y + valueAt(values, words.wordOf(ChannelKind::yPosition)),
-               joint.offset.z + valueAt(values, words.wordOf(ChannelKind::zPosition))};
+    local.t = {joint.offset.x + own.x, joint.offset.y + own.y, joint.offset.z + own.z};
     for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(j))) {
       local.r = local.r * axisRotation(channel.axis, valueAt(values, channel.word));
     }

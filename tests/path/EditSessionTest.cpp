@@ -134,6 +134,26 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   EXPECT_EQ(session.selected(), -1);
 }
 
+TEST_F(EditSessionTest, TheReadersAndTheWritersConsoleNotesAreKeptInOrder) {
+  session.takeConsoleNotes();
+  // The read's notes are there before afterRead sees the clip.
+  std::string beforeFit;
+  captureStdout([&] {
+    ASSERT_TRUE(session.load(clip, [&](const BvhMotion&) {
+      beforeFit = session.takeConsoleNotes().text();
+    }));
+  });
+  EXPECT_EQ(testsupport::withoutColors(beforeFit), "NumFrames 40\tFrameTime 0.040000\n");
+  // A failed read leaves its error line.
+  captureStdout([&] { EXPECT_FALSE(session.load(dir.path() + "/missing.bvh")); });
+  EXPECT_EQ(session.takeConsoleNotes().text(),
+            "File " + dir.path() + "/missing.bvh pointer is NULL\n");
+  const std::string out = dir.path() + "/out.bvh";
+  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  EXPECT_EQ(session.takeConsoleNotes().text(), "MMM\nROOT Hips\n{");
+  EXPECT_TRUE(session.takeConsoleNotes().empty());
+}
+
 TEST_F(EditSessionTest, AClipCutShortSaysSoInTheMessage) {
   std::string text = walk(40);
   text.replace(text.find("Frames: 40"), 10, "Frames: 75");
