@@ -51,7 +51,7 @@ void putPixel(std::vector<unsigned char>& out, const FilePixel& pixel, int forma
 // Checks the arguments and builds the header and image ID; error 3 when the
 // arguments cannot be written.
 Status startFile(std::vector<unsigned char>& out, int width, int height,
-               const unsigned char* pixels, int format, unsigned char imageType) {
+                 const unsigned char* pixels, int format, unsigned char imageType) {
   // The header holds 16-bit sizes; a bigger image would get a header that lies.
   if ((format != 3 && format != 4) || width < 0 || height < 0 || width > kMaxDimension ||
       height > kMaxDimension || (pixels == nullptr && width != 0 && height != 0)) {

@@ -507,12 +507,14 @@ TEST(TgaError, MessagesByCode) {
     SCOPED_TRACE(row.first);
     EXPECT_STREQ(row.second, tgaErrorString(row.first));
     // A failure gives its code back; messages that are no failure give none.
-    const bool failureCode = row.first >= kTgaBadHeader && row.first <= kTgaCannotWrite;
-    const Failure failure =
-        failureCode ? tgaFailure(static_cast<TgaErrorCode>(row.first)) : Failure{row.second, 0};
-    EXPECT_EQ(row.second, failure.message);
-    EXPECT_EQ(0, failure.line);
-    EXPECT_EQ(failureCode ? row.first : 0, tgaErrorCode(failure));
+    if (row.first >= kTgaBadHeader && row.first <= kTgaCannotWrite) {
+      const Failure failure = tgaFailure(static_cast<TgaErrorCode>(row.first));
+      EXPECT_EQ(row.second, failure.message);
+      EXPECT_EQ(0, failure.line);
+      EXPECT_EQ(row.first, tgaErrorCode(failure));
+    } else {
+      EXPECT_EQ(kTgaNoError, tgaErrorCode(Failure{row.second, 0}));
+    }
   }
 }
 
@@ -521,7 +523,8 @@ TEST(TgaCreate, MakesBlocksOnlyForValidArguments) {
   ASSERT_TRUE(rgb);
   ASSERT_TRUE(rgb.value().pixels);
   EXPECT_EQ(7u * 5u * 3u, rgb.value().byteCount());
-  rgb.value().pixels.get()[7 * 5 * 3 - 1] = 1;  // the whole block is there (checked by the sanitizers)
+  // The whole block is there (checked by the sanitizers).
+  rgb.value().pixels.get()[7 * 5 * 3 - 1] = 1;
   const Outcome<TgaImage> empty = tgaCreate(0, 0, 4);
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty.value().pixels);
