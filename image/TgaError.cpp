@@ -37,11 +37,10 @@ const char* tgaErrorString(int code) {
   }
 }
 
-Failure tgaFailure(TgaErrorCode code) { return Failure{tgaErrorString(code), 0}; }
+Failure tgaFailure(TgaErrorCode code) { return Failure{tgaErrorString(code), 0, code}; }
 
 TgaErrorCode tgaErrorCode(const Failure& failure) {
-  for (int code = kTgaBadHeader; code <= kTgaCannotWrite; ++code) {
-    if (failure.message == tgaErrorString(code)) return static_cast<TgaErrorCode>(code);
-  }
-  return kTgaNoError;
+  const bool ours = failure.code > kTgaNoError && failure.code <= kTgaCannotWrite &&
+                    failure.message == tgaErrorString(failure.code);
+  return ours ? static_cast<TgaErrorCode>(failure.code) : kTgaNoError;
 }

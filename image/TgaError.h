@@ -25,10 +25,9 @@ enum TgaErrorCode {
 // The fixed message of an error code; "unknown error" for codes it does not know.
 const char* tgaErrorString(int code);
 
-// The failure this library reports for code: its message, line 0.
+// The failure this library reports for code: its message, line 0, the code.
 Failure tgaFailure(TgaErrorCode code);
 
-// The code whose message failure carries; kTgaNoError when the message is not
-// one of this library's failures. Every code has its own message, so
-// tgaErrorCode(tgaFailure(c)) is c.
+// The code of one of this library's failures; kTgaNoError for any other
+// failure. tgaErrorCode(tgaFailure(c)) is c.
 TgaErrorCode tgaErrorCode(const Failure& failure);
