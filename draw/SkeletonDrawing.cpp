@@ -55,9 +55,9 @@ void drawBone(GLUquadric* quadric, const Point3& to, double radius) {
 // One frame's joints, as the walk enters them.
 class FramePainter {
  public:
-  FramePainter(const Skeleton& skeleton, GLUquadric* quadric, Radii radii, int carried,
-               bool placed, const FramePlacement& placement, const std::vector<double>& values,
-               double k, double alpha, UpAxis up)
+  FramePainter(const Skeleton& skeleton, GLUquadric* quadric, Radii radii, int carried, bool placed,
+               const FramePlacement& placement, const std::vector<double>& values, double k,
+               double alpha, UpAxis up)
       : skeleton_(skeleton),
         up_(up),
         quadric_(quadric),

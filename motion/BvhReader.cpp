@@ -169,7 +169,7 @@ Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& not
   if (first != peek + peeked && (firstEnd < peek + peeked || peeked == length)) {
     const std::string word(first, firstEnd);
     if (word != "HIERARCHY") {
-      const long line = 1 + std::count_if(static_cast<const char*>(peek), first, [](char c) { return c == '\n'; });
+      const long line = 1 + std::count(static_cast<const char*>(peek), first, '\n');
       return fail(notes, line, "%s HIERARCHY not found\n", echo(word.c_str()).c_str());
     }
   }
@@ -270,9 +270,10 @@ Status BvhMotion::read(const char* fileName, Notes& notes) {
       if (!is(afterName, "{")) {
         // The console keeps its short text; the message says what is wrong.
         Failure failure = fail(notes, words.line(), "Bad File4\n");
-        failure.message += ": \"{\" expected after JOINT " + echo(joint.name) + ", found " +
-                           (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
-                                                 : std::string("the end of the file"));
+        failure.message +=
+            ": \"{\" expected after JOINT " + echo(joint.name) + ", found " +
+            (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
+                                  : std::string("the end of the file"));
         return failure;
       }
       if (!is(words.next(kWordSeparators), "OFFSET")) {

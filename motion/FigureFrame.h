@@ -59,10 +59,9 @@ Point3 offsetFromRoot(const Skeleton& skeleton, int joint);
 
 class BvhMotion;
 
-// Where joint's (an index of the clip's skeleton) origin is drawn in frame f, in the figure's frame:
-// offsetFromRoot plus its own position channels, with x and z taken from
-// placement when one is given (x and y with Z up). Meant for the carried
-// joint, above which nothing moves (the root has nothing above it). Offsets
-// only when the clip has no frame f.
+// Where joint's (an index of the clip's skeleton) origin is drawn in frame f, in the figure's
+// frame: offsetFromRoot plus its own position channels, with x and z taken from placement when one
+// is given (x and y with Z up). Meant for the carried joint, above which nothing moves (the root
+// has nothing above it). Offsets only when the clip has no frame f.
 Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
                             const FramePlacement* placement, UpAxis up = UpAxis::y);

@@ -49,9 +49,8 @@ void readFrameValues(const char* line, std::vector<double>& values);
 // The value of word `word` in values; 0.0 when there is no such word (a
 // missing word or channel reads as 0, as atof of nothing).
 inline double valueAt(const std::vector<double>& values, int word) {
-  return word >= 0 && static_cast<size_t>(word) < values.size()
-             ? values[static_cast<size_t>(word)]
-             : 0.0;
+  return word >= 0 && static_cast<size_t>(word) < values.size() ? values[static_cast<size_t>(word)]
+                                                                : 0.0;
 }
 
 // Splits a private copy of a frame line into terminated words, for callers

@@ -57,8 +57,7 @@ TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up) {
   for (int joint = 1; joint < skeleton.size(); ++joint) {
     if (skeleton[joint].isEndSite) continue;
     const TrackJoint track = channelsOf(motion, joint, up);
-    if (canCarry(track) &&
-        (wordChanges(motion, track.xWord) || wordChanges(motion, track.zWord))) {
+    if (canCarry(track) && (wordChanges(motion, track.xWord) || wordChanges(motion, track.zWord))) {
       return track;
     }
   }

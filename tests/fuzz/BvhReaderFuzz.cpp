@@ -46,8 +46,8 @@ void checkSkeleton(const BvhMotion& motion) {
     if (joint.isEndSite) require(joint.channelOffset == -1 && joint.channelCount == 0);
     const JointLayout& layout = skeleton.layout()[static_cast<size_t>(i)];
     for (int word : layout.word) {
-      require(word == -1 || (word >= joint.channelOffset &&
-                             word < joint.channelOffset + joint.channelCount));
+      require(word == -1 ||
+              (word >= joint.channelOffset && word < joint.channelOffset + joint.channelCount));
     }
   }
 }

@@ -151,7 +151,9 @@ TEST(BvhReaderTest, NamesAndFrameLinesPointIntoTheOneText) {
   EXPECT_EQ(motion.textSize, kGood.size());
   EXPECT_TRUE(pointsIntoText(motion, rootOf(motion)->name));
   EXPECT_TRUE(pointsIntoText(motion, childrenOf(motion, rootOf(motion))[0]->name));
-  for (const char* channel : rootOf(motion)->channelNames) EXPECT_TRUE(pointsIntoText(motion, channel));
+  for (const char* channel : rootOf(motion)->channelNames) {
+    EXPECT_TRUE(pointsIntoText(motion, channel));
+  }
   for (const char* line : motion.frameLines) EXPECT_TRUE(pointsIntoText(motion, line));
 }
 

@@ -1,10 +1,9 @@
-#include "motion/ChannelLayout.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "motion/BvhJoint.h"
+#include "motion/ChannelLayout.h"
 
 namespace {
 
@@ -19,9 +18,9 @@ BvhJoint jointWith(std::vector<const char*> channels, int count, int offset) {
 TEST(ChannelLayoutTest, EachKindHasTheWordOfItsLastReadableChannel) {
   ChannelLayout layout;
   // Names must match exactly; a later channel of a name overrides an earlier one.
-  layout.add(jointWith({"Xposition", "Yposition", "Zposition", "Zrotation", "Zposition", "zposition",
-                        "Xrotation"},
-                       7, 10));
+  layout.add(jointWith(
+      {"Xposition", "Yposition", "Zposition", "Zrotation", "Zposition", "zposition", "Xrotation"},
+      7, 10));
   const JointLayout& words = layout[0];
   EXPECT_EQ(words.wordOf(ChannelKind::xPosition), 10);
   EXPECT_EQ(words.wordOf(ChannelKind::yPosition), 11);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "motion/Skeleton.h"
 #include "motion/BvhWriterTestSupport.h"
 #include "motion/HeadingTurn.h"
+#include "motion/Skeleton.h"
 #include "path/PathWriter.h"
 
 namespace {

@@ -1,10 +1,9 @@
-#include "motion/Skeleton.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "TestSupport.h"
+#include "motion/Skeleton.h"
 
 namespace {
 
