@@ -4,9 +4,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
-#include <cstdio>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "motion/BvhMotion.h"
