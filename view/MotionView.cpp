@@ -19,6 +19,7 @@
 #include "draw/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
 #include "draw/PathCurveDrawing.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
@@ -343,7 +344,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = currentFrame;
   options.strobing = strobing;
-  options.carriedJoint = jointOfClip(*motion, path->trackJoint);
+  options.carriedJoint = jointOfClip(*motion, jointAt(*motion, path->trackJoint));
   options.up = session.upAxis();
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
@@ -521,8 +522,8 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 void MotionView::drawShownPath() {
   const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
-    drawPath(session.track().path, layout, true);
+    drawPath(session.track().path, layout, true, session.selected());
   } else {
-    drawPath(*path, layout, true);
+    drawPath(path->path, layout, true, session.selected());
   }
 }
