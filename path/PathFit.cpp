@@ -62,40 +62,55 @@ class Matrix {
   std::vector<double*> rowPointers_;
 };
 
-// One group's frames as read from their lines (1-based, as the solve wants):
-// ground coordinates, and whether the whole position (height included) is
-// finite; other frames are left out of the solve. Only one group is held at a
-// time, so a clip of millions of short frames pays for a fifth of its frames.
-struct GroupTrack {
-  std::vector<double> x;
-  std::vector<double> z;
-  std::vector<unsigned char> usable;
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The frame lines of one group, read afresh for each solve: a clip of
+// millions of short frames should hold no copy of its positions beside the
+// design rows. A clip with fewer stored lines than its count reads the
+// missing frames as the origin instead of reading past the list.
+struct GroupLines {
+  PackedTextList::const_iterator first;
+  int firstFrame;
+  size_t stored;
 };
 
-// The cubic's design rows for frames first .. first + rows - 1 of the
-// group; a frame left out gets a zero row, which adds nothing to the
-// least-squares sums.
-void fillDesign(Matrix& design, int rows, int first, int frames, const GroupTrack& group) {
+// The cubic's design rows for the group's frames, and rhs[k] the chosen
+// ground coordinate (0: x, 2: z) of frame k; a frame whose position
+// (height included) is not finite gets a zero row and a zero value, which
+// add nothing to the least-squares sums.
+void fillDesign(Matrix& design, std::vector<double>& rhs, int rows, int frames,
+                const GroupLines& group, const TrackWords& words, int axis) {
+  PackedTextList::const_iterator lines = group.first;
   for (int k = 1; k <= rows; ++k) {
-    const int i = first + k - 1;
+    const int i = group.firstFrame + k - 1;
+    const char* line = nullptr;
+    if (static_cast<size_t>(i) < group.stored) {
+      line = *lines;
+      ++lines;
+    }
+    const Point3 position = readTrackPosition(line, words);
+    const bool usable = isFinite(position);
     const double p = static_cast<double>(i + 1) / frames;
-    const double weight = group.usable[static_cast<size_t>(k)] ? 1.0 : 0.0;
+    const double weight = usable ? 1.0 : 0.0;
     design.at(k, 1) = weight;
     design.at(k, 2) = weight * p;
     design.at(k, 3) = weight * p * p;
     design.at(k, 4) = weight * p * p * p;
+    rhs[static_cast<size_t>(k)] = usable ? (axis == 0 ? position.x : position.z) : 0.0;
   }
 }
 
-// Least-squares coefficients c[1..columns] of rhs over the first columns of
-// the group's design rows (the rest of c is 0: a cubic, a line or a
-// constant); work receives the decomposition, which overwrites its input, so
-// the rows are filled afresh for each solve. Fails when the decomposition
-// does not converge or finds no room.
-Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, int rows, int columns,
-                  int first, int frames, const GroupTrack& group, const std::vector<double>& rhs,
-                  std::vector<double>& coefficients) {
-  fillDesign(work, rows, first, frames, group);
+// Least-squares coefficients c[1..columns] of the group's axis coordinate
+// over the first columns of its design rows (the rest of c is 0: a cubic, a
+// line or a constant); work receives the decomposition, which overwrites its
+// input, so the rows are filled afresh for each solve. Fails when the
+// decomposition does not converge or finds no room.
+Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, std::vector<double>& rhs,
+                  int rows, int columns, int frames, const GroupLines& group,
+                  const TrackWords& words, int axis, std::vector<double>& coefficients) {
+  fillDesign(work, rhs, rows, frames, group, words, axis);
   std::fill(coefficients.begin(), coefficients.end(), 0.0);
   Status decomposed = svdcmp(work.rows(), rows, columns, w.data(), v.rows());
   if (!decomposed) return decomposed;
@@ -106,10 +121,6 @@ Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, int rows, int
 // line from two, else the group's mean. More unknowns than frames would
 // leave the solve free to throw the point far from the track.
 int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
-
-bool isFinite(const Point3& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
 
 double cubicAt(const std::vector<double>& c, double p) {
   return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
@@ -236,31 +247,23 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     Matrix work(rows, unknowns);
     Matrix v(unknowns, unknowns);
     std::vector<double> w(unknowns + 1, 0.0);
-    GroupTrack group;
-    group.x.assign(static_cast<size_t>(rows) + 1, 0.0);
-    group.z.assign(static_cast<size_t>(rows) + 1, 0.0);
-    group.usable.assign(static_cast<size_t>(rows) + 1, 0);
+    std::vector<double> rhs(static_cast<size_t>(rows) + 1, 0.0);
     std::vector<double> cx(unknowns + 1, 0.0);
     std::vector<double> cz(unknowns + 1, 0.0);
-    // The groups follow one another from frame 0, so one walk reads them all.
+    // The groups follow one another from frame 0, so one walk finds them all.
     PackedTextList::const_iterator lines(&motion.frameLines, 0);
     for (int g = 1; g <= groups; ++g) {
       const int first = (g - 1) * rows;
-      for (int k = 1; k <= rows; ++k) {
-        const Point3 p = readTrackPosition(lineAt(lines, first + k - 1), words);
-        const bool usable = isFinite(p);
-        const size_t slot = static_cast<size_t>(k);
-        group.usable[slot] = usable;
-        group.x[slot] = usable ? p.x : 0.0;
-        group.z[slot] = usable ? p.z : 0.0;
-      }
-      Status solved = solveCubic(work, v, w, rows, columns, first, frames, group, group.x, cx);
-      if (solved) solved = solveCubic(work, v, w, rows, columns, first, frames, group, group.z, cz);
+      const GroupLines group{lines, first, stored};
+      Status solved =
+          solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 0, cx);
+      if (solved) solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 2, cz);
       if (!solved) {
         notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
                    solved.failure().message.c_str());
         return solved;
       }
+      for (int k = 0; k < rows && static_cast<size_t>(first + k) < stored; ++k) ++lines;
 
       const int middle = g * rows - rows / 2;
       // Without frames there is no parameter; the zero coefficients then put

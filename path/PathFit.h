@@ -29,7 +29,7 @@ class BvhMotion;
 // the track's mean position (height 0.05); with no usable frame at
 // (0, 0.05, 0); with none, the record covers no frame and both bounds are the
 // origin. Costs two passes over the first words of each frame line, four
-// small least-squares solves and about 13 bytes a frame while it runs; the record
+// small least-squares solves and about 11 bytes a frame while it runs; the record
 // itself costs nothing per frame. Fails when a solve does not converge or
 // finds no memory: notes then end with "Path could not be fitted: ...; the
 // path is kept as it was\n" and fit is left as it was.
