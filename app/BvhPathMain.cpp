@@ -162,11 +162,12 @@ bool exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// The reader and the writer print their progress on standard output, which
-// here carries only the points, and the console text (theirs and the fit's
-// notes) does not always end in a line feed. It is held in an unnamed temporary file and passed to
-// standard error afterwards, so that the line saying what failed comes first.
-// Without a temporary file it goes to standard error straight away.
+// The reader and the writer still print their progress on standard output,
+// which here carries only the points; the fit's console notes are passed on
+// after them, and the whole does not always end in a line feed. It is held in
+// an unnamed temporary file and passed to standard error afterwards, so that
+// the line saying what failed comes first. Without a temporary file it goes
+// to standard error straight away.
 class Diagnostics {
  public:
   // Moves standard output aside; false when that is impossible.
