@@ -38,8 +38,7 @@ bool isFinite(const Point3& p) {
 // Fits a loop path to motion into fit; false when no path could be fitted,
 // with *reason set when the fit overflowed. The fit's console text goes to
 // notes either way.
-bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes,
-             std::string* reason) {
+bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std::string* reason) {
   if (!fitPath(motion, fit, notes, up) || fit.path.pointCount() <= 0) return false;
   for (const Point3& p : fit.path.points()) {
     // Positions near the largest number overflow the fit: such a path can

@@ -208,7 +208,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
 
   // A clip with fewer stored lines than its count reads the missing frames
   // as the origin instead of reading past the list.
-  const auto lineAt = [&motion, stored](PackedTextList::const_iterator& lines, int i) {
+  const auto lineAt = [stored](PackedTextList::const_iterator& lines, int i) {
     const char* line = nullptr;
     if (static_cast<size_t>(i) < stored) {
       line = *lines;
@@ -255,8 +255,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     for (int g = 1; g <= groups; ++g) {
       const int first = (g - 1) * rows;
       const GroupLines group{lines, first, stored};
-      Status solved =
-          solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 0, cx);
+      Status solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 0, cx);
       if (solved) solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 2, cz);
       if (!solved) {
         notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
@@ -303,8 +302,8 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   for (int g = 0; g < groups; ++g) {
     const Point3& point = points[static_cast<size_t>(g)];
     fitted.path.setPoint(g, point);
-    notes.addf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(g)], point.x,
-               point.y, point.z);
+    notes.addf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(g)], point.x, point.y,
+               point.z);
   }
   fitted.fitted = fitted.path;
 

@@ -295,8 +295,7 @@ Status svdcmp(double** a, int m, int n, double* w, double** v) {
   return Status();
 }
 
-Status svdsolve(double** u, const double* w, double** v, int m, int n, const double* b,
-                double* x) {
+Status svdsolve(double** u, const double* w, double** v, int m, int n, const double* b, double* x) {
   if (n <= 0) return Status();
   WorkVector t(1, n);
   if (!t.ok()) return Status::failed(kNoRoom);

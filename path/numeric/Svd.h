@@ -31,5 +31,4 @@ Status svdcmp(double** a, int m, int n, double* w, double** v);
 // Solves A x ~= b from the output of svdcmp; singular values exactly 0.0 are
 // skipped. b has m entries, x receives n. Fails with kNoRoom, x untouched,
 // when its work vector cannot be had.
-Status svdsolve(double** u, const double* w, double** v, int m, int n, const double* b,
-                double* x);
+Status svdsolve(double** u, const double* w, double** v, int m, int n, const double* b, double* x);
