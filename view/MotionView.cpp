@@ -19,6 +19,7 @@
 #include "draw/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
 #include "draw/PathCurveDrawing.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
@@ -86,6 +87,12 @@ std::string printable(const std::string& text) {
 
 constexpr double statusBandHeight = 26.0;
 
+// The console text the session's operations left (the fit's lines), printed
+// where the reader's own lines go, in the order they came.
+void printConsoleNotes(EditSession& session) {
+  std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
+}
+
 }  // namespace
 
 std::string fitToWidth(std::string text, double width,
@@ -143,15 +150,21 @@ MotionView::MotionView(int x, int y, int w, int h)
   std::string refusal;
   if (chosen != nullptr) {
     loaded = session.load(chosen, dump);
+    printConsoleNotes(session);
     if (!loaded) {
       refusal = session.message();
       std::printf("Failed to load, loading dance instead\n");
     }
   }
   // With no clip at all the view goes on with the empty one and its fit.
-  if (!loaded && !session.load(defaultClipPath(), dump)) {
+  if (!loaded) {
+    loaded = session.load(defaultClipPath(), dump);
+    printConsoleNotes(session);
+  }
+  if (!loaded) {
     motion->dump();
     session.fit();
+    printConsoleNotes(session);
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
   if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
@@ -193,7 +206,10 @@ void MotionView::clampCurrentFrame() {
   currentFrame = count > 0 ? std::clamp(currentFrame, 0, count - 1) : 0;
 }
 
-void MotionView::fitPath() { session.fit(); }
+void MotionView::fitPath() {
+  session.fit();
+  printConsoleNotes(session);
+}
 
 void MotionView::clipLoaded() {
   depthLimitReported = false;
@@ -223,6 +239,7 @@ bool MotionView::loadPath(const char* fileName) {
     return false;
   }
   const bool loaded = session.load(fileName);
+  printConsoleNotes(session);
   if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
@@ -268,7 +285,9 @@ void MotionView::switchUpAxis() {
     redraw();
     return;
   }
-  if (session.setUpAxis(other)) {
+  const bool switched = session.setUpAxis(other);
+  printConsoleNotes(session);
+  if (switched) {
     if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     std::printf("Up axis: %s\n", upAxisName(other));
     std::fflush(stdout);
@@ -343,7 +362,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = currentFrame;
   options.strobing = strobing;
-  options.carriedJoint = jointOfClip(*motion, path->trackJoint);
+  options.carriedJoint = jointOfClip(*motion, jointAt(*motion, path->trackJoint));
   options.up = session.upAxis();
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
@@ -521,8 +540,8 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 void MotionView::drawShownPath() {
   const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
-    drawPath(session.track().path, layout, true);
+    drawPath(session.track().path, layout, true, session.selected());
   } else {
-    drawPath(*path, layout, true);
+    drawPath(path->path, layout, true, session.selected());
   }
 }

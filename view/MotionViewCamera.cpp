@@ -14,6 +14,7 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -32,7 +33,7 @@ constexpr double halfFieldTangent = 0.41421356237309503;  // tan(22.5 degrees)
 
 // The joint the path carries: the root, or the joint that walks below a still root.
 const BvhJoint* carriedJoint(const MotionView& view) {
-  return jointOfClip(*view.motion, view.path->trackJoint);
+  return jointOfClip(*view.motion, jointAt(*view.motion, view.path->trackJoint));
 }
 
 // World position of the carried joint in frame f.
