@@ -27,7 +27,6 @@
 #include "bench/ProcessRun.h"
 #include "bench/ReadFloor.h"
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -82,12 +81,12 @@ bool measureFit(const std::string& clip, int frames, bench::StepClock& clock, do
   const bool read = motion.read(clip.c_str(), notes).ok();
   printNotes(notes);
   if (!read) return false;
-  PathCurve path;
+  LoopFit path;
   clock.start();
-  fitPath(motion, path);
+  const bool fitted = static_cast<bool>(fitPath(motion, path, notes));
   clock.stop();
-  records = static_cast<double>(path.rootOffsetX.size());
-  return static_cast<int>(path.rootOffsetX.size()) == frames;
+  records = static_cast<double>(path.frames);
+  return fitted && path.frames == frames;
 }
 
 bool measureWrite(const std::string& clip, const std::string& output, bench::StepClock& clock,
@@ -97,8 +96,8 @@ bool measureWrite(const std::string& clip, const std::string& output, bench::Ste
   const bool read = motion.read(clip.c_str(), notes).ok();
   printNotes(notes);
   if (!read) return false;
-  PathCurve path;
-  fitPath(motion, path);
+  LoopFit path;
+  fitPath(motion, path, notes);
   notes.clear();
   clock.start();
   const bool ok = writePath(output.c_str(), motion, path, notes);

@@ -4,7 +4,7 @@
 #include "motion/BvhWriter.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "path/TrackFit.h"
 #include "path/TrackPlacement.h"
 
@@ -17,14 +17,14 @@ bool reported(const Status& written, std::string* message) {
 
 }  // namespace
 
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path, Notes& notes,
+bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
                std::string* message, ExistingTarget existing, UpAxis up) {
   const int frameCount = motion.frameCount;
   const Status written = writeClip(
-      fileName, motion, jointOfClip(motion, path.trackJoint),
-      [&path, frameCount, up](int frame, FramePlacement& placement) {
+      fileName, motion, jointOfClip(motion, fit.trackJoint),
+      [&fit, &motion, frameCount, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
-        if (!framePlacement(path, frame, frameCount, ground)) return false;
+        if (!framePlacement(fit, motion, frame, frameCount, ground)) return false;
         placement = placementInClipAxes(ground, up);
         return true;
       },

@@ -7,16 +7,17 @@
 #include "motion/UpAxis.h"
 
 class BvhMotion;
-class PathCurve;
+struct LoopFit;
 struct TrackFit;
 
-// Writes the clip carried along the path (writeClip): every frame the fit
+// Writes the clip carried along the loop path (writeClip): every frame the fit
 // record covers has its track joint's ground position (x and z; x and y with
 // Z up) moved to the path's and its rotation turned by the path's heading
-// about the up axis. up must be the axis the path was fitted with. Same
-// failures, console notes and safe replacement as writeClip, which existing
-// and notes are passed to; message, when given, receives a failure's message.
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path, Notes& notes,
+// about the up axis. motion must be the clip fitted (its frame lines are read
+// again) and up the axis the path was fitted with. Same failures, console
+// notes and safe replacement as writeClip, which existing and notes are
+// passed to; message, when given, receives a failure's message.
+bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
                std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace,
                UpAxis up = UpAxis::y);
 

@@ -26,8 +26,9 @@ struct TrackFit {
   TrackPath path;
   // One entry per frame of the fitted clip.
   std::vector<TrackFrame> frames;
-  // The joint whose ground track was fitted (motion/TrackJoint), by its
-  // index in the clip's skeleton; -1 for a clip without hierarchy.
+  // The joint whose ground track was fitted (motion/TrackJoint), as its index
+  // in the clip's joints in file order (JointIndex); -1 for a clip without
+  // hierarchy.
   int trackJoint = -1;
   // Rest height of the track joint above the lowest joint: the length unit
   // of the point rule.

@@ -89,6 +89,12 @@ std::string printable(const std::string& text) {
 
 constexpr double statusBandHeight = 26.0;
 
+// The console text the session's operations left (the reader's, the fit's
+// and the writer's lines), printed as it stands, in the order they came.
+void printConsoleNotes(EditSession& session) {
+  std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
+}
+
 }  // namespace
 
 std::string fitToWidth(std::string text, double width,
@@ -142,14 +148,14 @@ MotionView::MotionView(int x, int y, int w, int h)
   const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
   // The hierarchy is printed before the fit reports.
   const auto dump = [this](const BvhMotion& clip) {
-    printText(session.takeConsoleNotes().text());
+    printConsoleNotes(session);
     printText(clip.dump());
   };
   bool loaded = false;
   std::string refusal;
   if (chosen != nullptr) {
     loaded = session.load(chosen, dump);
-    printText(session.takeConsoleNotes().text());
+    printConsoleNotes(session);
     if (!loaded) {
       refusal = session.message();
       std::printf("Failed to load, loading dance instead\n");
@@ -157,13 +163,13 @@ MotionView::MotionView(int x, int y, int w, int h)
   }
   // With no clip at all the view goes on with the empty one and its fit.
   if (!loaded) {
-    const bool fallback = session.load(defaultClipPath(), dump);
-    printText(session.takeConsoleNotes().text());
-    if (!fallback) {
-      printText(motion->dump());
-      session.fit();
-      printText(session.takeConsoleNotes().text());
-    }
+    loaded = session.load(defaultClipPath(), dump);
+    printConsoleNotes(session);
+  }
+  if (!loaded) {
+    printText(motion->dump());
+    session.fit();
+    printConsoleNotes(session);
   }
   if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
   if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
@@ -207,7 +213,7 @@ void MotionView::clampCurrentFrame() {
 
 void MotionView::fitPath() {
   session.fit();
-  printText(session.takeConsoleNotes().text());
+  printConsoleNotes(session);
 }
 
 void MotionView::clipLoaded() {
@@ -238,7 +244,7 @@ bool MotionView::loadPath(const char* fileName) {
     return false;
   }
   const bool loaded = session.load(fileName);
-  printText(session.takeConsoleNotes().text());
+  printConsoleNotes(session);
   if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
   std::fflush(stdout);
   if (loaded) {
@@ -269,7 +275,7 @@ bool MotionView::writePath(const char* fileName) {
     }
   }
   const bool written = session.write(fileName);
-  printText(session.takeConsoleNotes().text());
+  printConsoleNotes(session);
   std::fflush(stdout);
   redraw();
   return written;
@@ -286,7 +292,7 @@ void MotionView::switchUpAxis() {
     return;
   }
   const bool switched = session.setUpAxis(other);
-  printText(session.takeConsoleNotes().text());
+  printConsoleNotes(session);
   if (switched) {
     if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
     std::printf("Up axis: %s\n", upAxisName(other));
@@ -542,8 +548,8 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 void MotionView::drawShownPath() {
   const PathLayout layout = pathLayout(*motion, *path, -1, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
-    drawPath(session.track().path, layout, true);
+    drawPath(session.track().path, layout, true, session.selected());
   } else {
-    drawPath(*path, layout, true);
+    drawPath(path->path, layout, true, session.selected());
   }
 }

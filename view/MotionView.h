@@ -10,7 +10,7 @@
 
 #include "motion/BvhMotion.h"
 #include "path/EditSession.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "view/ArcBall.h"
 
 // text as it fits within width (measured by measure): the longest words,
@@ -134,7 +134,7 @@ class MotionView : public Fl_Gl_Window {
   bool usesPath = false;
   long lastStepClock = 0;
   int currentFrame = 0;
-  std::unique_ptr<PathCurve>& path;
+  std::unique_ptr<LoopFit>& path;
   double eyeX = 0.0;
   double eyeZ = 1.0;
   double centerX = 0.0;

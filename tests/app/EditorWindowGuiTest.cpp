@@ -277,7 +277,7 @@ TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   view.currentFrame = 9;
   window->frameSlider->bounds(0.0, 3.0);
   Point3 before;
-  view.path->getPoint(1, before);
+  before = view.path->path.point(1);
   space.answers = {std::nullopt};
   const std::string out = testsupport::captureStdout([&] { press("Load Path"); });
   ASSERT_EQ(space.requests.size(), 1u);
@@ -287,7 +287,7 @@ TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   EXPECT_EQ(view.motion->frameCount, 20);
   EXPECT_EQ(view.currentFrame, 9);
   Point3 after;
-  view.path->getPoint(1, after);
+  after = view.path->path.point(1);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
 }

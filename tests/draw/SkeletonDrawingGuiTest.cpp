@@ -16,6 +16,7 @@
 
 #include "TestSupport.h"
 #include "path/GroundMapping.h"
+#include "path/LoopFit.h"
 #include "view/MotionView.h"
 #include "view/MotionViewTestSupport.h"
 
@@ -314,11 +315,11 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
 
   // Moving every control point by the same amount moves the curve without
   // turning it: the figure follows by that amount.
-  for (int i = 0; i < view->path->pointCount(); ++i) {
+  for (int i = 0; i < view->path->path.pointCount(); ++i) {
     Point3 p;
-    view->path->getPoint(i, p);
+    p = view->path->path.point(i);
     p.x += 10.0;
-    view->path->setPoint(p, i);
+    view->path->path.setPoint(i, p);
   }
   const Frame edited(*view);
   EXPECT_TRUE(edited.mostlyAround(shifted, isRed));
@@ -332,11 +333,11 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
   // curve's ground position (turning about the origin would throw it aside).
   view->usesPath = true;
   Point3 p;
-  view->path->getPoint(1, p);
+  p = view->path->path.point(1);
   p.z += 8.0;
-  view->path->setPoint(p, 1);
+  view->path->path.setPoint(1, p);
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(*view->path, 6, 20, placement));
+  ASSERT_TRUE(framePlacement(*view->path, *view->motion, 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
   Skeleton& skeleton = view->motion->skeleton;
   skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
@@ -345,10 +346,7 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
 
   // Frames the fit record does not cover keep the clip's own placement.
   paintJoints(*view);
-  view->path->rootOffsetX.resize(3);
-  view->path->rootOffsetZ.resize(3);
-  view->path->fitForwardX.resize(3);
-  view->path->fitForwardZ.resize(3);
+  view->path->frames = 3;
   const Frame beyond(*view);
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
@@ -365,9 +363,9 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   view->currentFrame = 19;
   view->usesPath = true;
   const Frame frame(*view);
-  for (int i = 0; i < view->path->pointCount(); ++i) {
+  for (int i = 0; i < view->path->path.pointCount(); ++i) {
     Point3 p;
-    view->path->getPoint(i, p);
+    p = view->path->path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "

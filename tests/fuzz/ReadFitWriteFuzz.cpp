@@ -10,7 +10,6 @@
 #include <string>
 
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 #include "tests/fuzz/ScratchFolder.h"
@@ -41,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BvhMotion motion;
     Notes notes;
     if (motion.read(input.c_str(), notes)) {
-      PathCurve path;
-      fitPath(motion, path);
+      LoopFit path;
+      fitPath(motion, path, notes);
       writePath(output.c_str(), motion, path, notes);
     }
   }

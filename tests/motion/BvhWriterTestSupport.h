@@ -14,7 +14,7 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -27,7 +27,7 @@ inline std::string fixture(const std::string& name) {
 // A clip read from a file, with a path fitted to it when asked.
 struct LoadedClip {
   BvhMotion motion;
-  PathCurve path;
+  LoopFit path;
   bool readOk = false;
 };
 
@@ -35,15 +35,13 @@ inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fi
   auto clip = std::make_unique<LoadedClip>();
   Notes notes;
   clip->readOk = clip->motion.read(fileName.c_str(), notes).ok();
-  testsupport::captureStdout([&] {
-    if (clip->readOk && fit) fitPath(clip->motion, clip->path);
-  });
+  if (clip->readOk && fit) fitPath(clip->motion, clip->path, notes);
   return clip;
 }
 
 // writePath, its console notes returned as text.
 inline std::string writeNoting(bool& ok, const char* fileName, const BvhMotion& motion,
-                               const PathCurve& path, std::string* message = nullptr) {
+                               const LoopFit& path, std::string* message = nullptr) {
   Notes notes;
   ok = writePath(fileName, motion, path, notes, message);
   return notes.text();

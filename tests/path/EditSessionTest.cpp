@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -144,6 +145,7 @@ TEST_F(EditSessionTest, TheReadersAndTheWritersConsoleNotesAreKeptInOrder) {
     }));
   });
   EXPECT_EQ(testsupport::withoutColors(beforeFit), "NumFrames 40\tFrameTime 0.040000\n");
+  session.takeConsoleNotes();  // the fit's
   // A failed read leaves its error line.
   captureStdout([&] { EXPECT_FALSE(session.load(dir.path() + "/missing.bvh")); });
   EXPECT_EQ(session.takeConsoleNotes().text(),
@@ -185,6 +187,42 @@ TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
 }
 
 }  // namespace
+
+TEST_F(EditSessionTest, FitsLeaveTheirConsoleLinesInTheNotesInOrder) {
+  // The load in SetUp left its read's lines, then its fit's; taking them
+  // empties the notes.
+  const std::string all = session.takeConsoleNotes().text();
+  const std::string loaded = all.substr(std::min(all.size(), all.find("Number of Frames")));
+  EXPECT_EQ(testsupport::withoutColors(all.substr(0, all.size() - loaded.size())),
+            "NumFrames 40\tFrameTime 0.040000\n");
+  EXPECT_EQ(loaded.rfind("Number of Frames: 40\n\nGeneral setting ", 0), 0u) << loaded;
+  EXPECT_NE(loaded.find("General setting 28: "), std::string::npos) << loaded;
+  EXPECT_EQ(session.takeConsoleNotes().text(), "");
+  ASSERT_TRUE(session.fit());
+  EXPECT_EQ(session.takeConsoleNotes().text(), loaded);
+  // Two fits, two reports, one after the other.
+  ASSERT_TRUE(session.setUpAxis(UpAxis::z));
+  ASSERT_TRUE(session.setUpAxis(UpAxis::y));
+  const std::string twice = session.takeConsoleNotes().text();
+  EXPECT_EQ(twice.substr(twice.size() - loaded.size()), loaded);
+  EXPECT_EQ(twice.find("Number of Frames: 40\n", 1), twice.size() - loaded.size());
+}
+
+TEST_F(EditSessionTest, EachKindKeepsItsOwnSelectionAndAFitClearsIt) {
+  using Kind = EditSession::PathKind;
+  ASSERT_TRUE(session.select(3));
+  session.setKind(Kind::track);
+  EXPECT_EQ(session.selected(), -1);
+  ASSERT_TRUE(session.select(1));
+  session.setKind(Kind::loop);
+  EXPECT_EQ(session.selected(), 3);
+  EXPECT_FALSE(session.select(4));
+  EXPECT_EQ(session.selected(), 3);
+  ASSERT_TRUE(session.fit());
+  EXPECT_EQ(session.selected(), -1);
+  session.setKind(Kind::track);
+  EXPECT_EQ(session.selected(), -1);
+}
 
 TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   using Kind = EditSession::PathKind;

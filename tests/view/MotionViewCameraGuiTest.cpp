@@ -85,11 +85,11 @@ TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
 
   // Carried along a moved path, the camera follows the carried root.
   view->usesPath = true;
-  for (int i = 0; i < view->path->pointCount(); ++i) {
+  for (int i = 0; i < view->path->path.pointCount(); ++i) {
     Point3 p;
-    view->path->getPoint(i, p);
+    p = view->path->path.point(i);
     p.x += 40.0;
-    view->path->setPoint(p, i);
+    view->path->path.setPoint(i, p);
   }
   drawTimes(100);
   EXPECT_NEAR(view->centerX, 40.0 * figureScale, 1e-6);

@@ -73,8 +73,8 @@ TEST(MotionViewStartTest, LoadsTheChosenClipPrintsItAndFitsThePath) {
   EXPECT_EQ(out.find("Failed to load"), std::string::npos) << out;
   // The hierarchy is printed before the fit reports.
   EXPECT_LT(out.find("Name Hips"), out.find("Number of Frames"));
-  EXPECT_EQ(view->path->pointCount(), 4);
-  EXPECT_EQ(view->path->rootOffsetX.size(), 7u);
+  EXPECT_EQ(view->path->path.pointCount(), 4);
+  EXPECT_EQ(view->path->frames, 7);
 
   EXPECT_EQ(view->currentFrame, 0);
   EXPECT_TRUE(view->animated);
@@ -114,7 +114,7 @@ TEST_P(MotionViewFallbackTest, LoadsTheDefaultClip) {
   const std::string out = testsupport::captureStdout([&] { view = makeView(); });
   EXPECT_EQ(view->motion->frameCount, editortest::defaultClipFrames);
   EXPECT_DOUBLE_EQ(view->frameTime, 0.05);
-  EXPECT_EQ(view->path->rootOffsetX.size(), size_t{editortest::defaultClipFrames});
+  EXPECT_EQ(view->path->frames, editortest::defaultClipFrames);
   EXPECT_EQ(countOf(out, "Failed to load, loading dance instead\n"), c.failureMessage ? 1u : 0u)
       << out;
   EXPECT_EQ(countOf(out, "\n\n----------------------------------------------------\nName Hips"), 1u)
@@ -437,13 +437,13 @@ TEST(MotionViewPlaybackSingleFrameTest, EveryOperationKeepsFrameZero) {
 TEST_F(MotionViewPlaybackTest, LoadPathWithoutANameChangesNothing) {
   view->currentFrame = 13;
   Point3 before;
-  view->path->getPoint(2, before);
+  before = view->path->path.point(2);
   const std::string out = testsupport::captureStdout([&] { view->loadPath(nullptr); });
   EXPECT_EQ(out, "");
   EXPECT_EQ(view->motion->frameCount, 20);
   EXPECT_EQ(view->currentFrame, 13);
   Point3 after;
-  view->path->getPoint(2, after);
+  after = view->path->path.point(2);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.z, before.z);
 }
@@ -458,8 +458,8 @@ TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt
   EXPECT_EQ(view->currentFrame, 0);         // a new clip starts at its first frame
   EXPECT_DOUBLE_EQ(view->frameTime, 0.02);  // the new clip's pace
   EXPECT_TRUE(view->usesPath);
-  EXPECT_EQ(view->path->pointCount(), 4);
-  EXPECT_EQ(view->path->rootOffsetX.size(), 5u);
+  EXPECT_EQ(view->path->path.pointCount(), 4);
+  EXPECT_EQ(view->path->frames, 5);
   EXPECT_DOUBLE_EQ(view->path->boundsMin.x, -16.0);
   EXPECT_NE(out.find("Number of Frames: 5\n"), std::string::npos) << out;
   EXPECT_EQ(out.find("Name Hips"), std::string::npos) << out;

@@ -51,7 +51,7 @@ class MotionViewPicking : public ::testing::Test {
       waitUntilDrawn();
     });
     ASSERT_TRUE(view->valid()) << "the view was never drawn";
-    ASSERT_EQ(view->path->pointCount(), 4);
+    ASSERT_EQ(view->path->path.pointCount(), 4);
   }
 
   void TearDown() override {
@@ -92,7 +92,7 @@ class MotionViewPicking : public ::testing::Test {
 
   Point3 controlPoint(int i) const {
     Point3 p;
-    view->path->getPoint(i, p);
+    p = view->path->path.point(i);
     return p;
   }
 
@@ -129,7 +129,7 @@ class MotionViewPicking : public ::testing::Test {
     usePath(true);
     mouse(FL_PUSH, 1, controlPointPixel(i));
     mouse(FL_RELEASE, 1, controlPointPixel(i));
-    ASSERT_EQ(view->path->selectedPoint(), i);
+    ASSERT_EQ(view->session.selected(), i);
   }
 
   editortest::Workspace workspace;
@@ -147,7 +147,7 @@ TEST_F(MotionViewPicking, LeftPressOnEachCubeSelectsIt) {
     ASSERT_GT(at.y, 0.0);
     ASSERT_LT(at.y, viewHeight);
     EXPECT_EQ(mouse(FL_PUSH, 1, at), 1);
-    EXPECT_EQ(view->path->selectedPoint(), i);
+    EXPECT_EQ(view->session.selected(), i);
     EXPECT_EQ(view->lastX, std::lround(at.x));
     EXPECT_EQ(view->lastY, std::lround(at.y));
     EXPECT_GE(view->pickDepth, 0.0);
@@ -159,36 +159,36 @@ TEST_F(MotionViewPicking, LeftPressBesideACubeSelectsNothing) {
   select(2);
   // Empty ground, far from the diagonal the control points lie on.
   EXPECT_EQ(mouse(FL_PUSH, 1, project({4.5, 0.0, -4.5})), 1);
-  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(view->session.selected(), -1);
 
   // On the curve strip halfway between two cubes: the strip never selects.
   select(2);
   const Point3 a = onFloor(controlPoint(1));
   const Point3 b = onFloor(controlPoint(2));
   mouse(FL_PUSH, 1, project({(a.x + b.x) / 2, a.y, (a.z + b.z) / 2}));
-  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(view->session.selected(), -1);
 
   // On the axis cross at the origin.
   select(2);
   mouse(FL_PUSH, 1, project({0.0, 0.5, 0.0}));
-  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(view->session.selected(), -1);
 }
 
 TEST_F(MotionViewPicking, WithoutUsesPathNothingIsSelectedAndTheSelectionIsCleared) {
   select(1);
   usePath(false);
-  EXPECT_EQ(view->path->selectedPoint(), 1) << "hiding the path keeps the selection";
+  EXPECT_EQ(view->session.selected(), 1) << "hiding the path keeps the selection";
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(mouse(FL_PUSH, 1, controlPointPixel(i)), 1);
-    EXPECT_EQ(view->path->selectedPoint(), -1) << "point " << i;
+    EXPECT_EQ(view->session.selected(), -1) << "point " << i;
   }
 }
 
 TEST_F(MotionViewPicking, OverlappingCubesSelectTheHigherIndex) {
-  view->path->setPoint(controlPoint(1), 2);
+  view->path->path.setPoint(2, controlPoint(1));
   usePath(true);
   mouse(FL_PUSH, 1, controlPointPixel(1));
-  EXPECT_EQ(view->path->selectedPoint(), 2);
+  EXPECT_EQ(view->session.selected(), 2);
 }
 
 TEST_F(MotionViewPicking, LeftPressTakesTheKeyboardFocusFromAButton) {
@@ -223,7 +223,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
     EXPECT_DOUBLE_EQ(after.z, before.z + step.dz) << step.keysym;
     EXPECT_EQ(after.y, before.y) << step.keysym;
     EXPECT_NE(view->damage(), 0) << "a key redraws";
-    EXPECT_EQ(view->path->selectedPoint(), 1) << "the selection stays";
+    EXPECT_EQ(view->session.selected(), 1) << "the selection stays";
   }
 
   // Ten presses of Right add the step ten times, one step per event.
@@ -236,7 +236,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
-  EXPECT_EQ(view->path->pointCount(), 4);
+  EXPECT_EQ(view->path->path.pointCount(), 4);
   const int otherIndices[] = {0, 2, 3};
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(controlPoint(otherIndices[k]).x, others[k].x) << otherIndices[k];
@@ -261,14 +261,14 @@ TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
 TEST_F(MotionViewPicking, EscapeDeselectsAndIsAlwaysUsed) {
   select(3);
   EXPECT_EQ(key(FL_Escape), 1);
-  EXPECT_EQ(view->path->selectedPoint(), -1);
+  EXPECT_EQ(view->session.selected(), -1);
   EXPECT_EQ(key(FL_Escape), 1);
 }
 
 TEST_F(MotionViewPicking, KeysWithoutSelectionAreNotUsed) {
   std::vector<Point3> before;
   for (int i = 0; i < 4; ++i) before.push_back(controlPoint(i));
-  ASSERT_EQ(view->path->selectedPoint(), -1);
+  ASSERT_EQ(view->session.selected(), -1);
   for (int keysym : {FL_Right, FL_Left, FL_Up, FL_Down, int{'a'}}) EXPECT_EQ(key(keysym), 0) << keysym;
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(controlPoint(i).x, before[i].x);
@@ -333,7 +333,7 @@ TEST_F(MotionViewPicking, PickingFollowsATurnedCamera) {
   usePath(true);
   for (int i = 0; i < 4; ++i) {
     mouse(FL_PUSH, 1, controlPointPixel(i));
-    EXPECT_EQ(view->path->selectedPoint(), i);
+    EXPECT_EQ(view->session.selected(), i);
   }
 }
 
@@ -344,7 +344,7 @@ TEST_F(MotionViewPicking, OtherButtonsAndLeftReleaseChangeNothing) {
   EXPECT_EQ(mouse(FL_DRAG, 1, elsewhere), 1);
   EXPECT_EQ(mouse(FL_DRAG, 2, elsewhere), 1);
   EXPECT_EQ(mouse(FL_RELEASE, 1, elsewhere), 1);
-  EXPECT_EQ(view->path->selectedPoint(), 0);
+  EXPECT_EQ(view->session.selected(), 0);
   const Point3 p = controlPoint(0);
   select(0);
   EXPECT_EQ(controlPoint(0).x, p.x) << "the mouse never moves a point";
@@ -430,7 +430,8 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(*view.path, pathLayout(*view.motion, *view.path, -1), withPoints);
+  drawPath(view.path->path, pathLayout(*view.motion, *view.path, -1), withPoints,
+           view.session.selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
@@ -451,10 +452,9 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
       ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  const PathCurve& path = *view->path;
+  const PathCurve& path = view->path->path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
-    Point3 onCurve;
-    path.positionAt(u, onCurve);
+    const Point3 onCurve = path.positionAt(u);
     const std::vector<double> at = capture.project(onFloor(onCurve).x, onFloor(onCurve).y,
                                                    onFloor(onCurve).z);
     EXPECT_NEAR(vertex[0], at[0], 1e-3) << u;
@@ -469,7 +469,7 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
 }
 
 TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
-  view->path->selectPoint(2);
+  ASSERT_TRUE(view->session.select(2));
   const FeedbackCapture capture = feedback(*view, true, true);
   std::vector<FeedbackPrimitive> faces;
   for (const FeedbackPrimitive& p : capture.primitives) {
@@ -540,7 +540,9 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glInitNames();
   glPushName(0);
   const PathLayout layout = pathLayout(*view.motion, *view.path, -1);
-  for (int i = 0; i < drawings; ++i) drawPath(*view.path, layout, true);
+  for (int i = 0; i < drawings; ++i) {
+    drawPath(view.path->path, layout, true, view.session.selected());
+  }
   const GLint hits = glRenderMode(GL_RENDER);
   std::vector<std::vector<GLuint>> records;
   size_t at = 0;
