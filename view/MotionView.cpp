@@ -19,7 +19,6 @@
 #include "draw/SkeletonDrawing.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/JointIndex.h"
 #include "draw/PathCurveDrawing.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
@@ -42,10 +41,13 @@ std::string fileNameOnly(const std::string& name) {
 double floorHalfSize(const BvhMotion& motion) {
   constexpr double smallest = 5.0;
   constexpr double heightsPerHalf = 0.6;
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   const double half = heightsPerHalf * figure * figureScale;
   return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
+
+// Console text as the library left it, where it used to print it.
+void printText(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 bool fileExists(const char* name) {
   struct stat info {};
@@ -87,8 +89,8 @@ std::string printable(const std::string& text) {
 
 constexpr double statusBandHeight = 26.0;
 
-// The console text the session's operations left (the fit's lines), printed
-// where the reader's own lines go, in the order they came.
+// The console text the session's operations left (the reader's, the fit's
+// and the writer's lines), printed as it stands, in the order they came.
 void printConsoleNotes(EditSession& session) {
   std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
 }
@@ -145,7 +147,10 @@ MotionView::MotionView(int x, int y, int w, int h)
   // Cancelling loads the default clip silently; a file the reader rejects says so first.
   const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
   // The hierarchy is printed before the fit reports.
-  const auto dump = [](const BvhMotion& clip) { clip.dump(); };
+  const auto dump = [this](const BvhMotion& clip) {
+    printConsoleNotes(session);
+    printText(clip.dump());
+  };
   bool loaded = false;
   std::string refusal;
   if (chosen != nullptr) {
@@ -162,7 +167,7 @@ MotionView::MotionView(int x, int y, int w, int h)
     printConsoleNotes(session);
   }
   if (!loaded) {
-    motion->dump();
+    printText(motion->dump());
     session.fit();
     printConsoleNotes(session);
   }
@@ -270,6 +275,7 @@ bool MotionView::writePath(const char* fileName) {
     }
   }
   const bool written = session.write(fileName);
+  printConsoleNotes(session);
   std::fflush(stdout);
   redraw();
   return written;
@@ -362,7 +368,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = currentFrame;
   options.strobing = strobing;
-  options.carriedJoint = jointOfClip(*motion, jointAt(*motion, path->trackJoint));
+  options.carriedJoint = jointOfClip(*motion, path->trackJoint);
   options.up = session.upAxis();
   if (usesPath) {
     options.placement = [this](int f, FramePlacement& placement) {
@@ -372,7 +378,9 @@ void MotionView::draw() {
       return true;
     };
   }
-  drawSkeleton(*motion, options, depthLimitReported);
+  Notes notes;
+  drawSkeleton(*motion, options, depthLimitReported, notes);
+  printText(notes.text());
 
   drawStatusLine();
 }
@@ -538,7 +546,7 @@ void MotionView::pointerToUnit(double& ux, double& uy) const {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(*motion, *path, nullptr, session.upAxis());
+  const PathLayout layout = pathLayout(*motion, *path, -1, session.upAxis());
   if (session.kind() == EditSession::PathKind::track) {
     drawPath(session.track().path, layout, true, session.selected());
   } else {

@@ -14,7 +14,6 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/JointIndex.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -32,20 +31,20 @@ constexpr double startDistance = 13.0;
 constexpr double halfFieldTangent = 0.41421356237309503;  // tan(22.5 degrees)
 
 // The joint the path carries: the root, or the joint that walks below a still root.
-const BvhJoint* carriedJoint(const MotionView& view) {
-  return jointOfClip(*view.motion, jointAt(*view.motion, view.path->trackJoint));
+int carriedJoint(const MotionView& view) {
+  return jointOfClip(*view.motion, view.path->trackJoint);
 }
 
 // World position of the carried joint in frame f.
 Point3 figurePosition(const MotionView& view, int f) {
   const BvhMotion& motion = *view.motion;
-  if (motion.root == nullptr) return figureToWorld({});
+  if (motion.skeleton.empty()) return figureToWorld({});
   FramePlacement placement;
   const UpAxis up = view.session.upAxis();
   const bool placed = view.usesPath && view.session.placeFrame(f, placement);
   placement = placementInClipAxes(placement, up);
   return figureToWorld(
-      carriedJointPosition(motion, *carriedJoint(view), f, placed ? &placement : nullptr, up), up);
+      carriedJointPosition(motion, carriedJoint(view), f, placed ? &placement : nullptr, up), up);
 }
 
 Point3 figurePosition(const MotionView& view) { return figurePosition(view, view.currentFrame); }
@@ -55,10 +54,10 @@ Point3 figurePosition(const MotionView& view) { return figurePosition(view, view
 Point3 figureMiddle(const MotionView& view, int f, double& size) {
   Point3 focus = figurePosition(view, f);
   size = 0.0;
-  if (view.motion->root == nullptr) return focus;
+  if (view.motion->skeleton.empty()) return focus;
   // The middle of the rest pose's box, carried to where the carried joint is.
-  const RestPoseBox box = restPoseBox(*view.motion->root);
-  const Point3 offset = offsetFromRoot(*carriedJoint(view));
+  const RestPoseBox box = restPoseBox(view.motion->skeleton);
+  const Point3 offset = offsetFromRoot(view.motion->skeleton, carriedJoint(view));
   const Point3 c = box.centre();
   const UpAxis up = view.session.upAxis();
   const Point3 toCentre = figureToWorld({c.x - offset.x, c.y - offset.y, c.z - offset.z}, up);

@@ -127,7 +127,7 @@ void pickControlPoint(MotionView& view) {
   view.cameraMatrices(modelView, projection, viewport);
   const double pointerX = view.lastX;
   const double pointerY = viewport[3] - view.lastY;
-  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr, view.session.upAxis());
+  const PathLayout layout = pathLayout(*view.motion, *view.path, -1, view.session.upAxis());
   const double s = layout.cubeHalfSize;
   for (int i = 0; i < view.session.pointCount(); ++i) {
     const Point3 ground = groundMapping(view.session.point(i), layout);

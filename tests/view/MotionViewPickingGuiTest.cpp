@@ -98,7 +98,7 @@ class MotionViewPicking : public ::testing::Test {
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(*view->motion, *view->path, nullptr)));
+    return floorWorld(groundMapping(curvePoint, pathLayout(*view->motion, *view->path, -1)));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -430,7 +430,7 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(view.path->path, pathLayout(*view.motion, *view.path, nullptr), withPoints,
+  drawPath(view.path->path, pathLayout(*view.motion, *view.path, -1), withPoints,
            view.session.selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
@@ -479,7 +479,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr);
+  const PathLayout layout = pathLayout(*view->motion, *view->path, -1);
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -539,7 +539,7 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
-  const PathLayout layout = pathLayout(*view.motion, *view.path, nullptr);
+  const PathLayout layout = pathLayout(*view.motion, *view.path, -1);
   for (int i = 0; i < drawings; ++i) {
     drawPath(view.path->path, layout, true, view.session.selected());
   }
@@ -580,7 +580,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
       << view->statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr);
+  const PathLayout layout = pathLayout(*view->motion, *view->path, -1);
   const Pixel at = project(floorWorld(groundMapping(view->session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
@@ -620,7 +620,7 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(*view->motion, *view->path, nullptr, UpAxis::z);
+    const PathLayout layout = pathLayout(*view->motion, *view->path, -1, UpAxis::z);
     int picked = 0;
     for (int i = 0; i < view->session.pointCount(); ++i) {
       Point3 world = figureToWorld(groundMapping(view->session.point(i), layout), UpAxis::z);
