@@ -70,17 +70,23 @@ struct GroupLines {
   size_t stored;
 };
 
-// The cubic's design rows for the group's frames, and rhs[k] the chosen
-// ground coordinate (0: x, 2: z) of frame k; a frame whose position
-// (height included) is not finite gets a zero row and a zero value, which
-// add nothing to the least-squares sums.
-void fillDesign(Matrix& design, std::vector<double>& rhs, int rows, int frames,
-                const GroupLines& group, const TrackWords& words, int axis) {
-  PackedTextList::const_iterator lines = group.first;
-  for (int k = 1; k <= rows; ++k) {
-    const int i = group.firstFrame + k - 1;
+// A group longer than this is decomposed block by block, so that the design
+// rows held at once stay a few megabytes whatever the clip's length; a
+// shorter group is solved in one decomposition, exactly as a whole.
+constexpr int kBlockRows = 1 << 16;
+
+// Design rows after..after + count - 1 (1-based) of the cubic for the count
+// frames from frame first on, read from lines (which it advances), and
+// rhs[row] the chosen ground coordinate (0: x, 2: z) of each; a frame whose
+// position (height included) is not finite gets a zero row and a zero value,
+// which add nothing to the least-squares sums.
+void fillDesign(Matrix& design, std::vector<double>& rhs, int after, int count, int first,
+                int frames, PackedTextList::const_iterator& lines, size_t stored,
+                const TrackWords& words, int axis) {
+  for (int k = 1; k <= count; ++k) {
+    const int i = first + k - 1;
     const char* line = nullptr;
-    if (static_cast<size_t>(i) < group.stored) {
+    if (static_cast<size_t>(i) < stored) {
       line = *lines;
       ++lines;
     }
@@ -88,27 +94,54 @@ void fillDesign(Matrix& design, std::vector<double>& rhs, int rows, int frames,
     const bool usable = isFinite(position);
     const double p = static_cast<double>(i + 1) / frames;
     const double weight = usable ? 1.0 : 0.0;
-    design.at(k, 1) = weight;
-    design.at(k, 2) = weight * p;
-    design.at(k, 3) = weight * p * p;
-    design.at(k, 4) = weight * p * p * p;
-    rhs[static_cast<size_t>(k)] = usable ? (axis == 0 ? position.x : position.z) : 0.0;
+    const int row = after + k;
+    design.at(row, 1) = weight;
+    design.at(row, 2) = weight * p;
+    design.at(row, 3) = weight * p * p;
+    design.at(row, 4) = weight * p * p * p;
+    rhs[static_cast<size_t>(row)] = usable ? (axis == 0 ? position.x : position.z) : 0.0;
   }
 }
 
 // Least-squares coefficients c[1..columns] of the group's axis coordinate
 // over the first columns of its design rows (the rest of c is 0: a cubic, a
-// line or a constant); work receives the decomposition, which overwrites its
-// input, so the rows are filled afresh for each solve. Fails when the
-// decomposition does not converge or finds no room.
+// line or a constant). Up to kBlockRows rows are decomposed at once (the
+// decomposition overwrites its input, so rows are read afresh for each
+// solve). Each further block is decomposed stacked under what the earlier
+// rows leave, W V^T with U^T rhs: the same singular values, V and solution
+// as the whole matrix, since U's columns are orthonormal. work holds
+// kBlockRows + columns rows at most. Fails when a decomposition does not
+// converge or finds no room.
 Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, std::vector<double>& rhs,
                   int rows, int columns, int frames, const GroupLines& group,
                   const TrackWords& words, int axis, std::vector<double>& coefficients) {
-  fillDesign(work, rhs, rows, frames, group, words, axis);
   std::fill(coefficients.begin(), coefficients.end(), 0.0);
-  Status decomposed = svdcmp(work.rows(), rows, columns, w.data(), v.rows());
-  if (!decomposed) return decomposed;
-  return svdsolve(work.rows(), w.data(), v.rows(), rows, columns, rhs.data(), coefficients.data());
+  PackedTextList::const_iterator lines = group.first;
+  std::array<double, unknowns + 1> carriedRhs{};
+  int carried = 0;
+  for (int done = 0;;) {
+    const int take = std::min(rows - done, kBlockRows);
+    for (int r = 1; r <= carried; ++r) {
+      for (int c = 1; c <= columns; ++c) work.at(r, c) = w[static_cast<size_t>(r)] * v.at(c, r);
+      rhs[static_cast<size_t>(r)] = carriedRhs[static_cast<size_t>(r)];
+    }
+    fillDesign(work, rhs, carried, take, group.firstFrame + done, frames, lines, group.stored,
+               words, axis);
+    const int m = carried + take;
+    Status decomposed = svdcmp(work.rows(), m, columns, w.data(), v.rows());
+    if (!decomposed) return decomposed;
+    done += take;
+    if (done >= rows) {
+      return svdsolve(work.rows(), w.data(), v.rows(), m, columns, rhs.data(),
+                      coefficients.data());
+    }
+    for (int j = 1; j <= columns; ++j) {
+      double sum = 0.0;
+      for (int i = 1; i <= m; ++i) sum += work.at(i, j) * rhs[static_cast<size_t>(i)];
+      carriedRhs[static_cast<size_t>(j)] = sum;
+    }
+    carried = columns;
+  }
 }
 
 // Unknowns a group of rows frames can settle: a cubic from four frames on, a
@@ -238,10 +271,11 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   std::array<Point3, groups> points;
   std::array<int, groups> middles{};
   {
-    Matrix work(rows, unknowns);
+    const int blockRows = std::min(rows, kBlockRows) + unknowns;
+    Matrix work(blockRows, unknowns);
     Matrix v(unknowns, unknowns);
     std::vector<double> w(unknowns + 1, 0.0);
-    std::vector<double> rhs(static_cast<size_t>(rows) + 1, 0.0);
+    std::vector<double> rhs(static_cast<size_t>(blockRows) + 1, 0.0);
     std::vector<double> cx(unknowns + 1, 0.0);
     std::vector<double> cz(unknowns + 1, 0.0);
     // The groups follow one another from frame 0, so one walk finds them all.

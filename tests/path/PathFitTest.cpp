@@ -179,6 +179,61 @@ TEST(PathFitControlPoints, StraightLineIsFittedExactly) {
   }
 }
 
+// Least-squares cubic in p of values over frames first..first + count - 1
+// of a clip of frames frames, evaluated at middle's parameter: normal
+// equations in long double, an independent way to the same fit.
+double normalEquationsCubicAt(const std::function<double(int)>& value, int first, int count,
+                              int frames, int middle) {
+  long double a[4][5] = {};
+  for (int i = first; i < first + count; ++i) {
+    const long double p = static_cast<long double>(i + 1) / frames;
+    const long double powers[4] = {1.0L, p, p * p, p * p * p};
+    for (int r = 0; r < 4; ++r) {
+      for (int c = 0; c < 4; ++c) a[r][c] += powers[r] * powers[c];
+      a[r][4] += powers[r] * value(i);
+    }
+  }
+  for (int pivot = 0; pivot < 4; ++pivot) {
+    for (int r = pivot + 1; r < 4; ++r) {
+      const long double factor = a[r][pivot] / a[pivot][pivot];
+      for (int c = pivot; c < 5; ++c) a[r][c] -= factor * a[pivot][c];
+    }
+  }
+  long double coefficients[4];
+  for (int r = 3; r >= 0; --r) {
+    long double sum = a[r][4];
+    for (int c = r + 1; c < 4; ++c) sum -= a[r][c] * coefficients[c];
+    coefficients[r] = sum / a[r][r];
+  }
+  const long double p = static_cast<long double>(middle + 1) / frames;
+  return static_cast<double>(coefficients[0] + p * (coefficients[1] + p * (coefficients[2] +
+                                                                          p * coefficients[3])));
+}
+
+// Groups longer than the decomposition takes at once are solved block by
+// block: every block must count, as in one solve over the whole group.
+TEST(PathFitControlPoints, GroupsLongerThanOneBlockAreFittedAsAWhole) {
+  const int frames = 400000;  // 80,000 frames a group: two blocks each
+  const auto track = [](int i) {
+    return Point3{50.0 * std::sin(i * 1e-4), 90.0, (i / 7000) % 2 == 0 ? 10.0 : -30.0};
+  };
+  BvhMotion motion;
+  readClip(motion, clipText(kStandardRoot, standardLines(frames, track)));
+  LoopFit path;
+  fit(motion, path);
+  const int r = frames / 5;
+  for (int group = 1; group <= 4; ++group) {
+    const int first = (group - 1) * r;
+    const int middle = group * r - r / 2;
+    const double x = normalEquationsCubicAt([&](int i) { return track(i).x; }, first, r,
+                                            frames, middle);
+    const double z = normalEquationsCubicAt([&](int i) { return track(i).z; }, first, r,
+                                            frames, middle);
+    EXPECT_NEAR(point(path, group - 1).x, x, 1e-6) << "group " << group;
+    EXPECT_NEAR(point(path, group - 1).z, z, 1e-6) << "group " << group;
+  }
+}
+
 TEST(PathFitControlPoints, ShortClipsFitALowerDegreeAlongTheirTrack) {
   // Groups of one frame take its position, of two or three the least-squares
   // line through them (closed form here), evaluated at the middle frame's pg.
