@@ -23,7 +23,7 @@
 #include <string>
 
 #include "bench/LargeClip.h"
-#include "view/FileChooser.h"
+#include "path/EditSession.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -55,11 +55,11 @@ struct Timing {
 };
 
 Timing timeRedraws(MotionView& view, bool strobing, int redraws) {
-  view.strobing = strobing;
+  if (view.playback().strobing() != strobing) view.toggleStrobing();
   view.make_current();
-  const int frames = view.motion->frameCount;
+  const int frames = view.session().motion().frameCount;
   auto drawFrame = [&](int i) {
-    view.currentFrame = frames > 0 ? i % frames : 0;
+    view.setCurrentFrame(frames > 0 ? i % frames : 0);
     view.draw();
     glFinish();
   };
@@ -78,19 +78,20 @@ Timing timeRedraws(MotionView& view, bool strobing, int redraws) {
 }
 
 void benchClip(const char* title, const std::string& fileName) {
-  setFileChooser([&fileName](const char*, const char*) { return fileName.c_str(); });
+  EditSession session;
   std::unique_ptr<MotionView> view;
   quietly([&] {
+    session.load(fileName, [](const BvhMotion& clip) { clip.dump(); });
     Fl_Group::current(nullptr);
-    view = std::make_unique<MotionView>(0, 100, 900, 600);
-    view->animated = false;
+    view = std::make_unique<MotionView>(0, 100, 900, 600, session);
+    view->toggleAnimated();
     view->show();
     for (int i = 0; i < 100 && !view->visible(); ++i) {
       Fl::wait(0.01);
     }
     Fl::flush();
   });
-  const double frameMs = view->motion->frameTime * 1000.0;
+  const double frameMs = session.motion().frameTime * 1000.0;
   for (bool strobing : {false, true}) {
     Timing t{};
     quietly([&] { t = timeRedraws(*view, strobing, 200); });
@@ -98,7 +99,6 @@ void benchClip(const char* title, const std::string& fileName) {
                 strobing ? "on" : "off", t.cpuMs, t.wallMs, frameMs,
                 t.wallMs <= frameMs ? "PASS" : "MISS");
   }
-  setFileChooser(nullptr);
 }
 
 }  // namespace

@@ -132,15 +132,18 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
   return c[0] > 200 && c[1] > 60 && c[2] > 60 && c[0] >= c[1] + 15 && c[0] >= c[2] + 15;
 }
 
-std::unique_ptr<MotionView> makeShownView(Workspace& space, const std::string& clipName,
-                                          const std::string& clip) {
+// The clip and the path the view draws, changed behind the session's back:
+// these checks paint joints, cut the fit record short and hang clips no file
+// gives into the session (which the test owns, so the change is sound).
+BvhMotion& clipOf(const MotionView& view) { return const_cast<BvhMotion&>(view.session().motion()); }
+PathCurve& pathOf(const MotionView& view) { return const_cast<PathCurve&>(view.session().path()); }
+
+std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
+                                          const std::string& clipName, const std::string& clip) {
   space.answers = {space.write(clipName, clip)};
   std::unique_ptr<MotionView> view;
-  testsupport::captureStdout([&] {
-    Fl_Group::current(nullptr);
-    view = std::make_unique<MotionView>(0, 100, 900, 600);
-  });
-  view->animated = false;
+  testsupport::captureStdout([&] { view = editortest::startView(session); });
+  view->toggleAnimated();
   view->show();
   for (int i = 0; i < 100 && !view->visible(); ++i) {
     Fl::wait(0.01);
@@ -151,7 +154,7 @@ std::unique_ptr<MotionView> makeShownView(Workspace& space, const std::string& c
 
 // Blue root, red Chest, green End Site: each joint recognisable on screen.
 void paintJoints(MotionView& view) {
-  BvhJoint& root = *view.motion->root;
+  BvhJoint& root = *clipOf(view).root;
   root.color = {0.0, 0.0, 1.0};
   ASSERT_EQ(root.children.size(), 1u);
   BvhJoint& chest = *root.children[0];
@@ -201,8 +204,9 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
   for (const OrderCase& c : cases) {
     SCOPED_TRACE(c.name);
     Workspace space;
-    auto view = makeShownView(space, "pose.bvh", c.clip);
-    BvhJoint& root = *view->motion->root;
+    EditSession session;
+    auto view = makeShownView(space, session, "pose.bvh", c.clip);
+    BvhJoint& root = *clipOf(*view).root;
     root.color = {0.0, 0.0, 1.0};
     BvhJoint& painted = *root.children[0];
     painted.color = c.colour == isRed ? BvhJoint::Color{1.0, 0.0, 0.0} : BvhJoint::Color{0.0, 1.0, 0.0};
@@ -242,13 +246,14 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
 TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
   Workspace space;
   // A chest offset with a Z part: the bone must still end at the root.
-  auto view = makeShownView(space, "bone.bvh",
+  EditSession session;
+  auto view = makeShownView(space, session, "bone.bvh",
                             "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
                             "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
                             "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
                             "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
   paintJoints(*view);
-  view->motion->root->color = {0.0, 0.0, 0.0};
+  clipOf(*view).root->color = {0.0, 0.0, 0.0};
   const Frame frame = framed(*view);
   // Halfway along the bone, and on the mirror image the old drawing used.
   EXPECT_TRUE(frame.mostlyAround({0.0, 35.0, -15.0}, isRed));
@@ -264,8 +269,9 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
       " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation\n"
       "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
       "MOTION\nFrames: 1\nFrame Time: 0.04\n40\n";
-  auto view = makeShownView(space, "short.bvh", clip);
-  ASSERT_EQ(view->motion->root->children[0]->channelNames.size(), 1u);
+  EditSession session;
+  auto view = makeShownView(space, session, "short.bvh", clip);
+  ASSERT_EQ(session.motion().root->children[0]->channelNames.size(), 1u);
   paintJoints(*view);
   const Frame frame = framed(*view);
   // Root at (40, 0, 0), no rotation anywhere.
@@ -275,9 +281,10 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
 
 TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
-  view->currentFrame = 12;
+  view->setCurrentFrame(12);
   // walkClip: root of frame i at (i, 0, i / 2), Chest 10 above it.
   auto chestOf = [](int i) { return Vec{1.0 * i, 10.0, 0.5 * i}; };
 
@@ -287,7 +294,7 @@ TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   EXPECT_FALSE(plain.mostlyAround(chestOf(8), isRed));
   EXPECT_FALSE(plain.mostlyAround({0.0, 9.9, 0.0}, isBrightenedRed));
 
-  view->strobing = true;
+  view->toggleStrobing();
   const Frame strobed(*view);
   EXPECT_TRUE(strobed.mostlyAround(chestOf(12), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(4), isRed));
@@ -300,71 +307,62 @@ TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
 
 TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItself) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
-  view->currentFrame = 6;
+  view->setCurrentFrame(6);
   const Vec own{6.0, 10.0, 3.0};
   const Vec shifted{6.0 + 10.0, 10.0, 3.0};
 
-  view->usesPath = true;
+  view->toggleUsesPath();
   const Frame unedited = framed(*view);
   EXPECT_TRUE(unedited.mostlyAround(own, isRed));
 
   // Moving every control point by the same amount moves the curve without
   // turning it: the figure follows by that amount.
-  for (int i = 0; i < view->path->pointCount(); ++i) {
-    Point3 p;
-    view->path->getPoint(i, p);
-    p.x += 10.0;
-    view->path->setPoint(p, i);
-  }
+  for (int i = 0; i < session.pointCount(); ++i) ASSERT_TRUE(session.movePoint(i, 10.0, 0.0));
   const Frame edited(*view);
   EXPECT_TRUE(edited.mostlyAround(shifted, isRed));
   EXPECT_FALSE(edited.mostlyAround(own, isRed));
 
-  view->usesPath = false;
+  view->toggleUsesPath();
   const Frame off(*view);
   EXPECT_TRUE(off.mostlyAround(own, isRed));
 
   // A bent path turns the figure about its own root, which stays on the
   // curve's ground position (turning about the origin would throw it aside).
-  view->usesPath = true;
-  Point3 p;
-  view->path->getPoint(1, p);
-  p.z += 8.0;
-  view->path->setPoint(p, 1);
+  view->toggleUsesPath();
+  ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(*view->path, 6, 20, placement));
+  ASSERT_TRUE(framePlacement(session.path(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
-  view->motion->root->children[0]->color = {0.0, 0.0, 0.0};
+  clipOf(*view).root->children[0]->color = {0.0, 0.0, 0.0};
   const Frame bent = framed(*view);
   EXPECT_TRUE(bent.mostlyAround({placement.x, 0.0, placement.z}, isBlue));
 
   // Frames the fit record does not cover keep the clip's own placement.
   paintJoints(*view);
-  view->path->rootOffsetX.resize(3);
-  view->path->rootOffsetZ.resize(3);
-  view->path->fitForwardX.resize(3);
-  view->path->fitForwardZ.resize(3);
+  pathOf(*view).rootOffsetX.resize(3);
+  pathOf(*view).rootOffsetZ.resize(3);
+  pathOf(*view).fitForwardX.resize(3);
+  pathOf(*view).fitForwardZ.resize(3);
   const Frame beyond(*view);
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
 
 TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 4.0, 2.0));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 4.0, 2.0));
   // The fixed view the default clip is seen in, wide enough for the whole
   // track (the start-up camera frames this small figure instead).
-  view->eyeY = 0.0;
-  view->zoom = 1.0;
-  view->centerX = view->centerZ = view->eyeX = 0.0;
-  view->eyeZ = 1.0;
-  view->currentFrame = 19;
-  view->usesPath = true;
+  view->setCamera(OrbitCamera());
+  view->setCurrentFrame(19);
+  view->toggleUsesPath();
   const Frame frame(*view);
-  for (int i = 0; i < view->path->pointCount(); ++i) {
+  for (int i = 0; i < session.path().pointCount(); ++i) {
     Point3 p;
-    view->path->getPoint(i, p);
+    session.path().getPoint(i, p);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "
@@ -377,9 +375,11 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
 
 TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(3));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(3));
   // A chain of 100,000 joints hanging from the root.
-  auto deep = std::make_unique<BvhMotion>();
+  BvhMotion* deep = &clipOf(*view);
+  deep->reset();
   deep->root = std::make_unique<BvhJoint>();
   deep->root->name = "Root";
   BvhJoint* last = deep->root.get();
@@ -394,7 +394,6 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   static const char emptyLine[] = "";
   deep->frameLines.push_back(emptyLine);
   deep->frameCount = 1;
-  view->motion = std::move(deep);
 
   view->make_current();
   GLint depthBefore = 0;
@@ -403,8 +402,8 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   }
   const std::string first = testsupport::captureStdout([&] { view->draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  view->usesPath = true;
-  view->strobing = true;
+  view->toggleUsesPath();
+  view->toggleStrobing();
   const std::string second = testsupport::captureStdout([&] { view->draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   GLint depthAfter = 0;
@@ -428,7 +427,8 @@ TEST(SkeletonDrawingDepthTest, ALoadedClipIsToldAboutAgain) {
     clip += "}\n";
   }
   clip += "MOTION\nFrames: 1\nFrame Time: 0.1\n\n \n";
-  auto view = makeShownView(space, "deep.bvh", clip);
+  EditSession session;
+  auto view = makeShownView(space, session, "deep.bvh", clip);
   GLint maxDepth = 0;
   view->make_current();
   glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);

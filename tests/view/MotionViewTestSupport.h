@@ -4,17 +4,22 @@
 // with small clips, and the file chooser and playback clock replaced so that
 // no dialog opens and time moves only when a test says so.
 
+#include <FL/Fl_Group.H>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/StartUp.h"
+#include "path/EditSession.h"
 #include "view/FileChooser.h"
+#include "view/MotionView.h"
 #include "view/PlaybackClock.h"
 #include "view/QuestionDialog.h"
 
@@ -125,5 +130,17 @@ class Workspace {
   PlaybackClockFunction previousClock_;
   QuestionFunction previousAsker_;
 };
+
+// The editor's start-up into session (the chooser answering from the
+// workspace), then a top-level view of it at the editor's place and size,
+// printing to the console, as the editor builds it but without the controls.
+// session must outlive the view.
+inline std::unique_ptr<MotionView> startView(EditSession& session) {
+  startUp(session);
+  Fl_Group::current(nullptr);
+  auto view = std::make_unique<MotionView>(0, 100, 900, 600, session);
+  view->setConsole(printToConsole);
+  return view;
+}
 
 }  // namespace editortest
