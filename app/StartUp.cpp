@@ -18,7 +18,6 @@ void printNotes(EditSession& session) { printToConsole(session.takeConsoleNotes(
 }  // namespace
 
 void printToConsole(const std::string& text) {
-  if (text.empty()) return;
   std::fputs(text.c_str(), stdout);
   std::fflush(stdout);
 }

@@ -4,9 +4,9 @@
 
 #include "path/EditSession.h"
 
-// Prints text on standard output as it stands and flushes it, so that
-// someone watching the console (or a script reading it) sees each report as
-// it comes, also when standard output is a file.
+// Prints text on standard output as it stands and flushes it (also with no
+// text), so that someone watching the console (or a script reading it) sees
+// each report as it comes, also when standard output is a file.
 void printToConsole(const std::string& text);
 
 // The editor's start: asks for a clip ("Choose a BVH File: ", "*.bvh") and

@@ -80,9 +80,10 @@ void MotionView::setControlsChanged(std::function<void()> changed) {
 
 void MotionView::say(const std::string& text) {
   // The session's own console text comes first: it was left before text.
-  const Notes notes = session_.takeConsoleNotes();
-  if (console_ && !notes.empty()) console_(notes.text());
-  if (console_ && !text.empty()) console_(text);
+  // The console hears also when there is nothing to say, so that it can pass
+  // on what lower layers still print themselves at once.
+  const std::string notes = session_.takeConsoleNotes().text();
+  if (console_) console_(notes + text);
 }
 
 void MotionView::notifyControls() {

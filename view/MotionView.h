@@ -38,7 +38,9 @@ class MotionView : public Fl_Gl_Window {
   bool usesPath() const { return usesPath_; }
 
   // Where console text goes (texture tries, "Up axis: ...", the session's
-  // console notes), as it stands; without one it is dropped.
+  // console notes), as it stands; without one it is dropped. It is called
+  // after every operation that may have left console text, also with an
+  // empty one.
   void setConsole(std::function<void(const std::string&)> console);
   // Called whenever the view changed playback or clip state by itself (a
   // timer step, a key, a load), so the window can bring its controls in line.
@@ -132,7 +134,6 @@ class MotionView : public Fl_Gl_Window {
   void noteClipPace();
   // Hands text, and what the session's operations left, to the console.
   void say(const std::string& text);
-  void sayNotes(const Notes& notes) { say(notes.text()); }
   void notifyControls();
   void stepAnimation();
   void schedulePlayback();
