@@ -106,7 +106,7 @@ TEST(MotionViewSceneTest, TheFloorShowsTheCheckerTexture) {
 // ---------------------------------------------------------------------------
 // Playback
 
-class MotionViewPlaybackTest : public ::testing::Test {
+class MotionViewClipTest : public ::testing::Test {
  protected:
   void SetUp() override {
     space.answers = {space.write("walk.bvh", walkClip(20))};
@@ -150,7 +150,7 @@ TEST(MotionViewPlaybackPaceTest, UnplayableFrameTimesPlayAtASoundPace) {
 // ---------------------------------------------------------------------------
 // Loading and writing
 
-TEST_F(MotionViewPlaybackTest, LoadPathWithoutANameChangesNothing) {
+TEST_F(MotionViewClipTest, LoadPathWithoutANameChangesNothing) {
   view->setCurrentFrame(13);
   Point3 before;
   session.path().getPoint(2, before);
@@ -164,7 +164,7 @@ TEST_F(MotionViewPlaybackTest, LoadPathWithoutANameChangesNothing) {
   EXPECT_EQ(after.z, before.z);
 }
 
-TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt) {
+TEST_F(MotionViewClipTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt) {
   view->setCurrentFrame(13);
   view->setFrameTime(0.7);
   view->toggleUsesPath();
@@ -181,7 +181,7 @@ TEST_F(MotionViewPlaybackTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt
   EXPECT_EQ(out.find("Name Hips"), std::string::npos) << out;
 }
 
-TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
+TEST_F(MotionViewClipTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   view->setCurrentFrame(17);
   ASSERT_TRUE(session.movePoint(2, 3.0, 0.0));
   const Point3 edited = session.point(2);
@@ -201,7 +201,7 @@ TEST_F(MotionViewPlaybackTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   EXPECT_NE(view->statusText().find(session.message()), std::string::npos);
 }
 
-TEST_F(MotionViewPlaybackTest, LoadPathAsksBeforeDroppingUnwrittenEdits) {
+TEST_F(MotionViewClipTest, LoadPathAsksBeforeDroppingUnwrittenEdits) {
   ASSERT_TRUE(session.movePoint(2, 3.0, 0.0));
   const std::string other = space.write("other.bvh", walkClip(30));
   space.replies = {false, true};
@@ -221,7 +221,7 @@ TEST_F(MotionViewPlaybackTest, LoadPathAsksBeforeDroppingUnwrittenEdits) {
   EXPECT_EQ(space.questions.size(), 2u);
 }
 
-TEST_F(MotionViewPlaybackTest, WritePathWritesOnlyWithAName) {
+TEST_F(MotionViewClipTest, WritePathWritesOnlyWithAName) {
   const std::string out = testsupport::captureStdout([&] { view->writePath(nullptr); });
   EXPECT_EQ(out, "");
   testsupport::captureStdout([&] { view->writePath("written.bvh"); });
