@@ -5,22 +5,14 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "view/WalkClip.h"
 
 namespace {
-
-// A two-joint clip of four frames at 0.5 s a frame.
-const char* const kClip =
-    "HIERARCHY\nROOT Hips\n{\n\tOFFSET 0 0 0\n"
-    "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
-    "\tJOINT Chest\n\t{\n\t\tOFFSET 0 10 0\n\t\tCHANNELS 3 Zrotation Xrotation Yrotation\n"
-    "\t\tEnd Site\n\t\t{\n\t\t\tOFFSET 0 10 0\n\t\t}\n\t}\n}\n"
-    "MOTION\nFrames: 4\nFrame Time: 0.5\n"
-    "0 0 0 0 0 0 0 0 0\n10 0 5 0 0 0 0 0 0\n20 0 10 0 0 0 0 0 0\n30 0 15 0 0 0 0 0 0\n";
 
 TEST(StatusLineTest, ShowsTheClipTheFrameItsTimeThePointAndTheMessage) {
   const testsupport::TempDir dir;
   EditSession session;
-  testsupport::captureStdout([&] { ASSERT_TRUE(session.load(dir.write("walk.bvh", kClip))); });
+  testsupport::captureStdout([&] { ASSERT_TRUE(session.load(dir.write("walk.bvh", editortest::walkClip(4, 10.0, 5.0, 0.5)))); });
   Playback playback;
   playback.startClip(session.motion().frameCount, session.motion().frameTime, 0);
   playback.seek(3.0);
