@@ -62,12 +62,20 @@ MotionView::MotionView(int x, int y, int w, int h, EditSession& session)
 
 MotionView::~MotionView() {
   Fl::remove_timeout(playbackTimeout, this);
-  // The textures go with the view; the toolkit shares one GL context's
-  // objects between its windows, so they are deleted, not left to it.
-  if (context() != nullptr) {
-    make_current();
-    textures_.release();
-  }
+  releaseTextures();
+}
+
+void MotionView::hide() {
+  releaseTextures();
+  Fl_Gl_Window::hide();
+}
+
+void MotionView::releaseTextures() {
+  // Deleted while their context is current, rather than left to it: a
+  // toolkit may share one context's objects between its windows.
+  if (context() == nullptr) return;
+  make_current();
+  textures_.release();
 }
 
 void MotionView::setConsole(std::function<void(const std::string&)> console) {

@@ -67,40 +67,47 @@ TEST(MotionViewSceneTest, TheFloorShowsTheCheckerTexture) {
   view->toggleAnimated();
   testsupport::captureStdout([&] { showAndSettle(*view); });
 
-  view->make_current();
-  testsupport::captureStdout([&] { view->draw(); });
-  glFinish();
-  const int width = view->w();
-  const int height = view->h();
-  std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  // A window shown again has a new GL context: the texture is made anew.
+  for (const bool again : {false, true}) {
+    SCOPED_TRACE(again ? "shown again" : "first shown");
+    if (again) {
+      view->hide();
+      testsupport::captureStdout([&] { showAndSettle(*view); });
+    }
+    view->make_current();
+    testsupport::captureStdout([&] { view->draw(); });
+    glFinish();
+    const int width = view->w();
+    const int height = view->h();
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
 
-  // The floor fills the lower part of the picture around the middle.
-  auto near = [](const unsigned char* p, const unsigned char* c) {
-    return std::abs(p[0] - c[0]) < 16 && std::abs(p[1] - c[1]) < 16 && std::abs(p[2] - c[2]) < 16;
-  };
-  int orangeCount = 0;
-  int tealCount = 0;
-  for (int y = 30; y < 170; ++y) {
-    for (int x = 250; x < 650; ++x) {
-      const unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
-      orangeCount += near(p, orange) ? 1 : 0;
-      tealCount += near(p, teal) ? 1 : 0;
+    // The floor fills the lower part of the picture around the middle.
+    auto near = [](const unsigned char* p, const unsigned char* c) {
+      return std::abs(p[0] - c[0]) < 16 && std::abs(p[1] - c[1]) < 16 && std::abs(p[2] - c[2]) < 16;
+    };
+    int orangeCount = 0;
+    int tealCount = 0;
+    for (int y = 30; y < 170; ++y) {
+      for (int x = 250; x < 650; ++x) {
+        const unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
+        orangeCount += near(p, orange) ? 1 : 0;
+        tealCount += near(p, teal) ? 1 : 0;
+      }
     }
-  }
-  EXPECT_GT(orangeCount, 5000);
-  EXPECT_GT(tealCount, 5000);
-  // Nothing of the floor above the horizon band.
-  int floorAbove = 0;
-  for (int y = 450; y < 600; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
-      floorAbove += near(p, orange) || near(p, teal) ? 1 : 0;
+    EXPECT_GT(orangeCount, 5000);
+    EXPECT_GT(tealCount, 5000);
+    // Nothing of the floor above the horizon band.
+    int floorAbove = 0;
+    for (int y = 450; y < 600; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
+        floorAbove += near(p, orange) || near(p, teal) ? 1 : 0;
+      }
     }
-  }
-  EXPECT_EQ(floorAbove, 0);
+    EXPECT_EQ(floorAbove, 0);  }
 }
 
 // ---------------------------------------------------------------------------
