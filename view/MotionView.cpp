@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
