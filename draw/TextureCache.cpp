@@ -82,7 +82,7 @@ GLuint TextureCache::fetch(const char* name, bool wrapS, bool wrapT, Notes& note
   return entry.texture;
 }
 
-void TextureCache::release() {
+void TextureCache::deleteTextures() {
   for (const Entry& entry : entries_) glDeleteTextures(1, &entry.texture);
   entries_.clear();
 }

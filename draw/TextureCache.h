@@ -21,8 +21,8 @@ class TextureCache {
   TextureCache() = default;
   TextureCache(const TextureCache&) = delete;
   TextureCache& operator=(const TextureCache&) = delete;
-  // Forgets the textures without a GL call: release them first while their
-  // context is current, or let the context take them.
+  // Forgets the textures without a GL call: delete them first while their
+  // context is current (deleteTextures), or let the context take them.
   ~TextureCache() = default;
 
   // Binds the texture called name to GL_TEXTURE_2D and returns its texture
@@ -45,7 +45,10 @@ class TextureCache {
   void retryMissing() { missing_.clear(); }
 
   // Deletes every texture made so far; needs the cache's GL context current.
-  void release();
+  void deleteTextures();
+  // Forgets every texture without a GL call, for a context that is gone
+  // (and took its textures with it): each is made anew on its next request.
+  void forgetTextures() { entries_.clear(); }
 
  private:
   // One texture that loaded, with its pixels.

@@ -61,20 +61,12 @@ MotionView::MotionView(int x, int y, int w, int h, EditSession& session)
 
 MotionView::~MotionView() {
   Fl::remove_timeout(playbackTimeout, this);
-  releaseTextures();
-}
-
-void MotionView::hide() {
-  releaseTextures();
-  Fl_Gl_Window::hide();
-}
-
-void MotionView::releaseTextures() {
-  // Deleted while their context is current, rather than left to it: a
-  // toolkit may share one context's objects between its windows.
-  if (context() == nullptr) return;
-  make_current();
-  textures_.release();
+  // Deleted while their context is current rather than left to it: the
+  // toolkit shares one context's objects with the other GL windows' ones.
+  if (context() != nullptr) {
+    make_current();
+    textures_.deleteTextures();
+  }
 }
 
 void MotionView::setConsole(std::function<void(const std::string&)> console) {
@@ -294,6 +286,9 @@ void MotionView::toggleStrobing() {
 // --- Drawing ----------------------------------------------------------------
 
 void MotionView::draw() {
+  // A window hidden and shown again draws in a new context: the textures of
+  // the old one went with it.
+  if (!context_valid()) textures_.forgetTextures();
   clearView();
   if (camera_.following()) camera_.follow(carriedJointWorld(session_, playback_.frame(), usesPath_));
   drawScene();

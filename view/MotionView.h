@@ -30,9 +30,6 @@ class MotionView : public Fl_Gl_Window {
 
   void draw() override;            // MotionView.cpp
   int handle(int event) override;  // MotionViewEvents.cpp
-  // The GL context goes with the window, and the textures with it: they are
-  // made anew when the view is shown again.
-  void hide() override;
 
   const EditSession& session() const { return session_; }
   const Playback& playback() const { return playback_; }
@@ -106,8 +103,6 @@ class MotionView : public Fl_Gl_Window {
 
  private:
   void drawFloor();
-  // Deletes the view's textures when it has a context (and forgets them).
-  void releaseTextures();
   // The path of the kind the session shows, with its cubes.
   void drawShownPath();
   void drawStatusLine();

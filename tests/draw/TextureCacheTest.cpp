@@ -67,7 +67,7 @@ class TextureCacheTest : public testing::Test {
     ASSERT_EQ(0, chdir(work_.c_str()));
   }
   void TearDown() override {
-    cache_.release();
+    cache_.deleteTextures();
     EXPECT_EQ(0, chdir(savedDir_.c_str()));
   }
 
@@ -334,7 +334,7 @@ TEST_F(TextureCacheTest, LoadsTheGroundTextureOfTheRepository) {
 }
 
 // Caches are independent: a name one of them found missing is searched by
-// another, and release deletes what a cache made.
+// another, and deleteTextures deletes what a cache made.
 TEST_F(TextureCacheTest, EachCacheSearchesForItselfAndReleasesItsTextures) {
   EXPECT_EQ(0u, fetch("late", false, false));
   putImage(".", "late");
@@ -345,7 +345,7 @@ TEST_F(TextureCacheTest, EachCacheSearchesForItselfAndReleasesItsTextures) {
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried("late", 1) + created(texture, "late", 4, 2), notes.text());
   EXPECT_TRUE(glIsTexture(texture));
-  other.release();
+  other.deleteTextures();
   EXPECT_FALSE(glIsTexture(texture));
 }
 
