@@ -11,10 +11,13 @@
 // exits; app/ prints the notes and failures byte for byte.
 
 // Why an operation failed, in one line without a line feed; line is the
-// 1-based line of the file involved (0: no file, or no line in particular).
+// 1-based line of the file involved (0: no file, or no line in particular);
+// code is the failing library's own number for the fault (0: none), for
+// callers that branch on the kind of failure.
 struct Failure {
   std::string message;
   int line = 0;
+  int code = 0;
 };
 
 // Console text an operation leaves for the program to print as it stands,

@@ -51,7 +51,11 @@ GLuint TextureCache::fetch(const char* name, bool wrapS, bool wrapT, Notes& note
   const auto tryPath = [&](const char* directory) {
     if (!candidatePath(path, directory, name)) return;
     notes.addf("Trying: `%s'\n", path);
-    pixels.reset(tgaLoad(path, &width, &height, 4));
+    Outcome<TgaImage> loaded = tgaLoad(path, 4);
+    if (!loaded) return;
+    pixels = std::move(loaded.value().pixels);
+    width = loaded.value().width;
+    height = loaded.value().height;
   };
   for (int i = 0; textureSearchPath[i] != nullptr && !pixels; ++i) tryPath(textureSearchPath[i]);
   // Then where the program's own files are, for an editor started elsewhere.

@@ -1,34 +1,20 @@
 #pragma once
 
-#include <cstdlib>
-#include <memory>
+#include "base/Outcome.h"
+#include "image/TgaError.h"
+#include "image/TgaImage.h"
 
-// Reading and writing TGA (Truevision) image files.
-//
-// A pixel block is width x height pixels of `format` bytes each: 3 (R, G, B)
-// or 4 (R, G, B, A). Rows run from the bottom of the picture up, each row left
-// to right, so the pixel at column x, row y starts at (y * width + x) * format;
-// the block can go to OpenGL as it is. Colours are premultiplied by alpha.
-// Blocks come from malloc; the caller owns them and releases them with free
-// (or holds them in a TgaBlock).
-//
-// Failures return null or 0 and set the last error (tgaLastError), which a
-// later success leaves alone. Nothing is printed.
-
-// Releases a pixel block with free, for std::unique_ptr.
-struct FreeDeleter {
-  void operator()(void* block) const { std::free(block); }
-};
-using TgaBlock = std::unique_ptr<unsigned char, FreeDeleter>;
+// Reading and writing TGA (Truevision) image files, to and from TgaImage
+// blocks. Failures come back as the Failure of their TgaErrorCode; nothing is
+// printed and nothing is kept between calls.
 
 // Reads a colour-mapped, true-colour or greyscale file, uncompressed or
-// run-length encoded (image types 1, 2, 3, 9, 10, 11), into a new block of the
-// given format. Width and height are written only on success. Only regular
-// files are read (a FIFO or a device fails at once with error 2), and only
-// as many bytes as the header can use. Run-length data cut short reads as
-// zeros; uncompressed pixels must all be present. A colour map on a
-// true-colour image is skipped. Errors: 3 format not 3 or 4 (no file is
-// opened), 2 cannot open, 1 header shorter than 18 bytes or a size that
+// run-length encoded (image types 1, 2, 3, 9, 10, 11), into a new image of the
+// given format. Only regular files are read (a FIFO or a device fails at once
+// with error 2), and only as many bytes as the header can use. Run-length data
+// cut short reads as zeros; uncompressed pixels must all be present. A colour
+// map on a true-colour image is skipped. Errors: 3 format not 3 or 4 (no file
+// is opened), 2 cannot open, 1 header shorter than 18 bytes or a size that
 // cannot be allocated, 11 width or height 0, 4 image ID past the end of the
 // file or uncompressed pixels cut short, 5 image type 0, 6 colour map on a
 // greyscale image, 7 colour-map entry size not 15, 16, 24 or 32, 8 colour map
@@ -36,30 +22,24 @@ using TgaBlock = std::unique_ptr<unsigned char, FreeDeleter>;
 // 12 pixel depth the type cannot have (mapped 8 or 16, grey 8 or 16, true
 // colour 15, 16, 24 or 32), 13 a block over 256 MB, or run-length data
 // declaring more than 16384 pixels a side; nothing is allocated for a refused image.
-unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format);
+Outcome<TgaImage> tgaLoad(const char* fileName, int format);
 
-// A new, uninitialised block. Error 3 when the format is not 3 or 4, or the
-// width or height is negative or too big to allocate.
-unsigned char* tgaCreate(int width, int height, int format);
+// A new image with an uninitialised block. Error 3 when the format is not 3 or
+// 4, or the width or height is negative or too big to allocate.
+Outcome<TgaImage> tgaCreate(int width, int height, int format);
 
-// Writes the block as an uncompressed 24-bit (format 3) or 32-bit (format 4)
-// true-colour file, bottom-left origin, undoing the premultiplication of
-// format 4 blocks. The file is replaced only once it is completely written;
-// a failure leaves an existing file as it was. Returns 1 on success, 0 on
-// failure: error 3 for a format not 3 or 4, a width or height outside
-// 0..65535 or a missing block, error 2 when the file cannot be created (or
-// the target is not a regular file), error 14 when writing it failed (a full
-// disk). Opaque blocks read back byte for byte.
-int tgaWrite(const char* fileName, int width, int height, const unsigned char* pixels,
-             int format);
+// Writes the block (laid out as a TgaImage's) as an uncompressed 24-bit
+// (format 3) or 32-bit (format 4) true-colour file, bottom-left origin, undoing
+// the premultiplication of format 4 blocks. The file is replaced only once it
+// is completely written; a failure leaves an existing file as it was. Errors:
+// 3 for a format not 3 or 4, a width or height outside 0..65535 or a missing
+// block, 2 when the file cannot be created (or the target is not a regular
+// file), 14 when writing it failed (a full disk). Opaque blocks read back byte
+// for byte.
+Status tgaWrite(const char* fileName, int width, int height, const unsigned char* pixels,
+                int format);
 
 // As tgaWrite, run-length encoded: packets of at most 128 pixels that never
 // cross the end of a row.
-int tgaWriteRle(const char* fileName, int width, int height, const unsigned char* pixels,
-                int format);
-
-// The code of the last failure, 0 if none. Kept per thread, like errno.
-int tgaLastError();
-
-// The fixed message of an error code; "unknown error" for codes it does not know.
-const char* tgaErrorString(int code);
+Status tgaWriteRle(const char* fileName, int width, int height, const unsigned char* pixels,
+                   int format);

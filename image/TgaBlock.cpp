@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "image/Tga.h"
 #include "image/TgaError.h"
@@ -19,17 +20,11 @@ unsigned char* tgaAllocateBlock(std::size_t width, std::size_t height, int forma
   return static_cast<unsigned char*>(std::malloc(bytes == 0 ? 1 : bytes));
 }
 
-unsigned char* tgaCreate(int width, int height, int format) {
-  if (format != 3 && format != 4) {
-    tgaSetError(kTgaBadFormat);
-    return nullptr;
-  }
-  if (width < 0 || height < 0) {
-    tgaSetError(kTgaBadFormat);
-    return nullptr;
-  }
-  unsigned char* block = tgaAllocateBlock(static_cast<std::size_t>(width),
-                                          static_cast<std::size_t>(height), format);
-  if (block == nullptr) tgaSetError(kTgaBadFormat);
-  return block;
+Outcome<TgaImage> tgaCreate(int width, int height, int format) {
+  if (format != 3 && format != 4) return tgaFailure(kTgaBadFormat);
+  if (width < 0 || height < 0) return tgaFailure(kTgaBadFormat);
+  TgaBlock block(
+      tgaAllocateBlock(static_cast<std::size_t>(width), static_cast<std::size_t>(height), format));
+  if (!block) return tgaFailure(kTgaBadFormat);
+  return TgaImage{std::move(block), width, height, format};
 }

@@ -1,19 +1,5 @@
 #include "image/TgaError.h"
 
-#include "image/Tga.h"
-
-namespace {
-
-// Per thread, like errno: a load on one thread cannot overwrite the reason
-// another thread is about to read.
-thread_local int lastError = kTgaNoError;
-
-}  // namespace
-
-void tgaSetError(int code) { lastError = code; }
-
-int tgaLastError() { return lastError; }
-
 const char* tgaErrorString(int code) {
   switch (code) {
     case kTgaNoError:
@@ -49,4 +35,12 @@ const char* tgaErrorString(int code) {
     default:
       return "unknown error";
   }
+}
+
+Failure tgaFailure(TgaErrorCode code) { return Failure{tgaErrorString(code), 0, code}; }
+
+TgaErrorCode tgaErrorCode(const Failure& failure) {
+  const bool ours = failure.code > kTgaNoError && failure.code <= kTgaCannotWrite &&
+                    failure.message == tgaErrorString(failure.code);
+  return ours ? static_cast<TgaErrorCode>(failure.code) : kTgaNoError;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-// The library's failure codes, as tgaLastError reports them.
+#include "base/Outcome.h"
+
+// The library's failure codes. A failure carries the fixed message of its
+// code (tgaErrorString) and no line; tgaErrorCode gives the code back.
 enum TgaErrorCode {
   kTgaNoError = 0,
   kTgaBadHeader = 1,
@@ -19,5 +22,12 @@ enum TgaErrorCode {
   kTgaCannotWrite = 14,
 };
 
-// Records a failure for tgaLastError.
-void tgaSetError(int code);
+// The fixed message of an error code; "unknown error" for codes it does not know.
+const char* tgaErrorString(int code);
+
+// The failure this library reports for code: its message, line 0, the code.
+Failure tgaFailure(TgaErrorCode code);
+
+// The code of one of this library's failures; kTgaNoError for any other
+// failure. tgaErrorCode(tgaFailure(c)) is c.
+TgaErrorCode tgaErrorCode(const Failure& failure);

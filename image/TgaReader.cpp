@@ -82,10 +82,11 @@ bool depthFits(const TgaHeader& h) {
   return d == 15 || d == 16 || d == 24 || d == 32;
 }
 
-// Reads the map that follows the image ID; returns an error code, 0 when fine.
+// Reads the map that follows the image ID; returns an error code, kTgaNoError
+// when fine.
 // A true-colour image may carry a map too; its pixels do not use it, so it is
 // skipped.
-int readColourMap(TgaByteSource& source, const TgaHeader& h, TgaColourMap& map) {
+TgaErrorCode readColourMap(TgaByteSource& source, const TgaHeader& h, TgaColourMap& map) {
   if (isGreyType(h.imageType)) return kTgaColourMapOnGrey;
   if (!isMappedType(h.imageType)) {
     const std::size_t mapBytes = static_cast<std::size_t>(h.mapLength) * ((h.mapEntrySize + 7) / 8);
@@ -122,29 +123,17 @@ struct PixelDecoder {
 
 }  // namespace
 
-unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format) {
-  if (format != 3 && format != 4) {
-    tgaSetError(kTgaBadFormat);
-    return nullptr;
-  }
+Outcome<TgaImage> tgaLoad(const char* fileName, int format) {
+  if (format != 3 && format != 4) return tgaFailure(kTgaBadFormat);
   std::size_t fileSize = 0;
   const auto file = openImage(fileName, fileSize);
-  if (!file) {
-    tgaSetError(kTgaCannotOpen);
-    return nullptr;
-  }
+  if (!file) return tgaFailure(kTgaCannotOpen);
   std::vector<unsigned char> bytes;
   readMore(file.get(), kHeaderBytes, bytes);
-  if (bytes.size() < kHeaderBytes) {
-    tgaSetError(kTgaBadHeader);
-    return nullptr;
-  }
+  if (bytes.size() < kHeaderBytes) return tgaFailure(kTgaBadHeader);
   const TgaHeader h = parseHeader(bytes.data());
   const std::size_t pixelCount = h.width * h.height;
-  if (pixelCount == 0) {
-    tgaSetError(kTgaZeroSize);
-    return nullptr;
-  }
+  if (pixelCount == 0) return tgaFailure(kTgaZeroSize);
   // Only what the header can use is read: the ID, the map and at most the
   // longest pixel data the header allows (a run-length packet byte per pixel).
   int pixelBytes = static_cast<int>((h.pixelDepth + 7) / 8);
@@ -158,40 +147,23 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
   source.skip(kHeaderBytes);
 
   const int alphaBits = static_cast<int>(h.descriptor & 0x0F);
-  if (h.idLength != 0 && !source.skip(h.idLength)) {
-    tgaSetError(kTgaUnexpectedEnd);
-    return nullptr;
-  }
-  if (h.imageType == 0) {
-    tgaSetError(kTgaNoData);
-    return nullptr;
-  }
+  if (h.idLength != 0 && !source.skip(h.idLength)) return tgaFailure(kTgaUnexpectedEnd);
+  if (h.imageType == 0) return tgaFailure(kTgaNoData);
   TgaColourMap map;
   const bool hasMap = h.mapType != 0 && isMappedType(h.imageType);
   if (h.mapType != 0) {
-    const int code = readColourMap(source, h, map);
-    if (code != kTgaNoError) {
-      tgaSetError(code);
-      return nullptr;
-    }
+    const TgaErrorCode code = readColourMap(source, h, map);
+    if (code != kTgaNoError) return tgaFailure(code);
   }
   if (!runLength && h.imageType != 1 && h.imageType != 2 && h.imageType != 3) {
-    tgaSetError(kTgaUnknownType);
-    return nullptr;
+    return tgaFailure(kTgaUnknownType);
   }
-  if (!depthFits(h)) {
-    tgaSetError(kTgaBadPixelDepth);
-    return nullptr;
-  }
+  if (!depthFits(h)) return tgaFailure(kTgaBadPixelDepth);
   // Colour-mapped pixels are indices: without a map they mean nothing.
-  if (isMappedType(h.imageType) && !hasMap) {
-    tgaSetError(kTgaBadColourMap);
-    return nullptr;
-  }
+  if (isMappedType(h.imageType) && !hasMap) return tgaFailure(kTgaBadColourMap);
   if ((runLength && (h.width > kMaxSide || h.height > kMaxSide)) ||
       pixelCount * static_cast<std::size_t>(format) > kMaxBlockBytes) {
-    tgaSetError(kTgaTooLarge);
-    return nullptr;
+    return tgaFailure(kTgaTooLarge);
   }
   // Uncompressed pixels must all be in the file; a header that claims more
   // is not an image this file holds. A run-length packet gives at most 128
@@ -201,15 +173,9 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
   const std::size_t encodable =
       runLength ? 128 * ((source.remaining() + packetBytes - 1) / packetBytes + 1)
                 : source.remaining() / static_cast<std::size_t>(pixelBytes);
-  if (pixelCount > encodable) {
-    tgaSetError(kTgaUnexpectedEnd);
-    return nullptr;
-  }
+  if (pixelCount > encodable) return tgaFailure(kTgaUnexpectedEnd);
   TgaBlock block(tgaAllocateBlock(h.width, h.height, format));
-  if (!block) {
-    tgaSetError(kTgaBadHeader);
-    return nullptr;
-  }
+  if (!block) return tgaFailure(kTgaBadHeader);
 
   const PixelDecoder decoder{source, pixelBytes, hasMap ? &map : nullptr,
                              static_cast<int>(hasMap ? h.mapEntrySize : h.pixelDepth), alphaBits};
@@ -240,7 +206,5 @@ unsigned char* tgaLoad(const char* fileName, int* width, int* height, int format
     }
   }
 
-  if (width != nullptr) *width = static_cast<int>(h.width);
-  if (height != nullptr) *height = static_cast<int>(h.height);
-  return block.release();
+  return TgaImage{std::move(block), static_cast<int>(h.width), static_cast<int>(h.height), format};
 }

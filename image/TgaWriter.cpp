@@ -48,15 +48,14 @@ void putPixel(std::vector<unsigned char>& out, const FilePixel& pixel, int forma
   out.insert(out.end(), pixel.begin(), pixel.begin() + format);
 }
 
-// Checks the arguments and builds the header and image ID; false (error set)
-// when the arguments cannot be written.
-bool startFile(std::vector<unsigned char>& out, int width, int height,
-               const unsigned char* pixels, int format, unsigned char imageType) {
+// Checks the arguments and builds the header and image ID; error 3 when the
+// arguments cannot be written.
+Status startFile(std::vector<unsigned char>& out, int width, int height,
+                 const unsigned char* pixels, int format, unsigned char imageType) {
   // The header holds 16-bit sizes; a bigger image would get a header that lies.
   if ((format != 3 && format != 4) || width < 0 || height < 0 || width > kMaxDimension ||
       height > kMaxDimension || (pixels == nullptr && width != 0 && height != 0)) {
-    tgaSetError(kTgaBadFormat);
-    return false;
+    return tgaFailure(kTgaBadFormat);
   }
   const std::size_t idLength = std::strlen(kImageId);
   out.push_back(static_cast<unsigned char>(idLength));
@@ -74,24 +73,17 @@ bool startFile(std::vector<unsigned char>& out, int width, int height,
   // matches the block's bottom-up rows.
   out.push_back(format == 4 ? 8 : 0);
   out.insert(out.end(), kImageId, kImageId + idLength);
-  return true;
+  return Status();
 }
 
-// Replaces the file only once every byte is on disk; sets the error (2 when
-// the file cannot be created, 14 when writing it failed) and returns false
-// otherwise.
-bool writeFile(const char* fileName, const std::vector<unsigned char>& bytes) {
+// Replaces the file only once every byte is on disk; error 2 when the file
+// cannot be created, 14 when writing it failed.
+Status writeFile(const char* fileName, const std::vector<unsigned char>& bytes) {
   SafeFileWriter writer;
-  if (fileName == nullptr || !writer.open(fileName, nullptr)) {
-    tgaSetError(kTgaCannotOpen);
-    return false;
-  }
+  if (fileName == nullptr || !writer.open(fileName, nullptr)) return tgaFailure(kTgaCannotOpen);
   if (std::fwrite(bytes.data(), 1, bytes.size(), writer.file()) != bytes.size()) writer.fail(errno);
-  if (!writer.commit(nullptr)) {
-    tgaSetError(kTgaCannotWrite);
-    return false;
-  }
-  return true;
+  if (!writer.commit(nullptr)) return tgaFailure(kTgaCannotWrite);
+  return Status();
 }
 
 // Turns the block's pixels, in block order, into run-length packets.
@@ -203,22 +195,24 @@ std::size_t pixelCount(int width, int height) {
 
 }  // namespace
 
-int tgaWrite(const char* fileName, int width, int height, const unsigned char* pixels,
-             int format) {
+Status tgaWrite(const char* fileName, int width, int height, const unsigned char* pixels,
+                int format) {
   std::vector<unsigned char> out;
-  if (!startFile(out, width, height, pixels, format, 2)) return 0;
+  const Status started = startFile(out, width, height, pixels, format, 2);
+  if (!started) return started;
   const std::size_t count = pixelCount(width, height);
   out.reserve(out.size() + count * static_cast<std::size_t>(format));
   for (std::size_t k = 0; k < count; ++k) {
     putPixel(out, filePixel(pixels + k * static_cast<std::size_t>(format), format), format);
   }
-  return writeFile(fileName, out) ? 1 : 0;
+  return writeFile(fileName, out);
 }
 
-int tgaWriteRle(const char* fileName, int width, int height, const unsigned char* pixels,
-                int format) {
+Status tgaWriteRle(const char* fileName, int width, int height, const unsigned char* pixels,
+                   int format) {
   std::vector<unsigned char> out;
-  if (!startFile(out, width, height, pixels, format, 10)) return 0;
+  const Status started = startFile(out, width, height, pixels, format, 10);
+  if (!started) return started;
   const std::size_t count = pixelCount(width, height);
   const auto rowLength = static_cast<std::size_t>(width);
   RunLengthEncoder encoder(out, rowLength, format);
@@ -227,5 +221,5 @@ int tgaWriteRle(const char* fileName, int width, int height, const unsigned char
                  k % rowLength == 0);
   }
   encoder.finish();
-  return writeFile(fileName, out) ? 1 : 0;
+  return writeFile(fileName, out);
 }

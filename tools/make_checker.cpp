@@ -22,9 +22,10 @@ int main(int argc, char** argv) {
       block.insert(block.end(), colour, colour + 3);
     }
   }
-  if (!tgaWriteRle(fileName, kSize, kSize, block.data(), 3)) {
+  const Status written = tgaWriteRle(fileName, kSize, kSize, block.data(), 3);
+  if (!written) {
     std::fprintf(stderr, "make_checker: cannot write %s: %s\n", fileName,
-                 tgaErrorString(tgaLastError()));
+                 written.failure().message.c_str());
     return 1;
   }
   return 0;

@@ -84,8 +84,8 @@ class TextureCacheTest : public testing::Test {
   void putImage(const std::string& dir, const std::string& name, int width = 4, int height = 2) {
     fs::create_directories(work_ + "/" + dir);
     const std::vector<unsigned char> block = pattern(width, height);
-    ASSERT_EQ(1, tgaWrite((work_ + "/" + dir + "/" + name + ".tga").c_str(), width, height,
-                          block.data(), 4));
+    ASSERT_TRUE(tgaWrite((work_ + "/" + dir + "/" + name + ".tga").c_str(), width, height,
+                         block.data(), 4));
   }
 
   static std::vector<unsigned char> pattern(int width, int height) {

@@ -33,9 +33,11 @@ TEST(TgaReader, OneByOne24BitInBothFormats) {
   ASSERT_TRUE(rgba.block);
   EXPECT_EQ(1, rgba.width);
   EXPECT_EQ(1, rgba.height);
+  EXPECT_EQ(4, rgba.format);
   EXPECT_EQ((V{30, 20, 10, 255}), rgba.pixels(4));
   const auto rgb = load(file, 3);
   ASSERT_TRUE(rgb.block);
+  EXPECT_EQ(3, rgb.format);
   EXPECT_EQ((V{30, 20, 10}), rgb.pixels(3));
 }
 
@@ -410,51 +412,54 @@ TEST(TgaReader, RejectsBadFilesWithTheirError) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    tgatest::leaveError(row.code == 3 ? 2 : 3);
     const auto loaded = load(row.contents, row.format);
     EXPECT_FALSE(loaded.block);
     EXPECT_EQ(row.code, loaded.error);
-    EXPECT_STREQ(row.message, tgaErrorString(loaded.error));
+    EXPECT_EQ(row.message, loaded.message);
     EXPECT_EQ(-7, loaded.width) << "width written on failure";
     EXPECT_EQ(-7, loaded.height) << "height written on failure";
   }
 }
 
 TEST(TgaReader, BadFormatOpensNoFile) {
-  tgatest::leaveError(2);
-  int width = -7;
-  int height = -7;
-  EXPECT_EQ(nullptr, tgaLoad("/nonexistent/x.tga", &width, &height, 5));
-  EXPECT_EQ(3, tgaLastError());
-  EXPECT_EQ(-7, width);
-  EXPECT_EQ(-7, height);
+  const auto loaded = tgatest::loaded(tgaLoad("/nonexistent/x.tga", 5));
+  EXPECT_FALSE(loaded.block);
+  EXPECT_EQ(3, loaded.error);
+  EXPECT_EQ(-7, loaded.width);
+  EXPECT_EQ(-7, loaded.height);
 }
 
 TEST(TgaReader, MissingFileCannotBeOpened) {
   testsupport::TempDir dir;
-  EXPECT_EQ(nullptr, tgaLoad((dir.path() + "/absent.tga").c_str(), nullptr, nullptr, 4));
-  EXPECT_EQ(2, tgaLastError());
-  EXPECT_EQ(nullptr, tgaLoad(nullptr, nullptr, nullptr, 4));
-  EXPECT_EQ(2, tgaLastError());
+  const auto absent = tgatest::loaded(tgaLoad((dir.path() + "/absent.tga").c_str(), 4));
+  EXPECT_FALSE(absent.block);
+  EXPECT_EQ(2, absent.error);
+  const auto unnamed = tgatest::loaded(tgaLoad(nullptr, 4));
+  EXPECT_FALSE(unnamed.block);
+  EXPECT_EQ(2, unnamed.error);
   // Neither waits for a writer nor reads forever.
   const std::string fifo = dir.path() + "/fifo.tga";
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
   for (const std::string& path : {fifo, std::string("/dev/zero")}) {
-    tgatest::leaveError(3);
-    EXPECT_EQ(nullptr, tgaLoad(path.c_str(), nullptr, nullptr, 4)) << path;
-    EXPECT_EQ(2, tgaLastError()) << path;
+    const auto special = tgatest::loaded(tgaLoad(path.c_str(), 4));
+    EXPECT_FALSE(special.block) << path;
+    EXPECT_EQ(2, special.error) << path;
   }
 }
 
-TEST(TgaReader, SuccessLeavesTheLastErrorAsItWas) {
+// Each load reports its own outcome: a success carries no error and leaves
+// an earlier failure as it was.
+TEST(TgaReader, EachLoadReportsItsOwnOutcome) {
   testsupport::TempDir dir;
   const std::string good = dir.write("good.tga", tgatest::file(Header(), bytes({1, 2, 3})));
-  EXPECT_EQ(nullptr, tgaLoad((dir.path() + "/absent.tga").c_str(), nullptr, nullptr, 4));
-  ASSERT_EQ(2, tgaLastError());
-  TgaBlock block(tgaLoad(good.c_str(), nullptr, nullptr, 4));
-  ASSERT_TRUE(block);
-  EXPECT_EQ(2, tgaLastError());
-  EXPECT_STREQ("cannot open file", tgaErrorString(tgaLastError()));
+  const auto absent = tgatest::loaded(tgaLoad((dir.path() + "/absent.tga").c_str(), 4));
+  EXPECT_FALSE(absent.block);
+  ASSERT_EQ(2, absent.error);
+  const auto found = tgatest::loaded(tgaLoad(good.c_str(), 4));
+  ASSERT_TRUE(found.block);
+  EXPECT_EQ(0, found.error);
+  EXPECT_EQ(2, absent.error);
+  EXPECT_EQ("cannot open file", absent.message);
 }
 
 TEST(TgaReader, HugeSizeThatCannotBeAllocatedFailsCleanly) {
@@ -468,8 +473,8 @@ TEST(TgaReader, HugeSizeThatCannotBeAllocatedFailsCleanly) {
   if (child == 0) {
     const rlimit limit{1L << 30, 1L << 30};
     setrlimit(RLIMIT_AS, &limit);
-    unsigned char* block = tgaLoad(path.c_str(), nullptr, nullptr, 4);
-    _exit(block == nullptr ? tgaLastError() : 100);
+    const Outcome<TgaImage> image = tgaLoad(path.c_str(), 4);
+    _exit(image ? 100 : tgaErrorCode(image.failure()));
   }
   int status = 0;
   ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -498,15 +503,31 @@ TEST(TgaError, MessagesByCode) {
       {-1, "unknown error"},
       {1000, "unknown error"},
   };
-  for (const auto& row : rows) EXPECT_STREQ(row.second, tgaErrorString(row.first)) << row.first;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.first);
+    EXPECT_STREQ(row.second, tgaErrorString(row.first));
+    // A failure gives its code back; messages that are no failure give none.
+    if (row.first >= kTgaBadHeader && row.first <= kTgaCannotWrite) {
+      const Failure failure = tgaFailure(static_cast<TgaErrorCode>(row.first));
+      EXPECT_EQ(row.second, failure.message);
+      EXPECT_EQ(0, failure.line);
+      EXPECT_EQ(row.first, tgaErrorCode(failure));
+    } else {
+      EXPECT_EQ(kTgaNoError, tgaErrorCode(Failure{row.second, 0}));
+    }
+  }
 }
 
 TEST(TgaCreate, MakesBlocksOnlyForValidArguments) {
-  TgaBlock rgb(tgaCreate(7, 5, 3));
+  Outcome<TgaImage> rgb = tgaCreate(7, 5, 3);
   ASSERT_TRUE(rgb);
-  rgb.get()[7 * 5 * 3 - 1] = 1;  // the whole block is there (checked by the sanitizers)
-  TgaBlock empty(tgaCreate(0, 0, 4));
-  EXPECT_TRUE(empty);
+  ASSERT_TRUE(rgb.value().pixels);
+  EXPECT_EQ(7u * 5u * 3u, rgb.value().byteCount());
+  // The whole block is there (checked by the sanitizers).
+  rgb.value().pixels.get()[7 * 5 * 3 - 1] = 1;
+  const Outcome<TgaImage> empty = tgaCreate(0, 0, 4);
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty.value().pixels);
 
   struct Row {
     int width, height, format;
@@ -515,9 +536,9 @@ TEST(TgaCreate, MakesBlocksOnlyForValidArguments) {
                      {0x7FFFFFFF, 0x7FFFFFFF, 4}};
   for (const Row& row : bad) {
     SCOPED_TRACE(testing::Message() << row.width << " x " << row.height << " x " << row.format);
-    tgatest::leaveError(2);
-    EXPECT_EQ(nullptr, TgaBlock(tgaCreate(row.width, row.height, row.format)).get());
-    EXPECT_EQ(3, tgaLastError());
+    const Outcome<TgaImage> made = tgaCreate(row.width, row.height, row.format);
+    EXPECT_FALSE(made);
+    EXPECT_EQ(3, tgaErrorCode(made.failure()));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -38,35 +39,39 @@ inline std::string file(const Header& h, const std::string& rest = std::string()
          bytes({h.pixelDepth, h.descriptor}) + rest;
 }
 
-// What tgaLoad gave for one file.
+// What tgaLoad gave for one file: the image's fields on success (width and
+// height stay -7 otherwise), its failure's code and message on failure.
 struct Loaded {
   TgaBlock block;
   int width = -7;
   int height = -7;
+  int format = 0;
   int error = 0;
+  std::string message;
   std::vector<int> pixels(std::size_t count) const {
     return std::vector<int>(block.get(), block.get() + count);
   }
 };
 
-// Loads contents from a fresh file; error is tgaLastError right after.
-inline Loaded load(const std::string& contents, int format) {
-  testsupport::TempDir dir;
-  const std::string path = dir.write("image.tga", contents);
+inline Loaded loaded(Outcome<TgaImage> image) {
   Loaded result;
-  result.block.reset(tgaLoad(path.c_str(), &result.width, &result.height, format));
-  result.error = tgaLastError();
+  if (image) {
+    result.block = std::move(image.value().pixels);
+    result.width = image.value().width;
+    result.height = image.value().height;
+    result.format = image.value().format;
+  } else {
+    result.error = tgaErrorCode(image.failure());
+    result.message = image.failure().message;
+  }
   return result;
 }
 
-// Makes the library's last error 2 (cannot open) or 3 (bad format argument),
-// so that a later check sees a code the call under test left itself.
-inline void leaveError(int code) {
-  if (code == 2) {
-    TgaBlock(tgaLoad("/nonexistent/x.tga", nullptr, nullptr, 4)).reset();
-  } else {
-    TgaBlock(tgaCreate(1, 1, 0)).reset();
-  }
+// Loads contents from a fresh file.
+inline Loaded load(const std::string& contents, int format) {
+  testsupport::TempDir dir;
+  const std::string path = dir.write("image.tga", contents);
+  return loaded(tgaLoad(path.c_str(), format));
 }
 
 }  // namespace tgatest

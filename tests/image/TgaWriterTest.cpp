@@ -24,11 +24,16 @@ std::string expectedStart(int imageType, int width, int height, int format) {
          kId;
 }
 
-std::string writeWith(int (*writer)(const char*, int, int, const unsigned char*, int), int width,
-                      int height, const std::vector<unsigned char>& block, int format) {
+using Writer = Status (*)(const char*, int, int, const unsigned char*, int);
+
+// The code of a writer's failure, 0 when it succeeded.
+int errorOf(const Status& status) { return status ? 0 : tgaErrorCode(status.failure()); }
+
+std::string writeWith(Writer writer, int width, int height, const std::vector<unsigned char>& block,
+                      int format) {
   testsupport::TempDir dir;
   const std::string path = dir.path() + "/out.tga";
-  EXPECT_EQ(1, writer(path.c_str(), width, height, block.data(), format));
+  EXPECT_EQ(0, errorOf(writer(path.c_str(), width, height, block.data(), format)));
   return testsupport::readFile(path);
 }
 
@@ -61,16 +66,12 @@ TEST(TgaWrite, WidestImageTheHeaderCanHold) {
   const std::vector<unsigned char> block(65535 * 3, 7);
   testsupport::TempDir dir;
   const std::string path = dir.path() + "/wide.tga";
-  ASSERT_EQ(1, tgaWrite(path.c_str(), 65535, 1, block.data(), 3));
-  int width = 0;
-  int height = 0;
-  TgaBlock back(tgaLoad(path.c_str(), &width, &height, 3));
-  ASSERT_TRUE(back);
-  EXPECT_EQ(65535, width);
-  EXPECT_EQ(1, height);
+  ASSERT_TRUE(tgaWrite(path.c_str(), 65535, 1, block.data(), 3));
+  const auto back = tgatest::loaded(tgaLoad(path.c_str(), 3));
+  ASSERT_TRUE(back.block);
+  EXPECT_EQ(65535, back.width);
+  EXPECT_EQ(1, back.height);
 }
-
-using Writer = int (*)(const char*, int, int, const unsigned char*, int);
 
 TEST(TgaWriters, RefuseBadArgumentsWithoutWriting) {
   struct Row {
@@ -92,19 +93,16 @@ TEST(TgaWriters, RefuseBadArgumentsWithoutWriting) {
       SCOPED_TRACE(testing::Message() << writer.first << " " << row.name);
       testsupport::TempDir dir;
       const std::string path = dir.path() + "/out.tga";
-      tgatest::leaveError(2);
-      EXPECT_EQ(0, writer.second(path.c_str(), row.width, row.height,
-                                 row.withBlock ? block.data() : nullptr, row.format));
-      EXPECT_EQ(row.code, tgaLastError());
+      const Status written = writer.second(path.c_str(), row.width, row.height,
+                                           row.withBlock ? block.data() : nullptr, row.format);
+      EXPECT_FALSE(written);
+      EXPECT_EQ(row.code, errorOf(written));
       EXPECT_EQ(nullptr, std::fopen(path.c_str(), "rb")) << "a file was written";
     }
     SCOPED_TRACE(writer.first);
-    tgatest::leaveError(3);
-    EXPECT_EQ(0, writer.second("/nonexistent/dir/out.tga", 2, 2, block.data(), 4));
-    EXPECT_EQ(2, tgaLastError());
+    EXPECT_EQ(2, errorOf(writer.second("/nonexistent/dir/out.tga", 2, 2, block.data(), 4)));
     // A device is never replaced by a plain file (and /dev/full used to "succeed").
-    EXPECT_EQ(0, writer.second("/dev/full", 2, 2, block.data(), 4));
-    EXPECT_EQ(2, tgaLastError());
+    EXPECT_EQ(2, errorOf(writer.second("/dev/full", 2, 2, block.data(), 4)));
   }
 }
 
@@ -113,15 +111,17 @@ TEST(TgaWriters, FailedWriteKeepsTheOldFile) {
   // No two neighbours alike, so that run-length encoding cannot shrink it.
   std::vector<unsigned char> block(64 * 64 * 4);
   for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<unsigned char>(i * 7);
-  for (const auto& writer : {std::make_pair("tgaWrite", tgaWrite),
-                             std::make_pair("tgaWriteRle", tgaWriteRle)}) {
+  const std::pair<const char*, Writer> writers[] = {{"tgaWrite", tgaWrite},
+                                                    {"tgaWriteRle", tgaWriteRle}};
+  for (const auto& writer : writers) {
     SCOPED_TRACE(writer.first);
     testsupport::TempDir dir;
     const std::string path = dir.write("old.tga", "old bytes");
     // 16 KB of pixels against a 4 KB file size limit.
     const int status = fulldisk::run(fulldisk::Kind::kFileSizeLimit, dir.path(), [&] {
-      if (writer.second(path.c_str(), 64, 64, block.data(), 4) != 0) return 2;
-      if (tgaLastError() != 14) return 3;
+      const Status written = writer.second(path.c_str(), 64, 64, block.data(), 4);
+      if (written) return 2;
+      if (errorOf(written) != 14) return 3;
       if (testsupport::readFile(path) != "old bytes") return 4;
       return 0;
     });
@@ -132,12 +132,15 @@ TEST(TgaWriters, FailedWriteKeepsTheOldFile) {
   }
 }
 
-TEST(TgaWriters, SuccessLeavesTheLastErrorAsItWas) {
-  tgatest::leaveError(2);
+// Each write reports its own outcome: a success after a failure carries no
+// error and leaves the failure as it was.
+TEST(TgaWriters, EachWriteReportsItsOwnOutcome) {
   const std::vector<unsigned char> block = {1, 2, 3};
+  const Status failed = tgaWrite("/nonexistent/dir/out.tga", 1, 1, block.data(), 3);
   writeWith(tgaWrite, 1, 1, block, 3);
   writeWith(tgaWriteRle, 1, 1, block, 3);
-  EXPECT_EQ(2, tgaLastError());
+  EXPECT_EQ(2, errorOf(failed));
+  EXPECT_EQ("cannot open file", failed.failure().message);
 }
 
 // The run-length packets of the pixel data, after header and ID.
@@ -248,14 +251,13 @@ TEST(TgaWriters, OpaqueBlocksReadBackUnchanged) {
         const auto block = patternBlock(size.first, size.second, format);
         testsupport::TempDir dir;
         const std::string path = dir.path() + "/round.tga";
-        ASSERT_EQ(1, writer.second(path.c_str(), size.first, size.second, block.data(), format));
-        int width = 0;
-        int height = 0;
-        TgaBlock back(tgaLoad(path.c_str(), &width, &height, format));
-        ASSERT_TRUE(back);
-        EXPECT_EQ(size.first, width);
-        EXPECT_EQ(size.second, height);
-        EXPECT_EQ(block, std::vector<unsigned char>(back.get(), back.get() + block.size()));
+        ASSERT_TRUE(writer.second(path.c_str(), size.first, size.second, block.data(), format));
+        const auto back = tgatest::loaded(tgaLoad(path.c_str(), format));
+        ASSERT_TRUE(back.block);
+        EXPECT_EQ(size.first, back.width);
+        EXPECT_EQ(size.second, back.height);
+        EXPECT_EQ(block,
+                  std::vector<unsigned char>(back.block.get(), back.block.get() + block.size()));
       }
     }
   }
@@ -273,9 +275,9 @@ TEST(TgaWriters, RunLengthFilesAreSmallerForRuns) {
 TEST(TgaWriters, EmptyImageIsHeaderAndIdOnly) {
   testsupport::TempDir dir;
   const std::string path = dir.path() + "/empty.tga";
-  ASSERT_EQ(1, tgaWriteRle(path.c_str(), 0, 0, nullptr, 4));
+  ASSERT_TRUE(tgaWriteRle(path.c_str(), 0, 0, nullptr, 4));
   EXPECT_EQ(expectedStart(10, 0, 0, 4), testsupport::readFile(path));
-  ASSERT_EQ(1, tgaWrite(path.c_str(), 0, 3, nullptr, 3));
+  ASSERT_TRUE(tgaWrite(path.c_str(), 0, 3, nullptr, 3));
   EXPECT_EQ(expectedStart(2, 0, 3, 3), testsupport::readFile(path));
 }
 
