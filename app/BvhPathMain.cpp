@@ -162,11 +162,12 @@ bool exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// The reader, the fit and the writer print their progress on standard output,
-// which here carries only the points, and their lines do not all end in a
-// line feed. Their output is held in an unnamed temporary file and passed to
-// standard error afterwards, so that the line saying what failed comes first.
-// Without a temporary file it goes to standard error straight away.
+// The reader and the writer still print their progress on standard output,
+// which here carries only the points; the fit's console notes are passed on
+// after them, and the whole does not always end in a line feed. It is held in
+// an unnamed temporary file and passed to standard error afterwards, so that
+// the line saying what failed comes first. Without a temporary file it goes
+// to standard error straight away.
 class Diagnostics {
  public:
   // Moves standard output aside; false when that is impossible.
@@ -211,11 +212,19 @@ class Diagnostics {
   std::FILE* held_ = nullptr;
 };
 
+// The console text the session's operations left (the fit's lines), passed
+// on where the reader's and the writer's own lines go, in the order they came.
+void passConsoleNotes(EditSession& session) {
+  std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
+}
+
 // Loads, moves, prints and writes; false (reported) at the first failure.
 bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   std::optional<UpAxis> up;
   if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
-  if (!session.load(arguments.clip, nullptr, up)) {
+  const bool loaded = session.load(arguments.clip, nullptr, up);
+  passConsoleNotes(session);
+  if (!loaded) {
     report(session.message());
     return false;
   }
@@ -225,6 +234,7 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   if (arguments.track) {
     session.setKind(EditSession::PathKind::track);
     if (arguments.points > 0) session.fitTrack(arguments.points);
+    passConsoleNotes(session);
   }
   for (const Move& move : arguments.moves) {
     if (!session.movePoint(move.index, move.dx, move.dz)) {
@@ -245,11 +255,10 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   // exist then: another run may have written it since the check at the start.
   const ExistingTarget existing =
       arguments.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
-  if (!arguments.out.empty() && !session.write(arguments.out, existing)) {
-    report(session.message());
-    return false;
-  }
-  return true;
+  const bool written = arguments.out.empty() || session.write(arguments.out, existing);
+  passConsoleNotes(session);
+  if (!written) report(session.message());
+  return written;
 }
 
 int runProgram(int argc, char** argv) {

@@ -27,7 +27,6 @@
 #include "bench/ProcessRun.h"
 #include "bench/ReadFloor.h"
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -72,20 +71,22 @@ bool measureRead(const std::string& clip, int frames, bench::StepClock& clock, d
 bool measureFit(const std::string& clip, int frames, bench::StepClock& clock, double& records) {
   BvhMotion motion;
   if (!motion.read(clip.c_str())) return false;
-  PathCurve path;
+  LoopFit path;
+  Notes notes;
   clock.start();
-  fitPath(motion, path);
+  const bool fitted = static_cast<bool>(fitPath(motion, path, notes));
   clock.stop();
-  records = static_cast<double>(path.rootOffsetX.size());
-  return static_cast<int>(path.rootOffsetX.size()) == frames;
+  records = static_cast<double>(path.frames);
+  return fitted && path.frames == frames;
 }
 
 bool measureWrite(const std::string& clip, const std::string& output, bench::StepClock& clock,
                   double& bytes) {
   BvhMotion motion;
   if (!motion.read(clip.c_str())) return false;
-  PathCurve path;
-  fitPath(motion, path);
+  LoopFit path;
+  Notes notes;
+  fitPath(motion, path, notes);
   clock.start();
   const bool ok = writePath(output.c_str(), motion, path);
   clock.stop();

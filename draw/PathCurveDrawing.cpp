@@ -100,30 +100,23 @@ constexpr int trackStripSteps = 32;
 
 }  // namespace
 
-void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints) {
+void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints, int selected) {
   beginStrip(layout.up);
   // The parameter is accumulated step by step; with its rounding this gives
   // 1,201 vertices, the last just under stripEnd.
   for (double u = 0.0; u < stripEnd; u += stripStep) {
-    Point3 onCurve;
-    path.positionAt(u, onCurve);
-    const Point3 ground = groundMapping(onCurve, layout);
+    const Point3 ground = groundMapping(path.positionAt(u), layout);
     glVertex3d(ground.x, ground.y, ground.z);
   }
   endStrip();
-  if (withPoints) drawControlPoints(path, layout);
+  if (withPoints) drawControlPoints(path, layout, selected);
 }
 
-void drawControlPoints(const PathCurve& path, const PathLayout& layout) {
-  const auto pointAt = [&path](int i) {
-    Point3 point;
-    path.getPoint(i, point);
-    return point;
-  };
-  drawCubes(path.pointCount(), path.selectedIndex, pointAt, layout);
+void drawControlPoints(const PathCurve& path, const PathLayout& layout, int selected) {
+  drawCubes(path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
 }
 
-void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints) {
+void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints, int selected) {
   beginStrip(layout.up);
   const int steps = std::max(path.pointCount() - 1, 0) * trackStripSteps;
   for (int j = 0; j <= steps; ++j) {
@@ -132,10 +125,9 @@ void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints) 
     glVertex3d(ground.x, ground.y, ground.z);
   }
   endStrip();
-  if (withPoints) drawControlPoints(path, layout);
+  if (withPoints) drawControlPoints(path, layout, selected);
 }
 
-void drawControlPoints(const TrackPath& path, const PathLayout& layout) {
-  drawCubes(path.pointCount(), path.selectedIndex, [&path](int i) { return path.point(i); },
-            layout);
+void drawControlPoints(const TrackPath& path, const PathLayout& layout, int selected) {
+  drawCubes(path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
 }

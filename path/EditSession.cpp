@@ -10,8 +10,9 @@
 #include <cstring>
 
 #include "motion/TrackJoint.h"
-#include "path/PathFit.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
+#include "path/PathFit.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
 #include "path/TrackPlacement.h"
@@ -34,13 +35,12 @@ bool isFinite(const Point3& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Fits path (new or reset) to motion; false when no path could be fitted,
-// with *reason set when the fit overflowed.
-bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up, std::string* reason) {
-  if (!fitPath(motion, path, up) || path.pointCount() <= 0) return false;
-  for (int k = 0; k < path.pointCount(); ++k) {
-    Point3 p;
-    path.getPoint(k, p);
+// Fits a loop path to motion into fit; false when no path could be fitted,
+// with *reason set when the fit overflowed. The fit's console text goes to
+// notes either way.
+bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std::string* reason) {
+  if (!fitPath(motion, fit, notes, up) || fit.path.pointCount() <= 0) return false;
+  for (const Point3& p : fit.path.points()) {
     // Positions near the largest number overflow the fit: such a path can
     // be neither drawn nor written.
     if (!isFinite(p)) {
@@ -53,11 +53,11 @@ bool fitClip(const BvhMotion& motion, PathCurve& path, UpAxis up, std::string* r
 
 // Writes the clip carried along the track path when one is given, else along
 // the loop path; on failure *message says why, naming the file once.
-bool writeClip(const std::string& fileName, const BvhMotion& motion, const PathCurve& path,
+bool writeClip(const std::string& fileName, const BvhMotion& motion, const LoopFit& loop,
                const TrackFit* track, ExistingTarget existing, UpAxis up, std::string* message) {
   const bool written = track != nullptr
                            ? writeTrackPath(fileName.c_str(), motion, *track, message, existing, up)
-                           : writePath(fileName.c_str(), motion, path, message, existing, up);
+                           : writePath(fileName.c_str(), motion, loop, message, existing, up);
   if (!written && message->empty()) {
     *message = "Could not write " + fileName + ": the file could not be written";
   }
@@ -69,7 +69,7 @@ std::string pointText(int index) { return "point " + std::to_string(index); }
 }  // namespace
 
 EditSession::EditSession()
-    : motion_(std::make_unique<BvhMotion>()), path_(std::make_unique<PathCurve>()) {}
+    : motion_(std::make_unique<BvhMotion>()), loop_(std::make_unique<LoopFit>()) {}
 
 bool EditSession::load(const std::string& fileName,
                        const std::function<void(const BvhMotion&)>& afterRead,
@@ -84,14 +84,15 @@ bool EditSession::load(const std::string& fileName,
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
   const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
-  auto path = std::make_unique<PathCurve>();
+  auto loop = std::make_unique<LoopFit>();
   std::string reason;
-  if (!fitClip(*motion, *path, clipUp, &reason)) {
+  if (!fitClip(*motion, *loop, clipUp, notes_, &reason)) {
     message_ = "Could not fit a path to " + fileName + reason + "; the clip was not loaded";
     return false;
   }
   motion_ = std::move(motion);
-  path_ = std::move(path);
+  loop_ = std::move(loop);
+  loopSelected_ = -1;
   up_ = clipUp;
   canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
@@ -105,13 +106,14 @@ bool EditSession::load(const std::string& fileName,
 }
 
 bool EditSession::fit() {
-  auto path = std::make_unique<PathCurve>();
+  auto loop = std::make_unique<LoopFit>();
   std::string reason;
-  if (!fitClip(*motion_, *path, up_, &reason)) {
+  if (!fitClip(*motion_, *loop, up_, notes_, &reason)) {
     message_ = "Could not fit a path" + reason + "; the path stays as it was";
     return false;
   }
-  path_ = std::move(path);
+  loop_ = std::move(loop);
+  loopSelected_ = -1;
   canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   startFreshHistory();
@@ -132,7 +134,7 @@ bool EditSession::setUpAxis(UpAxis up) {
 
 std::string EditSession::clipNotes(bool withUpAxis) const {
   std::string notes;
-  const BvhJoint* track = path_->trackJoint;
+  const BvhJoint* track = jointAt(*motion_, loop_->trackJoint);
   if (track != nullptr && track != motion_->root.get()) notes += ". " + trackJointNotice(*track);
   if (withUpAxis && up_ == UpAxis::z) notes += ". Up axis: Z";
   const std::string shortClip = shortClipNote(motion_->frameCount);
@@ -146,7 +148,7 @@ bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   std::string failure;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
-  if (!writeClip(fileName, *motion_, *path_, track, existing, up_, &failure)) {
+  if (!writeClip(fileName, *motion_, *loop_, track, existing, up_, &failure)) {
     message_ = failure;
     return false;
   }
@@ -163,7 +165,7 @@ bool EditSession::select(int index) {
 }
 
 int EditSession::selected() const {
-  return kind_ == PathKind::track ? track_.path.selectedIndex : path_->selectedPoint();
+  return kind_ == PathKind::track ? trackSelected_ : loopSelected_;
 }
 
 bool EditSession::movePoint(int index, double dx, double dz) {
@@ -228,7 +230,7 @@ bool EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool fo
   if (kind_ == PathKind::track) {
     replayTrack(step, forward);
   } else {
-    path_->setPoint(forward ? step.after : step.before, step.index);
+    loop_->path.setPoint(step.index, forward ? step.after : step.before);
   }
   selectShown(std::min(step.index, pointCount() - 1));
   const char* what = step.change == Step::Change::insert   ? " the insertion of "
@@ -269,6 +271,7 @@ bool EditSession::unsaved() const {
 void EditSession::dropTrackFit() {
   track_ = TrackFit{};
   trackFitted_ = false;
+  trackSelected_ = -1;
   if (kind_ == PathKind::track) fitTrack(0);
 }
 
@@ -287,6 +290,7 @@ void EditSession::setKind(PathKind kind) {
 void EditSession::fitTrack(int pointCount) {
   track_ = fitTrackPath(*motion_, pointCount, up_);
   trackFitted_ = true;
+  trackSelected_ = -1;
   if (kind_ == PathKind::track) {
     undo_.clear();
     redo_.clear();
@@ -299,7 +303,7 @@ void EditSession::fitTrack(int pointCount) {
 
 bool EditSession::placeFrame(int f, FramePlacement& placement) const {
   if (kind_ == PathKind::track) return trackPlacement(track_, f, placement);
-  return framePlacement(*path_, f, motion_->frameCount, placement);
+  return framePlacement(*loop_, *motion_, f, motion_->frameCount, placement);
 }
 
 std::string EditSession::kindText() const {
@@ -309,7 +313,7 @@ std::string EditSession::kindText() const {
 }
 
 int EditSession::pointCount() const {
-  return kind_ == PathKind::track ? track_.path.pointCount() : path_->pointCount();
+  return kind_ == PathKind::track ? track_.path.pointCount() : loop_->path.pointCount();
 }
 
 bool EditSession::startPointChange() {
@@ -371,16 +375,12 @@ void EditSession::setShownPoint(const Point3& p, int index) {
   if (kind_ == PathKind::track) {
     track_.path.setPoint(index, p);
   } else {
-    path_->setPoint(p, index);
+    loop_->path.setPoint(index, p);
   }
 }
 
 void EditSession::selectShown(int index) {
-  if (kind_ == PathKind::track) {
-    track_.path.selectedIndex = index;
-  } else {
-    path_->selectPoint(index);
-  }
+  (kind_ == PathKind::track ? trackSelected_ : loopSelected_) = index;
 }
 
 bool EditSession::wouldDropEdits(Action action) const {
@@ -391,10 +391,7 @@ bool EditSession::wouldDropEdits(Action action) const {
 }
 
 Point3 EditSession::point(int index) const {
-  if (kind_ == PathKind::track) return track_.path.point(index);
-  Point3 p;
-  if (index >= 0 && index < path_->pointCount()) path_->getPoint(index, p);
-  return p;
+  return kind_ == PathKind::track ? track_.path.point(index) : loop_->path.point(index);
 }
 
 std::string EditSession::suggestedWriteName(const std::string& clipName) {

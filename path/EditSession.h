@@ -13,7 +13,7 @@
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/UpAxis.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "path/TrackFit.h"
 
 // One clip being edited: the clip, the path fitted to it (with its fit
@@ -34,6 +34,7 @@ class EditSession {
   // and the session counts as saved. On failure nothing changes and the
   // message says why. The reader's own console output is left as it is. A
   // fit whose control points are not all finite numbers counts as failed.
+  // The fit's console text goes to the console notes either way.
   // afterRead, when given, sees the clip once it is read, before the fit.
   // The up axis is up when given, else decided from the posed figure
   // (decideUpAxis). The message carries the reader's warning (frames cut
@@ -44,7 +45,8 @@ class EditSession {
             const std::function<void(const BvhMotion&)>& afterRead = nullptr,
             std::optional<UpAxis> up = std::nullopt);
   // Fits a new path to the present clip (also an empty one); replaces the
-  // path and starts a fresh history on success.
+  // path and starts a fresh history on success. The fit's console text goes
+  // to the console notes either way.
   bool fit();
 
   // The clip's up axis: the ground is x and z with Y up, x and y with Z up.
@@ -105,7 +107,8 @@ class EditSession {
   // when the track path is first shown (empty before).
   const TrackFit& track() const { return track_; }
   // Refits the track path with pointCount points (0: chosen from the track)
-  // and starts its history afresh; the loop path is not touched.
+  // and starts its history afresh (no point selected); the loop path is not
+  // touched.
   void fitTrack(int pointCount);
   // Points of the kind shown.
   int pointCount() const;
@@ -141,7 +144,8 @@ class EditSession {
   // File name the clip was loaded from ("" before any load).
   const std::string& clipName() const { return clipName_; }
   const BvhMotion& motion() const { return *motion_; }
-  const PathCurve& path() const { return *path_; }
+  // The loop path and the record that carries the clip along it.
+  const LoopFit& loop() const { return *loop_; }
   // Control point index of the kind shown, or a zero point when there is none.
   Point3 point(int index) const;
 
@@ -187,7 +191,7 @@ class EditSession {
   void replayTrack(const Step& step, bool forward);
 
   std::unique_ptr<BvhMotion> motion_;
-  std::unique_ptr<PathCurve> path_;
+  std::unique_ptr<LoopFit> loop_;
   std::string clipName_;
   std::string message_;
   Notes notes_;
@@ -201,5 +205,8 @@ class EditSession {
   bool canCarry_ = false;
   TrackFit track_;
   bool trackFitted_ = false;
+  // The selected point of each kind, -1 for none.
+  int loopSelected_ = -1;
+  int trackSelected_ = -1;
   History parked_;
 };

@@ -5,7 +5,8 @@
 
 #include "motion/BvhMotion.h"
 #include "motion/TrackJoint.h"
-#include "path/PathCurve.h"
+#include "path/JointIndex.h"
+#include "path/LoopFit.h"
 
 namespace {
 
@@ -20,30 +21,20 @@ constexpr double smallestCubeHalfSize = 1e-3;
 
 }  // namespace
 
-bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement) {
-  double x = 0.0;
-  double z = 0.0;
-  if (!path.pathGroundPosition(f, frameCount, x, z)) return false;
-  placement.x = x;
-  placement.z = z;
-  placement.headingDegrees = path.pathHeadingDegrees(f, frameCount);
-  return true;
-}
-
 FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
   FramePlacement clip = placement;
   if (up == UpAxis::z) clip.headingDegrees = -placement.headingDegrees;
   return clip;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, const BvhJoint* carried,
                       UpAxis up) {
   PathLayout layout;
   layout.up = up;
-  if (carried == nullptr) carried = jointOfClip(motion, path.trackJoint);
+  if (carried == nullptr) carried = jointOfClip(motion, jointAt(motion, fit.trackJoint));
   if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
-  const double track = std::max(path.boundsMax.x - path.boundsMin.x,
-                                path.boundsMax.z - path.boundsMin.z);
+  const double track =
+      std::max(fit.boundsMax.x - fit.boundsMin.x, fit.boundsMax.z - fit.boundsMin.z);
   const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
   const double size = std::max(track, figure) * cubeShare;
   layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)

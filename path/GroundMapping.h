@@ -6,13 +6,7 @@
 
 class BvhJoint;
 class BvhMotion;
-class PathCurve;
-
-// Where frame f of a clip of frameCount frames stands when carried along the
-// path: the curve's ground position for the frame and its heading. False,
-// placement unchanged, for frames the fit record does not cover (they keep
-// the clip's own placement).
-bool framePlacement(const PathCurve& path, int f, int frameCount, FramePlacement& placement);
+struct LoopFit;
 
 // A placement of the paths' ground frame (x, height, z) in the clip's own
 // axes: with Z up the second ground value is the clip's y, and a turn about
@@ -31,10 +25,11 @@ struct PathLayout {
   UpAxis up = UpAxis::y;
 };
 
-// The layout for the clip's carried joint (null: the path's track joint). Cubes are sized
-// from the larger of the track's extent and the skeleton's rest size, so
-// they read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const PathCurve& path, const BvhJoint* carried,
+// The layout for the clip's carried joint (null: the loop fit's track joint,
+// or the root when the clip has no such joint). Cubes are sized from the
+// larger of the loop fit's track extent and the skeleton's rest size, so they
+// read the same whatever the clip's units.
+PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, const BvhJoint* carried,
                       UpAxis up = UpAxis::y);
 
 // How far one arrow press moves a control point, in clip units: 1% of the

@@ -1,128 +1,136 @@
 #include "path/PathCurve.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
+
+// Written to four decimals on purpose: the curve's shape (and its weights
+// summing to 1.0001) is part of what users see and what the fit was tuned on.
+const PathCurve::Basis PathCurve::bSplineBasis = {{
+    {-0.1667, 0.5, -0.5, 0.1667},
+    {0.5, -1.0, 0.5, 0.0},
+    {-0.5, 0.0, 0.5, 0.0},
+    {0.1667, 0.6667, 0.1667, 0.0},
+}};
+
+const PathCurve::Basis PathCurve::catmullRomBasis = {{
+    {-0.5, 1.5, -1.5, 0.5},
+    {1.0, -2.5, 2.0, -0.5},
+    {-0.5, 0.0, 0.5, 0.0},
+    {0.0, 1.0, 0.0, 0.0},
+}};
 
 namespace {
 
-constexpr double degreesPerRadian = 180.0 / 3.14159265358979323846;
+// The wrap of the closed loop as a fixed table; for n >= 4 it is the index
+// modulo n over every index a segment in 0..n can ask for. The final modulo
+// only catches what the table leaves outside 0..n-1 (n = 3 at u >= 1), so no
+// index ever leaves the points there are.
+int wrapIndex(int i, int n) {
+  if (i == -1) {
+    i = n - 1;
+  } else if (i == -2) {
+    i = n - 2;
+  } else if (i == n) {
+    i = 0;
+  } else if (i == n + 1) {
+    i = 1;
+  } else if (i == n + 2) {
+    i = 2;
+  } else if (i == n + 3) {
+    i = 3;
+  }
+  if (i < 0 || i >= n) i = ((i % n) + n) % n;
+  return i;
+}
 
-bool inRange(int index) { return index >= 0 && index < PathCurve::maxPoints; }
+struct Segment {
+  int seg;
+  double t;
+};
+
+// The boundary is accumulated by repeated addition, not computed as k/n: the
+// rounding of that sum decides which segment a boundary parameter falls in.
+// Positions take a boundary into the later segment, derivatives into the
+// earlier one. The counter stops one past the last segment so that u >= 1,
+// huge u or NaN can neither loop forever nor index beyond the points.
+Segment findSegment(double u, int n, bool boundaryToLater) {
+  const double step = 1.0 / n;
+  double s = step;
+  int k = 1;
+  if (boundaryToLater) {
+    while (k <= n && s <= u) {
+      ++k;
+      s += step;
+    }
+  } else {
+    while (k <= n && s < u) {
+      ++k;
+      s += step;
+    }
+  }
+  const int seg = k - 1;
+  const double u0 = static_cast<double>(seg) / n;
+  const double u1 = static_cast<double>(seg + 1) / n;
+  const double t = u / (u1 - u0) - u0 / (u1 - u0);
+  return {seg, t};
+}
+
+// Sum of the weights times the four points of the segment, one coordinate
+// at a time in the same order, so each coordinate rounds as if alone.
+Point3 blend(const std::vector<Point3>& points, int seg, const double (&weights)[4]) {
+  const int n = static_cast<int>(points.size());
+  Point3 sum{0.0, 0.0, 0.0};
+  for (int c = 0; c < 4; ++c) {
+    const Point3& p = points[static_cast<size_t>(wrapIndex(seg + c, n))];
+    sum.x += weights[c] * p.x;
+    sum.y += weights[c] * p.y;
+    sum.z += weights[c] * p.z;
+  }
+  return sum;
+}
 
 }  // namespace
 
-PathCurve::PathCurve()
-    : x(std::make_unique<CurveChannel>()),
-      y(std::make_unique<CurveChannel>()),
-      z(std::make_unique<CurveChannel>()) {
-  std::fill(controlSet, controlSet + maxPoints, 0);
+Point3 PathCurve::point(int k) const {
+  if (k < 0 || k >= pointCount()) return Point3{};
+  return points_[static_cast<size_t>(k)];
 }
 
-PathCurve::~PathCurve() = default;
-
-void PathCurve::setPoint(const Point3& p, int index) {
-  // Outside the point table there is nothing to write and no predecessor
-  // that could be named in a message.
-  if (!inRange(index)) return;
-  if (index >= 1 && controlSet[index - 1] != 1) {
-    std::printf("You must set point %d before you can set %d", index - 1, index);
-    return;
+bool PathCurve::setPoint(int k, const Point3& p) {
+  if (k < 0 || k > pointCount() || k >= maxPoints) return false;
+  if (k == pointCount()) {
+    points_.push_back(p);
+  } else {
+    points_[static_cast<size_t>(k)] = p;
   }
-  x->setValue(p.x, index);
-  y->setValue(p.y, index);
-  z->setValue(p.z, index);
-  controlSet[index] = 1;
-  if (index > lastSetIndex) lastSetIndex = index;
+  return true;
 }
 
-void PathCurve::getPoint(int index, Point3& out) const {
-  if (!inRange(index) || controlSet[index] != 1) {
-    std::printf("Error:  The %d control point was not set", index);
-    return;
+Point3 PathCurve::positionAt(double u) const {
+  const int n = pointCount();
+  if (n < 3) return Point3{};
+  const Segment segment = findSegment(u, n, true);
+  const double t = segment.t;
+  double weights[4];
+  for (int c = 0; c < 4; ++c) {
+    weights[c] = t * t * t * basis_[0][c] + t * t * basis_[1][c] + t * basis_[2][c] + basis_[3][c];
   }
-  out.x = x->value(index);
-  out.y = y->value(index);
-  out.z = z->value(index);
+  return blend(points_, segment.seg, weights);
 }
 
-int PathCurve::pointCount() const { return lastSetIndex + 1; }
-
-void PathCurve::positionAt(double u, Point3& out) const {
-  out.x = x->evaluate(u);
-  out.y = y->evaluate(u);
-  out.z = z->evaluate(u);
-}
-
-void PathCurve::forwardAt(double u, Point3& out) const {
-  if (lastSetIndex <= 1) {
-    std::printf("You must set at least 3 points before you can get the forward vector!\n");
-    return;
+bool PathCurve::forwardAt(double u, Point3& out) const {
+  const int n = pointCount();
+  if (n < 3) return false;
+  const Segment segment = findSegment(u, n, false);
+  const double t = segment.t;
+  double weights[4];
+  for (int c = 0; c < 4; ++c) {
+    weights[c] = 3.0 * t * t * basis_[0][c] + 2.0 * t * basis_[1][c] + basis_[2][c];
   }
-  out.x = x->derivative(u);
-  out.y = y->derivative(u);
-  out.z = z->derivative(u);
-}
-
-void PathCurve::selectPoint(int index) {
-  selectedIndex = index;
-  if (index >= 0) {
-    // Read only for its message: selecting an unset point tells the user so.
-    Point3 scratch;
-    getPoint(index, scratch);
-  }
-}
-
-int PathCurve::selectedPoint() const { return selectedIndex; }
-
-void PathCurve::useCatmullRomBasis() {
-  x->useCatmullRomBasis();
-  y->useCatmullRomBasis();
-  z->useCatmullRomBasis();
-}
-
-void PathCurve::useBSplineBasis() {
-  x->useBSplineBasis();
-  y->useBSplineBasis();
-  z->useBSplineBasis();
-}
-
-void PathCurve::reset() {
-  x = std::make_unique<CurveChannel>();
-  y = std::make_unique<CurveChannel>();
-  z = std::make_unique<CurveChannel>();
-  std::fill(controlSet, controlSet + maxPoints, 0);
-  lastSetIndex = -1;
-  selectedIndex = -1;
+  out = blend(points_, segment.seg, weights);
+  return true;
 }
 
 double PathCurve::framePathParameter(int i, int N) {
   if (N <= 0) return 0.0;
   return static_cast<double>(i) / N / 2.0;
-}
-
-bool PathCurve::pathGroundPosition(int i, int N, double& outX, double& outZ) const {
-  const size_t recorded = std::min(rootOffsetX.size(), rootOffsetZ.size());
-  if (N <= 0 || i < 0 || static_cast<size_t>(i) >= recorded) return false;
-  Point3 c;
-  positionAt(framePathParameter(i, N), c);
-  outX = c.x + rootOffsetX[static_cast<size_t>(i)];
-  outZ = c.z + rootOffsetZ[static_cast<size_t>(i)];
-  return true;
-}
-
-double PathCurve::pathHeadingDegrees(int i, int N) const {
-  const size_t recorded = std::min(fitForwardX.size(), fitForwardZ.size());
-  if (N <= 0 || i < 0 || static_cast<size_t>(i) >= recorded) return 0.0;
-  Point3 f;
-  forwardAt(framePathParameter(i, N), f);
-  const double gx = fitForwardX[static_cast<size_t>(i)];
-  const double gz = fitForwardZ[static_cast<size_t>(i)];
-  // Signed angle from the fit-time direction to the present one.
-  const double cross = f.x * gz - f.z * gx;
-  const double dot = f.x * gx + f.z * gz;
-  // A zero vector on either side means no turn; atan2 of signed zeros could
-  // otherwise answer a half turn (atan2(+0, -0) is pi).
-  if (cross == 0.0 && dot == 0.0) return 0.0;
-  return std::atan2(cross, dot) * degreesPerRadian;
 }

@@ -1,82 +1,51 @@
 #pragma once
 
-#include <memory>
+#include <array>
 #include <vector>
 
 #include "base/Point3.h"
-#include "path/CurveChannel.h"
 
-// The closed cubic path of a clip's root, with the record the fit leaves for
-// carrying frames along it. Misuse prints a message to standard output and
-// changes nothing.
-class BvhJoint;
-
+// The closed cubic path of a clip's ground track: control points blended four
+// at a time by a 4x4 basis matrix, wrapping from the last point to the first.
+// A plain value: no selection, no fit record. Headless; no operation prints.
 class PathCurve {
  public:
-  static constexpr int maxPoints = CurveChannel::maxValues;
+  static constexpr int maxPoints = 1000;
 
-  PathCurve();
-  virtual ~PathCurve();
-  PathCurve(const PathCurve&) = delete;
-  PathCurve& operator=(const PathCurve&) = delete;
+  // Row by row (basis[r][c]): row 0 weighs t^3, row 3 the constant.
+  using Basis = std::array<std::array<double, 4>, 4>;
+  // Coefficients written to four decimals (0.1667, 0.6667): weights sum to 1.0001.
+  static const Basis bSplineBasis;
+  static const Basis catmullRomBasis;
 
-  // Accepted for index 0 or when index - 1 is set; otherwise prints
-  // "You must set point %d before you can set %d". An index outside 0..999
-  // is ignored without a message.
-  void setPoint(const Point3& p, int index);
-  // Leaves out unchanged and prints "Error:  The %d control point was not set"
-  // when index is not set (any index outside 0..999 counts as not set).
-  void getPoint(int index, Point3& out) const;
-  int pointCount() const;
+  // No points, B-spline basis.
+  PathCurve() = default;
 
-  // Curve position at u; zeros with fewer than three points.
-  void positionAt(double u, Point3& out) const;
-  // Curve derivative at u; with fewer than three points prints a message and
-  // leaves out unchanged.
-  void forwardAt(double u, Point3& out) const;
+  int pointCount() const { return static_cast<int>(points_.size()); }
+  const std::vector<Point3>& points() const { return points_; }
+  // Point k, or a zero point when there is none.
+  Point3 point(int k) const;
+  // Replaces point k, or appends it when k is pointCount (up to maxPoints).
+  // False, nothing changed, for any other index.
+  bool setPoint(int k, const Point3& p);
 
-  // Selects index (-1: none); a non-negative index is read with getPoint, so
-  // an unset one prints its message. The index is kept either way.
-  void selectPoint(int index);
-  int selectedPoint() const;
+  const Basis& basis() const { return basis_; }
+  void setBasis(const Basis& basis) { basis_ = basis; }
 
-  void useCatmullRomBasis();
-  void useBSplineBasis();
-
-  // New channels (default basis, no values), no points, no selection. The fit
-  // record stays until the next fit replaces it.
-  void reset();
+  // Position at the global parameter u in [0, 1); zero with fewer than three
+  // points. Segment boundaries are accumulated sums of 1/n: a boundary
+  // parameter belongs to the later segment (t = 0). Any other u (beyond 1,
+  // negative, NaN) still reads only the points there are.
+  Point3 positionAt(double u) const;
+  // Derivative with respect to the local segment parameter at u (a boundary
+  // belongs to the earlier segment, t = 1). False, out unchanged, with fewer
+  // than three points.
+  bool forwardAt(double u, Point3& out) const;
 
   // Frame i of N lies at u = i / N / 2 on the curve.
   static double framePathParameter(int i, int N);
 
-  // Ground position (x, z) of frame i of a clip of N frames carried along the
-  // curve: the curve point at the frame's parameter plus the root's recorded
-  // offset. Returns false and leaves x and z unchanged when frame i has no
-  // entry in the fit record (or N <= 0), so callers pre-fill the clip's own values.
-  bool pathGroundPosition(int i, int N, double& x, double& z) const;
-
-  // Turn, in degrees about the vertical axis, from the curve's direction at
-  // fit time to its present direction at frame i; 0 without a record entry
-  // or when either direction is a zero vector.
-  double pathHeadingDegrees(int i, int N) const;
-
-  std::unique_ptr<CurveChannel> x;
-  std::unique_ptr<CurveChannel> y;
-  std::unique_ptr<CurveChannel> z;
-  int controlSet[maxPoints];
-  int lastSetIndex = -1;
-  int selectedIndex = -1;
-
-  // Fit record: one entry per frame of the fitted clip, plus the bounds of the
-  // track joint's positions and the track joint itself (the joint of the
-  // fitted clip whose ground track the path follows; null before a fit).
-  // Written only by fitPath.
-  std::vector<double> rootOffsetX;
-  std::vector<double> rootOffsetZ;
-  std::vector<double> fitForwardX;
-  std::vector<double> fitForwardZ;
-  Point3 boundsMax;
-  Point3 boundsMin;
-  const BvhJoint* trackJoint = nullptr;
+ private:
+  std::vector<Point3> points_;
+  Basis basis_ = bSplineBasis;
 };

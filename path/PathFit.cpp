@@ -3,19 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "base/NumberText.h"
 #include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
-#include "path/PathCurve.h"
+#include "path/JointIndex.h"
 #include "path/numeric/Svd.h"
 
 namespace {
@@ -26,19 +23,11 @@ constexpr double pointHeight = 0.05;
 // Fit-time directions shorter than this share of the clip's size are noise.
 constexpr double noDirectionShare = 1e-6;
 
-// Word index, within a frame line, of the track joint's value for each axis;
-// -1 when it has no channel of that name within its count (that coordinate
-// then reads as 0).
-struct RootWords {
-  int index[3] = {-1, -1, -1};
-  int last = -1;
-};
-
 // With Z up the fit's ground frame takes the clip's y as its z and the
 // clip's z as its height, so everything after the read stays one ground
 // frame (x, height, z) whatever the clip's up axis.
-RootWords findRootWords(const BvhJoint* root, UpAxis up) {
-  RootWords words;
+TrackWords findTrackWords(const BvhJoint* root, UpAxis up) {
+  TrackWords words;
   if (root == nullptr || root->channelOffset < 0) return words;
   const char* names[3] = {"Xposition", up == UpAxis::z ? "Zposition" : "Yposition",
                           secondGroundChannel(up)};
@@ -51,28 +40,6 @@ RootWords findRootWords(const BvhJoint* root, UpAxis up) {
     words.last = std::max(words.last, words.index[axis]);
   }
   return words;
-}
-
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Reads the root's coordinates from one frame line, stopping at the last word
-// it needs: the rest of a long line (every other joint) is never looked at.
-// Words are read where they stand, as atof reads them, so no copy of the
-// line is made. Missing words read 0.0.
-Point3 readRootPosition(const char* line, const RootWords& words) {
-  double coordinate[3] = {0.0, 0.0, 0.0};
-  if (line == nullptr) return Point3{};
-  const char* p = line;
-  for (int word = 0; word <= words.last; ++word) {
-    while (isSeparator(*p)) ++p;
-    if (*p == '\0') break;
-    const char* start = p;
-    while (*p != '\0' && !isSeparator(*p)) ++p;
-    for (int axis = 0; axis < 3; ++axis) {
-      if (words.index[axis] == word) coordinate[axis] = readLeadingNumber(start, p);
-    }
-  }
-  return Point3{coordinate[0], coordinate[1], coordinate[2]};
 }
 
 // An r x 4 matrix with 1-based rows and columns over one block of storage,
@@ -95,55 +62,65 @@ class Matrix {
   std::vector<double*> rowPointers_;
 };
 
-// The track joint's ground coordinates of every frame, kept apart from the
-// heights, which only the bounds need: a clip of millions of short frames
-// should not pay for a third coordinate it never uses again.
-struct GroundTrack {
-  std::vector<double> x;
-  std::vector<double> z;
-  // Whether the whole position (height included) is finite; other frames
-  // are left out of the solve and the bounds.
-  std::vector<unsigned char> usable;
+bool isFinite(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// The frame lines of one group, read afresh for each solve: a clip of
+// millions of short frames should hold no copy of its positions beside the
+// design rows. A clip with fewer stored lines than its count reads the
+// missing frames as the origin instead of reading past the list.
+struct GroupLines {
+  PackedTextList::const_iterator first;
+  int firstFrame;
+  size_t stored;
 };
 
-// The cubic's design rows for frames first .. first + rows - 1 of the
-// group; a frame left out gets a zero row, which adds nothing to the
-// least-squares sums.
-void fillDesign(Matrix& design, int rows, int first, int frames, const GroundTrack& track) {
+// The cubic's design rows for the group's frames, and rhs[k] the chosen
+// ground coordinate (0: x, 2: z) of frame k; a frame whose position
+// (height included) is not finite gets a zero row and a zero value, which
+// add nothing to the least-squares sums.
+void fillDesign(Matrix& design, std::vector<double>& rhs, int rows, int frames,
+                const GroupLines& group, const TrackWords& words, int axis) {
+  PackedTextList::const_iterator lines = group.first;
   for (int k = 1; k <= rows; ++k) {
-    const int i = first + k - 1;
+    const int i = group.firstFrame + k - 1;
+    const char* line = nullptr;
+    if (static_cast<size_t>(i) < group.stored) {
+      line = *lines;
+      ++lines;
+    }
+    const Point3 position = readTrackPosition(line, words);
+    const bool usable = isFinite(position);
     const double p = static_cast<double>(i + 1) / frames;
-    const double weight = track.usable[static_cast<size_t>(i)] ? 1.0 : 0.0;
+    const double weight = usable ? 1.0 : 0.0;
     design.at(k, 1) = weight;
     design.at(k, 2) = weight * p;
     design.at(k, 3) = weight * p * p;
     design.at(k, 4) = weight * p * p * p;
+    rhs[static_cast<size_t>(k)] = usable ? (axis == 0 ? position.x : position.z) : 0.0;
   }
 }
 
-// Least-squares coefficients c[1..columns] of rhs over the first columns of
-// the group's design rows (the rest of c is 0: a cubic, a line or a
-// constant); work receives the decomposition, which overwrites its input, so
-// the rows are filled afresh for each solve. False when the decomposition did
-// not converge.
-bool solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, int rows, int columns, int first,
-                int frames, const GroundTrack& track, const std::vector<double>& rhs,
-                std::vector<double>& coefficients) {
-  fillDesign(work, rows, first, frames, track);
+// Least-squares coefficients c[1..columns] of the group's axis coordinate
+// over the first columns of its design rows (the rest of c is 0: a cubic, a
+// line or a constant); work receives the decomposition, which overwrites its
+// input, so the rows are filled afresh for each solve. Fails when the
+// decomposition does not converge or finds no room.
+Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, std::vector<double>& rhs,
+                  int rows, int columns, int frames, const GroupLines& group,
+                  const TrackWords& words, int axis, std::vector<double>& coefficients) {
+  fillDesign(work, rhs, rows, frames, group, words, axis);
   std::fill(coefficients.begin(), coefficients.end(), 0.0);
-  if (!svdcmp(work.rows(), rows, columns, w.data(), v.rows())) return false;
-  svdsolve(work.rows(), w.data(), v.rows(), rows, columns, rhs.data(), coefficients.data());
-  return true;
+  Status decomposed = svdcmp(work.rows(), rows, columns, w.data(), v.rows());
+  if (!decomposed) return decomposed;
+  return svdsolve(work.rows(), w.data(), v.rows(), rows, columns, rhs.data(), coefficients.data());
 }
 
 // Unknowns a group of rows frames can settle: a cubic from four frames on, a
 // line from two, else the group's mean. More unknowns than frames would
 // leave the solve free to throw the point far from the track.
 int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
-
-bool isFinite(const Point3& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
 
 double cubicAt(const std::vector<double>& c, double p) {
   return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
@@ -221,45 +198,39 @@ std::string shortClipNote(int frames) {
   return head + "each path point is fitted with a line through its group";
 }
 
-bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
+Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   const int frameTotal = motion.frameCount;
-  std::printf("Number of Frames: %d\n", frameTotal);
+  notes.addf("Number of Frames: %d\n", frameTotal);
 
   const int frames = std::max(frameTotal, 0);
-  const size_t frameSlots = static_cast<size_t>(frames);
-  std::printf("\n");
+  const size_t stored = motion.frameLines.size();
+  notes.add("\n");
 
-  // Every later step needs the track positions, so each line is read once;
-  // the bounds are taken on the way.
+  // A clip with fewer stored lines than its count reads the missing frames
+  // as the origin instead of reading past the list.
+  const auto lineAt = [stored](PackedTextList::const_iterator& lines, int i) {
+    const char* line = nullptr;
+    if (static_cast<size_t>(i) < stored) {
+      line = *lines;
+      ++lines;
+    }
+    return line;
+  };
+
+  // The bounds come first, in one pass over the lines. A frame whose position
+  // is nan or infinite is left out of the bounds and of the solve, so that
+  // one bad value cannot spoil the whole path. Bounds start from the first
+  // usable frame; without one they are the origin.
   const TrackJoint track = findTrackJoint(motion, up);
-  const RootWords words = findRootWords(track.joint, up);
-  GroundTrack ground;
-  ground.x.resize(frameSlots);
-  ground.z.resize(frameSlots);
-  // Bytes rather than bits: the two threads write neighbouring frames.
-  ground.usable.resize(frameSlots);
-  // A frame whose position is nan or infinite is left out of the bounds and
-  // of the solve, so that one bad value cannot spoil the whole path. Bounds
-  // start from the first usable frame; without one they are the origin.
+  const TrackWords words = findTrackWords(track.joint, up);
   Bounds halves[2];
   shareFrames(frames, [&](int first, int last) {
     Bounds& bounds = halves[first == 0 ? 0 : 1];
-    const size_t stored = motion.frameLines.size();
-    PackedTextList::const_iterator lines(&motion.frameLines, static_cast<size_t>(first));
+    PackedTextList::const_iterator lines(&motion.frameLines,
+                                         std::min(static_cast<size_t>(first), stored));
     for (int i = first; i < last; ++i) {
-      // A clip with fewer stored lines than its count reads the missing
-      // frames as the origin instead of reading past the list.
-      const char* line = nullptr;
-      if (static_cast<size_t>(i) < stored) {
-        line = *lines;
-        ++lines;
-      }
-      const Point3 p = readRootPosition(line, words);
-      const size_t slot = static_cast<size_t>(i);
-      ground.x[slot] = p.x;
-      ground.z[slot] = p.z;
-      ground.usable[slot] = isFinite(p);
-      if (ground.usable[slot]) bounds.add(p);
+      const Point3 p = readTrackPosition(lineAt(lines, i), words);
+      if (isFinite(p)) bounds.add(p);
     }
   });
   halves[0].add(halves[1]);
@@ -268,7 +239,7 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
 
   const int rows = frames / 5;
   const int columns = fitColumns(rows);
-  // The curve is changed only once every solve has succeeded, so a failed
+  // The fit is changed only once every solve has succeeded, so a failed
   // fit leaves the path the editor has.
   std::array<Point3, groups> points;
   std::array<int, groups> middles{};
@@ -276,31 +247,29 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
     Matrix work(rows, unknowns);
     Matrix v(unknowns, unknowns);
     std::vector<double> w(unknowns + 1, 0.0);
-    std::vector<double> bx(static_cast<size_t>(rows) + 1, 0.0);
-    std::vector<double> bz(static_cast<size_t>(rows) + 1, 0.0);
+    std::vector<double> rhs(static_cast<size_t>(rows) + 1, 0.0);
     std::vector<double> cx(unknowns + 1, 0.0);
     std::vector<double> cz(unknowns + 1, 0.0);
-    for (int group = 1; group <= groups; ++group) {
-      const int first = (group - 1) * rows;
-      for (int k = 1; k <= rows; ++k) {
-        const size_t slot = static_cast<size_t>(first + k - 1);
-        const bool usable = ground.usable[slot];
-        bx[static_cast<size_t>(k)] = usable ? ground.x[slot] : 0.0;
-        bz[static_cast<size_t>(k)] = usable ? ground.z[slot] : 0.0;
+    // The groups follow one another from frame 0, so one walk finds them all.
+    PackedTextList::const_iterator lines(&motion.frameLines, 0);
+    for (int g = 1; g <= groups; ++g) {
+      const int first = (g - 1) * rows;
+      const GroupLines group{lines, first, stored};
+      Status solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 0, cx);
+      if (solved) solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 2, cz);
+      if (!solved) {
+        notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
+                   solved.failure().message.c_str());
+        return solved;
       }
-      if (!solveCubic(work, v, w, rows, columns, first, frames, ground, bx, cx) ||
-          !solveCubic(work, v, w, rows, columns, first, frames, ground, bz, cz)) {
-        std::printf("Path could not be fitted: %s; the path is kept as it was\n", kNoConvergence);
-        return false;
-      }
+      for (int k = 0; k < rows && static_cast<size_t>(first + k) < stored; ++k) ++lines;
 
-      const int middle = group * rows - rows / 2;
+      const int middle = g * rows - rows / 2;
       // Without frames there is no parameter; the zero coefficients then put
       // the point at the origin instead of at 0 * infinity.
       const double pm = frames > 0 ? static_cast<double>(middle + 1) / frames : 0.0;
-      points[static_cast<size_t>(group - 1)] =
-          Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
-      middles[static_cast<size_t>(group - 1)] = middle;
+      points[static_cast<size_t>(g - 1)] = Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
+      middles[static_cast<size_t>(g - 1)] = middle;
     }
   }
 
@@ -310,10 +279,12 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
     double meanX = 0.0;
     double meanZ = 0.0;
     int counted = 0;
-    for (size_t slot = 0; slot < frameSlots; ++slot) {
-      if (!ground.usable[slot]) continue;
-      meanX += ground.x[slot];
-      meanZ += ground.z[slot];
+    PackedTextList::const_iterator lines(&motion.frameLines, 0);
+    for (int i = 0; i < frames; ++i) {
+      const Point3 p = readTrackPosition(lineAt(lines, i), words);
+      if (!isFinite(p)) continue;
+      meanX += p.x;
+      meanZ += p.z;
       ++counted;
     }
     for (Point3& point : points) {
@@ -321,56 +292,34 @@ bool fitPath(const BvhMotion& motion, PathCurve& path, UpAxis up) {
     }
   }
 
-  // The ground coordinates become the offsets in place, and the old record
-  // goes before the new directions are allocated.
-  path.rootOffsetX = std::move(ground.x);
-  path.rootOffsetZ = std::move(ground.z);
-  path.fitForwardX.clear();
-  path.fitForwardX.shrink_to_fit();
-  path.fitForwardZ.clear();
-  path.fitForwardZ.shrink_to_fit();
-  path.fitForwardX.resize(frameSlots, 0.0);
-  path.fitForwardZ.resize(frameSlots, 0.0);
-  path.boundsMin = boundsMin;
-  path.boundsMax = boundsMax;
-  path.trackJoint = track.joint;
-  path.useCatmullRomBasis();
-  for (int group = 0; group < groups; ++group) {
-    const Point3& point = points[static_cast<size_t>(group)];
-    path.setPoint(point, group);
-    std::printf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(group)], point.x,
-                point.y, point.z);
+  LoopFit fitted;
+  fitted.frames = frames;
+  fitted.trackJoint = jointIndex(motion, track.joint);
+  fitted.words = words;
+  fitted.boundsMin = boundsMin;
+  fitted.boundsMax = boundsMax;
+  fitted.path.setBasis(PathCurve::catmullRomBasis);
+  for (int g = 0; g < groups; ++g) {
+    const Point3& point = points[static_cast<size_t>(g)];
+    fitted.path.setPoint(g, point);
+    notes.addf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(g)], point.x, point.y,
+               point.z);
   }
+  fitted.fitted = fitted.path;
 
   if (track.joint != nullptr && track.joint != motion.root.get()) {
-    std::printf("%s\n", trackJointNotice(*track.joint).c_str());
+    notes.add(trackJointNotice(*track.joint) + "\n");
   }
   const std::string note = shortClipNote(frames);
-  if (!note.empty()) std::printf("%s\n", note.c_str());
+  if (!note.empty()) notes.add(note + "\n");
 
   // A track that stands still away from the origin fits a curve whose
   // direction is rounding noise; turning frames by that noise would spin
   // them, so such a direction counts as none (no turn).
   const double extent = std::max(boundsMax.x - boundsMin.x, boundsMax.z - boundsMin.z);
   const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
-  double noDirection = noDirectionShare * std::max(extent, figure);
-  if (!std::isfinite(noDirection)) noDirection = 0.0;
-  shareFrames(frames, [&path, frames, noDirection](int first, int last) {
-    for (int i = first; i < last; ++i) {
-      const size_t slot = static_cast<size_t>(i);
-      const double u = PathCurve::framePathParameter(i, frames);
-      Point3 c;
-      path.positionAt(u, c);
-      // A frame left out of the fit keeps its non-finite offset: the writer
-      // then writes that frame's position as it was read.
-      path.rootOffsetX[slot] -= c.x;
-      path.rootOffsetZ[slot] -= c.z;
-      Point3 f;
-      path.forwardAt(u, f);
-      const bool hasDirection = std::hypot(f.x, f.z) >= noDirection;
-      path.fitForwardX[slot] = hasDirection ? f.x : 0.0;
-      path.fitForwardZ[slot] = hasDirection ? f.z : 0.0;
-    }
-  });
-  return true;
+  fitted.noDirection = noDirectionShare * std::max(extent, figure);
+  if (!std::isfinite(fitted.noDirection)) fitted.noDirection = 0.0;
+  fit = std::move(fitted);
+  return Status();
 }

@@ -6,16 +6,17 @@
 #include "motion/UpAxis.h"
 
 class BvhMotion;
-class PathCurve;
+struct LoopFit;
 struct TrackFit;
 
-// Writes the clip carried along the path (writeClip): every frame the fit
+// Writes the clip carried along the loop path (writeClip): every frame the fit
 // record covers has its track joint's ground position (x and z; x and y with
 // Z up) moved to the path's and its rotation turned by the path's heading
-// about the up axis. up must be the axis the path was fitted with. Same
+// about the up axis. motion must be the clip fitted (its frame lines are read
+// again) and up the axis the path was fitted with. Same
 // failures, messages and safe replacement as writeClip, which existing is
 // passed to.
-bool writePath(const char* fileName, const BvhMotion& motion, const PathCurve& path,
+bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit,
                std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace,
                UpAxis up = UpAxis::y);
 

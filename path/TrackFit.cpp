@@ -7,6 +7,7 @@
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
+#include "path/JointIndex.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& l
 TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
   TrackFit fit;
   const TrackJoint track = findTrackJoint(motion, up);
-  fit.trackJoint = track.joint;
+  fit.trackJoint = jointIndex(motion, track.joint);
   fit.hipHeight = hipHeightOf(motion, track.joint, up);
   const int frames =
       std::max(0, std::min(motion.frameCount, static_cast<int>(motion.frameLines.size())));

@@ -5,7 +5,6 @@
 #include "motion/UpAxis.h"
 #include "path/TrackPath.h"
 
-class BvhJoint;
 class BvhMotion;
 
 // Where one frame's track joint stood against the track path at fit time:
@@ -27,9 +26,10 @@ struct TrackFit {
   TrackPath path;
   // One entry per frame of the fitted clip.
   std::vector<TrackFrame> frames;
-  // The joint whose ground track was fitted (motion/TrackJoint); null for a
-  // clip without hierarchy.
-  const BvhJoint* trackJoint = nullptr;
+  // The joint whose ground track was fitted (motion/TrackJoint), as its index
+  // in the clip's joints in file order (JointIndex); -1 for a clip without
+  // hierarchy.
+  int trackJoint = -1;
   // Rest height of the track joint above the lowest joint: the length unit
   // of the point rule.
   double hipHeight = 0.0;

@@ -63,7 +63,6 @@ bool TrackPath::setPoint(int k, const Point3& p) {
 bool TrackPath::insertPoint(int index, const Point3& p) {
   if (index < 0 || index > pointCount() || pointCount() >= maxPoints) return false;
   points_.insert(points_.begin() + index, p);
-  if (selectedIndex >= index) ++selectedIndex;
   measure();
   return true;
 }
@@ -71,11 +70,6 @@ bool TrackPath::insertPoint(int index, const Point3& p) {
 bool TrackPath::removePoint(int k) {
   if (k < 0 || k >= pointCount()) return false;
   points_.erase(points_.begin() + k);
-  if (selectedIndex == k) {
-    selectedIndex = -1;
-  } else if (selectedIndex > k) {
-    --selectedIndex;
-  }
   measure();
   return true;
 }

@@ -53,9 +53,6 @@ class TrackPath {
   // straight continuation of the nearer end.
   Station stationAt(double s) const;
 
-  // The selected point, -1 for none; kept for the editor.
-  int selectedIndex = -1;
-
  private:
   void measure();
   double clampParameter(double t) const;

@@ -3,11 +3,12 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
 
 namespace {
 
 const BvhJoint* carriedJoint(const EditSession& session) {
-  return jointOfClip(session.motion(), session.path().trackJoint);
+  return jointOfClip(session.motion(), jointAt(session.motion(), session.loop().trackJoint));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
+#include "path/JointIndex.h"
 #include "view/FigureFocus.h"
 #include "view/FileChooser.h"
 #include "view/PlaybackClock.h"
@@ -300,7 +301,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = playback_.frame();
   options.strobing = playback_.strobing();
-  options.carriedJoint = jointOfClip(motion, session_.path().trackJoint);
+  options.carriedJoint = jointOfClip(motion, jointAt(motion, session_.loop().trackJoint));
   options.up = session_.upAxis();
   if (usesPath_) {
     options.placement = [this](int f, FramePlacement& placement) {
@@ -462,10 +463,10 @@ void MotionView::drawFloor() {
 
 void MotionView::drawShownPath() {
   const PathLayout layout =
-      pathLayout(session_.motion(), session_.path(), nullptr, session_.upAxis());
+      pathLayout(session_.motion(), session_.loop(), nullptr, session_.upAxis());
   if (session_.kind() == EditSession::PathKind::track) {
-    drawPath(session_.track().path, layout, true);
+    drawPath(session_.track().path, layout, true, session_.selected());
   } else {
-    drawPath(session_.path(), layout, true);
+    drawPath(session_.loop().path, layout, true, session_.selected());
   }
 }

@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 constexpr int maxPasses = 50;
 
-// Work vector that goes back through release_vector on every way out.
+// Work vector that goes back through release_vector on every way out;
+// check ok() before use.
 class WorkVector {
  public:
   WorkVector(int lo, int hi) : lo_(lo), hi_(hi), data_(vector(lo, hi)) {}
   ~WorkVector() { release_vector(data_, lo_, hi_); }
   WorkVector(const WorkVector&) = delete;
   WorkVector& operator=(const WorkVector&) = delete;
+  bool ok() const { return data_ != nullptr; }
   double& operator[](int i) { return data_[i]; }
 
  private:
@@ -110,21 +111,12 @@ double reflectRow(double** a, int m, int n, int i) {
 double* vector(int lo, int hi) {
   // Indices below the base cannot be served without pointing before the
   // allocation, so a negative lo counts as a failed allocation.
-  if (lo < 0) numeric_error("allocation failure in vector()");
+  if (lo < 0) return nullptr;
   const int top = std::max(hi, lo);
-  void* room = std::calloc(static_cast<size_t>(top) + 1, sizeof(double));
-  if (room == nullptr) numeric_error("allocation failure in vector()");
-  return static_cast<double*>(room);
+  return static_cast<double*>(std::calloc(static_cast<size_t>(top) + 1, sizeof(double)));
 }
 
 void release_vector(double* v, int /*lo*/, int /*hi*/) { std::free(v); }
-
-void numeric_error(const char* message) {
-  std::fprintf(stderr, "Numerical Recipes run-time error...\n");
-  std::fprintf(stderr, "%s\n", message != nullptr ? message : "");
-  std::fprintf(stderr, "...now exiting to system...\n");
-  std::exit(1);
-}
 
 double hypotenuse(double a, double b) {
   const double absA = std::fabs(a);
@@ -143,11 +135,12 @@ double hypotenuse(double a, double b) {
   return absB * std::sqrt(1.0 + square);
 }
 
-bool svdcmp(double** a, int m, int n, double* w, double** v) {
-  if (n <= 0) return true;
+Status svdcmp(double** a, int m, int n, double* w, double** v) {
+  if (n <= 0) return Status();
   if (m < 0) m = 0;
   // e[i] couples w[i - 1] and w[i]; e[1] stays 0, which ends every split scan.
   WorkVector e(1, n);
+  if (!e.ok()) return Status::failed(kNoRoom);
 
   // Reduce to upper bidiagonal form: A = Q B P^T.
   double anorm = 0.0;
@@ -245,7 +238,7 @@ bool svdcmp(double** a, int m, int n, double* w, double** v) {
       }
       // The caller decides what a failed decomposition means; ending the
       // program here would throw away the user's unsaved work.
-      if (pass >= maxPasses) return false;
+      if (pass >= maxPasses) return Status::failed(kNoConvergence);
 
       // Wilkinson shift: the eigenvalue of the trailing 2 x 2 of B^T B nearer
       // its last entry, on values scaled to at most 1 so squares stay finite.
@@ -299,12 +292,13 @@ bool svdcmp(double** a, int m, int n, double* w, double** v) {
       e[l] = 0.0;
     }
   }
-  return true;
+  return Status();
 }
 
-void svdsolve(double** u, const double* w, double** v, int m, int n, const double* b, double* x) {
-  if (n <= 0) return;
+Status svdsolve(double** u, const double* w, double** v, int m, int n, const double* b, double* x) {
+  if (n <= 0) return Status();
   WorkVector t(1, n);
+  if (!t.ok()) return Status::failed(kNoRoom);
   for (int j = 1; j <= n; ++j) {
     double sum = 0.0;
     // Only an exact zero is skipped; callers that want a threshold zero the
@@ -320,4 +314,5 @@ void svdsolve(double** u, const double* w, double** v, int m, int n, const doubl
     for (int k = 1; k <= n; ++k) sum += v[j][k] * t[k];
     x[j] = sum;
   }
+  return Status();
 }

@@ -16,6 +16,7 @@
 
 #include "TestSupport.h"
 #include "path/GroundMapping.h"
+#include "path/LoopFit.h"
 #include "view/MotionView.h"
 #include "view/MotionViewTestSupport.h"
 
@@ -136,7 +137,7 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
 // these checks paint joints, cut the fit record short and hang clips no file
 // gives into the session (which the test owns, so the change is sound).
 BvhMotion& clipOf(const MotionView& view) { return const_cast<BvhMotion&>(view.session().motion()); }
-PathCurve& pathOf(const MotionView& view) { return const_cast<PathCurve&>(view.session().path()); }
+LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
 
 std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
                                           const std::string& clipName, const std::string& clip) {
@@ -334,7 +335,7 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
   view->toggleUsesPath();
   ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(session.path(), 6, 20, placement));
+  ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
   clipOf(*view).root->children[0]->color = {0.0, 0.0, 0.0};
   const Frame bent = framed(*view);
@@ -342,10 +343,7 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
 
   // Frames the fit record does not cover keep the clip's own placement.
   paintJoints(*view);
-  pathOf(*view).rootOffsetX.resize(3);
-  pathOf(*view).rootOffsetZ.resize(3);
-  pathOf(*view).fitForwardX.resize(3);
-  pathOf(*view).fitForwardZ.resize(3);
+  loopOf(*view).frames = 3;
   const Frame beyond(*view);
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
@@ -360,9 +358,9 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   view->setCurrentFrame(19);
   view->toggleUsesPath();
   const Frame frame(*view);
-  for (int i = 0; i < session.path().pointCount(); ++i) {
+  for (int i = 0; i < session.loop().path.pointCount(); ++i) {
     Point3 p;
-    session.path().getPoint(i, p);
+    p = session.loop().path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 #include "tests/fuzz/ScratchFolder.h"
@@ -40,8 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     BvhMotion motion;
     if (motion.read(input.c_str())) {
-      PathCurve path;
-      fitPath(motion, path);
+      LoopFit path;
+      Notes notes;
+      fitPath(motion, path, notes);
       writePath(output.c_str(), motion, path);
     }
   }

@@ -12,7 +12,7 @@
 #include "base/FullDisk.h"
 #include "motion/BvhMotion.h"
 #include "motion/BvhWriterTestSupport.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "path/PathWriter.h"
 
 using testsupport::captureStdout;
@@ -71,7 +71,7 @@ struct Written {
   std::string bytes;
 };
 
-Written writeTo(const std::string& fileName, const BvhMotion& motion, const PathCurve& path) {
+Written writeTo(const std::string& fileName, const BvhMotion& motion, const LoopFit& path) {
   Written written;
   written.console = captureStdout([&] { written.ok = writePath(fileName.c_str(), motion, path); });
   written.bytes = readFile(fileName);
@@ -145,7 +145,7 @@ TEST(BvhWriterLayout, ShortFrameLinesWriteOnlyTheWordsTheyHave) {
   ASSERT_TRUE(clip->readOk);
   ASSERT_EQ(clip->motion.frameCount, 6);
   // A path that was never fitted has no record: every frame keeps its own place.
-  PathCurve unfitted;
+  LoopFit unfitted;
   TempDir dir;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
   EXPECT_TRUE(written.ok);
@@ -163,7 +163,7 @@ TEST(BvhWriterLayout, ShortFrameLinesWriteOnlyTheWordsTheyHave) {
 TEST(BvhWriterLayout, ZeroFramesWritesTheHeaderAndNoFrameLines) {
   auto clip = loadClip(fixture("zero-frames.bvh"), false);
   ASSERT_TRUE(clip->readOk);
-  PathCurve unfitted;
+  LoopFit unfitted;
   TempDir dir;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
   EXPECT_TRUE(written.ok);
@@ -178,7 +178,7 @@ TEST(BvhWriterLayout, FramesBeyondTheFitRecordKeepTheirOwnValues) {
   auto clip = loadClip(fixture("small.bvh"), false);
   ASSERT_TRUE(shorter->readOk);
   ASSERT_TRUE(clip->readOk);
-  ASSERT_EQ(shorter->path.rootOffsetX.size(), 6u);
+  ASSERT_EQ(shorter->path.frames, 6);
   TempDir dir;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, shorter->path);
   EXPECT_TRUE(written.ok);
@@ -207,7 +207,7 @@ TEST(BvhWriterLayout, FrameTimeKeepsItsValueWhereSixDecimalsWouldLoseIt) {
                       std::string(row.read) + "\n1\n");
     auto clip = loadClip(in, false);
     ASSERT_TRUE(clip->readOk);
-    PathCurve unfitted;
+    LoopFit unfitted;
     const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
     ASSERT_TRUE(written.ok);
     EXPECT_NE(written.bytes.find(std::string("\nFrame Time: ") + row.written + "\n"),
@@ -255,7 +255,7 @@ TEST(BvhWriterFrameLine, SeparatorsOfAnyKindBecomeOneBlankAfterEachWord) {
       dir.write("in.bvh", oneJointClip("Xposition Yposition Zposition", 3, lines));
   auto clip = loadClip(in, false);
   ASSERT_TRUE(clip->readOk);
-  PathCurve unfitted;
+  LoopFit unfitted;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
   ASSERT_TRUE(written.ok);
   const auto out = frameLinesOf(written.bytes);
@@ -270,7 +270,7 @@ TEST(BvhWriterFrameLine, LinesOfARootWithoutPositionsAreNormalisedTheSameWay) {
       dir.write("in.bvh", oneJointClip("Zrotation Xrotation Yrotation", 3, lines));
   auto clip = loadClip(in, false);
   ASSERT_TRUE(clip->readOk);
-  PathCurve unfitted;
+  LoopFit unfitted;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
   ASSERT_TRUE(written.ok);
   const std::vector<std::string> expected = {"a b c \n", "a b c \n", "a b c \n", "a \n"};
@@ -292,7 +292,7 @@ TEST(BvhWriterFrameLine, LineLongerThanTheOutputBlockIsWrittenWhole) {
       dir.write("in.bvh", oneJointClip("Xposition Yposition Zposition", 3, {line, "1 2 3"}));
   auto clip = loadClip(in, false);
   ASSERT_TRUE(clip->readOk);
-  PathCurve unfitted;
+  LoopFit unfitted;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, unfitted);
   ASSERT_TRUE(written.ok);
   const auto out = frameLinesOf(written.bytes);
@@ -309,15 +309,13 @@ TEST(BvhWriterEditedPath, MovingAControlPointMovesEachFrameByTheCurveDisplacemen
 
   std::vector<double> before(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
-    Point3 c;
-    clip->path.positionAt(PathCurve::framePathParameter(i, n), c);
-    before[static_cast<size_t>(i)] = c.x;
+    before[static_cast<size_t>(i)] =
+        clip->path.path.positionAt(PathCurve::framePathParameter(i, n)).x;
   }
   const double d = 0.75;
-  Point3 p2;
-  clip->path.getPoint(2, p2);
+  Point3 p2 = clip->path.path.point(2);
   p2.x += d;
-  clip->path.setPoint(p2, 2);
+  clip->path.path.setPoint(2, p2);
 
   TempDir dir;
   const Written written = writeTo(dir.path() + "/out.bvh", clip->motion, clip->path);
@@ -327,8 +325,7 @@ TEST(BvhWriterEditedPath, MovingAControlPointMovesEachFrameByTheCurveDisplacemen
 
   for (int i = 0; i < n; ++i) {
     SCOPED_TRACE("frame " + std::to_string(i));
-    Point3 c;
-    clip->path.positionAt(PathCurve::framePathParameter(i, n), c);
+    const Point3 c = clip->path.path.positionAt(PathCurve::framePathParameter(i, n));
     const double displacement = c.x - before[static_cast<size_t>(i)];
     const auto original = wordsOf(clip->motion.frameLine(i));
     const auto out = wordsOf(lines[static_cast<size_t>(i)].c_str());
@@ -378,7 +375,7 @@ TEST(BvhWriterFailure, UnwritableTargetsAreReportedAndReturnFalse) {
 
 TEST(BvhWriterFailure, ClipWithoutRootIsRefusedAndCreatesNoFile) {
   BvhMotion empty;
-  PathCurve path;
+  LoopFit path;
   TempDir dir;
   const std::string fileName = dir.path() + "/out.bvh";
   bool ok = true;
@@ -562,8 +559,7 @@ TEST(BvhWriterFrames, NonFiniteRootPositionStaysAsRead) {
   auto clip = loadClip(dir.write("nan.bvh", clipText));
   ASSERT_TRUE(clip->readOk);
   for (int i = 0; i < 4; ++i) {
-    Point3 p;
-    clip->path.getPoint(i, p);
+    const Point3 p = clip->path.path.point(i);
     EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.z)) << "control point " << i;
   }
   const std::string out = dir.path() + "/out.bvh";

@@ -14,7 +14,7 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 #include "path/PathFit.h"
 
 namespace writertest {
@@ -26,16 +26,15 @@ inline std::string fixture(const std::string& name) {
 // A clip read from a file, with a path fitted to it when asked.
 struct LoadedClip {
   BvhMotion motion;
-  PathCurve path;
+  LoopFit path;
   bool readOk = false;
 };
 
 inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fit = true) {
   auto clip = std::make_unique<LoadedClip>();
-  testsupport::captureStdout([&] {
-    clip->readOk = clip->motion.read(fileName.c_str());
-    if (clip->readOk && fit) fitPath(clip->motion, clip->path);
-  });
+  testsupport::captureStdout([&] { clip->readOk = clip->motion.read(fileName.c_str()); });
+  Notes notes;
+  if (clip->readOk && fit) fitPath(clip->motion, clip->path, notes);
   return clip;
 }
 

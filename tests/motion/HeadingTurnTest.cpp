@@ -124,10 +124,9 @@ TEST(HeadingTurnThroughWriter, EditedPathWritesRootRotationsTurnedByTheHeading) 
   dir.write("walk.bvh", clip);
   auto loaded = writertest::loadClip(dir.path() + "/walk.bvh");
   ASSERT_TRUE(loaded->readOk);
-  Point3 p;
-  loaded->path.getPoint(2, p);
+  Point3 p = loaded->path.path.point(2);
   p.z += 150.0;
-  loaded->path.setPoint(p, 2);
+  loaded->path.path.setPoint(2, p);
 
   const std::string out = dir.path() + "/out.bvh";
   bool ok = false;
@@ -145,10 +144,10 @@ TEST(HeadingTurnThroughWriter, EditedPathWritesRootRotationsTurnedByTheHeading) 
     ASSERT_EQ(after.size(), before.size());
     double x = 0.0;
     double z = 0.0;
-    ASSERT_TRUE(loaded->path.pathGroundPosition(i, 40, x, z));
+    ASSERT_TRUE(loopGroundPosition(loaded->path, loaded->motion, i, 40, x, z));
     EXPECT_NEAR(std::atof(after[0].c_str()), x, 5e-7);
     EXPECT_NEAR(std::atof(after[2].c_str()), z, 5e-7);
-    const double heading = loaded->path.pathHeadingDegrees(i, 40);
+    const double heading = loopHeadingDegrees(loaded->path, i, 40);
     largestHeading = std::fmax(largestHeading, std::fabs(heading));
 
     auto angle = [](const std::vector<std::string>& words, int k) {

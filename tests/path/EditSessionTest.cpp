@@ -165,6 +165,38 @@ TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
 
 }  // namespace
 
+TEST_F(EditSessionTest, FitsLeaveTheirConsoleLinesInTheNotesInOrder) {
+  // The load in SetUp left its fit's lines; taking them empties the notes.
+  const std::string loaded = session.takeConsoleNotes().text();
+  EXPECT_EQ(loaded.rfind("Number of Frames: 40\n\nGeneral setting ", 0), 0u) << loaded;
+  EXPECT_NE(loaded.find("General setting 28: "), std::string::npos) << loaded;
+  EXPECT_EQ(session.takeConsoleNotes().text(), "");
+  ASSERT_TRUE(session.fit());
+  EXPECT_EQ(session.takeConsoleNotes().text(), loaded);
+  // Two fits, two reports, one after the other.
+  ASSERT_TRUE(session.setUpAxis(UpAxis::z));
+  ASSERT_TRUE(session.setUpAxis(UpAxis::y));
+  const std::string twice = session.takeConsoleNotes().text();
+  EXPECT_EQ(twice.substr(twice.size() - loaded.size()), loaded);
+  EXPECT_EQ(twice.find("Number of Frames: 40\n", 1), twice.size() - loaded.size());
+}
+
+TEST_F(EditSessionTest, EachKindKeepsItsOwnSelectionAndAFitClearsIt) {
+  using Kind = EditSession::PathKind;
+  ASSERT_TRUE(session.select(3));
+  session.setKind(Kind::track);
+  EXPECT_EQ(session.selected(), -1);
+  ASSERT_TRUE(session.select(1));
+  session.setKind(Kind::loop);
+  EXPECT_EQ(session.selected(), 3);
+  EXPECT_FALSE(session.select(4));
+  EXPECT_EQ(session.selected(), 3);
+  ASSERT_TRUE(session.fit());
+  EXPECT_EQ(session.selected(), -1);
+  session.setKind(Kind::track);
+  EXPECT_EQ(session.selected(), -1);
+}
+
 TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   using Kind = EditSession::PathKind;
   ASSERT_TRUE(session.movePoint(2, 5.0, 0.0));

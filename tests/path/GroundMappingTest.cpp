@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
+#include "path/LoopFit.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 // path's bounds span `track` in x.
 struct Figure {
   BvhMotion motion;
-  PathCurve path;
+  LoopFit path;
   Figure(double units, double track) {
     motion.root = std::make_unique<BvhJoint>();
     motion.root->offset = {2.0 * units, 90.0 * units, -3.0 * units};
@@ -38,6 +38,12 @@ TEST(GroundMapping, LaysTheCurveUnderTheCarriedJointsTrack) {
       pathLayout(figure.motion, figure.path, figure.motion.root->children[0].get());
   EXPECT_DOUBLE_EQ(groundMapping({10.0, 0.0, 20.0}, chest).x, 12.0);
   EXPECT_DOUBLE_EQ(chest.trackOffset.y, 170.0);
+  // Without a carried joint the fit's track joint (by its index) is laid
+  // under; an index the clip does not have falls back to the root.
+  figure.path.trackJoint = 1;
+  EXPECT_DOUBLE_EQ(pathLayout(figure.motion, figure.path, nullptr).trackOffset.y, 170.0);
+  figure.path.trackJoint = 5;
+  EXPECT_DOUBLE_EQ(pathLayout(figure.motion, figure.path, nullptr).trackOffset.y, 90.0);
 }
 
 TEST(GroundMapping, CubesKeepTheirSizeAgainstTheFigureWhateverTheUnits) {

@@ -11,7 +11,6 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
-#include "path/PathCurve.h"
 #include "path/PathWriter.h"
 
 namespace {
@@ -57,14 +56,28 @@ void readClip(BvhMotion& motion, const std::string& text) {
   ASSERT_TRUE(ok);
 }
 
-std::string fit(const BvhMotion& motion, PathCurve& path) {
-  return captureStdout([&] { fitPath(motion, path); });
+// The fit's console notes.
+std::string fit(const BvhMotion& motion, LoopFit& path) {
+  Notes notes;
+  fitPath(motion, path, notes);
+  return notes.text();
 }
 
-Point3 point(const PathCurve& path, int index) {
-  Point3 p;
-  path.getPoint(index, p);
-  return p;
+Point3 point(const LoopFit& path, int index) { return path.path.point(index); }
+
+// Frame i's ground x less the path's x there: its offset from the path.
+double offsetX(const LoopFit& path, const BvhMotion& motion, int i) {
+  double x = 0.0;
+  double z = 0.0;
+  EXPECT_TRUE(loopGroundPosition(path, motion, i, path.frames, x, z));
+  return x - path.path.positionAt(PathCurve::framePathParameter(i, path.frames)).x;
+}
+
+double offsetZ(const LoopFit& path, const BvhMotion& motion, int i) {
+  double x = 0.0;
+  double z = 0.0;
+  EXPECT_TRUE(loopGroundPosition(path, motion, i, path.frames, x, z));
+  return z - path.path.positionAt(PathCurve::framePathParameter(i, path.frames)).z;
 }
 
 Point3 linearRoot(int i) { return Point3{2.0 * i, 1.0 + 0.1 * i, 3.0 - 0.5 * i}; }
@@ -77,7 +90,7 @@ Point3 curvyRoot(int i) {
 TEST(PathFitConsole, PrintsFrameCountAndTheFourMiddleFrames) {
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(100, linearRoot)));
-  PathCurve path;
+  LoopFit path;
   EXPECT_EQ(fit(motion, path),
             "Number of Frames: 100\n"
             "\n"
@@ -85,23 +98,22 @@ TEST(PathFitConsole, PrintsFrameCountAndTheFourMiddleFrames) {
             "General setting 30: 60.000000 0.050000 -12.000000\n"
             "General setting 50: 100.000000 0.050000 -22.000000\n"
             "General setting 70: 140.000000 0.050000 -32.000000\n");
-  EXPECT_EQ(path.pointCount(), 4);
-  EXPECT_EQ(path.x->basis[3][1], 1.0);  // Catmull-Rom installed
-  EXPECT_EQ(path.rootOffsetX.size(), 100u);
-  EXPECT_EQ(path.fitForwardZ.size(), 100u);
+  EXPECT_EQ(path.path.pointCount(), 4);
+  EXPECT_EQ(path.path.basis()[3][1], 1.0);  // Catmull-Rom installed
+  EXPECT_EQ(path.frames, 100);
 }
 
 TEST(PathFitConsole, RemainderFramesDoNotMoveTheGroups) {
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(103, linearRoot)));
-  PathCurve path;
+  LoopFit path;
   const std::string printed = fit(motion, path);
   EXPECT_EQ(printed.substr(0, 23), "Number of Frames: 103\n\n");
   for (const char* line : {"General setting 10: 20.000000 0.050000 -2.000000\n",
                            "General setting 70: 140.000000 0.050000 -32.000000\n"}) {
     EXPECT_NE(printed.find(line), std::string::npos) << line;
   }
-  EXPECT_EQ(path.rootOffsetZ.size(), 103u);
+  EXPECT_EQ(path.frames, 103);
   EXPECT_EQ(path.boundsMax.x, 204.0);
   EXPECT_EQ(path.boundsMin.z, 3.0 - 0.5 * 102);
 }
@@ -114,8 +126,8 @@ TEST(PathFitControlPoints, LastFifthOnlyShapesBoundsAndRecord) {
   BvhMotion tail;
   readClip(smooth, clipText(kStandardRoot, standardLines(100, curvyRoot)));
   readClip(tail, clipText(kStandardRoot, standardLines(100, spiky)));
-  PathCurve smoothPath;
-  PathCurve tailPath;
+  LoopFit smoothPath;
+  LoopFit tailPath;
   fit(smooth, smoothPath);
   fit(tail, tailPath);
   for (int index = 0; index < 4; ++index) {
@@ -124,15 +136,15 @@ TEST(PathFitControlPoints, LastFifthOnlyShapesBoundsAndRecord) {
   }
   EXPECT_EQ(tailPath.boundsMax.x, 1099.0);
   EXPECT_EQ(tailPath.boundsMin.y, -500.0);
-  EXPECT_NE(smoothPath.rootOffsetX[90], tailPath.rootOffsetX[90]);
-  EXPECT_EQ(smoothPath.rootOffsetX[40], tailPath.rootOffsetX[40]);
+  EXPECT_NE(offsetX(smoothPath, smooth, 90), offsetX(tailPath, tail, 90));
+  EXPECT_EQ(offsetX(smoothPath, smooth, 40), offsetX(tailPath, tail, 40));
 }
 
 TEST(PathFitControlPoints, ConstantRootGivesThatPointEverywhere) {
   const Point3 still{12.5, 88.0, -41.25};
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(60, [&](int) { return still; })));
-  PathCurve path;
+  LoopFit path;
   fit(motion, path);
   for (int index = 0; index < 4; ++index) {
     EXPECT_NEAR(point(path, index).x, still.x, 1e-8) << index;
@@ -145,8 +157,8 @@ TEST(PathFitControlPoints, ConstantRootGivesThatPointEverywhere) {
     EXPECT_EQ(bound.z, still.z);
   }
   for (int i = 0; i < 60; ++i) {
-    EXPECT_NEAR(path.rootOffsetX[i], 0.0, 1e-8) << i;
-    EXPECT_NEAR(path.rootOffsetZ[i], 0.0, 1e-8) << i;
+    EXPECT_NEAR(offsetX(path, motion, i), 0.0, 1e-8) << i;
+    EXPECT_NEAR(offsetZ(path, motion, i), 0.0, 1e-8) << i;
   }
 }
 
@@ -154,7 +166,7 @@ TEST(PathFitControlPoints, StraightLineIsFittedExactly) {
   for (int frames : {20, 37, 100, 103, 1000}) {
     BvhMotion motion;
     readClip(motion, clipText(kStandardRoot, standardLines(frames, linearRoot)));
-    PathCurve path;
+    LoopFit path;
     fit(motion, path);
     const int r = frames / 5;
     for (int group = 1; group <= 4; ++group) {
@@ -173,7 +185,7 @@ TEST(PathFitControlPoints, ShortClipsFitALowerDegreeAlongTheirTrack) {
     SCOPED_TRACE(std::to_string(frames) + " frames");
     BvhMotion motion;
     readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
-    PathCurve path;
+    LoopFit path;
     const std::string printed = fit(motion, path);
     const int r = frames / 5;
     for (int group = 1; group <= 4; ++group) {
@@ -203,28 +215,27 @@ TEST(PathFitControlPoints, ShortClipsFitALowerDegreeAlongTheirTrack) {
 TEST(PathFitSmallClips, NoFramesGiveFourOriginPointsAndAnEmptyRecord) {
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, {}));
-  PathCurve path;
+  LoopFit path;
   const std::string origin = "General setting 0: 0.000000 0.050000 0.000000\n";
   EXPECT_EQ(fit(motion, path), "Number of Frames: 0\n\n" + origin + origin + origin + origin);
-  EXPECT_EQ(path.pointCount(), 4);
+  EXPECT_EQ(path.path.pointCount(), 4);
   for (int index = 0; index < 4; ++index) {
     EXPECT_EQ(point(path, index).x, 0.0);
     EXPECT_EQ(point(path, index).y, 0.05);
     EXPECT_EQ(point(path, index).z, 0.0);
   }
-  EXPECT_TRUE(path.rootOffsetX.empty());
-  EXPECT_TRUE(path.fitForwardX.empty());
+  EXPECT_EQ(path.frames, 0);
   EXPECT_EQ(path.boundsMin.x, 0.0);
   EXPECT_EQ(path.boundsMax.z, 0.0);
   double x = 5.0;
   double z = 6.0;
-  EXPECT_FALSE(path.pathGroundPosition(0, 0, x, z));
+  EXPECT_FALSE(loopGroundPosition(path, motion, 0, 0, x, z));
 }
 
 TEST(PathFitSmallClips, UnderFiveFramesPutEveryPointAtTheTrackMean) {
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(3, curvyRoot)));
-  PathCurve path;
+  LoopFit path;
   const double meanX = (curvyRoot(0).x + curvyRoot(1).x + curvyRoot(2).x) / 3.0;
   const double meanZ = (curvyRoot(0).z + curvyRoot(1).z + curvyRoot(2).z) / 3.0;
   char line[128];
@@ -232,11 +243,11 @@ TEST(PathFitSmallClips, UnderFiveFramesPutEveryPointAtTheTrackMean) {
   EXPECT_EQ(fit(motion, path), "Number of Frames: 3\n\n" + std::string(line) + line + line + line +
                                    "Short clip (3 frames): every path point stands at the "
                                    "track's mean position\n");
-  ASSERT_EQ(path.rootOffsetX.size(), 3u);
+  ASSERT_EQ(path.frames, 3);
   for (int i = 0; i < 3; ++i) {
     double x = 0.0;
     double z = 0.0;
-    ASSERT_TRUE(path.pathGroundPosition(i, 3, x, z));
+    ASSERT_TRUE(loopGroundPosition(path, motion, i, 3, x, z));
     EXPECT_NEAR(x, curvyRoot(i).x, 1e-12);
     EXPECT_NEAR(z, curvyRoot(i).z, 1e-12);
   }
@@ -282,7 +293,7 @@ TEST(PathFitRootChannels, PositionsAreFoundByChannelName) {
   for (const Case& item : cases) {
     BvhMotion motion;
     readClip(motion, clipText(item.channels, std::vector<std::string>(25, item.line(still))));
-    PathCurve path;
+    LoopFit path;
     fit(motion, path);
     EXPECT_EQ(path.boundsMin.x, item.expected.x) << item.name;
     EXPECT_EQ(path.boundsMin.y, item.expected.y) << item.name;
@@ -298,7 +309,7 @@ TEST(PathFitBounds, CoverCoordinatesBeyondAnyFixedStart) {
   const auto far = [](int i) { return Point3{200000.0 + i, -50000.0 - i, 150000.0}; };
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(30, far)));
-  PathCurve path;
+  LoopFit path;
   fit(motion, path);
   EXPECT_EQ(path.boundsMin.x, 200000.0);
   EXPECT_EQ(path.boundsMax.x, 200029.0);
@@ -312,20 +323,20 @@ TEST(PathFitMapping, UneditedCurveReplaysTheClip) {
   for (int frames : {100, 103, 7}) {
     BvhMotion motion;
     readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
-    PathCurve path;
+    LoopFit path;
     fit(motion, path);
     for (int i = 0; i < frames; ++i) {
       double x = 0.0;
       double z = 0.0;
-      ASSERT_TRUE(path.pathGroundPosition(i, frames, x, z));
+      ASSERT_TRUE(loopGroundPosition(path, motion, i, frames, x, z));
       EXPECT_NEAR(x, curvyRoot(i).x, 1e-9) << "frame " << i << " of " << frames;
       EXPECT_NEAR(z, curvyRoot(i).z, 1e-9) << "frame " << i << " of " << frames;
-      EXPECT_EQ(path.pathHeadingDegrees(i, frames), 0.0) << "frame " << i << " of " << frames;
+      EXPECT_EQ(loopHeadingDegrees(path, i, frames), 0.0) << "frame " << i << " of " << frames;
     }
     double x = 1.0;
     double z = 2.0;
-    EXPECT_FALSE(path.pathGroundPosition(frames, frames, x, z));
-    EXPECT_FALSE(path.pathGroundPosition(-1, frames, x, z));
+    EXPECT_FALSE(loopGroundPosition(path, motion, frames, frames, x, z));
+    EXPECT_FALSE(loopGroundPosition(path, motion, -1, frames, x, z));
     EXPECT_EQ(x, 1.0);
   }
 }
@@ -334,7 +345,7 @@ TEST(PathFitMapping, MovingTheMiddlePointMovesTheMiddleFrameByThatMuch) {
   const int frames = 100;
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(frames, curvyRoot)));
-  PathCurve path;
+  LoopFit path;
   fit(motion, path);
   double firstX = 0.0;
   double firstZ = 0.0;
@@ -342,28 +353,28 @@ TEST(PathFitMapping, MovingTheMiddlePointMovesTheMiddleFrameByThatMuch) {
   double middleZ = 0.0;
   double lateX = 0.0;
   double lateZ = 0.0;
-  path.pathGroundPosition(0, frames, firstX, firstZ);
-  path.pathGroundPosition(50, frames, middleX, middleZ);
-  path.pathGroundPosition(75, frames, lateX, lateZ);
+  loopGroundPosition(path, motion, 0, frames, firstX, firstZ);
+  loopGroundPosition(path, motion, 50, frames, middleX, middleZ);
+  loopGroundPosition(path, motion, 75, frames, lateX, lateZ);
 
   const double d = 0.35;
   Point3 p2 = point(path, 2);
   p2.x += d;
-  path.setPoint(p2, 2);
+  path.path.setPoint(2, p2);
 
   double x = 0.0;
   double z = 0.0;
-  path.pathGroundPosition(0, frames, x, z);
+  loopGroundPosition(path, motion, 0, frames, x, z);
   EXPECT_EQ(x, firstX);
   EXPECT_EQ(z, firstZ);
-  path.pathGroundPosition(50, frames, x, z);
+  loopGroundPosition(path, motion, 50, frames, x, z);
   EXPECT_NEAR(x - middleX, d, 1e-12);
   EXPECT_EQ(z, middleZ);
   // Between P2 and P3 the Catmull-Rom weight of P2 is 9/16 at the middle.
-  path.pathGroundPosition(75, frames, x, z);
+  loopGroundPosition(path, motion, 75, frames, x, z);
   EXPECT_NEAR(x - lateX, d * 9.0 / 16.0, 1e-12);
   // The curve's direction changed around the moved point, so frames there turn.
-  EXPECT_NE(path.pathHeadingDegrees(30, frames), 0.0);
+  EXPECT_NE(loopHeadingDegrees(path, 30, frames), 0.0);
 }
 
 }  // namespace
@@ -375,11 +386,11 @@ TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
   const Point3 at{123.456, 91.5, -78.9};
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, standardLines(frames, [&](int) { return at; })));
-  PathCurve path;
+  LoopFit path;
   fit(motion, path);
   Point3 p2 = point(path, 2);
   p2.x += 20.0;
-  path.setPoint(p2, 2);
+  path.path.setPoint(2, p2);
 
   TempDir dir;
   const std::string out = dir.path() + "/moved.bvh";
@@ -389,7 +400,7 @@ TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
   ASSERT_EQ(written.frameCount, frames);
   int moved = 0;
   for (int i = 0; i < frames; ++i) {
-    EXPECT_EQ(path.pathHeadingDegrees(i, frames), 0.0) << "frame " << i;
+    EXPECT_EQ(loopHeadingDegrees(path, i, frames), 0.0) << "frame " << i;
     const std::string line = written.frameLine(i);
     // Rotations (every word after the three positions) exactly as read.
     EXPECT_EQ(line.substr(line.find(" 10 ")), " 10 -20 30 1 2 3 ") << "frame " << i;
@@ -409,25 +420,23 @@ TEST(PathFitRecord, LongClipKeepsEveryFrameOfBothHalves) {
   lines[badFrame] = "nan 1e9 1e9 0 0 0 0 0 0";  // left out of the bounds and the solve
   BvhMotion motion;
   readClip(motion, clipText(kStandardRoot, lines));
-  PathCurve path;
+  LoopFit path;
   fit(motion, path);
-  ASSERT_EQ(path.rootOffsetX.size(), static_cast<size_t>(frames));
+  ASSERT_EQ(path.frames, frames);
   EXPECT_EQ(path.boundsMin.x, 0.0);
   EXPECT_EQ(path.boundsMax.x, frames - 1.0);
   EXPECT_EQ(path.boundsMax.y, 97.0);
   EXPECT_EQ(path.boundsMin.z, -0.5 * (frames - 1));
   for (int i = 0; i < frames; ++i) {
-    Point3 c;
-    Point3 f;
-    path.positionAt(PathCurve::framePathParameter(i, frames), c);
-    path.forwardAt(PathCurve::framePathParameter(i, frames), f);
+    double x = 0.0;
+    double z = 0.0;
+    ASSERT_TRUE(loopGroundPosition(path, motion, i, frames, x, z));
     if (i == badFrame) {
-      ASSERT_TRUE(std::isnan(path.rootOffsetX[i]));
+      ASSERT_TRUE(std::isnan(x));
       continue;
     }
-    ASSERT_NEAR(path.rootOffsetX[i] + c.x, i, 1e-6) << i;
-    ASSERT_NEAR(path.rootOffsetZ[i] + c.z, -0.5 * i, 1e-6) << i;
-    ASSERT_EQ(path.fitForwardX[i], f.x) << i;
-    ASSERT_EQ(path.fitForwardZ[i], f.z) << i;
+    ASSERT_NEAR(x, i, 1e-6) << i;
+    ASSERT_NEAR(z, -0.5 * i, 1e-6) << i;
+    ASSERT_EQ(loopHeadingDegrees(path, i, frames), 0.0) << i;
   }
 }

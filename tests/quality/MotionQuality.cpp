@@ -10,7 +10,6 @@
 #include "motion/FigureFrame.h"
 #include "motion/PosedFigure.h"
 #include "motion/TrackJoint.h"
-#include "path/PathCurve.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
@@ -273,17 +272,15 @@ bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::strin
     fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
     written = writeTrackPath(out.c_str(), motion, fit, &message);
   } else {
-    PathCurve path;
-    if (!fitPath(motion, path)) {
+    LoopFit path;
+    Notes notes;
+    if (!fitPath(motion, path, notes)) {
       if (error != nullptr) *error = "the loop path could not be fitted";
       return false;
     }
-    Point3 before, middle, after;
-    path.getPoint(1, before);
-    path.getPoint(2, middle);
-    path.getPoint(3, after);
-    const Point3 d = sidewaysOffset(before, middle, after);
-    path.setPoint({middle.x + d.x, middle.y, middle.z + d.z}, 2);
+    const Point3 middle = path.path.point(2);
+    const Point3 d = sidewaysOffset(path.path.point(1), middle, path.path.point(3));
+    path.path.setPoint(2, {middle.x + d.x, middle.y, middle.z + d.z});
     written = writePath(out.c_str(), motion, path, &message);
   }
   if (!written && error != nullptr) *error = message;

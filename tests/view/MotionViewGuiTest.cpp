@@ -160,13 +160,13 @@ TEST(MotionViewPlaybackPaceTest, UnplayableFrameTimesPlayAtASoundPace) {
 TEST_F(MotionViewClipTest, LoadPathWithoutANameChangesNothing) {
   view->setCurrentFrame(13);
   Point3 before;
-  session.path().getPoint(2, before);
+  before = session.loop().path.point(2);
   const std::string out = testsupport::captureStdout([&] { view->loadPath(nullptr); });
   EXPECT_EQ(out, "");
   EXPECT_EQ(session.motion().frameCount, 20);
   EXPECT_EQ(view->playback().frame(), 13);
   Point3 after;
-  session.path().getPoint(2, after);
+  after = session.loop().path.point(2);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.z, before.z);
 }
@@ -181,9 +181,9 @@ TEST_F(MotionViewClipTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt) {
   EXPECT_EQ(view->playback().frame(), 0);                // a new clip starts at its first frame
   EXPECT_DOUBLE_EQ(view->playback().frameTime(), 0.02);  // the new clip's pace
   EXPECT_TRUE(view->usesPath());
-  EXPECT_EQ(session.path().pointCount(), 4);
-  EXPECT_EQ(session.path().rootOffsetX.size(), 5u);
-  EXPECT_DOUBLE_EQ(session.path().boundsMin.x, -16.0);
+  EXPECT_EQ(session.loop().path.pointCount(), 4);
+  EXPECT_EQ(session.loop().frames, 5);
+  EXPECT_DOUBLE_EQ(session.loop().boundsMin.x, -16.0);
   EXPECT_NE(out.find("Number of Frames: 5\n"), std::string::npos) << out;
   EXPECT_EQ(out.find("Name Hips"), std::string::npos) << out;
 }

@@ -54,7 +54,7 @@ class MotionViewPicking : public ::testing::Test {
       waitUntilDrawn();
     });
     ASSERT_TRUE(view->valid()) << "the view was never drawn";
-    ASSERT_EQ(session.path().pointCount(), 4);
+    ASSERT_EQ(session.loop().path.pointCount(), 4);
   }
 
   void TearDown() override {
@@ -95,13 +95,13 @@ class MotionViewPicking : public ::testing::Test {
 
   Point3 controlPoint(int i) const {
     Point3 p;
-    session.path().getPoint(i, p);
+    p = session.loop().path.point(i);
     return p;
   }
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.path(), nullptr)));
+    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), nullptr)));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -238,7 +238,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
-  EXPECT_EQ(session.path().pointCount(), 4);
+  EXPECT_EQ(session.loop().path.pointCount(), 4);
   const int otherIndices[] = {0, 2, 3};
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(controlPoint(otherIndices[k]).x, others[k].x) << otherIndices[k];
@@ -430,7 +430,9 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(view.session().path(), pathLayout(view.session().motion(), view.session().path(), nullptr), withPoints);
+  drawPath(view.session().loop().path,
+           pathLayout(view.session().motion(), view.session().loop(), nullptr), withPoints,
+           view.session().selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
@@ -451,10 +453,9 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
       ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  const PathCurve& path = session.path();
+  const PathCurve& path = session.loop().path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
-    Point3 onCurve;
-    path.positionAt(u, onCurve);
+    const Point3 onCurve = path.positionAt(u);
     const std::vector<double> at = capture.project(onFloor(onCurve).x, onFloor(onCurve).y,
                                                    onFloor(onCurve).z);
     EXPECT_NEAR(vertex[0], at[0], 1e-3) << u;
@@ -479,7 +480,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(session.motion(), session.path(), nullptr);
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr);
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -539,8 +540,10 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
-  const PathLayout layout = pathLayout(view.session().motion(), view.session().path(), nullptr);
-  for (int i = 0; i < drawings; ++i) drawPath(view.session().path(), layout, true);
+  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), nullptr);
+  for (int i = 0; i < drawings; ++i) {
+    drawPath(view.session().loop().path, layout, true, view.session().selected());
+  }
   const GLint hits = glRenderMode(GL_RENDER);
   std::vector<std::vector<GLuint>> records;
   size_t at = 0;
@@ -578,7 +581,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
       << view->statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(session.motion(), session.path(), nullptr);
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr);
   const Pixel at = project(floorWorld(groundMapping(session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
@@ -618,7 +621,7 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(session.motion(), session.path(), nullptr, UpAxis::z);
+    const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr, UpAxis::z);
     int picked = 0;
     for (int i = 0; i < session.pointCount(); ++i) {
       Point3 world = figureToWorld(groundMapping(session.point(i), layout), UpAxis::z);

@@ -180,15 +180,12 @@ TEST(NumericVector, EveryIndexFromLoToHiIsUsable) {
   release_vector(single, 0, 0);
 }
 
-TEST(NumericErrorDeathTest, ReportsThreeLinesAndExitsWithOne) {
-  EXPECT_EXIT(numeric_error("no convergence in 50 svdcmp iterations"), testing::ExitedWithCode(1),
-              "^Numerical Recipes run-time error\\.\\.\\.\n"
-              "no convergence in 50 svdcmp iterations\n"
-              "\\.\\.\\.now exiting to system\\.\\.\\.\n$");
-  EXPECT_EXIT(vector(-1, 4), testing::ExitedWithCode(1),
-              "^Numerical Recipes run-time error\\.\\.\\.\n"
-              "allocation failure in vector\\(\\)\n"
-              "\\.\\.\\.now exiting to system\\.\\.\\.\n$");
+// No room is a null vector and a failed result, never an exit: the editor
+// keeps the user's unsaved work.
+TEST(NumericVector, NoRoomIsNullNotAnExit) {
+  EXPECT_EQ(vector(-1, 4), nullptr);
+  release_vector(nullptr, -1, 4);
+  EXPECT_STREQ(kNoRoom, "allocation failure in vector()");
 }
 
 // A matrix the iteration cannot settle: the caller is told, the program goes on.
@@ -202,7 +199,9 @@ TEST(Svdcmp, ReportsNonConvergenceToTheCaller) {
     a(2, 3) = bad;
     Matrix v(4, 4);
     std::vector<double> w(5, 0.0);
-    EXPECT_FALSE(svdcmp(a.rows(), 4, 4, w.data(), v.rows()));
+    const Status status = svdcmp(a.rows(), 4, 4, w.data(), v.rows());
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.failure().message, "no convergence in 50 svdcmp iterations");
   }
 }
 
