@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "motion/BvhMotion.h"
 
@@ -16,16 +17,23 @@ int main(int argc, char** argv) {
   auto motion = std::make_unique<BvhMotion>();
   // The reader's own messages tell the user what went wrong; a partly read
   // hierarchy is still worth printing, but the exit status says it failed.
-  const bool ok = motion->read(argv[1]);
-  motion->dump();
+  Notes notes;
+  const bool ok = motion->read(argv[1], notes).ok();
   // A dump that did not reach its reader (a full disk, a closed pipe) is a
-  // failure too.
+  // failure too; the reason is the first failed write's.
+  int code = 0;
+  const auto put = [&code](const std::string& text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && code == 0) code = errno;
+  };
+  put(notes.text());
+  put(motion->dump());
   errno = 0;
   const bool flushed = std::fflush(stdout) == 0;
-  const int code = errno;
+  if (!flushed && code == 0) code = errno;
   if (!flushed || std::ferror(stdout)) {
     std::fprintf(stderr, "bvh-dump: cannot write the output: %s\n",
-                 std::strerror(!flushed && code != 0 ? code : EIO));
+                 std::strerror(code != 0 ? code : EIO));
     return 1;
   }
   return ok ? 0 : 1;

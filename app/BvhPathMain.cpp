@@ -2,7 +2,6 @@
 // the clip carried along the edited path: the editor's edit, without a window.
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -162,68 +161,24 @@ bool exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// The reader and the writer still print their progress on standard output,
-// which here carries only the points; the fit's console notes are passed on
-// after them, and the whole does not always end in a line feed. It is held in
-// an unnamed temporary file and passed to standard error afterwards, so that
-// the line saying what failed comes first. Without a temporary file it goes
-// to standard error straight away.
-class Diagnostics {
- public:
-  // Moves standard output aside; false when that is impossible.
-  bool begin() {
-    std::fflush(stdout);
-    const int pointsFd = dup(STDOUT_FILENO);
-    points_ = pointsFd >= 0 ? fdopen(pointsFd, "w") : nullptr;
-    if (points_ == nullptr) {
-      if (pointsFd >= 0) close(pointsFd);
-      return false;
-    }
-    held_ = std::tmpfile();
-    const int target = held_ != nullptr ? fileno(held_) : STDERR_FILENO;
-    return dup2(target, STDOUT_FILENO) >= 0;
-  }
-
-  // Where the points go.
-  std::FILE* points() const { return points_; }
-
-  // Passes what was held on to standard error, ending in a line feed.
-  void release() {
-    std::fflush(stdout);
-    if (held_ == nullptr) return;
-    std::rewind(held_);
-    char buffer[4096];
-    char last = '\n';
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, held_)) > 0) {
-      std::fwrite(buffer, 1, n, stderr);
-      last = buffer[n - 1];
-    }
-    if (last != '\n') std::fputc('\n', stderr);
-  }
-
-  ~Diagnostics() {
-    if (held_ != nullptr) std::fclose(held_);
-    if (points_ != nullptr) std::fclose(points_);
-  }
-
- private:
-  std::FILE* points_ = nullptr;
-  std::FILE* held_ = nullptr;
-};
-
-// The console text the session's operations left (the fit's lines), passed
-// on where the reader's and the writer's own lines go, in the order they came.
-void passConsoleNotes(EditSession& session) {
-  std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
+// Standard output carries only the points. The console notes of the session's
+// operations (the reader's, the fit's and the writer's lines, in the order
+// they came) are kept and passed to standard error at the end, so that the
+// line saying what failed comes first; they do not always end in a line
+// feed, so one is added where they do not.
+void releaseConsoleNotes(const Notes& console) {
+  const std::string& text = console.text();
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  if (!text.empty() && text.back() != '\n') std::fputc('\n', stderr);
 }
 
 // Loads, moves, prints and writes; false (reported) at the first failure.
-bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
+bool run(const Arguments& arguments, EditSession& session, Notes& console) {
+  std::FILE* points = stdout;
   std::optional<UpAxis> up;
   if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
   const bool loaded = session.load(arguments.clip, nullptr, up);
-  passConsoleNotes(session);
+  console.append(session.takeConsoleNotes());
   if (!loaded) {
     report(session.message());
     return false;
@@ -234,7 +189,7 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   if (arguments.track) {
     session.setKind(EditSession::PathKind::track);
     if (arguments.points > 0) session.fitTrack(arguments.points);
-    passConsoleNotes(session);
+    console.append(session.takeConsoleNotes());
   }
   for (const Move& move : arguments.moves) {
     if (!session.movePoint(move.index, move.dx, move.dz)) {
@@ -256,7 +211,7 @@ bool run(const Arguments& arguments, EditSession& session, std::FILE* points) {
   const ExistingTarget existing =
       arguments.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
   const bool written = arguments.out.empty() || session.write(arguments.out, existing);
-  passConsoleNotes(session);
+  console.append(session.takeConsoleNotes());
   if (!written) report(session.message());
   return written;
 }
@@ -276,20 +231,17 @@ int runProgram(int argc, char** argv) {
     return 1;
   }
 
-  Diagnostics diagnostics;
-  if (!diagnostics.begin()) {
-    report(std::string("cannot set up standard output: ") + std::strerror(errno));
-    return 1;
-  }
   EditSession session;
+  Notes console;
   bool ok = false;
   try {
-    ok = run(arguments, session, diagnostics.points());
+    ok = run(arguments, session, console);
   } catch (const std::bad_alloc&) {
     // A temporary file being written has been removed on the way out.
     report("out of memory while working on " + arguments.clip);
+    console.append(session.takeConsoleNotes());
   }
-  diagnostics.release();
+  releaseConsoleNotes(console);
   return ok ? 0 : 1;
 }
 

@@ -29,7 +29,7 @@ void startUp(EditSession& session) {
   // The hierarchy is printed before the fit reports.
   const auto dump = [&session](const BvhMotion& clip) {
     printNotes(session);
-    clip.dump();
+    printToConsole(clip.dump());
   };
   bool loaded = false;
   std::string refusal;
@@ -44,7 +44,7 @@ void startUp(EditSession& session) {
   // With no clip at all the editor goes on with the empty one and its fit.
   if (!loaded && !session.load(defaultClipPath(), dump)) {
     printNotes(session);
-    session.motion().dump();
+    printToConsole(session.motion().dump());
     session.fit();
   }
   printNotes(session);

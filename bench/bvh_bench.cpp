@@ -59,20 +59,29 @@ bool readFloor(const std::string& clip, bench::StepClock& clock, double& lineFee
   return count >= 0;
 }
 
+// The library's console text, where it used to print it.
+void printNotes(const Notes& notes) {
+  std::fwrite(notes.text().data(), 1, notes.text().size(), stdout);
+}
+
 bool measureRead(const std::string& clip, int frames, bench::StepClock& clock, double& readFrames) {
   BvhMotion motion;
+  Notes notes;
   clock.start();
-  const bool ok = motion.read(clip.c_str());
+  const bool ok = motion.read(clip.c_str(), notes).ok();
   clock.stop();
+  printNotes(notes);
   readFrames = motion.frameCount;
   return ok && motion.frameCount == frames && static_cast<int>(motion.frameLines.size()) == frames;
 }
 
 bool measureFit(const std::string& clip, int frames, bench::StepClock& clock, double& records) {
   BvhMotion motion;
-  if (!motion.read(clip.c_str())) return false;
-  LoopFit path;
   Notes notes;
+  const bool read = motion.read(clip.c_str(), notes).ok();
+  printNotes(notes);
+  if (!read) return false;
+  LoopFit path;
   clock.start();
   const bool fitted = static_cast<bool>(fitPath(motion, path, notes));
   clock.stop();
@@ -83,13 +92,17 @@ bool measureFit(const std::string& clip, int frames, bench::StepClock& clock, do
 bool measureWrite(const std::string& clip, const std::string& output, bench::StepClock& clock,
                   double& bytes) {
   BvhMotion motion;
-  if (!motion.read(clip.c_str())) return false;
-  LoopFit path;
   Notes notes;
+  const bool read = motion.read(clip.c_str(), notes).ok();
+  printNotes(notes);
+  if (!read) return false;
+  LoopFit path;
   fitPath(motion, path, notes);
+  notes.clear();
   clock.start();
-  const bool ok = writePath(output.c_str(), motion, path);
+  const bool ok = writePath(output.c_str(), motion, path, notes);
   clock.stop();
+  printNotes(notes);
   bytes = static_cast<double>(fileSize(output));
   unlink(output.c_str());
   return ok && bytes > 0.0;

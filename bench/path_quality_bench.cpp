@@ -47,7 +47,8 @@ bool readClip(const std::string& argument, const std::string& scratch, BvhMotion
     if (std::fclose(out) != 0 || !ok) return false;
     file = scratch;
   }
-  return motion.read(file.c_str());
+  Notes notes;
+  return motion.read(file.c_str(), notes).ok();
 }
 
 }  // namespace
@@ -88,7 +89,8 @@ int main(int argc, char** argv) {
       bool ok = quiet != nullptr && readClip(clip, scratch, motion) &&
                 writeSidewaysEdit(motion, track, edited, &error, track ? &points : nullptr);
       BvhMotion written;
-      ok = ok && written.read(edited.c_str()) && measureQuality(motion, written, q, &error);
+      Notes notes;
+      ok = ok && written.read(edited.c_str(), notes) && measureQuality(motion, written, q, &error);
       std::fflush(stdout);
       dup2(saved, STDOUT_FILENO);
       close(saved);

@@ -4,14 +4,11 @@
 #include <GL/glu.h>
 
 #include <cmath>
-#include <cstdio>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "motion/BvhMotion.h"
 #include "motion/FrameWords.h"
-#include "motion/JointChannels.h"
 #include "motion/StrobeSchedule.h"
 #include "motion/VectorMath.h"
 
@@ -56,33 +53,36 @@ void drawBone(GLUquadric* quadric, const Point3& to, double radius) {
 // One frame's joints, as the walk enters them.
 class FramePainter {
  public:
-  FramePainter(GLUquadric* quadric, Radii radii, const BvhJoint* carried, bool placed,
-               const FramePlacement& placement, const std::vector<const char*>& words, double k,
+  FramePainter(const Skeleton& skeleton, GLUquadric* quadric, Radii radii, int carried, bool placed,
+               const FramePlacement& placement, const std::vector<double>& values, double k,
                double alpha, UpAxis up)
-      : up_(up),
+      : skeleton_(skeleton),
+        up_(up),
         quadric_(quadric),
         radii_(radii),
         carried_(carried),
         placed_(placed),
         placement_(placement),
-        words_(words),
+        values_(values),
         k_(k),
         alpha_(alpha) {}
 
   // Draws the joint's bone (in the parent's frame), pushes the joint's own
   // matrix, draws its sphere and applies its rotations for its children.
-  void enter(const BvhJoint& joint) const {
+  void enter(int index) const {
+    const BvhJoint& joint = skeleton_[index];
+    const ChannelLayout& layout = skeleton_.layout();
     glColor4f(static_cast<float>(joint.color.r + k_), static_cast<float>(joint.color.g + k_),
               static_cast<float>(joint.color.b + k_), static_cast<float>(alpha_));
-    Point3 position = jointPosition(joint, words_);
-    const bool carried = placed_ && &joint == carried_;
+    Point3 position = layout[static_cast<size_t>(index)].position(values_);
+    const bool carried = placed_ && index == carried_;
     if (carried) {
       position.x = placement_.x;
       (up_ == UpAxis::z ? position.y : position.z) = placement_.z;
     }
     const Point3 at{joint.offset.x + position.x, joint.offset.y + position.y,
                     joint.offset.z + position.z};
-    if (joint.parent != nullptr) drawBone(quadric_, at, radii_.bone);
+    if (joint.parent >= 0) drawBone(quadric_, at, radii_.bone);
 
     glPushMatrix();
     glTranslated(at.x, at.y, at.z);
@@ -94,66 +94,52 @@ class FramePainter {
       const double upZ = up_ == UpAxis::z ? 1.0 : 0.0;
       glRotated(placement_.headingDegrees, 0.0, 1.0 - upZ, upZ);
     }
-    const int count = readableChannelCount(joint);
-    for (int i = 0; i < count; ++i) {
-      const int axis = rotationAxis(channelKind(joint.channelNames[static_cast<size_t>(i)]));
-      if (axis < 0) continue;
-      glRotated(channelValue(joint, i, words_), axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0,
+    for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(index))) {
+      const int axis = channel.axis;
+      glRotated(valueAt(values_, channel.word), axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0,
                 axis == 2 ? 1.0 : 0.0);
     }
   }
 
  private:
+  const Skeleton& skeleton_;
   UpAxis up_;
   GLUquadric* quadric_;
   Radii radii_;
-  const BvhJoint* carried_;
+  int carried_;
   bool placed_;
   FramePlacement placement_;
-  const std::vector<const char*>& words_;
+  const std::vector<double>& values_;
   double k_;
   double alpha_;
 };
 
-struct JointVisit {
-  const BvhJoint* joint;
-  size_t nextChild;
-};
-
-// Walks the tree without recursion (clips may nest joints 100,000 deep),
-// leaving out joints below deepestDrawn levels. Returns whether any was left
-// out.
-bool drawTree(const BvhJoint& root, const FramePainter& painter, long deepestDrawn) {
-  if (deepestDrawn < 0) return true;
+// Enters the joints in file order, each inside its parent's matrix: before
+// a joint, the matrices of the joints it does not descend from are popped.
+// A loop, not recursion, as clips may nest joints 100,000 deep. Joints more
+// than deepestDrawn levels below the root are left out (with their
+// subtrees, which lie deeper still). Returns whether any was left out.
+bool drawJoints(const Skeleton& skeleton, const FramePainter& painter, long deepestDrawn) {
   bool leftOut = false;
-  std::vector<JointVisit> walk;
-  painter.enter(root);
-  walk.push_back({&root, 0});
-  while (!walk.empty()) {
-    JointVisit& top = walk.back();
-    if (top.nextChild < top.joint->children.size()) {
-      const BvhJoint* child = top.joint->children[top.nextChild].get();
-      ++top.nextChild;
-      if (child == nullptr) continue;
-      // The child's depth below the root is the number of joints on the walk.
-      if (static_cast<long>(walk.size()) <= deepestDrawn) {
-        painter.enter(*child);
-        walk.push_back({child, 0});
-      } else {
-        leftOut = true;
-      }
-    } else {
-      glPopMatrix();
-      walk.pop_back();
+  long open = 0;  // matrices pushed: the depth of the last joint entered, plus one
+  for (int i = 0; i < skeleton.size(); ++i) {
+    const long depth = skeleton.depth(i);
+    if (depth > deepestDrawn) {
+      leftOut = true;
+      continue;
     }
+    for (; open > depth; --open) glPopMatrix();
+    painter.enter(i);
+    ++open;
   }
+  for (; open > 0; --open) glPopMatrix();
   return leftOut;
 }
 
 }  // namespace
 
 void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
-                  bool& depthLimitReported) {
+                  bool& depthLimitReported, Notes& notes) {
   glPushMatrix();
   glTranslated(0.0, figureFloorY, 0.0);
   glScaled(figureScale, figureScale, figureScale);
@@ -161,15 +147,15 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
   if (options.up == UpAxis::z) glRotated(-90.0, 1.0, 0.0, 0.0);
   glPointSize(10.0f);
   glColor3f(1.0f, 1.0f, 1.0f);
-  const BvhJoint* root = motion.root.get();
-  QuadricPtr quadric(root != nullptr ? gluNewQuadric() : nullptr);
+  const Skeleton& skeleton = motion.skeleton;
+  QuadricPtr quadric(!skeleton.empty() ? gluNewQuadric() : nullptr);
   if (quadric) {
     gluQuadricDrawStyle(quadric.get(), GLU_FILL);
     gluQuadricNormals(quadric.get(), GLU_SMOOTH);
-    double size = restPoseBox(*root).size();
+    double size = restPoseBox(skeleton).size();
     if (!(size > 0.0) || !std::isfinite(size)) size = pointSkeletonSize;
     const Radii radii{size * jointRadiusShare, size * boneRadiusShare};
-    const BvhJoint* carried = options.carriedJoint != nullptr ? options.carriedJoint : root;
+    const int carried = skeleton.contains(options.carriedJoint) ? options.carriedJoint : 0;
 
     // Every drawn joint holds one matrix level for its subtree, and one more
     // for its children's bones while drawing them.
@@ -179,23 +165,22 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &usedStack);
     const long deepestDrawn = static_cast<long>(maxStack) - usedStack - 2;
 
-    std::string copy;
-    std::vector<const char*> words;
+    std::vector<double> values;
     bool leftOut = false;
     for (const StrobeDraw& draw :
          strobeSchedule(options.currentFrame, motion.frameCount, options.strobing)) {
       if (static_cast<size_t>(draw.frame) >= motion.frameLines.size()) continue;
-      splitFrameLine(motion.frameLine(draw.frame), copy, words);
+      readFrameValues(motion.frameLine(draw.frame), values);
       FramePlacement placement;
       const bool placed = options.placement && options.placement(draw.frame, placement);
-      const FramePainter painter(quadric.get(), radii, carried, placed, placement, words,
+      const FramePainter painter(skeleton, quadric.get(), radii, carried, placed, placement, values,
                                  strobeColorOffset(options.currentFrame, draw.frame), draw.alpha,
                                  options.up);
-      leftOut = drawTree(*root, painter, deepestDrawn) || leftOut;
+      leftOut = drawJoints(skeleton, painter, deepestDrawn) || leftOut;
     }
     if (leftOut && !depthLimitReported) {
       depthLimitReported = true;
-      std::printf(
+      notes.addf(
           "The skeleton is nested deeper than the OpenGL matrix stack allows: joints more than "
           "%ld levels below the root are not drawn\n",
           deepestDrawn);

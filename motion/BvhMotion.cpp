@@ -1,34 +1,16 @@
 #include "motion/BvhMotion.h"
 
-#include <cstdio>
+#include <vector>
 
 namespace {
 
 const char* printable(const char* text) { return text != nullptr ? text : ""; }
 
-void dumpOne(const BvhJoint& joint) {
-  std::printf("\n\n----------------------------------------------------\n");
-  std::printf("Name %s, Offset XYZ %f %f %f\n", printable(joint.name), joint.offset.x,
-              joint.offset.y, joint.offset.z);
-  std::printf("Channels %i, Chan Offset %i   ", joint.channelCount, joint.channelOffset);
-  for (const char* channel : joint.channelNames) std::printf("%s ", printable(channel));
-  std::printf("\nChildren ");
-  for (const std::unique_ptr<BvhJoint>& child : joint.children) {
-    std::printf("%s ", printable(child->name));
-  }
-  std::printf("\n");
-  if (joint.parent != nullptr) {
-    std::printf("Parent %s", printable(joint.parent->name));
-  } else {
-    std::printf("NULL Parent\n");
-  }
-}
-
 }  // namespace
 
 void BvhMotion::reset() {
   frameLines.clear();
-  root.reset();
+  skeleton.clear();
   text.reset();
   textSize = 0;
   frameCount = 0;
@@ -36,16 +18,42 @@ void BvhMotion::reset() {
   channelTotal = 0;
 }
 
-void BvhMotion::dump() const {
-  // Pre-order walk with an explicit stack: hierarchies may nest 100,000 deep.
-  std::vector<const BvhJoint*> pending;
-  if (root) pending.push_back(root.get());
-  while (!pending.empty()) {
-    const BvhJoint* joint = pending.back();
-    pending.pop_back();
-    dumpOne(*joint);
-    for (auto child = joint->children.rbegin(); child != joint->children.rend(); ++child) {
-      pending.push_back(child->get());
+std::string BvhMotion::dump() const {
+  // Each joint's children, linked in file order in one pass: a per-joint
+  // search would cost the square of a deep chain.
+  const int count = skeleton.size();
+  std::vector<int> firstChild(static_cast<size_t>(count), -1);
+  std::vector<int> nextSibling(static_cast<size_t>(count), -1);
+  std::vector<int> lastChild(static_cast<size_t>(count), -1);
+  for (int i = 1; i < count; ++i) {
+    const size_t parent = static_cast<size_t>(skeleton[i].parent);
+    if (lastChild[parent] < 0) {
+      firstChild[parent] = i;
+    } else {
+      nextSibling[static_cast<size_t>(lastChild[parent])] = i;
+    }
+    lastChild[parent] = i;
+  }
+
+  Notes out;
+  for (int i = 0; i < count; ++i) {
+    const BvhJoint& joint = skeleton[i];
+    out.add("\n\n----------------------------------------------------\n");
+    out.addf("Name %s, Offset XYZ %f %f %f\n", printable(joint.name), joint.offset.x,
+             joint.offset.y, joint.offset.z);
+    out.addf("Channels %i, Chan Offset %i   ", joint.channelCount, joint.channelOffset);
+    for (const char* channel : joint.channelNames) out.addf("%s ", printable(channel));
+    out.add("\nChildren ");
+    for (int child = firstChild[static_cast<size_t>(i)]; child >= 0;
+         child = nextSibling[static_cast<size_t>(child)]) {
+      out.addf("%s ", printable(skeleton[child].name));
+    }
+    out.add("\n");
+    if (joint.parent >= 0) {
+      out.addf("Parent %s", printable(skeleton[joint.parent].name));
+    } else {
+      out.add("NULL Parent\n");
     }
   }
+  return out.text();
 }

@@ -13,6 +13,7 @@
 #include "base/NumberText.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
+#include "motion/FrameWords.h"
 #include "motion/HeadingTurn.h"
 
 namespace {
@@ -51,17 +52,18 @@ void writeTabs(const Indent& indent, int n, std::FILE* file) {
 
 // Header, offset and channel lines of one node: everything before its
 // children. The closing brace is written once the children are done.
-void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FILE* file) {
+void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FILE* file,
+                   Notes& notes) {
   const int depth = indentOf(nodeDepth);
   indent.reserve(depth + 1);
   const char* own = indent.tabs(depth);
   const char* name = textOrEmpty(joint.name);
 
   writeTabs(indent, depth, file);
-  if (joint.parent == nullptr) {
-    std::printf("%sMMM\n", own);
+  if (joint.parent < 0) {
+    notes.addf("%sMMM\n", own);
     std::fprintf(file, "ROOT %s\n%s{", name, own);
-    std::printf("ROOT %s\n%s{", name, own);
+    notes.addf("ROOT %s\n%s{", name, own);
   } else if (joint.isEndSite) {
     std::fprintf(file, "End Site\n%s{", own);
   } else {
@@ -80,26 +82,24 @@ void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FI
   }
 }
 
-// Word indices of the track joint's x and z ground position within a frame line,
-// taken from the channel names so that any channel order is written right.
+// Word indices of the track joint's x and z ground position within a frame
+// line, from the clip's channel layout, so that any channel order is
+// written right.
 struct GroundWords {
   bool found = false;
   size_t x = 0;
   size_t z = 0;
 };
 
-GroundWords findGroundWords(const BvhJoint& joint, UpAxis up) {
+GroundWords findGroundWords(const BvhMotion& motion, int joint, UpAxis up) {
   GroundWords words;
-  const int x = joint.channelIndex("Xposition");
-  const int z = joint.channelIndex(secondGroundChannel(up));
-  // A name listed beyond the declared count lies in another joint's values.
-  if (x < 0 || z < 0 || x >= joint.channelCount || z >= joint.channelCount ||
-      joint.channelOffset < 0) {
-    return words;
-  }
+  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
+  const int x = layout.wordOf(ChannelKind::xPosition);
+  const int z = layout.wordOf(secondGroundKind(up));
+  if (x < 0 || z < 0) return words;
   words.found = true;
-  words.x = static_cast<size_t>(joint.channelOffset) + static_cast<size_t>(x);
-  words.z = static_cast<size_t>(joint.channelOffset) + static_cast<size_t>(z);
+  words.x = static_cast<size_t>(x);
+  words.z = static_cast<size_t>(z);
   return words;
 }
 
@@ -184,17 +184,16 @@ class BlockWriter {
   int error_ = 0;
 };
 
-// Character classes of a frame line: the words are separated by blank, tab,
-// carriage return and line feed, exactly as everywhere else frame lines are split.
+// Character classes of a frame line, from the one separator set: a table
+// lookup per character keeps the writer's inner loops short.
 enum : unsigned char { wordChar = 0, separatorChar = 1, endChar = 2 };
 
 struct CharClasses {
   unsigned char of[256] = {};
   CharClasses() {
-    of[static_cast<unsigned char>(' ')] = separatorChar;
-    of[static_cast<unsigned char>('\t')] = separatorChar;
-    of[static_cast<unsigned char>('\r')] = separatorChar;
-    of[static_cast<unsigned char>('\n')] = separatorChar;
+    for (const char* c = kWordSeparators; *c != '\0'; ++c) {
+      of[static_cast<unsigned char>(*c)] = separatorChar;
+    }
     of[0] = endChar;
   }
 };
@@ -218,7 +217,8 @@ class PlainRun {
   // each followed by one blank, when they form a plain run.
   bool copyFrom(const char* word, char*& block) {
     if (otherSeparator_ == nullptr || otherSeparator_ < word) {
-      otherSeparator_ = word + std::strcspn(word, "\t\r\n");
+      // The separators after the blank.
+      otherSeparator_ = word + std::strcspn(word, kWordSeparators + 1);
     }
     if (otherSeparator_ < last_) return false;
     if (doubleBlank_ == nullptr || doubleBlank_ < word) {
@@ -268,7 +268,7 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
     }
     while (charClasses.of[*c] == wordChar) ++c;
     const size_t size = static_cast<size_t>(reinterpret_cast<const char*>(c) - word);
-    const double value = onPath ? (isX ? x : z) : readLeadingNumber(word, word + size);
+    const double value = onPath ? (isX ? x : z) : wordValue(word, word + size);
     // A frame whose position was read as nan, inf or out of range keeps its
     // word as read: the writer never makes up a non-finite number.
     const bool keepWord = !std::isfinite(value);
@@ -295,13 +295,12 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
   }
 }
 
-void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
-                 const FramePlacementFunction& placement, const GroundWords& ground, UpAxis up,
-                 BlockWriter& out) {
+void writeFrames(const BvhMotion& motion, int carried, const FramePlacementFunction& placement,
+                 const GroundWords& ground, UpAxis up, BlockWriter& out, Notes& notes) {
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  HeadingTurn turn(carried, upAxisIndex(up));
+  HeadingTurn turn(motion.skeleton, carried, upAxisIndex(up));
   PackedTextList::const_iterator lines = motion.frameLines.begin();
   for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
     const int frame = static_cast<int>(i);
@@ -310,7 +309,7 @@ void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
     const bool onPath = ground.found && placement && placement(frame, place);
     const char* line = *lines;
     // A bent path turns the carried joint as well as moving it.
-    if (onPath) line = turn.apply(line, place.headingDegrees);
+    if (onPath) line = turn.apply(line, place.headingDegrees, notes);
     writeFrame(line, ground, onPath, place.x, place.z, out);
   }
   out.flush();
@@ -318,51 +317,43 @@ void writeFrames(const BvhMotion& motion, const BvhJoint& carried,
 
 }  // namespace
 
-void BvhMotion::writeJoint(const BvhJoint* joint, int depth, std::FILE* file) const {
-  if (joint == nullptr || file == nullptr) return;
+void BvhMotion::writeJoint(int joint, int depth, std::FILE* file, Notes& notes) const {
+  if (!skeleton.contains(joint) || file == nullptr) return;
   if (depth < 0) depth = 0;
 
-  // An explicit stack instead of recursion: clips may nest far deeper than
-  // the call stack allows.
-  struct Pending {
-    const BvhJoint* joint;
-    int depth;
-    size_t nextChild;
-  };
-  std::vector<Pending> pending;
+  // The subtree is the run of joints after this one that lie deeper; each
+  // joint's brace closes when the walk comes back up to its level. Depths
+  // are held relative to the joint written first.
+  const int top = skeleton.depth(joint);
+  const int end = skeleton.subtreeEnd(joint);
   Indent indent;
-
-  writeNodeHead(*joint, depth, indent, file);
-  pending.push_back({joint, depth, 0});
-  while (!pending.empty()) {
-    Pending& top = pending.back();
-    if (top.nextChild < top.joint->children.size()) {
-      const BvhJoint* child = top.joint->children[top.nextChild++].get();
-      if (child == nullptr) continue;
-      const int childDepth = top.depth + 1;
-      writeNodeHead(*child, childDepth, indent, file);
-      pending.push_back({child, childDepth, 0});
-    } else {
-      indent.reserve(indentOf(top.depth));
-      writeTabs(indent, indentOf(top.depth), file);
+  int open = -1;  // relative level of the deepest open brace
+  const auto closeDownTo = [&](int level) {
+    for (; open >= level; --open) {
+      indent.reserve(indentOf(depth + open));
+      writeTabs(indent, indentOf(depth + open), file);
       std::fputs("}\n", file);
-      pending.pop_back();
     }
+  };
+  for (int i = joint; i < end; ++i) {
+    const int level = skeleton.depth(i) - top;
+    closeDownTo(level);
+    writeNodeHead(skeleton[i], depth + level, indent, file, notes);
+    open = level;
   }
+  closeDownTo(0);
 }
 
-bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* carried,
-               const FramePlacementFunction& placement, std::string* message,
-               ExistingTarget existing, UpAxis up) {
-  if (fileName == nullptr) return false;
-  // Printed as before and handed to the caller without the line feed.
-  const auto report = [message](const std::string& text) {
-    std::printf("%s\n", text.c_str());
-    if (message != nullptr) *message = text;
-    return false;
+Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
+                 const FramePlacementFunction& placement, Notes& notes, ExistingTarget existing,
+                 UpAxis up) {
+  if (fileName == nullptr) return Status::failed("");
+  // Noted as the program prints it and returned without the line feed.
+  const auto report = [&notes](const std::string& text) {
+    notes.addf("%s\n", text.c_str());
+    return Status::failed(text);
   };
-  const BvhJoint* root = motion.root.get();
-  if (root == nullptr) {
+  if (motion.skeleton.empty()) {
     return report(std::string("Nothing written to ") + fileName + ": the clip has no hierarchy");
   }
 
@@ -371,19 +362,20 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   if (!output.open(fileName, &failure, existing)) return report(failure);
   std::FILE* file = output.file();
 
-  if (carried == nullptr) carried = root;
-  const GroundWords ground = findGroundWords(*carried, up);
+  if (!motion.skeleton.contains(carried)) carried = 0;
+  const GroundWords ground = findGroundWords(motion, carried, up);
   if (!ground.found) {
-    std::printf(
+    notes.addf(
         "%s %s has no Xposition and %s channels: frames written as read, "
         "path not applied\n",
-        carried == root ? "Root" : "Joint", textOrEmpty(carried->name), secondGroundChannel(up));
+        carried == 0 ? "Root" : "Joint", textOrEmpty(motion.skeleton[carried].name),
+        secondGroundChannel(up));
   }
 
   // errno is read only after a failed call; clear what earlier calls left.
   errno = 0;
   std::fputs("HIERARCHY\n", file);
-  motion.writeJoint(root, 0, file);
+  motion.writeJoint(0, 0, file, notes);
   std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %s\n", motion.frameCount,
                fixedUnlessLost(motion.frameTime).c_str());
 
@@ -392,9 +384,9 @@ bool writeClip(const char* fileName, const BvhMotion& motion, const BvhJoint* ca
   if (std::ferror(file)) output.fail(errno);
   if (!std::ferror(file)) {
     BlockWriter out(file);
-    writeFrames(motion, *carried, placement, ground, up, out);
+    writeFrames(motion, carried, placement, ground, up, out, notes);
     if (out.failed()) output.fail(out.error());
   }
   if (!output.commit(&failure)) return report(failure);
-  return true;
+  return Status();
 }

@@ -1,33 +1,25 @@
 #include "motion/FigureFrame.h"
 
 #include <algorithm>
-#include <string>
 #include <vector>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FrameWords.h"
-#include "motion/JointChannels.h"
 
-RestPoseBox restPoseBox(const BvhJoint& root) {
+RestPoseBox restPoseBox(const Skeleton& skeleton) {
   RestPoseBox box;
-  box.low = box.high = root.offset;
-  struct Visit {
-    const BvhJoint* joint;
-    Point3 at;
-  };
-  std::vector<Visit> pending{{&root, root.offset}};
-  while (!pending.empty()) {
-    const Visit visit = pending.back();
-    pending.pop_back();
-    const Point3& a = visit.at;
+  if (skeleton.empty()) return box;
+  // Each joint's rest position, parents before children.
+  std::vector<Point3> at(static_cast<size_t>(skeleton.size()));
+  for (int i = 0; i < skeleton.size(); ++i) {
+    const BvhJoint& joint = skeleton[i];
+    const Point3& o = joint.offset;
+    const Point3 base = joint.parent >= 0 ? at[static_cast<size_t>(joint.parent)] : Point3{};
+    const Point3 a{base.x + o.x, base.y + o.y, base.z + o.z};
+    at[static_cast<size_t>(i)] = a;
+    if (i == 0) box.low = box.high = a;
     box.low = {std::min(box.low.x, a.x), std::min(box.low.y, a.y), std::min(box.low.z, a.z)};
     box.high = {std::max(box.high.x, a.x), std::max(box.high.y, a.y), std::max(box.high.z, a.z)};
-    for (const auto& child : visit.joint->children) {
-      if (child == nullptr) continue;
-      const Point3& o = child->offset;
-      pending.push_back({child.get(), {a.x + o.x, a.y + o.y, a.z + o.z}});
-    }
   }
   return box;
 }
@@ -40,24 +32,25 @@ Point3 RestPoseBox::centre() const {
   return {(low.x + high.x) / 2.0, (low.y + high.y) / 2.0, (low.z + high.z) / 2.0};
 }
 
-Point3 offsetFromRoot(const BvhJoint& joint) {
+Point3 offsetFromRoot(const Skeleton& skeleton, int joint) {
   Point3 sum;
-  for (const BvhJoint* j = &joint; j != nullptr; j = j->parent) {
-    sum = {sum.x + j->offset.x, sum.y + j->offset.y, sum.z + j->offset.z};
+  for (int j = skeleton.contains(joint) ? joint : -1; j >= 0; j = skeleton[j].parent) {
+    const Point3& o = skeleton[j].offset;
+    sum = {sum.x + o.x, sum.y + o.y, sum.z + o.z};
   }
   return sum;
 }
 
-Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int f,
+Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
                             const FramePlacement* placement, UpAxis up) {
-  Point3 at = offsetFromRoot(joint);
-  if (f < 0 || f >= motion.frameCount || static_cast<size_t>(f) >= motion.frameLines.size()) {
+  Point3 at = offsetFromRoot(motion.skeleton, joint);
+  if (!motion.skeleton.contains(joint) || f < 0 || f >= motion.frameCount ||
+      static_cast<size_t>(f) >= motion.frameLines.size()) {
     return at;
   }
-  std::string copy;
-  std::vector<const char*> words;
-  splitFrameLine(motion.frameLine(f), copy, words);
-  Point3 own = jointPosition(joint, words);
+  std::vector<double> values;
+  readFrameValues(motion.frameLine(f), values);
+  Point3 own = motion.skeleton.layout()[static_cast<size_t>(joint)].position(values);
   if (placement != nullptr) {
     own.x = placement->x;
     (up == UpAxis::z ? own.y : own.z) = placement->z;

@@ -5,7 +5,7 @@
 #include "base/Point3.h"
 #include "motion/UpAxis.h"
 
-class BvhJoint;
+class Skeleton;
 
 // The frame a clip's figure, its path and the follow camera share: clip units
 // scaled by figureScale, standing on the floor at world height figureFloorY.
@@ -49,19 +49,19 @@ struct RestPoseBox {
   Point3 centre() const;
 };
 
-// Walks the tree without recursion.
-RestPoseBox restPoseBox(const BvhJoint& root);
+// One pass over the skeleton; all zero without joints.
+RestPoseBox restPoseBox(const Skeleton& skeleton);
 
-// Sum of the fixed offsets of joint and every joint above it: where the
-// joint's channels start from when the joints above it do not move.
-Point3 offsetFromRoot(const BvhJoint& joint);
+// Sum of the fixed offsets of joint (an index of skeleton) and every joint
+// above it: where the joint's channels start from when the joints above it
+// do not move.
+Point3 offsetFromRoot(const Skeleton& skeleton, int joint);
 
 class BvhMotion;
 
-// Where joint's origin is drawn in frame f, in the figure's frame:
-// offsetFromRoot plus its own position channels, with x and z taken from
-// placement when one is given (x and y with Z up). Meant for the carried
-// joint, above which nothing moves (the root has nothing above it). Offsets
-// only when the clip has no frame f.
-Point3 carriedJointPosition(const BvhMotion& motion, const BvhJoint& joint, int f,
+// Where joint's (an index of the clip's skeleton) origin is drawn in frame f, in the figure's
+// frame: offsetFromRoot plus its own position channels, with x and z taken from placement when one
+// is given (x and y with Z up). Meant for the carried joint, above which nothing moves (the root
+// has nothing above it). Offsets only when the clip has no frame f.
+Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
                             const FramePlacement* placement, UpAxis up = UpAxis::y);

@@ -1,6 +1,26 @@
 #include "motion/FrameWords.h"
 
-#include "motion/WordScanner.h"
+bool frameWordValue(const char* line, int word, double& value) {
+  if (line == nullptr || word < 0) return false;
+  FrameWords words(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  for (int w = 0; words.next(first, last); ++w) {
+    if (w == word) {
+      value = wordValue(first, last);
+      return true;
+    }
+  }
+  return false;
+}
+
+void readFrameValues(const char* line, std::vector<double>& values) {
+  values.clear();
+  FrameWords words(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  while (words.next(first, last)) values.push_back(wordValue(first, last));
+}
 
 void splitFrameLine(const char* line, std::string& copy, std::vector<const char*>& words) {
   words.clear();
@@ -9,7 +29,14 @@ void splitFrameLine(const char* line, std::string& copy, std::vector<const char*
     return;
   }
   copy.assign(line);
-  // std::string keeps a terminator after its characters, as the scanner needs.
-  WordScanner scanner(copy.data(), copy.size());
-  while (const char* word = scanner.next(" \t\r\n")) words.push_back(word);
+  FrameWords walk(copy.c_str());
+  const char* first = nullptr;
+  const char* last = nullptr;
+  std::vector<const char*> ends;
+  while (walk.next(first, last)) {
+    words.push_back(first);
+    ends.push_back(last);
+  }
+  // Terminated once the walk is done, so it never meets its own terminators.
+  for (const char* end : ends) copy[static_cast<size_t>(end - copy.c_str())] = '\0';
 }

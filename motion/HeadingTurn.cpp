@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "base/NumberText.h"
-#include "motion/BvhJoint.h"
-#include "motion/JointChannels.h"
+#include "motion/FrameWords.h"
+#include "motion/Skeleton.h"
 
 namespace {
-
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 struct WordSpan {
   const char* start = nullptr;
@@ -25,14 +20,13 @@ bool findWords(const char* line, const std::vector<long>& indices, std::vector<W
   long wanted = -1;
   for (long index : indices) wanted = index > wanted ? index : wanted;
   spans.assign(indices.size(), WordSpan{});
-  const char* c = line;
+  FrameWords words(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
   for (long k = 0; k <= wanted; ++k) {
-    while (*c != '\0' && isSeparator(*c)) ++c;
-    if (*c == '\0') return false;
-    const char* start = c;
-    while (*c != '\0' && !isSeparator(*c)) ++c;
+    if (!words.next(first, last)) return false;
     for (size_t n = 0; n < indices.size(); ++n) {
-      if (indices[n] == k) spans[n] = {start, static_cast<size_t>(c - start)};
+      if (indices[n] == k) spans[n] = {first, static_cast<size_t>(last - first)};
     }
   }
   return true;
@@ -40,16 +34,16 @@ bool findWords(const char* line, const std::vector<long>& indices, std::vector<W
 
 }  // namespace
 
-HeadingTurn::HeadingTurn(const BvhJoint& joint, int upAxis)
-    : jointName_(joint.name), upAxis_(upAxis) {
+HeadingTurn::HeadingTurn(const Skeleton& skeleton, int joint, int upAxis)
+    : jointName_(skeleton.contains(joint) ? skeleton[joint].name : nullptr), upAxis_(upAxis) {
   std::vector<long> rotationWords;
   std::vector<int> axes;
-  const int count = readableChannelCount(joint);
-  for (int i = 0; i < count; ++i) {
-    const int axis = rotationAxis(channelKind(joint.channelNames[static_cast<size_t>(i)]));
-    if (axis < 0) continue;
-    rotationWords.push_back(static_cast<long>(joint.channelOffset) + i);
-    axes.push_back(axis);
+  if (skeleton.contains(joint)) {
+    for (const RotationChannel& channel :
+         skeleton.layout().rotations(static_cast<size_t>(joint))) {
+      rotationWords.push_back(channel.word);
+      axes.push_back(channel.axis);
+    }
   }
   if (!axes.empty() && axes[0] == upAxis_) {
     mode_ = Mode::addToFirstYaw;
@@ -61,12 +55,12 @@ HeadingTurn::HeadingTurn(const BvhJoint& joint, int upAxis)
   }
 }
 
-const char* HeadingTurn::apply(const char* line, double headingDegrees) {
+const char* HeadingTurn::apply(const char* line, double headingDegrees, Notes& notes) {
   if (line == nullptr || headingDegrees == 0.0 || !std::isfinite(headingDegrees)) return line;
   if (mode_ == Mode::cannotTurn) {
     if (!reported_) {
       reported_ = true;
-      std::printf(
+      notes.addf(
           "%s has no rotation channels that can hold the path's turn: its rotations are "
           "written as read\n",
           jointName_ != nullptr ? jointName_ : "The carried joint");
@@ -78,7 +72,7 @@ const char* HeadingTurn::apply(const char* line, double headingDegrees) {
   if (!findWords(line, words_, spans)) return line;
   double own[3] = {0.0, 0.0, 0.0};
   for (size_t n = 0; n < spans.size(); ++n) {
-    own[n] = readLeadingNumber(spans[n].start, spans[n].start + spans[n].length);
+    own[n] = wordValue(spans[n].start, spans[n].start + spans[n].length);
     if (!std::isfinite(own[n])) return line;
   }
 

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Outcome.h"
 #include "motion/RotationMatrix.h"
 
-class BvhJoint;
+class Skeleton;
 
 // Turns one joint's rotation in frame lines by a heading about the clip's up
 // axis (Y, or Z for a Z-up clip): with R the joint's rotation from its
@@ -16,18 +17,19 @@ class BvhJoint;
 // Channels whose first rotation is about the up axis take the turn by adding it to that
 // angle (exact, the others stay as written). Otherwise three rotation
 // channels about three different axes are needed; any other set cannot hold a
-// turn, which is said once on the console and the line is left as read.
+// turn, which is noted once for the console and the line is left as read.
 class HeadingTurn {
  public:
+  // Turns joint (an index of skeleton) of lines of that skeleton's clip;
   // upAxis as axisRotation counts axes: 1 (y) or 2 (z).
-  explicit HeadingTurn(const BvhJoint& joint, int upAxis = 1);
+  HeadingTurn(const Skeleton& skeleton, int joint, int upAxis = 1);
 
   // The line with the joint's rotation words turned ("%f"), every other
   // character as it stands. The line itself when the heading is exactly 0,
   // the channels cannot hold a turn, the line lacks one of the words or one
   // of the angles is not a finite number. A returned copy lives until the
-  // next call.
-  const char* apply(const char* line, double headingDegrees);
+  // next call. The first line that cannot take its turn notes why.
+  const char* apply(const char* line, double headingDegrees, Notes& notes);
 
  private:
   enum class Mode { cannotTurn, addToFirstYaw, threeAxes };

@@ -1,7 +1,6 @@
 #include "motion/JointChannels.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "motion/BvhJoint.h"
@@ -33,24 +32,4 @@ int rotationAxis(ChannelKind kind) {
 
 int readableChannelCount(const BvhJoint& joint) {
   return std::max(0, std::min(joint.channelCount, static_cast<int>(joint.channelNames.size())));
-}
-
-double channelValue(const BvhJoint& joint, int i, const std::vector<const char*>& words) {
-  const long word = static_cast<long>(joint.channelOffset) + i;
-  if (word < 0 || word >= static_cast<long>(words.size())) return 0.0;
-  return std::atof(words[static_cast<size_t>(word)]);
-}
-
-Point3 jointPosition(const BvhJoint& joint, const std::vector<const char*>& words) {
-  Point3 position;
-  const int count = readableChannelCount(joint);
-  for (int i = 0; i < count; ++i) {
-    switch (channelKind(joint.channelNames[static_cast<size_t>(i)])) {
-      case ChannelKind::xPosition: position.x = channelValue(joint, i, words); break;
-      case ChannelKind::yPosition: position.y = channelValue(joint, i, words); break;
-      case ChannelKind::zPosition: position.z = channelValue(joint, i, words); break;
-      default: break;
-    }
-  }
-  return position;
 }

@@ -1,10 +1,6 @@
 #pragma once
 
-#include <vector>
-
-#include "base/Point3.h"
-
-class BvhJoint;
+struct BvhJoint;
 
 // What a channel moves, by its name; names other than the six known ones move
 // nothing (their value is read and ignored).
@@ -19,11 +15,3 @@ int rotationAxis(ChannelKind kind);
 // Channels of joint that can be read: those declared by its count that also
 // have a name (the reader checks neither against the other).
 int readableChannelCount(const BvhJoint& joint);
-
-// Value of joint's channel i in a frame split into words (atof of its word);
-// 0.0 when the frame has no such word.
-double channelValue(const BvhJoint& joint, int i, const std::vector<const char*>& words);
-
-// The joint's position channels by name (x, y, z; 0 where absent; a later
-// channel of a name overrides an earlier one).
-Point3 jointPosition(const BvhJoint& joint, const std::vector<const char*>& words);

@@ -1,25 +1,16 @@
 #include "motion/TrackJoint.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <vector>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
+#include "motion/FrameWords.h"
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-TrackJoint channelsOf(const BvhJoint* joint, UpAxis up) {
-  TrackJoint track;
-  track.joint = joint;
-  const int x = joint->channelIndex("Xposition");
-  const int z = joint->channelIndex(secondGroundChannel(up));
-  // A name listed beyond the channel count has no value of the joint's own.
-  if (x >= 0 && x < joint->channelCount) track.xWord = joint->channelOffset + x;
-  if (z >= 0 && z < joint->channelCount) track.zWord = joint->channelOffset + z;
-  return track;
+TrackJoint channelsOf(const BvhMotion& motion, int joint, UpAxis up) {
+  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
+  return {joint, layout.wordOf(ChannelKind::xPosition), layout.wordOf(secondGroundKind(up))};
 }
 
 // Whether the finite values of one word differ anywhere across the frames.
@@ -51,57 +42,23 @@ std::string trackJointNotice(const BvhJoint& joint) {
          ": the root does not move";
 }
 
-const BvhJoint* jointOfClip(const BvhMotion& motion, const BvhJoint* candidate) {
-  const BvhJoint* root = motion.root.get();
-  if (candidate == nullptr || root == nullptr) return root;
-  std::vector<const BvhJoint*> pending{root};
-  while (!pending.empty()) {
-    const BvhJoint* joint = pending.back();
-    pending.pop_back();
-    if (joint == candidate) return candidate;
-    for (const auto& child : joint->children) pending.push_back(child.get());
-  }
-  return root;
-}
-
-bool frameWordValue(const char* line, int word, double& value) {
-  if (line == nullptr || word < 0) return false;
-  const char* p = line;
-  for (int w = 0;; ++w) {
-    while (isSeparator(*p)) ++p;
-    if (*p == '\0') return false;
-    if (w == word) {
-      value = std::atof(p);
-      return true;
-    }
-    while (*p != '\0' && !isSeparator(*p)) ++p;
-  }
+int jointOfClip(const BvhMotion& motion, int candidate) {
+  if (motion.skeleton.contains(candidate)) return candidate;
+  return motion.skeleton.empty() ? -1 : 0;
 }
 
 TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up) {
-  const BvhJoint* root = motion.root.get();
-  if (root == nullptr) return TrackJoint{};
-  const TrackJoint rootTrack = channelsOf(root, up);
+  const Skeleton& skeleton = motion.skeleton;
+  if (skeleton.empty()) return TrackJoint{};
+  const TrackJoint rootTrack = channelsOf(motion, 0, up);
   if (wordChanges(motion, rootTrack.xWord) || wordChanges(motion, rootTrack.zWord)) {
     return rootTrack;
   }
-  // File order is the tree's pre-order; an explicit stack keeps deep trees safe.
-  std::vector<const BvhJoint*> pending;
-  for (auto it = root->children.rbegin(); it != root->children.rend(); ++it) {
-    pending.push_back(it->get());
-  }
-  while (!pending.empty()) {
-    const BvhJoint* joint = pending.back();
-    pending.pop_back();
-    if (!joint->isEndSite) {
-      const TrackJoint track = channelsOf(joint, up);
-      if (canCarry(track) &&
-          (wordChanges(motion, track.xWord) || wordChanges(motion, track.zWord))) {
-        return track;
-      }
-    }
-    for (auto it = joint->children.rbegin(); it != joint->children.rend(); ++it) {
-      pending.push_back(it->get());
+  for (int joint = 1; joint < skeleton.size(); ++joint) {
+    if (skeleton[joint].isEndSite) continue;
+    const TrackJoint track = channelsOf(motion, joint, up);
+    if (canCarry(track) && (wordChanges(motion, track.xWord) || wordChanges(motion, track.zWord))) {
+      return track;
     }
   }
   return rootTrack;

@@ -4,15 +4,16 @@
 
 #include "motion/UpAxis.h"
 
-class BvhJoint;
+struct BvhJoint;
 class BvhMotion;
 
-// The joint whose ground track a clip's path follows, with the frame-line word
-// index of its two ground position values (-1 where it has no such channel
-// within its channel count): xWord its Xposition, zWord its second ground
-// axis (Zposition with Y up, Yposition with Z up).
+// The joint whose ground track a clip's path follows, by its index in the
+// clip's skeleton (-1: none), with the frame-line word index of its two
+// ground position values (-1 where it has no such channel within its channel
+// count): xWord its Xposition, zWord its second ground axis (Zposition with
+// Y up, Yposition with Z up).
 struct TrackJoint {
-  const BvhJoint* joint = nullptr;
+  int joint = -1;
   int xWord = -1;
   int zWord = -1;
 };
@@ -20,7 +21,7 @@ struct TrackJoint {
 // Picks the joint that walks: the root when one of its ground position values
 // changes between frames; otherwise the first joint in file order with both an
 // Xposition and a Zposition channel whose values change between frames;
-// otherwise the root again (null for a clip without hierarchy). Many exports put
+// otherwise the root again (-1 for a clip without hierarchy). Many exports put
 // a still "root" node above the moving hips. Values are compared as numbers,
 // non-finite values left out. Costs at most one pass over the frames per
 // candidate joint, stopping at the first change.
@@ -37,11 +38,6 @@ extern const char* const kNoGroundChannels;
 // window when the track joint is not the root.
 std::string trackJointNotice(const BvhJoint& joint);
 
-// candidate when it is a joint of the clip, else the clip's root (null without
-// one). Only compares addresses, so a joint of a clip since freed is safe to
-// pass.
-const BvhJoint* jointOfClip(const BvhMotion& motion, const BvhJoint* candidate);
-
-// The numeric value of word `word` of a frame line (atof semantics: 0.0 when
-// the word does not start with a number); false when the line has no such word.
-bool frameWordValue(const char* line, int word, double& value);
+// candidate when it is a joint index of the clip, else the root (0; -1 for a
+// clip without joints).
+int jointOfClip(const BvhMotion& motion, int candidate);

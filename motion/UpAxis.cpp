@@ -4,7 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/PosedFigure.h"
 
@@ -44,8 +43,8 @@ bool extentOf(const std::vector<JointPose>& pose, Extent& extent) {
 }  // namespace
 
 UpAxis decideUpAxis(const BvhMotion& motion) {
-  if (motion.root == nullptr) return UpAxis::y;
-  const PosedFigure figure(*motion.root);
+  if (motion.skeleton.empty()) return UpAxis::y;
+  const PosedFigure figure(motion.skeleton);
   const int frames =
       std::max(0, std::min(motion.frameCount, static_cast<int>(motion.frameLines.size())));
   const int samples = frames == 0 ? 1 : std::min(frames, sampledFrames);

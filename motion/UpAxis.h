@@ -1,5 +1,7 @@
 #pragma once
 
+#include "motion/JointChannels.h"
+
 class BvhMotion;
 
 // Which of the clip's axes points up. The ground is x and z with Y up, x and
@@ -13,6 +15,17 @@ inline int upAxisIndex(UpAxis up) { return up == UpAxis::z ? 2 : 1; }
 // "Yposition" with Z up.
 inline const char* secondGroundChannel(UpAxis up) {
   return up == UpAxis::z ? "Yposition" : "Zposition";
+}
+
+// The channel kind of the second ground axis: Zposition with Y up,
+// Yposition with Z up.
+inline ChannelKind secondGroundKind(UpAxis up) {
+  return up == UpAxis::z ? ChannelKind::yPosition : ChannelKind::zPosition;
+}
+
+// The channel kind of the up axis: Yposition with Y up, Zposition with Z up.
+inline ChannelKind upPositionKind(UpAxis up) {
+  return up == UpAxis::z ? ChannelKind::zPosition : ChannelKind::yPosition;
 }
 
 // "Y" or "Z", for messages.

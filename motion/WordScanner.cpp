@@ -62,12 +62,12 @@ char* WordScanner::take(const char* separators, bool blankSkipped) {
   const bool* isSeparator = isSeparator_;
   const size_t separatorCount = separatorCount_;
 
-  if (blankSkipped) {
-    while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) {
-      *position_++ = '\0';
-    }
+  while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) {
+    countLineEnd(position_);
+    if (blankSkipped) *position_ = '\0';
+    ++position_;
   }
-  while (position_ < end_ && isSeparator[static_cast<unsigned char>(*position_)]) ++position_;
+  wordLine_ = lineEnds_ + 1;
   if (position_ == end_) {
     lastDelimiter_ = '\0';
     return nullptr;
@@ -85,6 +85,7 @@ char* WordScanner::take(const char* separators, bool blankSkipped) {
 
   if (position_ < end_) {
     lastDelimiter_ = *position_;
+    countLineEnd(position_);
     *position_++ = '\0';
   } else {
     // Already terminated: either the NUL that ended the scan or text[size].

@@ -43,6 +43,12 @@ class WordScanner {
   // when the word ran to the end of the text or no word was found.
   char lastDelimiter() const { return lastDelimiter_; }
 
+  // The 1-based line of the last word taken by next or nextPacked (after the
+  // text has ended: of the end), counting the line ends those requests
+  // passed (a line feed, or a carriage return that no line feed follows);
+  // lines passed by nextLine and skipRestOfLine are not counted.
+  long line() const { return wordLine_; }
+
   // Characters not scanned yet.
   size_t remaining() const { return static_cast<size_t>(end_ - position_); }
 
@@ -52,10 +58,16 @@ class WordScanner {
   // End of the line that starts at from: its line feed or lone carriage
   // return, or end_.
   char* lineEnd(char* from);
+  // Counts c, at p, when it ends a line.
+  void countLineEnd(const char* p) {
+    if (*p == '\n' || (*p == '\r' && (p + 1 == end_ || p[1] != '\n'))) ++lineEnds_;
+  }
 
   char* position_;
   char* end_;
   char lastDelimiter_ = '\n';
+  long lineEnds_ = 0;
+  long wordLine_ = 1;
   // Lookup table of the separator set last asked for; callers pass the same
   // set for long runs of words, so it is rebuilt only when the set changes.
   const char* separators_ = nullptr;

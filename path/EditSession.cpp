@@ -11,7 +11,6 @@
 
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/JointIndex.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
@@ -19,15 +18,15 @@
 
 namespace {
 
-// Why the reader refused fileName, in words for the user.
-std::string readFailure(const std::string& fileName, const BvhMotion& motion) {
+// Why the reader refused fileName (read: its failure), in words for the user.
+std::string readFailure(const std::string& fileName, const Status& read) {
   // The system's words for a file that cannot be reached are clearer than the
   // reader's; stat and access never block, even on a FIFO.
   struct stat info {};
   if (stat(fileName.c_str(), &info) != 0 || access(fileName.c_str(), R_OK) != 0) {
     return std::strerror(errno);
   }
-  if (!motion.readError.empty()) return motion.readError;
+  if (!read.failure().message.empty()) return read.failure().message;
   return "not a BVH clip this editor can read";
 }
 
@@ -54,10 +53,12 @@ bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std
 // Writes the clip carried along the track path when one is given, else along
 // the loop path; on failure *message says why, naming the file once.
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const LoopFit& loop,
-               const TrackFit* track, ExistingTarget existing, UpAxis up, std::string* message) {
-  const bool written = track != nullptr
-                           ? writeTrackPath(fileName.c_str(), motion, *track, message, existing, up)
-                           : writePath(fileName.c_str(), motion, loop, message, existing, up);
+               const TrackFit* track, ExistingTarget existing, UpAxis up, Notes& notes,
+               std::string* message) {
+  const bool written =
+      track != nullptr
+          ? writeTrackPath(fileName.c_str(), motion, *track, notes, message, existing, up)
+          : writePath(fileName.c_str(), motion, loop, notes, message, existing, up);
   if (!written && message->empty()) {
     *message = "Could not write " + fileName + ": the file could not be written";
   }
@@ -75,8 +76,9 @@ bool EditSession::load(const std::string& fileName,
                        const std::function<void(const BvhMotion&)>& afterRead,
                        std::optional<UpAxis> up) {
   auto motion = std::make_unique<BvhMotion>();
-  if (!motion->read(fileName.c_str())) {
-    message_ = "Could not read " + fileName + ": " + readFailure(fileName, *motion);
+  const Status read = motion->read(fileName.c_str(), notes_);
+  if (!read) {
+    message_ = "Could not read " + fileName + ": " + readFailure(fileName, read);
     return false;
   }
   // The count must not promise frame lines the reader did not keep.
@@ -134,8 +136,10 @@ bool EditSession::setUpAxis(UpAxis up) {
 
 std::string EditSession::clipNotes(bool withUpAxis) const {
   std::string notes;
-  const BvhJoint* track = jointAt(*motion_, loop_->trackJoint);
-  if (track != nullptr && track != motion_->root.get()) notes += ". " + trackJointNotice(*track);
+  const int track = loop_->trackJoint;
+  if (track > 0 && motion_->skeleton.contains(track)) {
+    notes += ". " + trackJointNotice(motion_->skeleton[track]);
+  }
   if (withUpAxis && up_ == UpAxis::z) notes += ". Up axis: Z";
   const std::string shortClip = shortClipNote(motion_->frameCount);
   if (!shortClip.empty()) notes += ". " + shortClip;
@@ -148,7 +152,7 @@ bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
   std::string failure;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
-  if (!writeClip(fileName, *motion_, *loop_, track, existing, up_, &failure)) {
+  if (!writeClip(fileName, *motion_, *loop_, track, existing, up_, notes_, &failure)) {
     message_ = failure;
     return false;
   }

@@ -32,7 +32,9 @@ class EditSession {
   // Reads fileName into a fresh clip and fits a path to it. Only when both
   // succeed do they replace the clip and the path; the history starts afresh
   // and the session counts as saved. On failure nothing changes and the
-  // message says why. The reader's own console output is left as it is. A
+  // message says why. The reader's console notes are appended to the
+  // session's (takeConsoleNotes) before afterRead is called, also when the
+  // read fails. A
   // fit whose control points are not all finite numbers counts as failed.
   // The fit's console text goes to the console notes either way.
   // afterRead, when given, sees the clip once it is read, before the fit.
@@ -64,6 +66,7 @@ class EditSession {
   // that kind saved; the history is not changed. Never asks: replacing an
   // existing file is the caller's question, answered by existing (with kKeep
   // a file that exists when the new one is put in place makes the write fail).
+  // The writer's console notes are appended to the session's.
   bool write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
 
   // Selects control point index, or none with -1. Any other index is refused

@@ -5,7 +5,6 @@
 
 #include "motion/BvhMotion.h"
 #include "motion/TrackJoint.h"
-#include "path/JointIndex.h"
 #include "path/LoopFit.h"
 
 namespace {
@@ -27,15 +26,15 @@ FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
   return clip;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, const BvhJoint* carried,
+PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried,
                       UpAxis up) {
   PathLayout layout;
   layout.up = up;
-  if (carried == nullptr) carried = jointOfClip(motion, jointAt(motion, fit.trackJoint));
-  if (carried != nullptr) layout.trackOffset = offsetFromRoot(*carried);
+  if (!motion.skeleton.contains(carried)) carried = jointOfClip(motion, fit.trackJoint);
+  layout.trackOffset = offsetFromRoot(motion.skeleton, carried);
   const double track =
       std::max(fit.boundsMax.x - fit.boundsMin.x, fit.boundsMax.z - fit.boundsMin.z);
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   const double size = std::max(track, figure) * cubeShare;
   layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)
                                             : smallestCubeHalfSize;
@@ -43,7 +42,7 @@ PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, const BvhJoin
 }
 
 double pointStep(const BvhMotion& motion) {
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   return figure > 0.0 && std::isfinite(figure) ? figure * stepShare : sizelessStep;
 }
 

@@ -4,7 +4,6 @@
 #include "motion/FigureFrame.h"
 #include "motion/UpAxis.h"
 
-class BvhJoint;
 class BvhMotion;
 struct LoopFit;
 
@@ -25,11 +24,11 @@ struct PathLayout {
   UpAxis up = UpAxis::y;
 };
 
-// The layout for the clip's carried joint (null: the loop fit's track joint,
-// or the root when the clip has no such joint). Cubes are sized from the
+// The layout for the clip's carried joint (its skeleton index; -1: the loop
+// fit's track joint, or the root when the clip has no such joint). Cubes are sized from the
 // larger of the loop fit's track extent and the skeleton's rest size, so they
 // read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, const BvhJoint* carried,
+PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried,
                       UpAxis up = UpAxis::y);
 
 // How far one arrow press moves a control point, in clip units: 1% of the

@@ -2,14 +2,12 @@
 
 #include <cmath>
 
-#include "base/NumberText.h"
 #include "motion/BvhMotion.h"
+#include "motion/FrameWords.h"
 
 namespace {
 
 constexpr double degreesPerRadian = 180.0 / 3.14159265358979323846;
-
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool covers(const LoopFit& fit, int i, int N) { return N > 0 && i >= 0 && i < fit.frames; }
 
@@ -30,14 +28,12 @@ Point3 readTrackPosition(const char* line, const TrackWords& words) {
   if (line == nullptr) return Point3{};
   // Words are read where they stand, as atof reads them, so no copy of the
   // line is made; the rest of a long line (every other joint) is never looked at.
-  const char* p = line;
-  for (int word = 0; word <= words.last; ++word) {
-    while (isSeparator(*p)) ++p;
-    if (*p == '\0') break;
-    const char* start = p;
-    while (*p != '\0' && !isSeparator(*p)) ++p;
+  FrameWords frameWords(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  for (int word = 0; word <= words.last && frameWords.next(first, last); ++word) {
     for (int axis = 0; axis < 3; ++axis) {
-      if (words.index[axis] == word) coordinate[axis] = readLeadingNumber(start, p);
+      if (words.index[axis] == word) coordinate[axis] = wordValue(first, last);
     }
   }
   return Point3{coordinate[0], coordinate[1], coordinate[2]};

@@ -8,11 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
-#include "path/JointIndex.h"
 #include "path/numeric/Svd.h"
 
 namespace {
@@ -26,17 +24,13 @@ constexpr double noDirectionShare = 1e-6;
 // With Z up the fit's ground frame takes the clip's y as its z and the
 // clip's z as its height, so everything after the read stays one ground
 // frame (x, height, z) whatever the clip's up axis.
-TrackWords findTrackWords(const BvhJoint* root, UpAxis up) {
+TrackWords findTrackWords(const BvhMotion& motion, int joint, UpAxis up) {
   TrackWords words;
-  if (root == nullptr || root->channelOffset < 0) return words;
-  const char* names[3] = {"Xposition", up == UpAxis::z ? "Zposition" : "Yposition",
-                          secondGroundChannel(up)};
+  if (!motion.skeleton.contains(joint)) return words;
+  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
+  const ChannelKind kinds[3] = {ChannelKind::xPosition, upPositionKind(up), secondGroundKind(up)};
   for (int axis = 0; axis < 3; ++axis) {
-    const int channel = root->channelIndex(names[axis]);
-    // A name listed beyond the channel count has no value of the root's own
-    // (the writer agrees), so that coordinate reads as 0.
-    if (channel < 0 || channel >= root->channelCount) continue;
-    words.index[axis] = root->channelOffset + channel;
+    words.index[axis] = layout.wordOf(kinds[axis]);
     words.last = std::max(words.last, words.index[axis]);
   }
   return words;
@@ -222,7 +216,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   // one bad value cannot spoil the whole path. Bounds start from the first
   // usable frame; without one they are the origin.
   const TrackJoint track = findTrackJoint(motion, up);
-  const TrackWords words = findTrackWords(track.joint, up);
+  const TrackWords words = findTrackWords(motion, track.joint, up);
   Bounds halves[2];
   shareFrames(frames, [&](int first, int last) {
     Bounds& bounds = halves[first == 0 ? 0 : 1];
@@ -294,7 +288,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
 
   LoopFit fitted;
   fitted.frames = frames;
-  fitted.trackJoint = jointIndex(motion, track.joint);
+  fitted.trackJoint = track.joint;
   fitted.words = words;
   fitted.boundsMin = boundsMin;
   fitted.boundsMax = boundsMax;
@@ -307,8 +301,8 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   }
   fitted.fitted = fitted.path;
 
-  if (track.joint != nullptr && track.joint != motion.root.get()) {
-    notes.add(trackJointNotice(*track.joint) + "\n");
+  if (track.joint > 0) {
+    notes.add(trackJointNotice(motion.skeleton[track.joint]) + "\n");
   }
   const std::string note = shortClipNote(frames);
   if (!note.empty()) notes.add(note + "\n");
@@ -317,7 +311,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   // direction is rounding noise; turning frames by that noise would spin
   // them, so such a direction counts as none (no turn).
   const double extent = std::max(boundsMax.x - boundsMin.x, boundsMax.z - boundsMin.z);
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   fitted.noDirection = noDirectionShare * std::max(extent, figure);
   if (!std::isfinite(fitted.noDirection)) fitted.noDirection = 0.0;
   fit = std::move(fitted);

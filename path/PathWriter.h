@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/Outcome.h"
 #include "base/SafeFileWriter.h"
 #include "motion/UpAxis.h"
 
@@ -13,10 +14,10 @@ struct TrackFit;
 // record covers has its track joint's ground position (x and z; x and y with
 // Z up) moved to the path's and its rotation turned by the path's heading
 // about the up axis. motion must be the clip fitted (its frame lines are read
-// again) and up the axis the path was fitted with. Same
-// failures, messages and safe replacement as writeClip, which existing is
-// passed to.
-bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit,
+// again) and up the axis the path was fitted with. Same failures, console
+// notes and safe replacement as writeClip, which existing and notes are
+// passed to; message, when given, receives a failure's message.
+bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
                std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace,
                UpAxis up = UpAxis::y);
 
@@ -24,5 +25,5 @@ bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit
 // have their track joint moved and turned; the unedited path writes rotation
 // words as read and positions equal up to "%f" rounding.
 bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    std::string* message = nullptr,
+                    Notes& notes, std::string* message = nullptr,
                     ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
+#include "motion/FrameWords.h"
 #include "motion/TrackJoint.h"
-#include "path/JointIndex.h"
 
 namespace {
 
@@ -32,10 +31,10 @@ double distance(const GroundPoint& a, const GroundPoint& b) {
 
 // The track joint's rest height above the lowest joint, with fallbacks for
 // skeletons that have no height.
-double hipHeightOf(const BvhMotion& motion, const BvhJoint* track, UpAxis up) {
-  if (motion.root == nullptr) return 1.0;
-  const RestPoseBox box = restPoseBox(*motion.root);
-  const Point3 at = track != nullptr ? offsetFromRoot(*track) : box.low;
+double hipHeightOf(const BvhMotion& motion, int track, UpAxis up) {
+  if (motion.skeleton.empty()) return 1.0;
+  const RestPoseBox box = restPoseBox(motion.skeleton);
+  const Point3 at = track >= 0 ? offsetFromRoot(motion.skeleton, track) : box.low;
   double height = up == UpAxis::z ? at.z - box.low.z : at.y - box.low.y;
   if (!(height > 0.0) || !std::isfinite(height)) height = box.size() / 2.0;
   if (!(height > 0.0) || !std::isfinite(height)) height = 1.0;
@@ -172,7 +171,7 @@ double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& l
 TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
   TrackFit fit;
   const TrackJoint track = findTrackJoint(motion, up);
-  fit.trackJoint = jointIndex(motion, track.joint);
+  fit.trackJoint = track.joint;
   fit.hipHeight = hipHeightOf(motion, track.joint, up);
   const int frames =
       std::max(0, std::min(motion.frameCount, static_cast<int>(motion.frameLines.size())));

@@ -3,25 +3,24 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/JointIndex.h"
 
 namespace {
 
-const BvhJoint* carriedJoint(const EditSession& session) {
-  return jointOfClip(session.motion(), jointAt(session.motion(), session.loop().trackJoint));
+int carriedJoint(const EditSession& session) {
+  return jointOfClip(session.motion(), session.loop().trackJoint);
 }
 
 }  // namespace
 
 Point3 carriedJointWorld(const EditSession& session, int f, bool carried) {
   const BvhMotion& motion = session.motion();
-  if (motion.root == nullptr) return figureToWorld({});
+  if (motion.skeleton.empty()) return figureToWorld({});
   FramePlacement placement;
   const UpAxis up = session.upAxis();
   const bool placed = carried && session.placeFrame(f, placement);
   placement = placementInClipAxes(placement, up);
   return figureToWorld(
-      carriedJointPosition(motion, *carriedJoint(session), f, placed ? &placement : nullptr, up),
+      carriedJointPosition(motion, carriedJoint(session), f, placed ? &placement : nullptr, up),
       up);
 }
 
@@ -29,9 +28,9 @@ Point3 figureMiddle(const EditSession& session, int f, bool carried, double& siz
   Point3 focus = carriedJointWorld(session, f, carried);
   size = 0.0;
   const BvhMotion& motion = session.motion();
-  if (motion.root == nullptr) return focus;
-  const RestPoseBox box = restPoseBox(*motion.root);
-  const Point3 offset = offsetFromRoot(*carriedJoint(session));
+  if (motion.skeleton.empty()) return focus;
+  const RestPoseBox box = restPoseBox(motion.skeleton);
+  const Point3 offset = offsetFromRoot(motion.skeleton, carriedJoint(session));
   const Point3 c = box.centre();
   const UpAxis up = session.upAxis();
   const Point3 toCentre = figureToWorld({c.x - offset.x, c.y - offset.y, c.z - offset.z}, up);

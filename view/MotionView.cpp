@@ -15,7 +15,6 @@
 #include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "path/JointIndex.h"
 #include "view/FigureFocus.h"
 #include "view/FileChooser.h"
 #include "view/PlaybackClock.h"
@@ -35,7 +34,7 @@ std::string fileNameOnly(const std::string& name) {
 double floorHalfSize(const BvhMotion& motion) {
   constexpr double smallest = 5.0;
   constexpr double heightsPerHalf = 0.6;
-  const double figure = motion.root != nullptr ? restPoseBox(*motion.root).size() : 0.0;
+  const double figure = restPoseBox(motion.skeleton).size();
   const double half = heightsPerHalf * figure * figureScale;
   return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
@@ -301,7 +300,7 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = playback_.frame();
   options.strobing = playback_.strobing();
-  options.carriedJoint = jointOfClip(motion, jointAt(motion, session_.loop().trackJoint));
+  options.carriedJoint = jointOfClip(motion, session_.loop().trackJoint);
   options.up = session_.upAxis();
   if (usesPath_) {
     options.placement = [this](int f, FramePlacement& placement) {
@@ -311,7 +310,9 @@ void MotionView::draw() {
       return true;
     };
   }
-  drawSkeleton(motion, options, depthLimitReported_);
+  Notes notes;
+  drawSkeleton(motion, options, depthLimitReported_, notes);
+  say(notes.text());
 
   drawStatusLine();
 }
@@ -463,7 +464,7 @@ void MotionView::drawFloor() {
 
 void MotionView::drawShownPath() {
   const PathLayout layout =
-      pathLayout(session_.motion(), session_.loop(), nullptr, session_.upAxis());
+      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
   if (session_.kind() == EditSession::PathKind::track) {
     drawPath(session_.track().path, layout, true, session_.selected());
   } else {

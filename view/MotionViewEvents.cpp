@@ -116,7 +116,7 @@ void MotionView::pickControlPoint(int pointerX, int pointerY) {
   const double windowX = pointerX;
   const double windowY = viewport[3] - pointerY;
   const PathLayout layout =
-      pathLayout(session_.motion(), session_.loop(), nullptr, session_.upAxis());
+      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
   const double s = layout.cubeHalfSize;
   for (int i = 0; i < session_.pointCount(); ++i) {
     const Point3 ground = groundMapping(session_.point(i), layout);

@@ -315,7 +315,8 @@ TEST_F(EditorWindowTest, WritePathAsksForANameAndWritesOnlyWithOne) {
   space.answers = {std::string("out.bvh")};
   testsupport::captureStdout([&] { press("Write Path"); });
   BvhMotion back;
-  testsupport::captureStdout([&] { EXPECT_TRUE(back.read("out.bvh")); });
+  Notes readNotes;
+  EXPECT_TRUE(back.read("out.bvh", readNotes));
   EXPECT_EQ(back.frameCount, 20);
 }
 

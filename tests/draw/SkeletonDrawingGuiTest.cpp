@@ -155,13 +155,13 @@ std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session
 
 // Blue root, red Chest, green End Site: each joint recognisable on screen.
 void paintJoints(MotionView& view) {
-  BvhJoint& root = *clipOf(view).root;
-  root.color = {0.0, 0.0, 1.0};
-  ASSERT_EQ(root.children.size(), 1u);
-  BvhJoint& chest = *root.children[0];
-  chest.color = {1.0, 0.0, 0.0};
-  for (auto& child : chest.children) {
-    child->color = {0.0, 1.0, 0.0};
+  Skeleton& skeleton = clipOf(view).skeleton;
+  skeleton[0].color = {0.0, 0.0, 1.0};
+  ASSERT_EQ(skeleton.children(0).size(), 1u);
+  const int chest = skeleton.children(0)[0];
+  skeleton[chest].color = {1.0, 0.0, 0.0};
+  for (int child : skeleton.children(chest)) {
+    skeleton[child].color = {0.0, 1.0, 0.0};
   }
 }
 
@@ -207,11 +207,12 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
     Workspace space;
     EditSession session;
     auto view = makeShownView(space, session, "pose.bvh", c.clip);
-    BvhJoint& root = *clipOf(*view).root;
-    root.color = {0.0, 0.0, 1.0};
-    BvhJoint& painted = *root.children[0];
-    painted.color = c.colour == isRed ? BvhJoint::Color{1.0, 0.0, 0.0} : BvhJoint::Color{0.0, 1.0, 0.0};
-    for (auto& child : painted.children) child->color = {0.0, 1.0, 0.0};
+    Skeleton& skeleton = clipOf(*view).skeleton;
+    skeleton[0].color = {0.0, 0.0, 1.0};
+    const int painted = skeleton.children(0)[0];
+    skeleton[painted].color =
+        c.colour == isRed ? BvhJoint::Color{1.0, 0.0, 0.0} : BvhJoint::Color{0.0, 1.0, 0.0};
+    for (int child : skeleton.children(painted)) skeleton[child].color = {0.0, 1.0, 0.0};
     const Frame frame = framed(*view);
 
     const Vec rootAt{10.0, 20.0, 5.0};
@@ -254,7 +255,7 @@ TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
                             "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
                             "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
   paintJoints(*view);
-  clipOf(*view).root->color = {0.0, 0.0, 0.0};
+  clipOf(*view).skeleton[0].color = {0.0, 0.0, 0.0};
   const Frame frame = framed(*view);
   // Halfway along the bone, and on the mirror image the old drawing used.
   EXPECT_TRUE(frame.mostlyAround({0.0, 35.0, -15.0}, isRed));
@@ -272,7 +273,8 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
       "MOTION\nFrames: 1\nFrame Time: 0.04\n40\n";
   EditSession session;
   auto view = makeShownView(space, session, "short.bvh", clip);
-  ASSERT_EQ(session.motion().root->children[0]->channelNames.size(), 1u);
+  const Skeleton& skeleton = session.motion().skeleton;
+  ASSERT_EQ(skeleton[skeleton.children(0)[0]].channelNames.size(), 1u);
   paintJoints(*view);
   const Frame frame = framed(*view);
   // Root at (40, 0, 0), no rotation anywhere.
@@ -337,7 +339,8 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
   FramePlacement placement;
   ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
-  clipOf(*view).root->children[0]->color = {0.0, 0.0, 0.0};
+  Skeleton& skeleton = clipOf(*view).skeleton;
+  skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
   const Frame bent = framed(*view);
   EXPECT_TRUE(bent.mostlyAround({placement.x, 0.0, placement.z}, isBlue));
 
@@ -378,16 +381,15 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   // A chain of 100,000 joints hanging from the root.
   BvhMotion* deep = &clipOf(*view);
   deep->reset();
-  deep->root = std::make_unique<BvhJoint>();
-  deep->root->name = "Root";
-  BvhJoint* last = deep->root.get();
+  BvhJoint root;
+  root.name = "Root";
+  deep->skeleton.add(std::move(root));
   for (int i = 0; i < 100000; ++i) {
-    auto child = std::make_unique<BvhJoint>();
-    child->name = "Link";
-    child->offset = {0.0, 1.0, 0.0};
-    child->parent = last;
-    last->children.push_back(std::move(child));
-    last = last->children.back().get();
+    BvhJoint child;
+    child.name = "Link";
+    child.offset = {0.0, 1.0, 0.0};
+    child.parent = i;
+    deep->skeleton.add(std::move(child));
   }
   static const char emptyLine[] = "";
   deep->frameLines.push_back(emptyLine);

@@ -38,11 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   {
     BvhMotion motion;
-    if (motion.read(input.c_str())) {
+    Notes notes;
+    if (motion.read(input.c_str(), notes)) {
       LoopFit path;
-      Notes notes;
       fitPath(motion, path, notes);
-      writePath(output.c_str(), motion, path);
+      writePath(output.c_str(), motion, path, notes);
     }
   }
   std::remove(input.c_str());

@@ -73,7 +73,7 @@ struct Written {
 
 Written writeTo(const std::string& fileName, const BvhMotion& motion, const LoopFit& path) {
   Written written;
-  written.console = captureStdout([&] { written.ok = writePath(fileName.c_str(), motion, path); });
+  written.console = writertest::writeNoting(written.ok, fileName.c_str(), motion, path);
   written.bytes = readFile(fileName);
   return written;
 }
@@ -366,7 +366,7 @@ TEST(BvhWriterFailure, UnwritableTargetsAreReportedAndReturnFalse) {
     SCOPED_TRACE(c.fileName);
     bool ok = true;
     const std::string console =
-        captureStdout([&] { ok = writePath(c.fileName.c_str(), clip->motion, clip->path); });
+        writertest::writeNoting(ok, c.fileName.c_str(), clip->motion, clip->path);
     EXPECT_FALSE(ok);
     EXPECT_EQ(console, c.expectedConsole);
   }
@@ -379,7 +379,7 @@ TEST(BvhWriterFailure, ClipWithoutRootIsRefusedAndCreatesNoFile) {
   TempDir dir;
   const std::string fileName = dir.path() + "/out.bvh";
   bool ok = true;
-  const std::string console = captureStdout([&] { ok = writePath(fileName.c_str(), empty, path); });
+  const std::string console = writertest::writeNoting(ok, fileName.c_str(), empty, path);
   EXPECT_FALSE(ok);
   EXPECT_EQ(console, "Nothing written to " + fileName + ": the clip has no hierarchy\n");
   EXPECT_FALSE(std::filesystem::exists(fileName));
@@ -390,7 +390,7 @@ TEST(BvhWriterFailure, NoFileNameDoesNothing) {
   ASSERT_TRUE(clip->readOk);
   bool ok = true;
   const std::string console =
-      captureStdout([&] { ok = writePath(nullptr, clip->motion, clip->path); });
+      writertest::writeNoting(ok, nullptr, clip->motion, clip->path);
   EXPECT_FALSE(ok);
   EXPECT_EQ(console, "");
 }
@@ -399,26 +399,25 @@ TEST(BvhWriterFailure, NoFileNameDoesNothing) {
 struct Chain {
   BvhMotion motion;
   explicit Chain(int depth) {
-    motion.root = std::make_unique<BvhJoint>();
-    motion.root->name = "Hips";
-    motion.root->channelCount = 3;
-    motion.root->channelNames = {"Xposition", "Yposition", "Zposition"};
-    BvhJoint* tail = motion.root.get();
+    BvhJoint root;
+    root.name = "Hips";
+    root.channelCount = 3;
+    root.channelNames = {"Xposition", "Yposition", "Zposition"};
+    motion.skeleton.add(std::move(root));
     for (int d = 1; d <= depth; ++d) {
-      auto child = std::make_unique<BvhJoint>();
-      child->parent = tail;
+      BvhJoint child;
+      child.parent = d - 1;
       if (d == depth) {
-        child->name = "END";
-        child->isEndSite = true;
-        child->channelOffset = -1;
+        child.name = "END";
+        child.isEndSite = true;
+        child.channelOffset = -1;
       } else {
-        child->name = "J";
-        child->channelCount = 1;
-        child->channelNames = {"Zrotation"};
-        child->offset.y = 1.0;
+        child.name = "J";
+        child.channelCount = 1;
+        child.channelNames = {"Zrotation"};
+        child.offset.y = 1.0;
       }
-      tail->children.push_back(std::move(child));
-      tail = tail->children.back().get();
+      motion.skeleton.add(std::move(child));
     }
   }
 };
@@ -445,9 +444,11 @@ std::string chainLayout(int depth) {
 }
 
 // Runs writeJoint on a thread whose stack is far too small for one call
-// frame per level.
-void writeOnSmallStack(const BvhMotion& motion, std::FILE* file) {
-  testsupport::runOnSmallStack(256 * 1024, [&] { motion.writeJoint(motion.root.get(), 0, file); });
+// frame per level; returns its console notes.
+std::string writeOnSmallStack(const BvhMotion& motion, std::FILE* file) {
+  Notes notes;
+  testsupport::runOnSmallStack(256 * 1024, [&] { motion.writeJoint(0, 0, file, notes); });
+  return notes.text();
 }
 
 TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {
@@ -457,7 +458,7 @@ TEST(BvhWriterHierarchy, DeepChainKeepsTheNestedLayout) {
   const std::string fileName = dir.path() + "/chain.bvh";
   std::FILE* file = std::fopen(fileName.c_str(), "wb");
   ASSERT_NE(file, nullptr);
-  const std::string console = captureStdout([&] { writeOnSmallStack(chain.motion, file); });
+  const std::string console = writeOnSmallStack(chain.motion, file);
   std::fclose(file);
   EXPECT_EQ(console, "MMM\nROOT Hips\n{");
   EXPECT_EQ(readFile(fileName), chainLayout(depth));
@@ -472,7 +473,7 @@ TEST(BvhWriterHierarchy, NestingFarDeeperThanTheStackAllowsIsWritten) {
   const std::string fileName = dir.path() + "/deep.bvh";
   std::FILE* file = std::fopen(fileName.c_str(), "wb");
   ASSERT_NE(file, nullptr);
-  captureStdout([&] { writeOnSmallStack(chain.motion, file); });
+  writeOnSmallStack(chain.motion, file);
   EXPECT_EQ(std::ferror(file), 0);
   std::fclose(file);
   EXPECT_LT(std::filesystem::file_size(fileName), static_cast<std::uintmax_t>(depth) * 400);
@@ -482,8 +483,9 @@ TEST(BvhWriterHierarchy, EchoOfARootBelowTheTopIsIndented) {
   Chain chain(1);
   std::FILE* sink = std::fopen("/dev/null", "wb");
   ASSERT_NE(sink, nullptr);
-  const std::string console =
-      captureStdout([&] { chain.motion.writeJoint(chain.motion.root.get(), 2, sink); });
+  Notes notes;
+  chain.motion.writeJoint(0, 2, sink, notes);
+  const std::string console = notes.text();
   std::fclose(sink);
   EXPECT_EQ(console, "\t\tMMM\nROOT Hips\n\t\t{");
 }
@@ -525,7 +527,7 @@ TEST(BvhWriterFailure, FullDiskKeepsTheOldFile) {
       if (!writeBytes(target, old)) return 2;
       std::string message;
       bool ok = true;
-      captureStdout([&] { ok = writePath(target.c_str(), clip->motion, clip->path, &message); });
+      writertest::writeNoting(ok, target.c_str(), clip->motion, clip->path, &message);
       if (ok) return 3;
       const std::string expected =
           "Failed to write " + target + (tmpfs ? ": No space left on device" : ": File too large");
@@ -564,7 +566,7 @@ TEST(BvhWriterFrames, NonFiniteRootPositionStaysAsRead) {
   }
   const std::string out = dir.path() + "/out.bvh";
   bool ok = false;
-  captureStdout([&] { ok = writePath(out.c_str(), clip->motion, clip->path); });
+  writertest::writeNoting(ok, out.c_str(), clip->motion, clip->path);
   ASSERT_TRUE(ok);
   const auto lines = frameLinesOf(readFile(out));
   ASSERT_EQ(lines.size(), 10u);

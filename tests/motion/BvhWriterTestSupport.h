@@ -16,6 +16,7 @@
 #include "motion/BvhMotion.h"
 #include "path/LoopFit.h"
 #include "path/PathFit.h"
+#include "path/PathWriter.h"
 
 namespace writertest {
 
@@ -32,10 +33,18 @@ struct LoadedClip {
 
 inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fit = true) {
   auto clip = std::make_unique<LoadedClip>();
-  testsupport::captureStdout([&] { clip->readOk = clip->motion.read(fileName.c_str()); });
   Notes notes;
+  clip->readOk = clip->motion.read(fileName.c_str(), notes).ok();
   if (clip->readOk && fit) fitPath(clip->motion, clip->path, notes);
   return clip;
+}
+
+// writePath, its console notes returned as text.
+inline std::string writeNoting(bool& ok, const char* fileName, const BvhMotion& motion,
+                               const LoopFit& path, std::string* message = nullptr) {
+  Notes notes;
+  ok = writePath(fileName, motion, path, notes, message);
+  return notes.text();
 }
 
 // Words of a frame line, split here without the project's own splitter so
@@ -55,19 +64,19 @@ inline std::vector<std::string> wordsOf(const char* line) {
   return words;
 }
 
-// Same names, kinds, offsets (to 1e-6) and channel names, node by node in
-// file order. Walks with a stack: test clips may be deep too.
-inline void expectSameHierarchy(const BvhJoint& expected, const BvhJoint& actual) {
-  std::vector<std::pair<const BvhJoint*, const BvhJoint*>> pending{{&expected, &actual}};
-  int node = 0;
-  while (!pending.empty()) {
-    const auto [a, b] = pending.back();
-    pending.pop_back();
-    SCOPED_TRACE("node " + std::to_string(node++) + " " + (a->name ? a->name : "(none)"));
+// Same names, kinds, parents, offsets (to 1e-6) and channel names, node by
+// node in file order.
+inline void expectSameHierarchy(const Skeleton& expected, const Skeleton& actual) {
+  ASSERT_EQ(expected.size(), actual.size());
+  for (int node = 0; node < expected.size(); ++node) {
+    const BvhJoint* a = &expected[node];
+    const BvhJoint* b = &actual[node];
+    SCOPED_TRACE("node " + std::to_string(node) + " " + (a->name ? a->name : "(none)"));
     ASSERT_NE(a->name, nullptr);
     ASSERT_NE(b->name, nullptr);
     EXPECT_STREQ(a->name, b->name);
     EXPECT_EQ(a->isEndSite, b->isEndSite);
+    EXPECT_EQ(a->parent, b->parent);
     EXPECT_NEAR(a->offset.x, b->offset.x, 1e-6);
     EXPECT_NEAR(a->offset.y, b->offset.y, 1e-6);
     EXPECT_NEAR(a->offset.z, b->offset.z, 1e-6);
@@ -77,18 +86,16 @@ inline void expectSameHierarchy(const BvhJoint& expected, const BvhJoint& actual
     for (size_t k = 0; k < a->channelNames.size(); ++k) {
       EXPECT_STREQ(a->channelNames[k], b->channelNames[k]);
     }
-    ASSERT_EQ(a->children.size(), b->children.size());
-    for (size_t k = a->children.size(); k-- > 0;) {
-      pending.emplace_back(a->children[k].get(), b->children[k].get());
-    }
   }
 }
 
 // Word index of a root channel, or -1.
 inline int rootWord(const BvhMotion& motion, const char* channel) {
-  const auto& names = motion.root->channelNames;
+  const auto& names = motion.skeleton.root().channelNames;
   for (size_t k = 0; k < names.size(); ++k) {
-    if (std::string(names[k]) == channel) return motion.root->channelOffset + static_cast<int>(k);
+    if (std::string(names[k]) == channel) {
+      return motion.skeleton.root().channelOffset + static_cast<int>(k);
+    }
   }
   return -1;
 }

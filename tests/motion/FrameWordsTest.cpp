@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,37 @@ TEST(FrameWordsTest, BlankEmptyAndMissingLinesHaveNoWords) {
   words.push_back("stale");
   splitFrameLine(nullptr, copy, words);
   EXPECT_TRUE(words.empty());
+}
+
+TEST(FrameWordsTest, WalksWordsInPlaceAndReadsThemAsAtofDoes) {
+  const char* line = "\t1.5  -2e1\r 0x10 abc 7.25nan";
+  FrameWords walk(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  std::vector<std::string> seen;
+  while (walk.next(first, last)) {
+    seen.emplace_back(first, last);
+    EXPECT_EQ(wordValue(first, last), std::atof(seen.back().c_str())) << seen.back();
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"1.5", "-2e1", "0x10", "abc", "7.25nan"}));
+
+  std::vector<double> values;
+  readFrameValues(line, values);
+  EXPECT_EQ(values, (std::vector<double>{1.5, -20.0, 16.0, 0.0, 7.25}));
+  EXPECT_EQ(valueAt(values, 4), 7.25);
+  EXPECT_EQ(valueAt(values, 5), 0.0);
+  EXPECT_EQ(valueAt(values, -1), 0.0);
+  readFrameValues(nullptr, values);
+  EXPECT_TRUE(values.empty());
+
+  double value = -1.0;
+  EXPECT_TRUE(frameWordValue(line, 1, value));
+  EXPECT_EQ(value, -20.0);
+  value = -1.0;
+  EXPECT_FALSE(frameWordValue(line, 5, value));
+  EXPECT_FALSE(frameWordValue(line, -1, value));
+  EXPECT_FALSE(frameWordValue(nullptr, 0, value));
+  EXPECT_EQ(value, -1.0);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "motion/BvhJoint.h"
 #include "motion/BvhWriterTestSupport.h"
 #include "motion/HeadingTurn.h"
+#include "motion/Skeleton.h"
 #include "path/PathWriter.h"
 
 namespace {
@@ -48,8 +48,11 @@ TEST(HeadingTurnTest, RewritesOnlyTheRotationWordsItCanTurn) {
     joint.name = "Hips";
     for (const char* channel : c.channels) joint.channelNames.push_back(channel);
     joint.channelCount = static_cast<int>(c.channels.size());
-    HeadingTurn turn(joint);
-    const char* out = turn.apply(c.line, c.heading);
+    Skeleton skeleton;
+    skeleton.add(std::move(joint));
+    HeadingTurn turn(skeleton, 0);
+    Notes notes;
+    const char* out = turn.apply(c.line, c.heading, notes);
     if (c.expected == nullptr) {
       EXPECT_EQ(out, c.line) << c.name;
     } else {
@@ -63,14 +66,14 @@ TEST(HeadingTurnTest, ChannelsThatCannotHoldATurnAreLeftAndSaidOnce) {
   joint.name = "Hips";
   joint.channelNames = {"Zrotation", "Xrotation"};
   joint.channelCount = 2;
-  HeadingTurn turn(joint);
+  Skeleton skeleton;
+  skeleton.add(std::move(joint));
+  HeadingTurn turn(skeleton, 0);
   const char* line = "10 20";
-  const char* first = nullptr;
-  const char* second = nullptr;
-  const std::string console = testsupport::captureStdout([&] {
-    first = turn.apply(line, 30.0);
-    second = turn.apply(line, 40.0);
-  });
+  Notes notes;
+  const char* first = turn.apply(line, 30.0, notes);
+  const char* second = turn.apply(line, 40.0, notes);
+  const std::string console = notes.text();
   EXPECT_EQ(first, line);
   EXPECT_EQ(second, line);
   EXPECT_EQ(console,
@@ -130,7 +133,7 @@ TEST(HeadingTurnThroughWriter, EditedPathWritesRootRotationsTurnedByTheHeading) 
 
   const std::string out = dir.path() + "/out.bvh";
   bool ok = false;
-  testsupport::captureStdout([&] { ok = writePath(out.c_str(), loaded->motion, loaded->path); });
+  writertest::writeNoting(ok, out.c_str(), loaded->motion, loaded->path);
   ASSERT_TRUE(ok);
   auto written = writertest::loadClip(out, false);
   ASSERT_TRUE(written->readOk);

@@ -104,4 +104,24 @@ TEST(WordScannerTest, HighBytesAreOrdinaryCharacters) {
   EXPECT_STREQ(scan.scanner.next(" "), "\x80");
 }
 
+TEST(WordScannerTest, CountsTheLinesOfTheWordsItTakes) {
+  // Line feeds, lone carriage returns and CRLF pairs each end one line,
+  // also where the scan overwrites them.
+  Scan scan("a\nb\rc\r\nd \n\r\n e\n");
+  const char* const separators = " \t\r\n";
+  EXPECT_EQ(scan.scanner.line(), 1);
+  const long lines[] = {1, 2, 3, 4, 6};
+  for (long line : lines) {
+    ASSERT_NE(scan.scanner.next(separators), nullptr);
+    EXPECT_EQ(scan.scanner.line(), line);
+  }
+  EXPECT_EQ(scan.scanner.next(separators), nullptr);
+  EXPECT_EQ(scan.scanner.line(), 7);
+
+  Scan packed("x\r\n\r\ny");
+  ASSERT_STREQ(packed.scanner.nextPacked(separators), "x");
+  ASSERT_STREQ(packed.scanner.nextPacked(separators), "y");
+  EXPECT_EQ(packed.scanner.line(), 3);
+}
+
 }  // namespace

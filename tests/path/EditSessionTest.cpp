@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -89,7 +90,8 @@ TEST_F(EditSessionTest, WritingMarksSavedWithoutTouchingTheHistory) {
   // Frame N/2 sits at point 2, so the written root x moved by the whole 6.
   ASSERT_TRUE(session.redo());
   BvhMotion back;
-  captureStdout([&] { ASSERT_TRUE(back.read(out.c_str())); });
+  Notes readNotes;
+  ASSERT_TRUE(back.read(out.c_str(), readNotes));
   ASSERT_EQ(back.frameCount, 40);
   EXPECT_NEAR(std::atof(back.frameLine(20)), 60.0 + 6.0, 1e-6);
   EXPECT_NEAR(std::atof(back.frameLine(0)), 0.0, 1e-6);
@@ -133,6 +135,27 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   EXPECT_EQ(session.selected(), -1);
 }
 
+TEST_F(EditSessionTest, TheReadersAndTheWritersConsoleNotesAreKeptInOrder) {
+  session.takeConsoleNotes();
+  // The read's notes are there before afterRead sees the clip.
+  std::string beforeFit;
+  captureStdout([&] {
+    ASSERT_TRUE(session.load(clip, [&](const BvhMotion&) {
+      beforeFit = session.takeConsoleNotes().text();
+    }));
+  });
+  EXPECT_EQ(testsupport::withoutColors(beforeFit), "NumFrames 40\tFrameTime 0.040000\n");
+  session.takeConsoleNotes();  // the fit's
+  // A failed read leaves its error line.
+  captureStdout([&] { EXPECT_FALSE(session.load(dir.path() + "/missing.bvh")); });
+  EXPECT_EQ(session.takeConsoleNotes().text(),
+            "File " + dir.path() + "/missing.bvh pointer is NULL\n");
+  const std::string out = dir.path() + "/out.bvh";
+  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  EXPECT_EQ(session.takeConsoleNotes().text(), "MMM\nROOT Hips\n{");
+  EXPECT_TRUE(session.takeConsoleNotes().empty());
+}
+
 TEST_F(EditSessionTest, AClipCutShortSaysSoInTheMessage) {
   std::string text = walk(40);
   text.replace(text.find("Frames: 40"), 10, "Frames: 75");
@@ -166,8 +189,12 @@ TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
 }  // namespace
 
 TEST_F(EditSessionTest, FitsLeaveTheirConsoleLinesInTheNotesInOrder) {
-  // The load in SetUp left its fit's lines; taking them empties the notes.
-  const std::string loaded = session.takeConsoleNotes().text();
+  // The load in SetUp left its read's lines, then its fit's; taking them
+  // empties the notes.
+  const std::string all = session.takeConsoleNotes().text();
+  const std::string loaded = all.substr(std::min(all.size(), all.find("Number of Frames")));
+  EXPECT_EQ(testsupport::withoutColors(all.substr(0, all.size() - loaded.size())),
+            "NumFrames 40\tFrameTime 0.040000\n");
   EXPECT_EQ(loaded.rfind("Number of Frames: 40\n\nGeneral setting ", 0), 0u) << loaded;
   EXPECT_NE(loaded.find("General setting 28: "), std::string::npos) << loaded;
   EXPECT_EQ(session.takeConsoleNotes().text(), "");
@@ -251,7 +278,8 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   captureStdout([&] { ASSERT_TRUE(session.write(out)); });
   EXPECT_TRUE(session.unsaved());
   BvhMotion written;
-  captureStdout([&] { ASSERT_TRUE(written.read(out.c_str())); });
+  Notes readNotes;
+  ASSERT_TRUE(written.read(out.c_str(), readNotes));
   ASSERT_EQ(written.frameCount, 40);
   for (int i = 0; i < 40; ++i) {
     double xz[2];

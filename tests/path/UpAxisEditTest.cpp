@@ -55,8 +55,9 @@ TEST(UpAxisEditTest, AZUpEditMovesAlongXAndYAndTurnsAboutZ) {
       const int middle = kind == EditSession::PathKind::loop ? 2 : session.pointCount() / 2;
       ASSERT_TRUE(session.movePoint(middle, 0.0, 30.0));
       ASSERT_TRUE(session.write(out));
-      ASSERT_TRUE(original.read(clip.c_str()));
-      ASSERT_TRUE(written.read(out.c_str()));
+      Notes testNotes;
+      ASSERT_TRUE(original.read(clip.c_str(), testNotes));
+      ASSERT_TRUE(written.read(out.c_str(), testNotes));
     });
     EXPECT_EQ(session.upAxis(), UpAxis::z);
     ASSERT_EQ(written.frameCount, frames);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/PosedFigure.h"
@@ -111,15 +110,12 @@ double percentile95(std::vector<double> values) {
 }
 
 bool sameShape(const BvhMotion& a, const BvhMotion& b) {
-  if (a.root == nullptr || b.root == nullptr || a.frameCount != b.frameCount) return false;
-  const PosedFigure sa(*a.root);
-  const PosedFigure sb(*b.root);
-  if (sa.joints.size() != sb.joints.size()) return false;
-  for (size_t j = 0; j < sa.joints.size(); ++j) {
-    if (sa.joints[j]->channelCount != sb.joints[j]->channelCount ||
-        sa.parents[j] != sb.parents[j]) {
-      return false;
-    }
+  const Skeleton& sa = a.skeleton;
+  const Skeleton& sb = b.skeleton;
+  if (sa.empty() || sb.empty() || a.frameCount != b.frameCount) return false;
+  if (sa.size() != sb.size()) return false;
+  for (int j = 0; j < sa.size(); ++j) {
+    if (sa[j].channelCount != sb[j].channelCount || sa[j].parent != sb[j].parent) return false;
   }
   return true;
 }
@@ -135,24 +131,24 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
     if (error != nullptr) *error = "the clips differ in joints, channels or frames, or are too short";
     return false;
   }
-  const PosedFigure s(*original.root);
-  const BvhJoint* trackJoint = findTrackJoint(original).joint;
-  const size_t hips = static_cast<size_t>(
-      std::find(s.joints.begin(), s.joints.end(), trackJoint) - s.joints.begin());
-  const RestPoseBox box = restPoseBox(*original.root);
-  double hip = offsetFromRoot(*s.joints[hips]).y - box.low.y;
+  const PosedFigure s(original.skeleton);
+  const size_t hips = static_cast<size_t>(findTrackJoint(original).joint);
+  const RestPoseBox box = restPoseBox(original.skeleton);
+  double hip = offsetFromRoot(original.skeleton, static_cast<int>(hips)).y - box.low.y;
   if (!(hip > 0.0)) hip = box.size() / 2.0;
   if (!(hip > 0.0)) hip = 1.0;
 
   std::vector<size_t> feet;
-  for (size_t j = 0; j < s.joints.size(); ++j) {
-    if (offsetFromRoot(*s.joints[j]).y - box.low.y <= footShare * hip) feet.push_back(j);
+  for (int j = 0; j < original.skeleton.size(); ++j) {
+    if (offsetFromRoot(original.skeleton, j).y - box.low.y <= footShare * hip) {
+      feet.push_back(static_cast<size_t>(j));
+    }
   }
 
   const double dt = original.frameTime > 0.0 ? original.frameTime : 1.0 / 30.0;
   const int half = std::max(1, static_cast<int>(std::lround(smoothingSeconds / dt)));
   const Trace a = traceOf(original, s, hips, feet);
-  const Trace b = traceOf(edited, PosedFigure(*edited.root), hips, feet);
+  const Trace b = traceOf(edited, PosedFigure(edited.skeleton), hips, feet);
   const size_t n = a.hips.size();
 
   // Facing against travel, on the frames where the original walks.
@@ -230,7 +226,8 @@ bool measureQualityFiles(const std::string& original, const std::string& edited,
                          MotionQuality& quality, std::string* error) {
   BvhMotion a;
   BvhMotion b;
-  if (!a.read(original.c_str()) || !b.read(edited.c_str())) {
+  Notes notes;
+  if (!a.read(original.c_str(), notes) || !b.read(edited.c_str(), notes)) {
     if (error != nullptr) *error = "could not read the clips";
     return false;
   }
@@ -257,6 +254,8 @@ Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& 
 bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
                        std::string* error, int* points) {
   std::string message;
+  // The writer's console notes say nothing the measure needs.
+  Notes notes;
   bool written = false;
   if (trackPath) {
     TrackFit fit = fitTrackPath(motion);
@@ -270,7 +269,7 @@ bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::strin
     const Point3 p = fit.path.point(k);
     const Point3 d = sidewaysOffset(fit.path.point(k - 1), p, fit.path.point(k + 1));
     fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
-    written = writeTrackPath(out.c_str(), motion, fit, &message);
+    written = writeTrackPath(out.c_str(), motion, fit, notes, &message);
   } else {
     LoopFit path;
     Notes notes;
@@ -281,7 +280,7 @@ bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::strin
     const Point3 middle = path.path.point(2);
     const Point3 d = sidewaysOffset(path.path.point(1), middle, path.path.point(3));
     path.path.setPoint(2, {middle.x + d.x, middle.y, middle.z + d.z});
-    written = writePath(out.c_str(), motion, path, &message);
+    written = writePath(out.c_str(), motion, path, notes, &message);
   }
   if (!written && error != nullptr) *error = message;
   return written;

@@ -27,7 +27,8 @@ constexpr double kStillLimit = 0.02;
 void writeBentWalk(const std::string& clip, const std::string& out) {
   BvhMotion motion;
   captureStdout([&] {
-    ASSERT_TRUE(motion.read(clip.c_str()));
+    Notes testNotes;
+    ASSERT_TRUE(motion.read(clip.c_str(), testNotes));
     TrackFit fit = fitTrackPath(motion, 6);
     const Point3 moves[4] = {{25, 0, 10}, {-20, 0, 15}, {25, 0, -5}, {-20, 0, 0}};
     for (int k = 1; k <= 4; ++k) {
@@ -35,7 +36,7 @@ void writeBentWalk(const std::string& clip, const std::string& out) {
       const Point3& d = moves[k - 1];
       fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
     }
-    ASSERT_TRUE(writeTrackPath(out.c_str(), motion, fit));
+    ASSERT_TRUE(writeTrackPath(out.c_str(), motion, fit, testNotes));
   });
 }
 
@@ -71,9 +72,10 @@ TEST(MotionQualityTest, ASidewaysBendKeepsWalkingClipsFaithful) {
     BvhMotion written;
     std::string error;
     captureStdout([&] {
-      ASSERT_TRUE(original.read(clip.c_str()));
+      Notes testNotes;
+      ASSERT_TRUE(original.read(clip.c_str(), testNotes));
       ASSERT_TRUE(writeSidewaysEdit(original, row.trackPath, edited, &error)) << error;
-      ASSERT_TRUE(written.read(edited.c_str()));
+      ASSERT_TRUE(written.read(edited.c_str(), testNotes));
     });
     MotionQuality q;
     ASSERT_TRUE(measureQuality(original, written, q, &error)) << error;

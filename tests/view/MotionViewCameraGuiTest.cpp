@@ -118,12 +118,12 @@ TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   view->frameFigure();
   // Where the posed head and feet stand, drawn upright: the head high in
   // the view above the hips, and the skeleton drawn there.
-  const PosedFigure figure(*session.motion().root);
+  const PosedFigure figure(session.motion().skeleton);
   std::vector<JointPose> pose;
   figure.pose(session.motion().frameLine(0), pose);
   size_t head = 0;
-  for (size_t j = 0; j < figure.joints.size(); ++j) {
-    if (std::string(figure.joints[j]->name) == "Head") head = j;
+  for (int j = 0; j < figure.skeleton.size(); ++j) {
+    if (std::string(figure.skeleton[j].name) == "Head") head = static_cast<size_t>(j);
   }
   ASSERT_GT(head, 0u);
   const std::array<double, 2> headAt = project(pose[head].t, UpAxis::z);
@@ -217,7 +217,7 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
       EXPECT_EQ(camera.centerZ(), 0.0);
     }
     const UpAxis up = session.upAxis();
-    const PosedFigure figure(*session.motion().root);
+    const PosedFigure figure(session.motion().skeleton);
     std::vector<JointPose> pose;
     figure.pose(session.motion().frameLine(0), pose);
     double low[2] = {HUGE_VAL, HUGE_VAL};
@@ -237,7 +237,7 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
     EXPECT_LE(high[1], 600.0);
     EXPECT_GT(std::max(high[0] - low[0], high[1] - low[1]), 0.2 * 600.0);
     // A control point's cube is wide enough to click.
-    const double s = pathLayout(session.motion(), session.loop(), nullptr, up).cubeHalfSize;
+    const double s = pathLayout(session.motion(), session.loop(), -1, up).cubeHalfSize;
     const Point3 root = pose[0].t;
     const double cube = std::fabs(project({root.x + s, root.y, root.z}, up)[0] -
                                   project({root.x - s, root.y, root.z}, up)[0]);

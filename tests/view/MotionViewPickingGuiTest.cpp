@@ -101,7 +101,7 @@ class MotionViewPicking : public ::testing::Test {
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), nullptr)));
+    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), -1)));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -431,7 +431,7 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
   drawPath(view.session().loop().path,
-           pathLayout(view.session().motion(), view.session().loop(), nullptr), withPoints,
+           pathLayout(view.session().motion(), view.session().loop(), -1), withPoints,
            view.session().selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
@@ -480,7 +480,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr);
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -540,7 +540,7 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
-  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), nullptr);
+  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), -1);
   for (int i = 0; i < drawings; ++i) {
     drawPath(view.session().loop().path, layout, true, view.session().selected());
   }
@@ -581,7 +581,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
       << view->statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr);
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
   const Pixel at = project(floorWorld(groundMapping(session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
@@ -621,7 +621,7 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(session.motion(), session.loop(), nullptr, UpAxis::z);
+    const PathLayout layout = pathLayout(session.motion(), session.loop(), -1, UpAxis::z);
     int picked = 0;
     for (int i = 0; i < session.pointCount(); ++i) {
       Point3 world = figureToWorld(groundMapping(session.point(i), layout), UpAxis::z);
