@@ -34,8 +34,8 @@ double processSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Runs body with standard output sent to /dev/null: loading prints the whole
-// hierarchy and the fit's report.
+// Runs body with standard output sent to /dev/null, so that nothing printed
+// on the way mixes into the table.
 template <typename Body>
 void quietly(Body body) {
   std::fflush(stdout);
