@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "app/StartUp.h"
 #include "view/QuestionDialog.h"
 
 namespace {
@@ -82,8 +83,8 @@ void typedRateCallback(Fl_Widget* widget, void*) {
   } else {
     char text[128];
     std::snprintf(text, sizeof text, "A frame time is %g to %g seconds; kept %g",
-                  shortestTypedFrameTime, longestTypedFrameTime, view.frameTime);
-    view.session.setMessage(text);
+                  shortestTypedFrameTime, longestTypedFrameTime, view.playback().frameTime());
+    window.session().setMessage(text);
     view.redraw();
   }
   window.syncControls();
@@ -94,10 +95,11 @@ void typedRateCallback(Fl_Widget* widget, void*) {
 void clipRateCallback(Fl_Widget* widget, void*) {
   EditorWindow& window = *static_cast<EditorWindow*>(widget->parent());
   MotionView& view = *window.view;
-  view.setFrameTime(view.clipPace());
+  view.setFrameTime(view.playback().clipPace());
   char text[128];
-  std::snprintf(text, sizeof text, "Playing at the clip's own rate, %g s a frame", view.frameTime);
-  view.session.setMessage(text);
+  std::snprintf(text, sizeof text, "Playing at the clip's own rate, %g s a frame",
+                view.playback().frameTime());
+  window.session().setMessage(text);
   view.redraw();
   window.syncControls();
 }
@@ -122,9 +124,9 @@ void closeCallback(Fl_Widget* widget, void*) {
   // Escape would close the editor at once: it is not a way to quit here.
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   MotionView& view = *window->view;
-  if (view.session.wouldDropEdits(EditSession::Action::Close) &&
+  if (view.session().wouldDropEdits(EditSession::Action::Close) &&
       !view.agreesToDropEdits("Close", "Close")) {
-    view.session.setMessage("Kept editing; the edits are not written yet");
+    window->session().setMessage("Kept editing; the edits are not written yet");
     view.redraw();
     return;
   }
@@ -143,10 +145,13 @@ Fl_Value_Slider* makeSlider(int x, int y, int w, int h, const char* label, doubl
 }  // namespace
 
 EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capture Path Editing") {
+  startUp(session_);
+  // The chooser's window left no group current: the view goes into this one.
+  begin();
   // The window's first toolkit child; held by `view`, which the destructor takes
   // out of the group before deleting it.
-  view.reset(new MotionView(0, 100, 900, 600));
-  begin();
+  view.reset(new MotionView(0, 100, 900, 600, session_));
+  view->setConsole(printToConsole);
 
   // Toolkit children: the group deletes them. Labels that would not fit are
   // set smaller; every control keeps its place.
@@ -165,10 +170,11 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   auto* frameBackward = new Fl_Button(500, 35, 110, 30, "Frame Backward");
   frameBackward->labelsize(12);
   frameSlider = makeSlider(670, 5, 200, 25, "Change Current Frame",
-                           static_cast<double>(view->motion->frameCount), 0.0);
+                           static_cast<double>(session_.motion().frameCount), 0.0);
   // Whole frames.
   frameSlider->step(1.0);
-  rateSlider = makeSlider(670, 50, 200, 25, "Change Frame Rate", 1.0, view->frameTime);
+  rateSlider = makeSlider(670, 50, 200, 25, "Change Frame Rate", 1.0,
+                          view->playback().frameTime());
   auto* panRight = new Fl_Button(336, 25, 20, 20, "->");
   auto* panLeft = new Fl_Button(310, 25, 20, 20, "<-");
   auto* panUp = new Fl_Button(322, 0, 20, 25, "^\n|");
@@ -179,7 +185,7 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   rateInput = new Fl_Value_Input(395, 22, 95, 24, "Seconds a Frame");
   rateInput->labelsize(12);
   rateInput->align(FL_ALIGN_TOP);
-  rateInput->value(view->frameTime);
+  rateInput->value(view->playback().frameTime());
   rateInput->when(FL_WHEN_ENTER_KEY_ALWAYS);
   auto* clipRate = new Fl_Button(395, 56, 95, 24, "Clip's Rate");
   clipRate->labelsize(12);
@@ -209,21 +215,22 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
   end();
   callback(closeCallback);
 
-  view->controlsChanged = [this] { syncControls(); };
+  view->setControlsChanged([this] { syncControls(); });
 }
 
 EditorWindow::~EditorWindow() {
-  view->controlsChanged = nullptr;
+  view->setControlsChanged(nullptr);
   // Taken out of the group first, so the toolkit does not delete it again.
   remove(view.get());
   view.reset();
 }
 
 void EditorWindow::syncControls() {
-  frameSlider->bounds(0.0, static_cast<double>(view->motion->frameCount));
-  frameSlider->value(static_cast<double>(view->currentFrame));
-  rateSlider->value(view->frameTime);
+  const Playback& playback = view->playback();
+  frameSlider->bounds(0.0, static_cast<double>(session_.motion().frameCount));
+  frameSlider->value(static_cast<double>(playback.frame()));
+  rateSlider->value(playback.frameTime());
   // Never under the fingers of someone typing a rate.
-  if (Fl::focus() != rateInput) rateInput->value(view->frameTime);
-  animated->value(view->animated ? 1 : 0);
+  if (Fl::focus() != rateInput) rateInput->value(playback.frameTime());
+  animated->value(playback.animated() ? 1 : 0);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "path/EditSession.h"
 #include "view/MotionView.h"
 
 // The editor's top-level window: the view below a strip of eighteen
@@ -15,8 +16,9 @@
 // closing with edits not yet written asks first.
 class EditorWindow : public Fl_Double_Window {
  public:
-  // Builds the view (which asks for, loads, prints and fits a clip and starts
-  // playback) and the controls, which follow the view's state.
+  // Runs the start-up (startUp: asks for, loads, prints and fits a clip),
+  // then builds the view on it, printing to the console, and the controls,
+  // which follow the view's state.
   EditorWindow();
   // Destroys the view first; the toolkit then destroys the remaining controls.
   ~EditorWindow() override;
@@ -28,6 +30,9 @@ class EditorWindow : public Fl_Double_Window {
   // after every change it makes by itself.
   void syncControls();
 
+  // The session the view edits.
+  EditSession& session() { return session_; }
+
   // Owned here; also a toolkit child of the window until the destructor
   // takes it out.
   std::unique_ptr<MotionView> view;
@@ -36,4 +41,8 @@ class EditorWindow : public Fl_Double_Window {
   Fl_Check_Button* animated = nullptr;
   // The frame time typed in seconds; "Clip's Rate" brings back the clip's own.
   Fl_Value_Input* rateInput = nullptr;
+
+ private:
+  // Declared before the view, which holds it by reference.
+  EditSession session_;
 };

@@ -3,14 +3,9 @@
 #include <GL/glu.h>
 
 #include <cstdio>
-#include <cstring>
-#include <forward_list>
-#include <set>
-#include <string>
 #include <utility>
 
 #include "base/DataFile.h"
-#include "image/Tga.h"
 
 const char* const textureSearchPath[] = {
     "./",
@@ -29,29 +24,6 @@ namespace {
 
 constexpr std::size_t kPathBufferSize = 200;
 
-// One texture that loaded; kept, with its pixels, until the program ends.
-struct TextureEntry {
-  std::string name;
-  std::string path;
-  TgaBlock pixels;
-  int width = 0;
-  int height = 0;
-  GLuint texture = 0;
-};
-
-// Newest first. Entries are never removed: the view keeps binding them by name.
-std::forward_list<TextureEntry>& textureEntries() {
-  static std::forward_list<TextureEntry> entries;
-  return entries;
-}
-
-// Names searched for in vain; not searched again until retryMissingTextures,
-// so that a missing texture costs one report, not ten lines per redraw.
-std::set<std::string>& missingTextures() {
-  static std::set<std::string> names;
-  return names;
-}
-
 // Formats "<directory>/<name>.tga" into path; false when it does not fit
 // (a cut path would name some other file).
 bool candidatePath(char (&path)[kPathBufferSize], const char* directory, const char* name) {
@@ -61,18 +33,16 @@ bool candidatePath(char (&path)[kPathBufferSize], const char* directory, const c
 
 }  // namespace
 
-void retryMissingTextures() { missingTextures().clear(); }
-
-GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
+GLuint TextureCache::fetch(const char* name, bool wrapS, bool wrapT, Notes& notes) {
   if (name == nullptr) return 0;
-  for (const TextureEntry& entry : textureEntries()) {
+  for (const Entry& entry : entries_) {
     if (entry.name == name) {
       glBindTexture(GL_TEXTURE_2D, entry.texture);
       return entry.texture;
     }
   }
 
-  if (missingTextures().count(name) != 0) return 0;
+  if (missing_.count(name) != 0) return 0;
 
   char path[kPathBufferSize];
   TgaBlock pixels;
@@ -80,7 +50,7 @@ GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
   int height = 0;
   const auto tryPath = [&](const char* directory) {
     if (!candidatePath(path, directory, name)) return;
-    std::printf("Trying: `%s'\n", path);
+    notes.addf("Trying: `%s'\n", path);
     Outcome<TgaImage> loaded = tgaLoad(path, 4);
     if (!loaded) return;
     pixels = std::move(loaded.value().pixels);
@@ -93,16 +63,15 @@ GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
     if (!pixels) tryPath(directory.c_str());
   }
   if (!pixels) {
-    std::printf("!! Couldn't load texture `%s'~\n", name);
-    missingTextures().insert(name);
+    notes.addf("!! Couldn't load texture `%s'~\n", name);
+    missing_.insert(name);
     return 0;
   }
 
-  std::forward_list<TextureEntry>& entries = textureEntries();
-  entries.push_front(TextureEntry{name, path, std::move(pixels), width, height, 0});
-  TextureEntry& entry = entries.front();
+  entries_.push_back(Entry{name, path, std::move(pixels), width, height, 0});
+  Entry& entry = entries_.back();
   glGenTextures(1, &entry.texture);
-  std::printf("Created texture %u for %s\n", entry.texture, entry.name.c_str());
+  notes.addf("Created texture %u for %s\n", entry.texture, entry.name.c_str());
   glBindTexture(GL_TEXTURE_2D, entry.texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS ? GL_REPEAT : GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT ? GL_REPEAT : GL_CLAMP);
@@ -112,7 +81,12 @@ GLuint fetchTexture(const char* name, bool wrapS, bool wrapT) {
                                          GL_RGBA, GL_UNSIGNED_BYTE, entry.pixels.get());
   glBindTexture(GL_TEXTURE_2D, entry.texture);
   const GLubyte* text = gluErrorString(static_cast<GLenum>(result));
-  std::printf("Build MipMap(%d %d) returns %d = %s (%d)\n", entry.width, entry.height, result,
-              text != nullptr ? reinterpret_cast<const char*>(text) : "", result);
+  notes.addf("Build MipMap(%d %d) returns %d = %s (%d)\n", entry.width, entry.height, result,
+             text != nullptr ? reinterpret_cast<const char*>(text) : "", result);
   return entry.texture;
+}
+
+void TextureCache::deleteTextures() {
+  for (const Entry& entry : entries_) glDeleteTextures(1, &entry.texture);
+  entries_.clear();
 }

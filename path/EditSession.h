@@ -152,11 +152,6 @@ class EditSession {
   // Control point index of the kind shown, or a zero point when there is none.
   Point3 point(int index) const;
 
-  // The owning slots, for drawing code that still reaches the clip and the
-  // path directly. Changing the path through them bypasses the history.
-  std::unique_ptr<BvhMotion>& motionSlot() { return motion_; }
-  std::unique_ptr<LoopFit>& pathSlot() { return loop_; }
-
   // The name Write Path suggests: "<clip>-path.bvh" beside the clip
   // ("path.bvh" without a clip).
   static std::string suggestedWriteName(const std::string& clipName);

@@ -2,33 +2,26 @@
 
 #include <FL/Fl.H>
 #include <FL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <functional>
 #include <string>
+#include <utility>
 
 #include <sys/stat.h>
 
-#include "base/DataFile.h"
-#include "motion/FigureFrame.h"
+#include "draw/PathCurveDrawing.h"
 #include "draw/SkeletonDrawing.h"
+#include "motion/FigureFrame.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
-#include "draw/PathCurveDrawing.h"
+#include "view/FigureFocus.h"
 #include "view/FileChooser.h"
+#include "view/PlaybackClock.h"
 #include "view/QuestionDialog.h"
-#include "draw/TextureCache.h"
+#include "view/StatusLine.h"
 
 namespace {
-
-// The clip loaded when none is chosen or the chosen one cannot be read.
-// The working folder first, then beside the program and its data folder.
-std::string defaultClipPath() { return findDataFile("dance01.bvh"); }
 
 std::string fileNameOnly(const std::string& name) {
   const size_t slash = name.find_last_of('/');
@@ -46,211 +39,90 @@ double floorHalfSize(const BvhMotion& motion) {
   return std::isfinite(half) ? std::max(smallest, half) : smallest;
 }
 
-// Console text as the library left it, where it used to print it.
-void printText(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
-
 bool fileExists(const char* name) {
   struct stat info {};
   // A dangling symbolic link is a name in use too: writing replaces it.
   return lstat(name, &info) == 0;
 }
 
-// Bytes that are not printable text (control bytes, broken UTF-8) as \xNN,
-// so that a binary file's first word cannot garble the status line.
-std::string printable(const std::string& text) {
-  std::string shown;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    if (byte >= 0x20 && byte < 0x7f) {
-      length = 1;
-    } else if (byte >= 0xc2 && byte <= 0xf4) {
-      const size_t expected = byte < 0xe0 ? 2 : byte < 0xf0 ? 3 : 4;
-      size_t n = 1;
-      while (n < expected && i + n < text.size() &&
-             (static_cast<unsigned char>(text[i + n]) & 0xc0) == 0x80) {
-        ++n;
-      }
-      if (n == expected) length = expected;
-    }
-    if (length > 0) {
-      shown.append(text, i, length);
-      i += length;
-    } else {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      shown += escaped;
-      ++i;
-    }
-  }
-  return shown;
-}
-
 constexpr double statusBandHeight = 26.0;
-
-// The console text the session's operations left (the reader's, the fit's
-// and the writer's lines), printed as it stands, in the order they came.
-void printConsoleNotes(EditSession& session) {
-  std::fputs(session.takeConsoleNotes().text().c_str(), stdout);
-}
 
 }  // namespace
 
-std::string fitToWidth(std::string text, double width,
-                       const std::function<double(const std::string&)>& measure) {
-  constexpr size_t shortest = 12;
-  const std::string dots = "...";
-  while (measure(text) > width) {
-    // The longest word (a path, as a rule) loses a quarter of its middle.
-    size_t longestStart = 0;
-    size_t longestLength = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find(' ', start);
-      if (end == std::string::npos) end = text.size();
-      if (end - start > longestLength) {
-        longestStart = start;
-        longestLength = end - start;
-      }
-      start = end + 1;
-    }
-    if (longestLength <= shortest) {
-      // Nothing left to shorten inside: cut the end.
-      while (text.size() > dots.size() && measure(text + dots) > width) text.pop_back();
-      return text + dots;
-    }
-    // Both ends stay; a shortened word keeps its "..." in the middle, since
-    // its new ends are parts of its old ones.
-    const std::string word = text.substr(longestStart, longestLength);
-    const size_t target = longestLength - std::max<size_t>(1, longestLength / 4);
-    const size_t head = (target - dots.size()) / 2;
-    const size_t tail = target - dots.size() - head;
-    text.replace(longestStart, longestLength,
-                 word.substr(0, head) + dots + word.substr(word.size() - tail));
-  }
-  return text;
-}
-
-MotionView::MotionView(int x, int y, int w, int h)
-    : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu"),
-      motion(session.motionSlot()),
-      path(session.pathSlot()) {
-  srand(static_cast<unsigned>(time(nullptr)));
-  arcBall = std::make_unique<ArcBall>();
-  lastX = -1.0;
-  lastY = -1.0;
-  pickDepth = -1.0;
-  rotateX = -1.0;
-  rotateY = -1.0;
-
-  // Cancelling loads the default clip silently; a file the reader rejects says so first.
-  const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
-  // The hierarchy is printed before the fit reports.
-  const auto dump = [this](const BvhMotion& clip) {
-    printConsoleNotes(session);
-    printText(clip.dump());
-  };
-  bool loaded = false;
-  std::string refusal;
-  if (chosen != nullptr) {
-    loaded = session.load(chosen, dump);
-    printConsoleNotes(session);
-    if (!loaded) {
-      refusal = session.message();
-      std::printf("Failed to load, loading dance instead\n");
-    }
-  }
-  // With no clip at all the view goes on with the empty one and its fit.
-  if (!loaded) {
-    loaded = session.load(defaultClipPath(), dump);
-    printConsoleNotes(session);
-  }
-  if (!loaded) {
-    printText(motion->dump());
-    session.fit();
-    printConsoleNotes(session);
-  }
-  if (!refusal.empty()) session.setMessage(refusal + "; showing " + defaultClipPath());
-  if (session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
-  // A texture reported missing before (by an earlier view) is looked for
-  // again with each clip loaded.
-  retryMissingTextures();
-
-  currentFrame = 0;
-  animated = true;
-  strobing = false;
-  frameTime = clipPace();
+MotionView::MotionView(int x, int y, int w, int h, EditSession& session)
+    : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu"), session_(session) {
+  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime,
+                      playbackClockMs());
   noteClipPace();
-  followMotion = false;
-  usesPath = false;
   // A figure too small, too large or out of sight in the fixed view is framed.
   resetCamera();
-  // Someone watching the console (or a script reading it) sees the start-up
-  // report before the window appears, also when standard output is a file.
-  std::fflush(stdout);
-  // Time spent in the chooser is not playback time.
-  restartPlaybackClock();
   schedulePlayback();
-}
-
-void MotionView::noteClipPace() {
-  const std::string note = clipPaceNote();
-  if (note.empty()) return;
-  const std::string& message = session.message();
-  session.setMessage(message.empty() ? note : message + "; " + note);
 }
 
 MotionView::~MotionView() {
   Fl::remove_timeout(playbackTimeout, this);
-  arcBall.reset();
+  // Deleted while their context is current rather than left to it: the
+  // toolkit shares one context's objects with the other GL windows' ones.
+  if (context() != nullptr) {
+    make_current();
+    textures_.deleteTextures();
+  }
 }
 
-void MotionView::clampCurrentFrame() {
-  const int count = motion->frameCount;
-  currentFrame = count > 0 ? std::clamp(currentFrame, 0, count - 1) : 0;
+void MotionView::setConsole(std::function<void(const std::string&)> console) {
+  console_ = std::move(console);
 }
 
-void MotionView::fitPath() {
-  session.fit();
-  printConsoleNotes(session);
+void MotionView::setControlsChanged(std::function<void()> changed) {
+  controlsChanged_ = std::move(changed);
 }
 
-void MotionView::clipLoaded() {
-  depthLimitReported = false;
-  // A texture missing before may have been put in place since.
-  retryMissingTextures();
-  frameTime = clipPace();
-  noteClipPace();
-  restartPlaybackClock();
-  clampCurrentFrame();
-  schedulePlayback();
-  notifyControls();
-  redraw();
+void MotionView::say(const std::string& text) {
+  // The session's own console text comes first: it was left before text.
+  // The console hears also when there is nothing to say, so that it can pass
+  // on what lower layers still print themselves at once.
+  const std::string notes = session_.takeConsoleNotes().text();
+  if (console_) console_(notes + text);
 }
 
 void MotionView::notifyControls() {
-  if (controlsChanged) controlsChanged();
+  if (controlsChanged_) controlsChanged_();
+}
+
+void MotionView::noteClipPace() {
+  const std::string note = playback_.clipPaceNote();
+  if (note.empty()) return;
+  const std::string& message = session_.message();
+  session_.setMessage(message.empty() ? note : message + "; " + note);
+}
+
+void MotionView::clipLoaded() {
+  depthLimitReported_ = false;
+  // A texture missing before may have been put in place since.
+  textures_.retryMissing();
+  // A new clip starts at its first frame, whatever came before.
+  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime,
+                      playbackClockMs());
+  noteClipPace();
+  schedulePlayback();
+  notifyControls();
+  redraw();
 }
 
 bool MotionView::loadPath(const char* fileName) {
   if (fileName == nullptr) {
     return false;
   }
-  const bool dropsEdits = session.wouldDropEdits(EditSession::Action::Load);
+  const bool dropsEdits = session_.wouldDropEdits(EditSession::Action::Load);
   if (dropsEdits && !agreesToDropEdits("Load the clip", "Load")) {
-    session.setMessage("Kept the unwritten edits; " + fileNameOnly(fileName) + " not loaded");
+    session_.setMessage("Kept the unwritten edits; " + fileNameOnly(fileName) + " not loaded");
     redraw();
     return false;
   }
-  const bool loaded = session.load(fileName);
-  printConsoleNotes(session);
-  if (loaded && session.upAxis() == UpAxis::z) std::printf("Up axis: Z\n");
-  std::fflush(stdout);
+  const bool loaded = session_.load(fileName);
+  say(loaded && session_.upAxis() == UpAxis::z ? "Up axis: Z\n" : "");
   if (loaded) {
-    // A new clip starts at its first frame, framed, whatever came before.
-    currentFrame = 0;
-    if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
+    if (dropsEdits) session_.setMessage(session_.message() + "; the unwritten edits were dropped");
     clipLoaded();
     frameFigure();
   } else {
@@ -269,35 +141,33 @@ bool MotionView::writePath(const char* fileName) {
     const std::string question =
         fileNameOnly(fileName) + " already exists.\nReplace it with the edited clip?";
     if (!askQuestion(question.c_str(), "Replace", "Cancel")) {
-      session.setMessage("Kept " + std::string(fileName) + "; nothing written");
+      session_.setMessage("Kept " + std::string(fileName) + "; nothing written");
       redraw();
       return false;
     }
   }
-  const bool written = session.write(fileName);
-  printConsoleNotes(session);
-  std::fflush(stdout);
+  const bool written = session_.write(fileName);
+  say("");
   redraw();
   return written;
 }
 
 void MotionView::switchUpAxis() {
-  const UpAxis other = session.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
+  const UpAxis other = session_.upAxis() == UpAxis::z ? UpAxis::y : UpAxis::z;
   // The paths are fitted again for the other axis, which drops their edits.
-  const bool dropsEdits = session.wouldDropEdits(EditSession::Action::SetUpAxis);
+  const bool dropsEdits = session_.wouldDropEdits(EditSession::Action::SetUpAxis);
   if (dropsEdits && !agreesToDropEdits("Fit the paths again for the other up axis", "Switch")) {
-    session.setMessage(std::string("Kept the unwritten edits; the up axis stays ") +
-                       upAxisName(session.upAxis()));
+    session_.setMessage(std::string("Kept the unwritten edits; the up axis stays ") +
+                        upAxisName(session_.upAxis()));
     redraw();
     return;
   }
-  const bool switched = session.setUpAxis(other);
-  printConsoleNotes(session);
-  if (switched) {
-    if (dropsEdits) session.setMessage(session.message() + "; the unwritten edits were dropped");
-    std::printf("Up axis: %s\n", upAxisName(other));
-    std::fflush(stdout);
+  if (session_.setUpAxis(other)) {
+    if (dropsEdits) session_.setMessage(session_.message() + "; the unwritten edits were dropped");
+    say(std::string("Up axis: ") + upAxisName(other) + "\n");
     frameFigure();
+  } else {
+    say("");
   }
   redraw();
 }
@@ -311,76 +181,138 @@ bool MotionView::agreesToDropEdits(const std::string& action, const char* goAhea
 void MotionView::chooseAndLoadPath() { loadPath(chooseFile("Choose a BVH File: ", "*.bvh")); }
 
 void MotionView::chooseAndWritePath() {
-  const std::string suggestion = EditSession::suggestedWriteName(session.clipName());
+  const std::string suggestion = EditSession::suggestedWriteName(session_.clipName());
   writePath(chooseFile("Enter a BVH File name: ", "*.bvh", suggestion.c_str()));
 }
 
-std::string MotionView::statusText() const {
-  // Frames counted from 0, as the frame slider shows them.
-  const int count = motion->frameCount;
-  char line[512];
-  int used = std::snprintf(line, sizeof line, "%s   frame %d / %d   %.2f s",
-                           fileNameOnly(session.clipName()).c_str(), currentFrame, count,
-                           currentFrame * clipPace());
-  const int selected = session.selected();
-  if (selected >= 0 && used > 0 && static_cast<size_t>(used) < sizeof line) {
-    const Point3 p = session.point(selected);
-    used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
-                          "   point %d: x %.2f %s %.2f", selected, p.x,
-                          session.upAxis() == UpAxis::z ? "y" : "z", p.z);
-  }
-  std::string text = line;
-  text += "   " + session.kindText();
-  if (!session.message().empty()) text += "   " + printable(session.message());
-  return text;
-}
+std::string MotionView::statusText() const { return ::statusText(session_, playback_); }
 
 void MotionView::toggleUsesPath() {
-  usesPath = !usesPath;
+  usesPath_ = !usesPath_;
   redraw();
 }
 
 void MotionView::toggleFollowMotion() {
-  followMotion = !followMotion;
+  camera_.toggleFollowing();
   redraw();
 }
 
 void MotionView::panX(double step) {
-  eyeX += step;
-  centerX += step;
+  camera_.pan(step, 0.0);
   redraw();
 }
 
 void MotionView::panZ(double step) {
-  eyeZ += step;
-  centerZ += step;
+  camera_.pan(0.0, step);
   redraw();
 }
 
+void MotionView::resetCamera() {
+  double size = 0.0;
+  const Point3 middle = figureMiddle(session_, 0, usesPath_, size);
+  const double aspect = h() > 0 ? static_cast<double>(w()) / h() : 1.0;
+  camera_.resetToShow(middle, size, aspect);
+  redraw();
+}
+
+void MotionView::setCamera(const OrbitCamera& pose) {
+  camera_ = pose;
+  redraw();
+}
+
+void MotionView::frameFigure() { frameFigureAt(playback_.frame()); }
+
+void MotionView::frameFigureAt(int f) {
+  double size = 0.0;
+  const Point3 middle = figureMiddle(session_, f, usesPath_, size);
+  camera_.frame(middle, size);
+  redraw();
+}
+
+// --- Playback ---------------------------------------------------------------
+
+void MotionView::stepAnimation() {
+  if (playback_.advance(playbackClockMs())) redraw();
+}
+
+void MotionView::schedulePlayback() {
+  Fl::remove_timeout(playbackTimeout, this);
+  if (!playback_.animated()) return;
+  Fl::add_timeout(playback_.secondsToNextFrame(playbackClockMs()), playbackTimeout, this);
+}
+
+bool MotionView::playbackScheduled() const {
+  return Fl::has_timeout(playbackTimeout, const_cast<MotionView*>(this)) != 0;
+}
+
+void MotionView::playbackTimeout(void* data) {
+  auto* view = static_cast<MotionView*>(data);
+  view->stepAnimation();
+  view->notifyControls();
+  view->schedulePlayback();
+}
+
+void MotionView::setCurrentFrame(double value) {
+  playback_.seek(value);
+  redraw();
+}
+
+void MotionView::frameForward() {
+  playback_.forward();
+  redraw();
+}
+
+void MotionView::frameBackward() {
+  playback_.backward();
+  redraw();
+}
+
+void MotionView::setFrameTime(double value) {
+  playback_.setFrameTime(value, playbackClockMs());
+  schedulePlayback();
+}
+
+void MotionView::toggleAnimated() {
+  playback_.toggleAnimated(playbackClockMs());
+  if (playback_.animated()) redraw();
+  schedulePlayback();
+}
+
+void MotionView::toggleStrobing() {
+  playback_.toggleStrobing();
+  redraw();
+}
+
+// --- Drawing ----------------------------------------------------------------
+
 void MotionView::draw() {
+  // A window hidden and shown again draws in a new context: the textures of
+  // the old one went with it.
+  if (!context_valid()) textures_.forgetTextures();
   clearView();
-  if (followMotion) followFigure();
+  if (camera_.following()) camera_.follow(carriedJointWorld(session_, playback_.frame(), usesPath_));
   drawScene();
-  glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
-  glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
-  glGetIntegerv(GL_VIEWPORT, camera.viewport);
-  cameraKnown = true;
+  glGetDoublev(GL_MODELVIEW_MATRIX, snapshot_.modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, snapshot_.projection);
+  glGetIntegerv(GL_VIEWPORT, snapshot_.viewport);
+  snapshotTaken_ = true;
+  const BvhMotion& motion = session_.motion();
   SkeletonDrawOptions options;
-  options.currentFrame = currentFrame;
-  options.strobing = strobing;
-  options.carriedJoint = jointOfClip(*motion, path->trackJoint);
-  options.up = session.upAxis();
-  if (usesPath) {
+  options.currentFrame = playback_.frame();
+  options.strobing = playback_.strobing();
+  options.carriedJoint = jointOfClip(motion, session_.loop().trackJoint);
+  options.up = session_.upAxis();
+  if (usesPath_) {
     options.placement = [this](int f, FramePlacement& placement) {
       FramePlacement ground;
-      if (!session.placeFrame(f, ground)) return false;
-      placement = placementInClipAxes(ground, session.upAxis());
+      if (!session_.placeFrame(f, ground)) return false;
+      placement = placementInClipAxes(ground, session_.upAxis());
       return true;
     };
   }
   Notes notes;
-  drawSkeleton(*motion, options, depthLimitReported, notes);
-  printText(notes.text());
+  drawSkeleton(motion, options, depthLimitReported_, notes);
+  say(notes.text());
 
   drawStatusLine();
 }
@@ -451,19 +383,11 @@ void MotionView::clearView() {
 
 void MotionView::applyCamera() {
   glViewport(0, 0, w(), h());
-  // The projection is multiplied onto the current one (the caller loads
-  // the identity first).
   const double aspect = h() > 0 ? static_cast<double>(w()) / static_cast<double>(h()) : 1.0;
-  // The depth range grows as the zoom shrinks, so a framed large figure
-  // stays inside it.
-  gluPerspective(45.0, aspect, 0.01 / zoom, 30.0 / zoom);
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixd(camera_.projection(aspect).data());
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glTranslated(0.0, -1.0 / zoom, -12.0 / zoom);
-  float rotation[16];
-  arcBall->matrix(rotation);
-  glMultMatrixf(rotation);
-  gluLookAt(eyeX, eyeY, eyeZ, centerX, eyeY, centerZ, 0.0, 1.0, 0.0);
+  glLoadMatrixd(camera_.modelView().data());
 }
 
 void MotionView::cameraMatrices(double modelView[16], double projection[16], int viewport[4]) {
@@ -491,7 +415,7 @@ void MotionView::drawScene() {
   glFlush();
 
   drawFloor();
-  if (usesPath) drawShownPath();
+  if (usesPath_) drawShownPath();
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
   // frame's floor and path are drawn lit with these values.
@@ -516,9 +440,11 @@ void MotionView::drawFloor() {
   glColor3d(1.0, 1.0, 1.0);
   // Texturing stays enabled after the floor, with texture 0 bound.
   glEnable(GL_TEXTURE_2D);
-  fetchTexture("checker", false, false);
+  Notes notes;
+  textures_.fetch("checker", false, false, notes);
+  say(notes.text());
   glPushMatrix();
-  const double half = floorHalfSize(*motion);
+  const double half = floorHalfSize(session_.motion());
   glTranslated(-half, -2.0, -half);
   glScaled(half / 5.0, 1.0, half / 5.0);
   glBegin(GL_QUADS);
@@ -536,20 +462,12 @@ void MotionView::drawFloor() {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void MotionView::pointerToUnit(double& ux, double& uy) const {
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  const double width = viewport[2];
-  const double height = viewport[3];
-  ux = rotateX / width * 2.0 - 1.0;
-  uy = (height - rotateY) / height * 2.0 - 1.0;
-}
-
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(*motion, *path, -1, session.upAxis());
-  if (session.kind() == EditSession::PathKind::track) {
-    drawPath(session.track().path, layout, true, session.selected());
+  const PathLayout layout =
+      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
+  if (session_.kind() == EditSession::PathKind::track) {
+    drawPath(session_.track().path, layout, true, session_.selected());
   } else {
-    drawPath(path->path, layout, true, session.selected());
+    drawPath(session_.loop().path, layout, true, session_.selected());
   }
 }

@@ -144,8 +144,8 @@ TEST_F(EditorWindowTest, StartsAnimatedWithEverythingElseOffAndTheSlidersSet) {
   EXPECT_EQ(value("\nStrobing"), 0);
   EXPECT_EQ(value("Uses Path"), 0);
   EXPECT_EQ(value("Follow Motion"), 0);
-  EXPECT_TRUE(window->view->animated);
-  EXPECT_FALSE(window->view->strobing);
+  EXPECT_TRUE(window->view->playback().animated());
+  EXPECT_FALSE(window->view->playback().strobing());
 
   EXPECT_EQ(window->frameSlider->minimum(), 0.0);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
@@ -153,76 +153,76 @@ TEST_F(EditorWindowTest, StartsAnimatedWithEverythingElseOffAndTheSlidersSet) {
   EXPECT_EQ(window->rateSlider->minimum(), 0.0);
   EXPECT_EQ(window->rateSlider->maximum(), 1.0);
   EXPECT_EQ(window->rateSlider->value(), 0.125);
-  EXPECT_EQ(window->view->frameTime, 0.125);
+  EXPECT_EQ(window->view->playback().frameTime(), 0.125);
 }
 
 TEST_F(EditorWindowTest, SwitchesFlipTheViewsFlags) {
   MotionView& view = *window->view;
   press("\nStrobing");
-  EXPECT_TRUE(view.strobing);
+  EXPECT_TRUE(view.playback().strobing());
   press("Animated");
-  EXPECT_FALSE(view.animated);
+  EXPECT_FALSE(view.playback().animated());
   press("Uses Path");
-  EXPECT_TRUE(view.usesPath);
+  EXPECT_TRUE(view.usesPath());
   press("Follow Motion");
-  EXPECT_TRUE(view.followMotion);
+  EXPECT_TRUE(view.camera().following());
   press("\nStrobing");
   press("Animated");
   press("Uses Path");
   press("Follow Motion");
-  EXPECT_FALSE(view.strobing);
-  EXPECT_TRUE(view.animated);
-  EXPECT_FALSE(view.usesPath);
-  EXPECT_FALSE(view.followMotion);
+  EXPECT_FALSE(view.playback().strobing());
+  EXPECT_TRUE(view.playback().animated());
+  EXPECT_FALSE(view.usesPath());
+  EXPECT_FALSE(view.camera().following());
 }
 
 TEST_F(EditorWindowTest, PanButtonsMoveTheCameraAndResetBringsItBack) {
-  MotionView& view = *window->view;
+  const OrbitCamera& view = window->view->camera();
   // The stand-in figure is small, so the start-up camera frames it.
-  const double eyeX = view.eyeX;
-  const double eyeZ = view.eyeZ;
-  const double centerX = view.centerX;
-  const double centerZ = view.centerZ;
+  const double eyeX = view.eyeX();
+  const double eyeZ = view.eyeZ();
+  const double centerX = view.centerX();
+  const double centerZ = view.centerZ();
   press("->");
-  EXPECT_DOUBLE_EQ(view.eyeX, eyeX - 0.5);
-  EXPECT_DOUBLE_EQ(view.centerX, centerX - 0.5);
+  EXPECT_DOUBLE_EQ(view.eyeX(), eyeX - 0.5);
+  EXPECT_DOUBLE_EQ(view.centerX(), centerX - 0.5);
   press("<-");
   press("<-");
-  EXPECT_DOUBLE_EQ(view.eyeX, eyeX + 0.5);
+  EXPECT_DOUBLE_EQ(view.eyeX(), eyeX + 0.5);
   press("^\n|");
-  EXPECT_DOUBLE_EQ(view.eyeZ, eyeZ + 0.5);
-  EXPECT_DOUBLE_EQ(view.centerZ, centerZ + 0.5);
+  EXPECT_DOUBLE_EQ(view.eyeZ(), eyeZ + 0.5);
+  EXPECT_DOUBLE_EQ(view.centerZ(), centerZ + 0.5);
   press("|\nV");
   press("|\nV");
-  EXPECT_DOUBLE_EQ(view.eyeZ, eyeZ - 0.5);
-  EXPECT_DOUBLE_EQ(view.centerZ, centerZ - 0.5);
+  EXPECT_DOUBLE_EQ(view.eyeZ(), eyeZ - 0.5);
+  EXPECT_DOUBLE_EQ(view.centerZ(), centerZ - 0.5);
   press("Reset Camera");
-  EXPECT_EQ(view.eyeX, eyeX);
-  EXPECT_EQ(view.eyeZ, eyeZ);
-  EXPECT_EQ(view.centerX, centerX);
-  EXPECT_EQ(view.centerZ, centerZ);
+  EXPECT_EQ(view.eyeX(), eyeX);
+  EXPECT_EQ(view.eyeZ(), eyeZ);
+  EXPECT_EQ(view.centerX(), centerX);
+  EXPECT_EQ(view.centerZ(), centerZ);
 }
 
 TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
   MotionView& view = *window->view;
   press("Frame Backward");
-  EXPECT_EQ(view.currentFrame, 19);
+  EXPECT_EQ(view.playback().frame(), 19);
   press("Frame Forward");
-  EXPECT_EQ(view.currentFrame, 0);
+  EXPECT_EQ(view.playback().frame(), 0);
   press("Frame Forward");
-  EXPECT_EQ(view.currentFrame, 1);
+  EXPECT_EQ(view.playback().frame(), 1);
 
   // The slider's right end is the frame count: the last frame shows.
   window->frameSlider->value(20.0);
   window->frameSlider->do_callback();
-  EXPECT_EQ(view.currentFrame, 19);
+  EXPECT_EQ(view.playback().frame(), 19);
   window->frameSlider->value(12.9);
   window->frameSlider->do_callback();
-  EXPECT_EQ(view.currentFrame, 12);
+  EXPECT_EQ(view.playback().frame(), 12);
 
   window->rateSlider->value(0.5);
   window->rateSlider->do_callback();
-  EXPECT_EQ(view.frameTime, 0.5);
+  EXPECT_EQ(view.playback().frameTime(), 0.5);
 }
 
 TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
@@ -234,24 +234,24 @@ TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
   for (const auto& row : rows) {
     window->rateInput->value(row.typed);
     window->rateInput->do_callback();
-    EXPECT_EQ(view.frameTime, row.kept) << row.typed;
+    EXPECT_EQ(view.playback().frameTime(), row.kept) << row.typed;
     EXPECT_EQ(window->rateInput->value(), row.kept) << row.typed;
   }
   EXPECT_EQ(Fl::focus(), &view) << "the keys are the view's again";
   press("Clip's Rate");
-  EXPECT_EQ(view.frameTime, 0.125);
+  EXPECT_EQ(view.playback().frameTime(), 0.125);
   EXPECT_EQ(window->rateSlider->value(), 0.125);
 }
 
 TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFollow) {
   MotionView& view = *window->view;
   window->show();
-  view.currentFrame = 3;
+  view.setCurrentFrame(3);
   // Eight frame times of 0.125 s late: the frame due then shows.
   space.now = 1000;
-  for (int i = 0; i < 200 && view.currentFrame == 3; ++i) Fl::wait(0.01);
-  EXPECT_EQ(view.currentFrame, 11);
-  EXPECT_EQ(view.lastStepClock, 1000);
+  for (int i = 0; i < 200 && view.playback().frame() == 3; ++i) Fl::wait(0.01);
+  EXPECT_EQ(view.playback().frame(), 11);
+  EXPECT_EQ(view.playback().lastStepClock(), 1000);
   EXPECT_EQ(window->frameSlider->value(), 11.0);
 
   // Paused from the keyboard: no timer is left, the switch shows it, and
@@ -266,7 +266,7 @@ TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFol
   EXPECT_EQ(window->frameSlider->value(), 12.0);
   space.now = 100000;
   for (int i = 0; i < 20; ++i) Fl::wait(0.005);
-  EXPECT_EQ(view.currentFrame, 12);
+  EXPECT_EQ(view.playback().frame(), 12);
 
   press("Animated");
   EXPECT_TRUE(view.playbackScheduled());
@@ -274,20 +274,20 @@ TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFol
 
 TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   MotionView& view = *window->view;
-  view.currentFrame = 9;
+  view.setCurrentFrame(9);
   window->frameSlider->bounds(0.0, 3.0);
   Point3 before;
-  before = view.path->path.point(1);
+  before = window->session().loop().path.point(1);
   space.answers = {std::nullopt};
   const std::string out = testsupport::captureStdout([&] { press("Load Path"); });
   ASSERT_EQ(space.requests.size(), 1u);
   EXPECT_EQ(space.requests[0].first, "Choose a BVH File: ");
   EXPECT_EQ(space.requests[0].second, "*.bvh");
   EXPECT_EQ(out, "");
-  EXPECT_EQ(view.motion->frameCount, 20);
-  EXPECT_EQ(view.currentFrame, 9);
+  EXPECT_EQ(window->session().motion().frameCount, 20);
+  EXPECT_EQ(view.playback().frame(), 9);
   Point3 after;
-  after = view.path->path.point(1);
+  after = window->session().loop().path.point(1);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
 }
@@ -296,11 +296,11 @@ TEST_F(EditorWindowTest, LoadPathLoadsTheChosenClipAndSpansTheSliderOverIt) {
   window->frameSlider->value(7.0);
   space.answers = {space.write("long.bvh", walkClip(45))};
   testsupport::captureStdout([&] { press("Load Path"); });
-  EXPECT_EQ(window->view->motion->frameCount, 45);
+  EXPECT_EQ(window->session().motion().frameCount, 45);
   EXPECT_EQ(window->frameSlider->minimum(), 0.0);
   EXPECT_EQ(window->frameSlider->maximum(), 45.0);
   EXPECT_EQ(window->frameSlider->value(), 0.0);
-  EXPECT_EQ(window->view->frameTime, 0.1);  // the new clip's pace
+  EXPECT_EQ(window->view->playback().frameTime(), 0.1);  // the new clip's pace
   EXPECT_EQ(window->rateSlider->value(), 0.1);
 }
 
@@ -337,7 +337,7 @@ TEST_F(EditorWindowTest, EscapeDoesNotCloseAndClosingWithUnsavedEditsAsks) {
   EXPECT_TRUE(space.questions.empty());
 
   window->show();
-  ASSERT_TRUE(window->view->session.movePoint(1, 5.0, 0.0));
+  ASSERT_TRUE(window->session().movePoint(1, 5.0, 0.0));
   space.replies = {false, true};
   window->do_callback();  // kept open
   EXPECT_TRUE(window->shown());

@@ -133,15 +133,18 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
   return c[0] > 200 && c[1] > 60 && c[2] > 60 && c[0] >= c[1] + 15 && c[0] >= c[2] + 15;
 }
 
-std::unique_ptr<MotionView> makeShownView(Workspace& space, const std::string& clipName,
-                                          const std::string& clip) {
+// The clip and the path the view draws, changed behind the session's back:
+// these checks paint joints, cut the fit record short and hang clips no file
+// gives into the session (which the test owns, so the change is sound).
+BvhMotion& clipOf(const MotionView& view) { return const_cast<BvhMotion&>(view.session().motion()); }
+LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
+
+std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
+                                          const std::string& clipName, const std::string& clip) {
   space.answers = {space.write(clipName, clip)};
   std::unique_ptr<MotionView> view;
-  testsupport::captureStdout([&] {
-    Fl_Group::current(nullptr);
-    view = std::make_unique<MotionView>(0, 100, 900, 600);
-  });
-  view->animated = false;
+  testsupport::captureStdout([&] { view = editortest::startView(session); });
+  view->toggleAnimated();
   view->show();
   for (int i = 0; i < 100 && !view->visible(); ++i) {
     Fl::wait(0.01);
@@ -152,7 +155,7 @@ std::unique_ptr<MotionView> makeShownView(Workspace& space, const std::string& c
 
 // Blue root, red Chest, green End Site: each joint recognisable on screen.
 void paintJoints(MotionView& view) {
-  Skeleton& skeleton = view.motion->skeleton;
+  Skeleton& skeleton = clipOf(view).skeleton;
   skeleton[0].color = {0.0, 0.0, 1.0};
   ASSERT_EQ(skeleton.children(0).size(), 1u);
   const int chest = skeleton.children(0)[0];
@@ -202,8 +205,9 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
   for (const OrderCase& c : cases) {
     SCOPED_TRACE(c.name);
     Workspace space;
-    auto view = makeShownView(space, "pose.bvh", c.clip);
-    Skeleton& skeleton = view->motion->skeleton;
+    EditSession session;
+    auto view = makeShownView(space, session, "pose.bvh", c.clip);
+    Skeleton& skeleton = clipOf(*view).skeleton;
     skeleton[0].color = {0.0, 0.0, 1.0};
     const int painted = skeleton.children(0)[0];
     skeleton[painted].color =
@@ -244,13 +248,14 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
 TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
   Workspace space;
   // A chest offset with a Z part: the bone must still end at the root.
-  auto view = makeShownView(space, "bone.bvh",
+  EditSession session;
+  auto view = makeShownView(space, session, "bone.bvh",
                             "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
                             "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
                             "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
                             "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
   paintJoints(*view);
-  view->motion->skeleton[0].color = {0.0, 0.0, 0.0};
+  clipOf(*view).skeleton[0].color = {0.0, 0.0, 0.0};
   const Frame frame = framed(*view);
   // Halfway along the bone, and on the mirror image the old drawing used.
   EXPECT_TRUE(frame.mostlyAround({0.0, 35.0, -15.0}, isRed));
@@ -266,8 +271,9 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
       " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation\n"
       "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
       "MOTION\nFrames: 1\nFrame Time: 0.04\n40\n";
-  auto view = makeShownView(space, "short.bvh", clip);
-  const Skeleton& skeleton = view->motion->skeleton;
+  EditSession session;
+  auto view = makeShownView(space, session, "short.bvh", clip);
+  const Skeleton& skeleton = session.motion().skeleton;
   ASSERT_EQ(skeleton[skeleton.children(0)[0]].channelNames.size(), 1u);
   paintJoints(*view);
   const Frame frame = framed(*view);
@@ -278,9 +284,10 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
 
 TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
-  view->currentFrame = 12;
+  view->setCurrentFrame(12);
   // walkClip: root of frame i at (i, 0, i / 2), Chest 10 above it.
   auto chestOf = [](int i) { return Vec{1.0 * i, 10.0, 0.5 * i}; };
 
@@ -290,7 +297,7 @@ TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   EXPECT_FALSE(plain.mostlyAround(chestOf(8), isRed));
   EXPECT_FALSE(plain.mostlyAround({0.0, 9.9, 0.0}, isBrightenedRed));
 
-  view->strobing = true;
+  view->toggleStrobing();
   const Frame strobed(*view);
   EXPECT_TRUE(strobed.mostlyAround(chestOf(12), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(4), isRed));
@@ -303,69 +310,60 @@ TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
 
 TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItself) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 1.0, 0.5));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
   paintJoints(*view);
-  view->currentFrame = 6;
+  view->setCurrentFrame(6);
   const Vec own{6.0, 10.0, 3.0};
   const Vec shifted{6.0 + 10.0, 10.0, 3.0};
 
-  view->usesPath = true;
+  view->toggleUsesPath();
   const Frame unedited = framed(*view);
   EXPECT_TRUE(unedited.mostlyAround(own, isRed));
 
   // Moving every control point by the same amount moves the curve without
   // turning it: the figure follows by that amount.
-  for (int i = 0; i < view->path->path.pointCount(); ++i) {
-    Point3 p;
-    p = view->path->path.point(i);
-    p.x += 10.0;
-    view->path->path.setPoint(i, p);
-  }
+  for (int i = 0; i < session.pointCount(); ++i) ASSERT_TRUE(session.movePoint(i, 10.0, 0.0));
   const Frame edited(*view);
   EXPECT_TRUE(edited.mostlyAround(shifted, isRed));
   EXPECT_FALSE(edited.mostlyAround(own, isRed));
 
-  view->usesPath = false;
+  view->toggleUsesPath();
   const Frame off(*view);
   EXPECT_TRUE(off.mostlyAround(own, isRed));
 
   // A bent path turns the figure about its own root, which stays on the
   // curve's ground position (turning about the origin would throw it aside).
-  view->usesPath = true;
-  Point3 p;
-  p = view->path->path.point(1);
-  p.z += 8.0;
-  view->path->path.setPoint(1, p);
+  view->toggleUsesPath();
+  ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(*view->path, *view->motion, 6, 20, placement));
+  ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
-  Skeleton& skeleton = view->motion->skeleton;
+  Skeleton& skeleton = clipOf(*view).skeleton;
   skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
   const Frame bent = framed(*view);
   EXPECT_TRUE(bent.mostlyAround({placement.x, 0.0, placement.z}, isBlue));
 
   // Frames the fit record does not cover keep the clip's own placement.
   paintJoints(*view);
-  view->path->frames = 3;
+  loopOf(*view).frames = 3;
   const Frame beyond(*view);
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
 
 TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(20, 4.0, 2.0));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 4.0, 2.0));
   // The fixed view the default clip is seen in, wide enough for the whole
   // track (the start-up camera frames this small figure instead).
-  view->eyeY = 0.0;
-  view->zoom = 1.0;
-  view->centerX = view->centerZ = view->eyeX = 0.0;
-  view->eyeZ = 1.0;
-  view->currentFrame = 19;
-  view->usesPath = true;
+  view->setCamera(OrbitCamera());
+  view->setCurrentFrame(19);
+  view->toggleUsesPath();
   const Frame frame(*view);
-  for (int i = 0; i < view->path->path.pointCount(); ++i) {
+  for (int i = 0; i < session.loop().path.pointCount(); ++i) {
     Point3 p;
-    p = view->path->path.point(i);
+    p = session.loop().path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "
@@ -378,9 +376,11 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
 
 TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   Workspace space;
-  auto view = makeShownView(space, "walk.bvh", walkClip(3));
+  EditSession session;
+  auto view = makeShownView(space, session, "walk.bvh", walkClip(3));
   // A chain of 100,000 joints hanging from the root.
-  auto deep = std::make_unique<BvhMotion>();
+  BvhMotion* deep = &clipOf(*view);
+  deep->reset();
   BvhJoint root;
   root.name = "Root";
   deep->skeleton.add(std::move(root));
@@ -394,7 +394,6 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   static const char emptyLine[] = "";
   deep->frameLines.push_back(emptyLine);
   deep->frameCount = 1;
-  view->motion = std::move(deep);
 
   view->make_current();
   GLint depthBefore = 0;
@@ -403,8 +402,8 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   }
   const std::string first = testsupport::captureStdout([&] { view->draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  view->usesPath = true;
-  view->strobing = true;
+  view->toggleUsesPath();
+  view->toggleStrobing();
   const std::string second = testsupport::captureStdout([&] { view->draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   GLint depthAfter = 0;
@@ -428,7 +427,8 @@ TEST(SkeletonDrawingDepthTest, ALoadedClipIsToldAboutAgain) {
     clip += "}\n";
   }
   clip += "MOTION\nFrames: 1\nFrame Time: 0.1\n\n \n";
-  auto view = makeShownView(space, "deep.bvh", clip);
+  EditSession session;
+  auto view = makeShownView(space, session, "deep.bvh", clip);
   GLint maxDepth = 0;
   view->make_current();
   glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);

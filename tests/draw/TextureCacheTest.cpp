@@ -1,5 +1,5 @@
-// The texture cache against a real GL context (Mesa under Xvfb). The cache is
-// program-wide, so every test uses texture names of its own.
+// The texture cache against a real GL context (Mesa under Xvfb). Each test
+// has a cache of its own; what it notes is what the program prints.
 
 #include "base/DataFile.h"
 #include "draw/TextureCache.h"
@@ -22,7 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::captureStdout;
 
 // The search directories, in the order they must be tried.
 const std::vector<std::string> kSearchDirectories = {
@@ -59,7 +58,6 @@ class TextureCacheTest : public testing::Test {
   }
 
   void SetUp() override {
-    retryMissingTextures();
     window_->make_current();
     char cwd[PATH_MAX];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
@@ -68,7 +66,19 @@ class TextureCacheTest : public testing::Test {
     fs::create_directories(work_);
     ASSERT_EQ(0, chdir(work_.c_str()));
   }
-  void TearDown() override { EXPECT_EQ(0, chdir(savedDir_.c_str())); }
+  void TearDown() override {
+    cache_.deleteTextures();
+    EXPECT_EQ(0, chdir(savedDir_.c_str()));
+  }
+
+  // Fetches name from the test's cache; notes, when given, receives the
+  // console text, else it is dropped.
+  GLuint fetch(const std::string& name, bool wrapS, bool wrapT, std::string* notes = nullptr) {
+    Notes noted;
+    const GLuint texture = cache_.fetch(name.c_str(), wrapS, wrapT, noted);
+    if (notes != nullptr) *notes += noted.text();
+    return texture;
+  }
 
   // Writes an opaque width x height image to dir/name.tga (dir relative to work).
   void putImage(const std::string& dir, const std::string& name, int width = 4, int height = 2) {
@@ -132,6 +142,7 @@ class TextureCacheTest : public testing::Test {
     return texels;
   }
 
+  TextureCache cache_;
   testsupport::TempDir root_;
   std::string work_;
   std::string savedDir_;
@@ -158,7 +169,8 @@ TEST_F(TextureCacheTest, SearchesInOrderUntilAFileReads) {
   putImage("c:/src/Hollowbrecht/Textures/signs", "order");
 
   GLuint texture = 0;
-  const std::string out = captureStdout([&] { texture = fetchTexture("order", false, false); });
+  std::string out;
+  texture = fetch("order", false, false, &out);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried("order", 7) + created(texture, "order", 4, 2), out);
   EXPECT_EQ(static_cast<GLint>(texture), bound());
@@ -168,7 +180,8 @@ TEST_F(TextureCacheTest, SearchesInOrderUntilAFileReads) {
 TEST_F(TextureCacheTest, SecondRequestOnlyBinds) {
   putImage(".", "again");
   GLuint first = 0;
-  const std::string out = captureStdout([&] { first = fetchTexture("again", false, false); });
+  std::string out;
+  first = fetch("again", false, false, &out);
   ASSERT_NE(0u, first);
   EXPECT_EQ(tried("again", 1) + created(first, "again", 4, 2), out);
 
@@ -176,7 +189,9 @@ TEST_F(TextureCacheTest, SecondRequestOnlyBinds) {
   fs::remove("again.tga");
   glBindTexture(GL_TEXTURE_2D, 0);
   GLuint second = 0;
-  EXPECT_EQ("", captureStdout([&] { second = fetchTexture("again", false, false); }));
+  std::string again;
+  second = fetch("again", false, false, &again);
+  EXPECT_EQ("", again);
   EXPECT_EQ(first, second);
   EXPECT_EQ(static_cast<GLint>(first), bound());
 }
@@ -184,9 +199,10 @@ TEST_F(TextureCacheTest, SecondRequestOnlyBinds) {
 TEST_F(TextureCacheTest, NamesAreComparedExactly) {
   putImage(".", "Exact");
   GLuint texture = 0;
-  captureStdout([&] { texture = fetchTexture("Exact", false, false); });
+  texture = fetch("Exact", false, false);
   ASSERT_NE(0u, texture);
-  const std::string out = captureStdout([&] { EXPECT_EQ(0u, fetchTexture("exact", false, false)); });
+  std::string out;
+  EXPECT_EQ(0u, fetch("exact", false, false, &out));
   EXPECT_EQ(triedEverywhere("exact") + "!! Couldn't load texture `exact'~\n", out);
 }
 
@@ -199,18 +215,18 @@ TEST_F(TextureCacheTest, MissingTextureIsReportedOnceUntilRetried) {
   const std::string expected[] = {report, "", report};
   for (int request = 0; request < 3; ++request) {
     SCOPED_TRACE(request);
-    if (request == 2) retryMissingTextures();
+    if (request == 2) cache_.retryMissing();
     GLuint texture = 1;
-    EXPECT_EQ(expected[request],
-              captureStdout([&] { texture = fetchTexture("absent", true, true); }));
+    std::string out;
+    texture = fetch("absent", true, true, &out);
+    EXPECT_EQ(expected[request], out);
     EXPECT_EQ(0u, texture);
     EXPECT_EQ(static_cast<GLint>(other), bound()) << "the cache bound something";
   }
   // A texture that appears later is found after the retry.
   putImage(".", "absent");
-  retryMissingTextures();
-  GLuint found = 0;
-  captureStdout([&] { found = fetchTexture("absent", true, true); });
+  cache_.retryMissing();
+  const GLuint found = fetch("absent", true, true);
   EXPECT_NE(0u, found);
   glDeleteTextures(1, &other);
 }
@@ -218,7 +234,8 @@ TEST_F(TextureCacheTest, MissingTextureIsReportedOnceUntilRetried) {
 TEST_F(TextureCacheTest, FindsTexturesInTheLastDirectory) {
   putImage("c:/src/Hollowbrecht/Textures/Textures", "deepest");
   GLuint texture = 0;
-  const std::string out = captureStdout([&] { texture = fetchTexture("deepest", false, false); });
+  std::string out;
+  texture = fetch("deepest", false, false, &out);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried("deepest", 9) + created(texture, "deepest", 4, 2), out);
 }
@@ -228,10 +245,8 @@ TEST_F(TextureCacheTest, WrapFlagsOfTheFirstRequestStay) {
   putImage(".", "wrap-t");
   GLuint s = 0;
   GLuint t = 0;
-  captureStdout([&] {
-    s = fetchTexture("wrap-s", true, false);
-    t = fetchTexture("wrap-t", false, true);
-  });
+  s = fetch("wrap-s", true, false);
+  t = fetch("wrap-t", false, true);
   ASSERT_NE(0u, s);
   ASSERT_NE(0u, t);
   EXPECT_EQ(GL_REPEAT, wrap(s, GL_TEXTURE_WRAP_S));
@@ -239,7 +254,9 @@ TEST_F(TextureCacheTest, WrapFlagsOfTheFirstRequestStay) {
   EXPECT_EQ(GL_CLAMP, wrap(t, GL_TEXTURE_WRAP_S));
   EXPECT_EQ(GL_REPEAT, wrap(t, GL_TEXTURE_WRAP_T));
 
-  EXPECT_EQ("", captureStdout([&] { EXPECT_EQ(s, fetchTexture("wrap-s", false, true)); }));
+  std::string again;
+  EXPECT_EQ(s, fetch("wrap-s", false, true, &again));
+  EXPECT_EQ("", again);
   EXPECT_EQ(GL_REPEAT, wrap(s, GL_TEXTURE_WRAP_S));
   EXPECT_EQ(GL_CLAMP, wrap(s, GL_TEXTURE_WRAP_T));
 }
@@ -248,10 +265,9 @@ TEST_F(TextureCacheTest, TwoNamesForOneFileGetTwoTextures) {
   putImage(".", "twin");
   GLuint a = 0;
   GLuint b = 0;
-  const std::string out = captureStdout([&] {
-    a = fetchTexture("twin", false, false);
-    b = fetchTexture("../work/twin", false, false);  // .//../work/twin.tga
-  });
+  std::string out;
+  a = fetch("twin", false, false, &out);
+  b = fetch("../work/twin", false, false, &out);  // .//../work/twin.tga
   ASSERT_NE(0u, a);
   ASSERT_NE(0u, b);
   EXPECT_NE(a, b);
@@ -264,7 +280,7 @@ TEST_F(TextureCacheTest, TwoNamesForOneFileGetTwoTextures) {
 TEST_F(TextureCacheTest, TextureHoldsTheImageBottomRowFirst) {
   putImage(".", "texels", 4, 2);
   GLuint texture = 0;
-  captureStdout([&] { texture = fetchTexture("texels", false, false); });
+  texture = fetch("texels", false, false);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(pattern(4, 2), levelZero(texture, 4, 2));
 }
@@ -272,7 +288,8 @@ TEST_F(TextureCacheTest, TextureHoldsTheImageBottomRowFirst) {
 TEST_F(TextureCacheTest, ImagesOfAnySizeArePassedAtTheirOwnSize) {
   putImage(".", "odd-size", 3, 5);
   GLuint texture = 0;
-  const std::string out = captureStdout([&] { texture = fetchTexture("odd-size", true, true); });
+  std::string out;
+  texture = fetch("odd-size", true, true, &out);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried("odd-size", 1) + created(texture, "odd-size", 3, 5), out);
 }
@@ -283,21 +300,23 @@ TEST_F(TextureCacheTest, PathsThatDoNotFitTheBufferAreSkipped) {
   const std::string fits(192, 'f');
   putImage(".", fits);
   GLuint texture = 0;
-  std::string out = captureStdout([&] { texture = fetchTexture(fits.c_str(), false, false); });
+  std::string out;
+  texture = fetch(fits, false, false, &out);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried(fits, 1) + created(texture, fits, 4, 2), out);
 
   const std::string tooLong(193, 'g');
   putImage(".", tooLong);
-  out = captureStdout([&] { EXPECT_EQ(0u, fetchTexture(tooLong.c_str(), false, false)); });
+  out.clear();
+  EXPECT_EQ(0u, fetch(tooLong, false, false, &out));
   EXPECT_EQ("!! Couldn't load texture `" + tooLong + "'~\n", out);
 }
 
 TEST_F(TextureCacheTest, LoadsTheGroundTextureOfTheRepository) {
   fs::copy_file(std::string(MPE_SOURCE_DIR) + "/checker.tga", work_ + "/repo-checker.tga");
   GLuint texture = 0;
-  const std::string out =
-      captureStdout([&] { texture = fetchTexture("repo-checker", false, false); });
+  std::string out;
+  texture = fetch("repo-checker", false, false, &out);
   ASSERT_NE(0u, texture);
   EXPECT_EQ(tried("repo-checker", 1) + created(texture, "repo-checker", 256, 256), out);
   const std::vector<unsigned char> texels = levelZero(texture, 256, 256);
@@ -312,6 +331,22 @@ TEST_F(TextureCacheTest, LoadsTheGroundTextureOfTheRepository) {
   EXPECT_EQ(texel(0, 0), texel(255, 255));
   EXPECT_EQ(255, texel(0, 0)[3]);
   EXPECT_EQ(255, texel(32, 0)[3]);
+}
+
+// Caches are independent: a name one of them found missing is searched by
+// another, and deleteTextures deletes what a cache made.
+TEST_F(TextureCacheTest, EachCacheSearchesForItselfAndReleasesItsTextures) {
+  EXPECT_EQ(0u, fetch("late", false, false));
+  putImage(".", "late");
+  EXPECT_EQ(0u, fetch("late", false, false)) << "still missing for this cache";
+  TextureCache other;
+  Notes notes;
+  const GLuint texture = other.fetch("late", false, false, notes);
+  ASSERT_NE(0u, texture);
+  EXPECT_EQ(tried("late", 1) + created(texture, "late", 4, 2), notes.text());
+  EXPECT_TRUE(glIsTexture(texture));
+  other.deleteTextures();
+  EXPECT_FALSE(glIsTexture(texture));
 }
 
 }  // namespace

@@ -26,11 +26,9 @@ class CameraTest : public ::testing::Test {
  protected:
   void load(const std::string& clip) {
     space.answers = {space.write("walk.bvh", clip)};
-    testsupport::captureStdout([&] {
-      Fl_Group::current(nullptr);
-      view = std::make_unique<MotionView>(0, 100, 900, 600);
-    });
-    view->animated = false;
+    view.reset();
+    testsupport::captureStdout([&] { view = editortest::startView(session); });
+    view->toggleAnimated();
     view->show();
     for (int i = 0; i < 100 && !view->visible(); ++i) Fl::wait(0.01);
     Fl::flush();
@@ -59,40 +57,36 @@ class CameraTest : public ::testing::Test {
   }
 
   editortest::Workspace space;
+  EditSession session;
   std::unique_ptr<MotionView> view;
 };
 
 TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
   load(editortest::walkClip(20, 10.0, 5.0));  // root of frame i at (10 i, 0, 5 i)
   const std::array<double, 2> originAtStart = project({0.0, 0.0, 0.0});
-  view->followMotion = true;
-  view->currentFrame = 19;
+  view->toggleFollowMotion();
+  view->setCurrentFrame(19);
   drawTimes(1);
   // One redraw goes part of the way.
-  EXPECT_GT(view->centerX, 0.0);
-  EXPECT_LT(view->centerX, 0.5 * 190.0 * figureScale);
+  EXPECT_GT(view->camera().centerX(), 0.0);
+  EXPECT_LT(view->camera().centerX(), 0.5 * 190.0 * figureScale);
   drawTimes(100);
   // There, the root stands where the world's origin stood at start-up.
   const std::array<double, 2> root = project({190.0, 0.0, 95.0});
   EXPECT_NEAR(root[0], originAtStart[0], 0.5);
   EXPECT_NEAR(root[1], originAtStart[1], 0.5);
-  EXPECT_NEAR(view->eyeZ - view->centerZ, 1.0 / view->zoom, 1e-12);
+  EXPECT_NEAR(view->camera().eyeZ() - view->camera().centerZ(), 1.0 / view->camera().zoom(), 1e-12);
 
-  view->currentFrame = 0;
+  view->setCurrentFrame(0);
   drawTimes(100);
-  EXPECT_NEAR(view->centerX, 0.0, 1e-6);
-  EXPECT_NEAR(view->centerZ, 0.0, 1e-6);
+  EXPECT_NEAR(view->camera().centerX(), 0.0, 1e-6);
+  EXPECT_NEAR(view->camera().centerZ(), 0.0, 1e-6);
 
   // Carried along a moved path, the camera follows the carried root.
-  view->usesPath = true;
-  for (int i = 0; i < view->path->path.pointCount(); ++i) {
-    Point3 p;
-    p = view->path->path.point(i);
-    p.x += 40.0;
-    view->path->path.setPoint(i, p);
-  }
+  view->toggleUsesPath();
+  for (int i = 0; i < session.pointCount(); ++i) ASSERT_TRUE(session.movePoint(i, 40.0, 0.0));
   drawTimes(100);
-  EXPECT_NEAR(view->centerX, 40.0 * figureScale, 1e-6);
+  EXPECT_NEAR(view->camera().centerX(), 40.0 * figureScale, 1e-6);
 }
 
 // The colour of one pixel of the back buffer after drawing the scene, with
@@ -118,15 +112,15 @@ std::array<int, 3> pixelAt(MotionView& view, const std::array<double, 2>& at, bo
 
 TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   load(testsupport::readFile(std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh"));
-  ASSERT_EQ(view->session.upAxis(), UpAxis::z);
+  ASSERT_EQ(session.upAxis(), UpAxis::z);
   EXPECT_NE(view->statusText().find("Up axis: Z"), std::string::npos);
-  view->currentFrame = 0;
+  view->setCurrentFrame(0);
   view->frameFigure();
   // Where the posed head and feet stand, drawn upright: the head high in
   // the view above the hips, and the skeleton drawn there.
-  const PosedFigure figure(view->motion->skeleton);
+  const PosedFigure figure(session.motion().skeleton);
   std::vector<JointPose> pose;
-  figure.pose(view->motion->frameLine(0), pose);
+  figure.pose(session.motion().frameLine(0), pose);
   size_t head = 0;
   for (int j = 0; j < figure.skeleton.size(); ++j) {
     if (std::string(figure.skeleton[j].name) == "Head") head = static_cast<size_t>(j);
@@ -138,22 +132,22 @@ TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   EXPECT_NE(pixelAt(*view, headAt, true), pixelAt(*view, headAt, false));
 
   // U switches, asking first while there are edits not yet written.
-  ASSERT_TRUE(view->session.movePoint(2, 1.0, 0.0));
+  ASSERT_TRUE(session.movePoint(2, 1.0, 0.0));
   space.replies = {false, true};
   Fl::e_keysym = 'u';
   Fl::e_state = 0;
   testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
-  EXPECT_EQ(view->session.upAxis(), UpAxis::z);
-  EXPECT_TRUE(view->session.unsaved());
+  EXPECT_EQ(session.upAxis(), UpAxis::z);
+  EXPECT_TRUE(session.unsaved());
   testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
-  EXPECT_EQ(view->session.upAxis(), UpAxis::y);
+  EXPECT_EQ(session.upAxis(), UpAxis::y);
   EXPECT_EQ(space.questions.size(), 2u);
   EXPECT_NE(view->statusText().find("Up axis: Y"), std::string::npos);
 }
 
 TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
   load(editortest::walkClip(20, 10.0, 5.0));
-  view->currentFrame = 10;
+  view->setCurrentFrame(10);
   const Point3 rootAt{100.0, 0.0, 50.0};
   const Point3 headAt{100.0, 20.0, 50.0};
   auto figureHeight = [&] { return std::fabs(project(headAt)[1] - project(rootAt)[1]); };
@@ -212,19 +206,20 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     load(c.clip);
-    ASSERT_EQ(view->currentFrame, 0);
+    ASSERT_EQ(view->playback().frame(), 0);
     if (c.fixedView) {
-      EXPECT_EQ(view->zoom, 1.0);
-      EXPECT_EQ(view->eyeX, 0.0);
-      EXPECT_EQ(view->eyeY, 0.0);
-      EXPECT_EQ(view->eyeZ, 1.0);
-      EXPECT_EQ(view->centerX, 0.0);
-      EXPECT_EQ(view->centerZ, 0.0);
+      const OrbitCamera& camera = view->camera();
+      EXPECT_EQ(camera.zoom(), 1.0);
+      EXPECT_EQ(camera.eyeX(), 0.0);
+      EXPECT_EQ(camera.eyeY(), 0.0);
+      EXPECT_EQ(camera.eyeZ(), 1.0);
+      EXPECT_EQ(camera.centerX(), 0.0);
+      EXPECT_EQ(camera.centerZ(), 0.0);
     }
-    const UpAxis up = view->session.upAxis();
-    const PosedFigure figure(view->motion->skeleton);
+    const UpAxis up = session.upAxis();
+    const PosedFigure figure(session.motion().skeleton);
     std::vector<JointPose> pose;
-    figure.pose(view->motion->frameLine(0), pose);
+    figure.pose(session.motion().frameLine(0), pose);
     double low[2] = {HUGE_VAL, HUGE_VAL};
     double high[2] = {-HUGE_VAL, -HUGE_VAL};
     for (const JointPose& joint : pose) {
@@ -242,7 +237,7 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
     EXPECT_LE(high[1], 600.0);
     EXPECT_GT(std::max(high[0] - low[0], high[1] - low[1]), 0.2 * 600.0);
     // A control point's cube is wide enough to click.
-    const double s = pathLayout(*view->motion, *view->path, -1, up).cubeHalfSize;
+    const double s = pathLayout(session.motion(), session.loop(), -1, up).cubeHalfSize;
     const Point3 root = pose[0].t;
     const double cube = std::fabs(project({root.x + s, root.y, root.z}, up)[0] -
                                   project({root.x - s, root.y, root.z}, up)[0]);

@@ -45,13 +45,16 @@ class MotionViewPicking : public ::testing::Test {
       window = std::make_unique<Fl_Window>(viewWidth, 100 + viewHeight, "picking test");
       // Owned by the window, as in the editor.
       button = new Fl_Button(10, 10, 120, 30, "Uses Path");
-      view = new MotionView(0, 100, viewWidth, viewHeight);
+      startUp(session);
+      window->begin();
+      view = new MotionView(0, 100, viewWidth, viewHeight, session);
+      view->setConsole(printToConsole);
       window->end();
       window->show();
       waitUntilDrawn();
     });
     ASSERT_TRUE(view->valid()) << "the view was never drawn";
-    ASSERT_EQ(view->path->path.pointCount(), 4);
+    ASSERT_EQ(session.loop().path.pointCount(), 4);
   }
 
   void TearDown() override {
@@ -92,13 +95,13 @@ class MotionViewPicking : public ::testing::Test {
 
   Point3 controlPoint(int i) const {
     Point3 p;
-    p = view->path->path.point(i);
+    p = session.loop().path.point(i);
     return p;
   }
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(*view->motion, *view->path, -1)));
+    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), -1)));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -120,7 +123,7 @@ class MotionViewPicking : public ::testing::Test {
   }
 
   void usePath(bool on) {
-    if (view->usesPath != on) view->toggleUsesPath();
+    if (view->usesPath() != on) view->toggleUsesPath();
   }
 
   // The pick starts by clearing the selection, so a previous pick's result
@@ -129,10 +132,11 @@ class MotionViewPicking : public ::testing::Test {
     usePath(true);
     mouse(FL_PUSH, 1, controlPointPixel(i));
     mouse(FL_RELEASE, 1, controlPointPixel(i));
-    ASSERT_EQ(view->session.selected(), i);
+    ASSERT_EQ(session.selected(), i);
   }
 
   editortest::Workspace workspace;
+  EditSession session;
   std::unique_ptr<Fl_Window> window;
   Fl_Button* button = nullptr;
   MotionView* view = nullptr;
@@ -147,11 +151,7 @@ TEST_F(MotionViewPicking, LeftPressOnEachCubeSelectsIt) {
     ASSERT_GT(at.y, 0.0);
     ASSERT_LT(at.y, viewHeight);
     EXPECT_EQ(mouse(FL_PUSH, 1, at), 1);
-    EXPECT_EQ(view->session.selected(), i);
-    EXPECT_EQ(view->lastX, std::lround(at.x));
-    EXPECT_EQ(view->lastY, std::lround(at.y));
-    EXPECT_GE(view->pickDepth, 0.0);
-    EXPECT_LE(view->pickDepth, 1.0);
+    EXPECT_EQ(session.selected(), i);
   }
 }
 
@@ -159,36 +159,38 @@ TEST_F(MotionViewPicking, LeftPressBesideACubeSelectsNothing) {
   select(2);
   // Empty ground, far from the diagonal the control points lie on.
   EXPECT_EQ(mouse(FL_PUSH, 1, project({4.5, 0.0, -4.5})), 1);
-  EXPECT_EQ(view->session.selected(), -1);
+  EXPECT_EQ(session.selected(), -1);
 
   // On the curve strip halfway between two cubes: the strip never selects.
   select(2);
   const Point3 a = onFloor(controlPoint(1));
   const Point3 b = onFloor(controlPoint(2));
   mouse(FL_PUSH, 1, project({(a.x + b.x) / 2, a.y, (a.z + b.z) / 2}));
-  EXPECT_EQ(view->session.selected(), -1);
+  EXPECT_EQ(session.selected(), -1);
 
   // On the axis cross at the origin.
   select(2);
   mouse(FL_PUSH, 1, project({0.0, 0.5, 0.0}));
-  EXPECT_EQ(view->session.selected(), -1);
+  EXPECT_EQ(session.selected(), -1);
 }
 
 TEST_F(MotionViewPicking, WithoutUsesPathNothingIsSelectedAndTheSelectionIsCleared) {
   select(1);
   usePath(false);
-  EXPECT_EQ(view->session.selected(), 1) << "hiding the path keeps the selection";
+  EXPECT_EQ(session.selected(), 1) << "hiding the path keeps the selection";
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(mouse(FL_PUSH, 1, controlPointPixel(i)), 1);
-    EXPECT_EQ(view->session.selected(), -1) << "point " << i;
+    EXPECT_EQ(session.selected(), -1) << "point " << i;
   }
 }
 
 TEST_F(MotionViewPicking, OverlappingCubesSelectTheHigherIndex) {
-  view->path->path.setPoint(2, controlPoint(1));
+  const Point3 first = controlPoint(1);
+  const Point3 second = controlPoint(2);
+  ASSERT_TRUE(session.movePoint(2, first.x - second.x, first.z - second.z));
   usePath(true);
   mouse(FL_PUSH, 1, controlPointPixel(1));
-  EXPECT_EQ(view->session.selected(), 2);
+  EXPECT_EQ(session.selected(), 2);
 }
 
 TEST_F(MotionViewPicking, LeftPressTakesTheKeyboardFocusFromAButton) {
@@ -204,7 +206,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   const Point3 start = controlPoint(1);
   const Point3 others[] = {controlPoint(0), controlPoint(2), controlPoint(3)};
   // 1% of the figure's size a press.
-  const double s = pointStep(*view->motion);
+  const double s = pointStep(session.motion());
   struct Step {
     int keysym;
     double dx, dz;
@@ -223,7 +225,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
     EXPECT_DOUBLE_EQ(after.z, before.z + step.dz) << step.keysym;
     EXPECT_EQ(after.y, before.y) << step.keysym;
     EXPECT_NE(view->damage(), 0) << "a key redraws";
-    EXPECT_EQ(view->session.selected(), 1) << "the selection stays";
+    EXPECT_EQ(session.selected(), 1) << "the selection stays";
   }
 
   // Ten presses of Right add the step ten times, one step per event.
@@ -236,7 +238,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
-  EXPECT_EQ(view->path->path.pointCount(), 4);
+  EXPECT_EQ(session.loop().path.pointCount(), 4);
   const int otherIndices[] = {0, 2, 3};
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(controlPoint(otherIndices[k]).x, others[k].x) << otherIndices[k];
@@ -261,14 +263,14 @@ TEST_F(MotionViewPicking, OtherKeysAreUsedButMoveNothing) {
 TEST_F(MotionViewPicking, EscapeDeselectsAndIsAlwaysUsed) {
   select(3);
   EXPECT_EQ(key(FL_Escape), 1);
-  EXPECT_EQ(view->session.selected(), -1);
+  EXPECT_EQ(session.selected(), -1);
   EXPECT_EQ(key(FL_Escape), 1);
 }
 
 TEST_F(MotionViewPicking, KeysWithoutSelectionAreNotUsed) {
   std::vector<Point3> before;
   for (int i = 0; i < 4; ++i) before.push_back(controlPoint(i));
-  ASSERT_EQ(view->session.selected(), -1);
+  ASSERT_EQ(session.selected(), -1);
   for (int keysym : {FL_Right, FL_Left, FL_Up, FL_Down, int{'a'}}) EXPECT_EQ(key(keysym), 0) << keysym;
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(controlPoint(i).x, before[i].x);
@@ -283,18 +285,16 @@ TEST_F(MotionViewPicking, FocusEventsAreTaken) {
 
 TEST_F(MotionViewPicking, RightPressAloneChangesNothingVisible) {
   float before[16];
-  view->arcBall->matrix(before);
+  view->camera().arcBall().matrix(before);
   flush();
   ASSERT_EQ(view->damage(), 0);
   EXPECT_EQ(mouse(FL_PUSH, 3, Pixel{600, 150}), 1);
   EXPECT_EQ(view->damage(), 0) << "a right press does not redraw";
-  EXPECT_EQ(view->rotateX, 600.0);
-  EXPECT_EQ(view->rotateY, 150.0);
   // 600 of 900 pixels across, 150 of 600 down: (1/3, 1/2) in the unit square.
-  EXPECT_NEAR(view->arcBall->startX, 1.0f / 3.0f, 1e-6f);
-  EXPECT_NEAR(view->arcBall->startY, 0.5f, 1e-6f);
+  EXPECT_NEAR(view->camera().arcBall().startX, 1.0f / 3.0f, 1e-6f);
+  EXPECT_NEAR(view->camera().arcBall().startY, 0.5f, 1e-6f);
   float after[16];
-  view->arcBall->matrix(after);
+  view->camera().arcBall().matrix(after);
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-6f) << "entry " << i;
 }
 
@@ -304,7 +304,7 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   flush();
   EXPECT_EQ(mouse(FL_DRAG, 3, Pixel{viewWidth, viewHeight / 2.0}), 1);
   // From the centre to the middle of the right edge: a half turn about y.
-  const Quaternion& drag = view->arcBall->dragRotation;
+  const Quaternion& drag = view->camera().arcBall().dragRotation;
   EXPECT_NEAR(drag.x, 0.0f, 1e-6f);
   EXPECT_NEAR(drag.y, 1.0f, 1e-6f);
   EXPECT_NEAR(drag.z, 0.0f, 1e-6f);
@@ -315,15 +315,15 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   usePath(true);
   const Pixel turned = controlPointPixel(0);
   mouse(FL_DRAG, 3, centre);
-  EXPECT_NEAR(view->arcBall->dragRotation.w, 1.0f, 1e-6f) << "back at the start: identity";
+  EXPECT_NEAR(view->camera().arcBall().dragRotation.w, 1.0f, 1e-6f) << "back at the start: identity";
   const Pixel straight = controlPointPixel(0);
   EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 20.0);
 
   // The release of the right button goes to the toolkit; the turn stays.
   mouse(FL_DRAG, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  const Quaternion kept = view->arcBall->dragRotation;
+  const Quaternion kept = view->camera().arcBall().dragRotation;
   mouse(FL_RELEASE, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  EXPECT_EQ(view->arcBall->dragRotation.y, kept.y);
+  EXPECT_EQ(view->camera().arcBall().dragRotation.y, kept.y);
 }
 
 TEST_F(MotionViewPicking, PickingFollowsATurnedCamera) {
@@ -333,7 +333,7 @@ TEST_F(MotionViewPicking, PickingFollowsATurnedCamera) {
   usePath(true);
   for (int i = 0; i < 4; ++i) {
     mouse(FL_PUSH, 1, controlPointPixel(i));
-    EXPECT_EQ(view->session.selected(), i);
+    EXPECT_EQ(session.selected(), i);
   }
 }
 
@@ -344,7 +344,7 @@ TEST_F(MotionViewPicking, OtherButtonsAndLeftReleaseChangeNothing) {
   EXPECT_EQ(mouse(FL_DRAG, 1, elsewhere), 1);
   EXPECT_EQ(mouse(FL_DRAG, 2, elsewhere), 1);
   EXPECT_EQ(mouse(FL_RELEASE, 1, elsewhere), 1);
-  EXPECT_EQ(view->session.selected(), 0);
+  EXPECT_EQ(session.selected(), 0);
   const Point3 p = controlPoint(0);
   select(0);
   EXPECT_EQ(controlPoint(0).x, p.x) << "the mouse never moves a point";
@@ -430,8 +430,9 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(view.path->path, pathLayout(*view.motion, *view.path, -1), withPoints,
-           view.session.selected());
+  drawPath(view.session().loop().path,
+           pathLayout(view.session().motion(), view.session().loop(), -1), withPoints,
+           view.session().selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
@@ -452,7 +453,7 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
       ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  const PathCurve& path = view->path->path;
+  const PathCurve& path = session.loop().path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
     const Point3 onCurve = path.positionAt(u);
     const std::vector<double> at = capture.project(onFloor(onCurve).x, onFloor(onCurve).y,
@@ -469,7 +470,7 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
 }
 
 TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
-  ASSERT_TRUE(view->session.select(2));
+  ASSERT_TRUE(session.select(2));
   const FeedbackCapture capture = feedback(*view, true, true);
   std::vector<FeedbackPrimitive> faces;
   for (const FeedbackPrimitive& p : capture.primitives) {
@@ -479,7 +480,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(*view->motion, *view->path, -1);
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -539,9 +540,9 @@ std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) 
   glRenderMode(GL_SELECT);
   glInitNames();
   glPushName(0);
-  const PathLayout layout = pathLayout(*view.motion, *view.path, -1);
+  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), -1);
   for (int i = 0; i < drawings; ++i) {
-    drawPath(view.path->path, layout, true, view.session.selected());
+    drawPath(view.session().loop().path, layout, true, view.session().selected());
   }
   const GLint hits = glRenderMode(GL_RENDER);
   std::vector<std::vector<GLuint>> records;
@@ -572,28 +573,28 @@ TEST_F(MotionViewPicking, NameStackGivesThreeNamesOnlyOnTheSecondDrawing) {
 TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit) {
   usePath(true);
   EXPECT_EQ(key('t'), 1);
-  ASSERT_EQ(view->session.kind(), EditSession::PathKind::track);
-  const int n = view->session.pointCount();
+  ASSERT_EQ(session.kind(), EditSession::PathKind::track);
+  const int n = session.pointCount();
   ASSERT_GE(n, 3);
   EXPECT_NE(view->statusText().find("Track path, " + std::to_string(n) + " points"),
             std::string::npos)
       << view->statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(*view->motion, *view->path, -1);
-  const Pixel at = project(floorWorld(groundMapping(view->session.point(1), layout)));
+  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
+  const Pixel at = project(floorWorld(groundMapping(session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
-  ASSERT_EQ(view->session.selected(), 1);
+  ASSERT_EQ(session.selected(), 1);
   EXPECT_EQ(key(FL_Insert), 1);
-  EXPECT_EQ(view->session.pointCount(), n + 1);
-  EXPECT_EQ(view->session.selected(), 2);
+  EXPECT_EQ(session.pointCount(), n + 1);
+  EXPECT_EQ(session.selected(), 2);
   EXPECT_EQ(key(FL_Delete), 1);
-  EXPECT_EQ(view->session.pointCount(), n);
+  EXPECT_EQ(session.pointCount(), n);
 
   // Back to the loop path, as it was.
   EXPECT_EQ(key('t'), 1);
-  EXPECT_EQ(view->session.kind(), EditSession::PathKind::loop);
+  EXPECT_EQ(session.kind(), EditSession::PathKind::loop);
   EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
 }
 
@@ -613,23 +614,23 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
   }
   const std::string name = workspace.write("standing-on-z.bvh", clip);
   testsupport::captureStdout([&] { ASSERT_TRUE(view->loadPath(name.c_str())); });
-  ASSERT_EQ(view->session.upAxis(), UpAxis::z);
+  ASSERT_EQ(session.upAxis(), UpAxis::z);
   usePath(true);
   view->resetCamera();
   for (const bool track : {false, true}) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(*view->motion, *view->path, -1, UpAxis::z);
+    const PathLayout layout = pathLayout(session.motion(), session.loop(), -1, UpAxis::z);
     int picked = 0;
-    for (int i = 0; i < view->session.pointCount(); ++i) {
-      Point3 world = figureToWorld(groundMapping(view->session.point(i), layout), UpAxis::z);
+    for (int i = 0; i < session.pointCount(); ++i) {
+      Point3 world = figureToWorld(groundMapping(session.point(i), layout), UpAxis::z);
       world.y += pathLift;
       const Pixel at = project(world);
       if (at.x < 0.0 || at.x >= viewWidth || at.y < 0.0 || at.y >= viewHeight) continue;
       mouse(FL_PUSH, 1, at);
       mouse(FL_RELEASE, 1, at);
-      EXPECT_EQ(view->session.selected(), i) << (track ? "track" : "loop") << " point " << i;
+      EXPECT_EQ(session.selected(), i) << (track ? "track" : "loop") << " point " << i;
       project(world);  // draws the scene with the selection
       unsigned char rgb[3] = {0, 0, 0};
       glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -4,52 +4,27 @@
 // with small clips, and the file chooser and playback clock replaced so that
 // no dialog opens and time moves only when a test says so.
 
+#include <FL/Fl_Group.H>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TestSupport.h"
+#include "WalkClip.h"
+#include "app/StartUp.h"
+#include "path/EditSession.h"
 #include "view/FileChooser.h"
+#include "view/MotionView.h"
 #include "view/PlaybackClock.h"
 #include "view/QuestionDialog.h"
 
 namespace editortest {
-
-// A two-joint clip (Hips with six channels, Chest with three, an End Site).
-// Frame i puts the root at (i * stepX, 0, i * stepZ); the rotations are 0.
-inline std::string walkClip(int frames, double stepX = 10.0, double stepZ = 5.0,
-                            double frameTime = 0.1) {
-  std::string text =
-      "HIERARCHY\n"
-      "ROOT Hips\n"
-      "{\n"
-      "\tOFFSET 0 0 0\n"
-      "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
-      "\tJOINT Chest\n"
-      "\t{\n"
-      "\t\tOFFSET 0 10 0\n"
-      "\t\tCHANNELS 3 Zrotation Xrotation Yrotation\n"
-      "\t\tEnd Site\n"
-      "\t\t{\n"
-      "\t\t\tOFFSET 0 10 0\n"
-      "\t\t}\n"
-      "\t}\n"
-      "}\n"
-      "MOTION\n";
-  char line[256];
-  std::snprintf(line, sizeof line, "Frames: %d\nFrame Time: %g\n", frames, frameTime);
-  text += line;
-  for (int i = 0; i < frames; ++i) {
-    std::snprintf(line, sizeof line, "%g 0 %g 0 0 0 0 0 0\n", i * stepX, i * stepZ);
-    text += line;
-  }
-  return text;
-}
 
 // Frame count of the stand-in default clip written by Workspace.
 constexpr int defaultClipFrames = 12;
@@ -125,5 +100,17 @@ class Workspace {
   PlaybackClockFunction previousClock_;
   QuestionFunction previousAsker_;
 };
+
+// The editor's start-up into session (the chooser answering from the
+// workspace), then a top-level view of it at the editor's place and size,
+// printing to the console, as the editor builds it but without the controls.
+// session must outlive the view.
+inline std::unique_ptr<MotionView> startView(EditSession& session) {
+  startUp(session);
+  Fl_Group::current(nullptr);
+  auto view = std::make_unique<MotionView>(0, 100, 900, 600, session);
+  view->setConsole(printToConsole);
+  return view;
+}
 
 }  // namespace editortest

@@ -1,6 +1,7 @@
 // The view's event handler: left-button picking and dragging of control
 // points, arrow-key steps of the selected point, the view's keys (undo, redo,
-// write, play, frame steps) and right-button camera rotation.
+// write, play, frame steps), the mouse wheel and F for the camera, and
+// right-button camera rotation.
 #include <FL/Fl.H>
 #include <FL/Fl_Gl_Window.H>
 #include <GL/gl.h>
@@ -42,19 +43,6 @@ bool stepByArrowKey(int key, double step, double& dx, double& dz) {
     case keyDown: dz = step; return true;
     default: return false;
   }
-}
-
-// Records the pointer of a right-button event and gives it in the unit square.
-void rotationPointer(MotionView& view, float& unitX, float& unitY) {
-  view.rotateX = Fl::event_x();
-  view.rotateY = Fl::event_y();
-  // pointerToUnit reads the viewport, so the view's context must be current.
-  view.make_current();
-  double x = 0.0;
-  double y = 0.0;
-  view.pointerToUnit(x, y);
-  unitX = static_cast<float>(x);
-  unitY = static_cast<float>(y);
 }
 
 // A convex outline on the screen, in window pixels.
@@ -111,29 +99,28 @@ bool hullMeetsSquare(const std::vector<ScreenPoint>& hull, double cx, double cy,
   return true;
 }
 
+}  // namespace
+
 // The pick is worked out from the camera's matrices rather than by drawing
 // in GL selection mode: switching the driver into that mode and back made it
 // build its vertex programs anew on every click, growing the editor each time.
-void pickControlPoint(MotionView& view) {
-  view.lastX = Fl::event_x();
-  view.lastY = Fl::event_y();
-  view.session.select(-1);
+void MotionView::pickControlPoint(int pointerX, int pointerY) {
+  session_.select(-1);
   // A point can be picked only while the path is shown.
-  if (!view.usesPath) return;
-  view.make_current();
+  if (!usesPath_) return;
+  make_current();
   GLdouble modelView[16];
   GLdouble projection[16];
   GLint viewport[4];
-  view.cameraMatrices(modelView, projection, viewport);
-  const double pointerX = view.lastX;
-  const double pointerY = viewport[3] - view.lastY;
-  const PathLayout layout = pathLayout(*view.motion, *view.path, -1, view.session.upAxis());
+  cameraMatrices(modelView, projection, viewport);
+  const double windowX = pointerX;
+  const double windowY = viewport[3] - pointerY;
+  const PathLayout layout =
+      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
   const double s = layout.cubeHalfSize;
-  for (int i = 0; i < view.session.pointCount(); ++i) {
-    const Point3 ground = groundMapping(view.session.point(i), layout);
+  for (int i = 0; i < session_.pointCount(); ++i) {
+    const Point3 ground = groundMapping(session_.point(i), layout);
     std::vector<ScreenPoint> corners;
-    double nearest = HUGE_VAL;
-    double farthest = -HUGE_VAL;
     bool seen = true;
     for (int c = 0; c < 8 && seen; ++c) {
       // The corner in the figure's frame, turned upright as the path drawing
@@ -148,34 +135,29 @@ void pickControlPoint(MotionView& view) {
                         &wx, &wy, &wz) == GL_TRUE &&
              wz >= 0.0 && wz <= 1.0;
       corners.push_back({wx, wy});
-      nearest = std::min(nearest, wz);
-      farthest = std::max(farthest, wz);
     }
     // Later points are drawn over earlier ones, so the last one hit wins.
-    if (seen && hullMeetsSquare(convexHull(corners), pointerX, pointerY, pickRegionPixels / 2.0)) {
-      view.session.select(i);
-      view.pickDepth = (nearest + farthest) / 2.0;
+    if (seen && hullMeetsSquare(convexHull(corners), windowX, windowY, pickRegionPixels / 2.0)) {
+      session_.select(i);
     }
   }
-  view.damage(1);
+  damage(1);
 }
-
-}  // namespace
 
 bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX,
                                  double& clipZ) const {
-  if (!cameraKnown) return false;
+  if (!snapshotTaken_) return false;
   // A pointer dragged out of the view counts as being at its edge.
-  const double width = camera.viewport[2];
-  const double height = camera.viewport[3];
+  const double width = snapshot_.viewport[2];
+  const double height = snapshot_.viewport[3];
   if (!(width > 0.0 && height > 0.0)) return false;
   const double windowX = std::clamp(pointerX, 0.0, width - 1.0);
   const double windowY = height - std::clamp(pointerY, 0.0, height - 1.0);
   double nearPoint[3];
   double farPoint[3];
-  if (gluUnProject(windowX, windowY, 0.0, camera.modelView, camera.projection, camera.viewport,
+  if (gluUnProject(windowX, windowY, 0.0, snapshot_.modelView, snapshot_.projection, snapshot_.viewport,
                    &nearPoint[0], &nearPoint[1], &nearPoint[2]) != GL_TRUE ||
-      gluUnProject(windowX, windowY, 1.0, camera.modelView, camera.projection, camera.viewport,
+      gluUnProject(windowX, windowY, 1.0, snapshot_.modelView, snapshot_.projection, snapshot_.viewport,
                    &farPoint[0], &farPoint[1], &farPoint[2]) != GL_TRUE) {
     return false;
   }
@@ -190,7 +172,7 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   if (!std::isfinite(x) || !std::isfinite(z)) return false;
   clipX = x;
   // A Z-up clip's second ground axis, its y, points away from the camera.
-  clipZ = session.upAxis() == UpAxis::z ? -z : z;
+  clipZ = session_.upAxis() == UpAxis::z ? -z : z;
   return true;
 }
 
@@ -200,9 +182,9 @@ bool MotionView::handleShortcut() {
   const bool shift = Fl::event_state(FL_SHIFT) != 0;
   if (control && (key == 'z' || key == 'y')) {
     if (key == 'z' && !shift) {
-      session.undo();
+      session_.undo();
     } else {
-      session.redo();
+      session_.redo();
     }
     redraw();
     return true;
@@ -220,8 +202,8 @@ bool MotionView::handleViewKey() {
     case FL_Escape:
       // Deselects; always used, so that it never reaches the window, which
       // would close.
-      if (session.selected() >= 0) {
-        session.select(-1);
+      if (session_.selected() >= 0) {
+        session_.select(-1);
         redraw();
       }
       return true;
@@ -238,17 +220,17 @@ bool MotionView::handleViewKey() {
       notifyControls();
       return true;
     case 't':
-      session.setKind(session.kind() == EditSession::PathKind::track
+      session_.setKind(session_.kind() == EditSession::PathKind::track
                           ? EditSession::PathKind::loop
                           : EditSession::PathKind::track);
       redraw();
       return true;
     case FL_Insert:
-      session.insertPoint();
+      session_.insertPoint();
       redraw();
       return true;
     case FL_Delete:
-      session.removePoint();
+      session_.removePoint();
       redraw();
       return true;
     case 'u':
@@ -257,18 +239,35 @@ bool MotionView::handleViewKey() {
     default:
       break;
   }
-  if (session.selected() == -1) return false;
+  if (session_.selected() == -1) return false;
   // A step is a share of the figure's size, whatever the clip's units.
-  const double arrowStep = pointStep(*motion);
+  const double arrowStep = pointStep(session_.motion());
   const double step = Fl::event_state(FL_SHIFT) ? arrowStep * bigStepFactor : arrowStep;
   double dx = 0.0;
   double dz = 0.0;
   if (!stepByArrowKey(Fl::event_key(), step, dx, dz)) return false;
   // A run of arrow presses on one point is one undo step. Up moves away
   // from the camera whichever the clip's up axis.
-  session.moveSelected(dx, session.upAxis() == UpAxis::z ? -dz : dz);
+  session_.moveSelected(dx, session_.upAxis() == UpAxis::z ? -dz : dz);
   redraw();
   return true;
+}
+
+int MotionView::handleCameraEvent(int event) {
+  if (event == FL_MOUSEWHEEL) {
+    const int notches = Fl::event_dy();
+    if (notches == 0) return 0;
+    camera_.zoomByNotches(notches);
+    redraw();
+    return 1;
+  }
+  // Also as a shortcut, so that F works whatever control was clicked last.
+  if ((event == FL_KEYBOARD || event == FL_SHORTCUT) &&
+      (Fl::event_key() == 'f' || Fl::event_key() == 'F')) {
+    frameFigure();
+    return 1;
+  }
+  return 0;
 }
 
 int MotionView::handle(int event) {
@@ -287,7 +286,7 @@ int MotionView::handle(int event) {
     case FL_KEYBOARD:
       if (handleViewKey()) return 1;
       // With a point selected every other key is used too, and redraws.
-      if (session.selected() == -1) return 0;
+      if (session_.selected() == -1) return 0;
       redraw();
       return 1;
 
@@ -296,43 +295,43 @@ int MotionView::handle(int event) {
         // A click on a button moves the keyboard focus there; take it back so
         // the arrow keys that follow a pick reach the view.
         Fl::focus(this);
-        pickControlPoint(*this);
-        dragging = session.selected() >= 0 &&
-                   pointerOnGround(Fl::event_x(), Fl::event_y(), dragX, dragZ);
+        pickControlPoint(Fl::event_x(), Fl::event_y());
+        dragging_ = session_.selected() >= 0 &&
+                    pointerOnGround(Fl::event_x(), Fl::event_y(), dragX_, dragZ_);
       } else if (Fl::event_button() == rightButton) {
         float unitX = 0.0f;
         float unitY = 0.0f;
-        rotationPointer(*this, unitX, unitY);
-        arcBall->beginDrag(unitX, unitY);
+        OrbitCamera::unitSquare(Fl::event_x(), Fl::event_y(), w(), h(), unitX, unitY);
+        camera_.beginTurn(unitX, unitY);
       }
       return 1;
 
     case FL_RELEASE:
       if (Fl::event_button() == leftButton) {
         // The whole drag is one undo step.
-        if (dragging) session.endMove();
-        dragging = false;
+        if (dragging_) session_.endMove();
+        dragging_ = false;
         return 1;
       }
       return Fl_Gl_Window::handle(event);
 
     case FL_DRAG:
-      if (Fl::event_button() == leftButton && dragging) {
+      if (Fl::event_button() == leftButton && dragging_) {
         // Moved by as much as the pointer moved over the ground, so the point
         // keeps its place under the pointer.
         double x = 0.0;
         double z = 0.0;
         if (pointerOnGround(Fl::event_x(), Fl::event_y(), x, z)) {
-          session.moveSelected(x - dragX, z - dragZ);
-          dragX = x;
-          dragZ = z;
+          session_.moveSelected(x - dragX_, z - dragZ_);
+          dragX_ = x;
+          dragZ_ = z;
           redraw();
         }
       } else if (Fl::event_button() == rightButton) {
         float unitX = 0.0f;
         float unitY = 0.0f;
-        rotationPointer(*this, unitX, unitY);
-        arcBall->dragTo(unitX, unitY);
+        OrbitCamera::unitSquare(Fl::event_x(), Fl::event_y(), w(), h(), unitX, unitY);
+        camera_.turnTo(unitX, unitY);
         damage(1);
       }
       return 1;

@@ -1,0 +1,56 @@
+#include "view/StatusLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "view/WalkClip.h"
+
+namespace {
+
+TEST(StatusLineTest, ShowsTheClipTheFrameItsTimeThePointAndTheMessage) {
+  const testsupport::TempDir dir;
+  EditSession session;
+  testsupport::captureStdout([&] { ASSERT_TRUE(session.load(dir.write("walk.bvh", editortest::walkClip(4, 10.0, 5.0, 0.5)))); });
+  Playback playback;
+  playback.startClip(session.motion().frameCount, session.motion().frameTime, 0);
+  playback.seek(3.0);
+  ASSERT_TRUE(session.select(1));
+  const Point3 p = session.point(1);
+  char point[128];
+  std::snprintf(point, sizeof point, "   point 1: x %.2f z %.2f", p.x, p.z);
+  session.setMessage("Wrote out.bvh");
+  EXPECT_EQ(statusText(session, playback), "walk.bvh   frame 3 / 4   1.50 s" + std::string(point) +
+                                               "   " + session.kindText() + "   Wrote out.bvh");
+}
+
+TEST(StatusLineTest, ShowsUnprintableBytesAsEscapes) {
+  EditSession session;
+  const Playback playback;
+  session.setMessage("Could not read b.bvh: \xc1\x01 HIERARCHY not found in caf\xc3\xa9");
+  EXPECT_NE(statusText(session, playback)
+                .find("b.bvh: \\xc1\\x01 HIERARCHY not found in caf\xc3\xa9"),
+            std::string::npos)
+      << statusText(session, playback);
+}
+
+// One character, one unit of width.
+TEST(FitToWidthTest, ShortensTheLongestNamesInTheMiddleThenCutsTheEnd) {
+  const auto characters = [](const std::string& text) { return static_cast<double>(text.size()); };
+  const struct {
+    const char* text;
+    double width;
+    const char* shown;
+  } rows[] = {
+      {"short text", 20, "short text"},
+      {"Loaded /a/very/long/folder/name/clip.bvh (3 frames)", 40,
+       "Loaded /a/very/...clip.bvh (3 frames)"},
+      {"aaaa bbbb cccc dddd", 10, "aaaa bb..."},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(fitToWidth(row.text, row.width, characters), row.shown) << row.text;
+  }
+}
+
+}  // namespace
