@@ -151,7 +151,7 @@ void printTarget(const char* name, const std::string& measured, const std::strin
                      : "MISS");
 }
 
-std::string format(const char* pattern, double value) {
+std::string formatted(const char* pattern, double value) {
   char text[48];
   std::snprintf(text, sizeof text, pattern, value);
   return text;
@@ -174,7 +174,7 @@ void printProcess(const char* name, const bench::ProcessResult& r, double bytes)
     return;
   }
   std::printf("%-34s %12.3f %10.1f %14s\n", name, r.seconds, bytes / kMiB / r.seconds,
-              format("%.1f", r.peakBytes / kMiB).c_str());
+              formatted("%.1f", r.peakBytes / kMiB).c_str());
 }
 
 // The whole program against cat, without and with an fsync of cat's output.
@@ -205,14 +205,14 @@ void measureTool(const std::string& clip, const std::string& folder, double clip
 
   std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
   const double vsCat = cat.ok && run.ok ? run.seconds / cat.seconds : 0.0;
-  printTarget("bvh-path time / cat time", format("%.2fx", vsCat), format("%.2fx", kToolTimeVsCat),
+  printTarget("bvh-path time / cat time", formatted("%.2fx", vsCat), formatted("%.2fx", kToolTimeVsCat),
               cat.ok && run.ok, vsCat <= kToolTimeVsCat);
   const double vsCatSync = catSync.ok && run.ok ? run.seconds / catSync.seconds : 0.0;
-  printTarget("bvh-path time / (cat + fsync) time", format("%.2fx", vsCatSync),
-              format("%.2fx", kToolTimeVsCat), catSync.ok && run.ok, vsCatSync <= kToolTimeVsCat);
+  printTarget("bvh-path time / (cat + fsync) time", formatted("%.2fx", vsCatSync),
+              formatted("%.2fx", kToolTimeVsCat), catSync.ok && run.ok, vsCatSync <= kToolTimeVsCat);
   const double peakShare = run.ok ? run.peakBytes / clipBytes : 0.0;
-  printTarget("bvh-path peak memory / file size", format("%.2fx", peakShare),
-              format("%.2fx", kToolPeakVsFile), run.ok, peakShare <= kToolPeakVsFile);
+  printTarget("bvh-path peak memory / file size", formatted("%.2fx", peakShare),
+              formatted("%.2fx", kToolPeakVsFile), run.ok, peakShare <= kToolPeakVsFile);
 }
 
 }  // namespace
@@ -270,32 +270,32 @@ int main(int argc, char** argv) {
   printMeasure("fitPath", fitStep, 0.0);
   printMeasure("writePath", writeStep, static_cast<double>(writtenBytes));
   const std::string fwriteName =
-      "floor: one fwrite of " + format("%.1f", static_cast<double>(writtenBytes) / kMiB) + " MiB";
+      "floor: one fwrite of " + formatted("%.1f", static_cast<double>(writtenBytes) / kMiB) + " MiB";
   printMeasure(fwriteName.c_str(), floorWrite, static_cast<double>(writtenBytes));
   printMeasure("floor: the same fwrite + fsync", floorWriteSync, static_cast<double>(writtenBytes));
 
   std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
   const bool readKnown = readStep.ok && floorRead.ok;
   const double readRatio = readKnown ? readStep.seconds / floorRead.seconds : 0.0;
-  printTarget("read time / floor read time", format("%.2fx", readRatio),
-              format("%.2fx", kReadTimeVsFloor), readKnown, readRatio <= kReadTimeVsFloor);
+  printTarget("read time / floor read time", formatted("%.2fx", readRatio),
+              formatted("%.2fx", kReadTimeVsFloor), readKnown, readRatio <= kReadTimeVsFloor);
   const double peakLimit = kReadPeakVsFile * clipBytes + kReadPeakAllowance;
   printTarget("read peak memory vs 1.2 x file + 16 MiB", peakText(readStep) + " MiB",
-              format("%.1f MiB", peakLimit / kMiB), readStep.ok, readStep.peakBytes <= peakLimit);
+              formatted("%.1f MiB", peakLimit / kMiB), readStep.ok, readStep.peakBytes <= peakLimit);
   const bool fitKnown = fitStep.ok && readStep.ok;
   const double fitShare = fitKnown ? fitStep.seconds / readStep.seconds : 0.0;
-  printTarget("fitPath time / read time", format("%.1f%%", 100.0 * fitShare),
-              format("%.1f%%", 100.0 * kFitShareOfRead), fitKnown, fitShare < kFitShareOfRead);
+  printTarget("fitPath time / read time", formatted("%.1f%%", 100.0 * fitShare),
+              formatted("%.1f%%", 100.0 * kFitShareOfRead), fitKnown, fitShare < kFitShareOfRead);
   const bool writeKnown = writeStep.ok && floorWrite.ok;
   const double writeRatio = writeKnown ? writeStep.seconds / floorWrite.seconds : 0.0;
-  printTarget("writePath time / one fwrite time", format("%.2fx", writeRatio),
-              format("%.2fx", kWriteTimeVsFwrite), writeKnown, writeRatio <= kWriteTimeVsFwrite);
+  printTarget("writePath time / one fwrite time", formatted("%.2fx", writeRatio),
+              formatted("%.2fx", kWriteTimeVsFwrite), writeKnown, writeRatio <= kWriteTimeVsFwrite);
   // writePath syncs before it renames, so that a crash cannot leave an empty
   // file in place of the old one; measured fairly, the floor syncs too.
   const bool syncKnown = writeStep.ok && floorWriteSync.ok;
   const double syncRatio = syncKnown ? writeStep.seconds / floorWriteSync.seconds : 0.0;
-  printTarget("writePath time / (fwrite + fsync) time", format("%.2fx", syncRatio),
-              format("%.2fx", kWriteTimeVsFwrite), syncKnown, syncRatio <= kWriteTimeVsFwrite);
+  printTarget("writePath time / (fwrite + fsync) time", formatted("%.2fx", syncRatio),
+              formatted("%.2fx", kWriteTimeVsFwrite), syncKnown, syncRatio <= kWriteTimeVsFwrite);
 
   // The same clip with carriage returns for line feeds (old Mac files) must
   // read about as fast: its line ends are found in the same one pass.
@@ -313,8 +313,8 @@ int main(int argc, char** argv) {
   printMeasure("BvhMotion::read, CR line ends", crRead, clipBytes);
   const bool crKnown = crRead.ok && readStep.ok;
   const double crRatio = crKnown ? crRead.seconds / readStep.seconds : 0.0;
-  printTarget("CR read time / LF read time", format("%.2fx", crRatio),
-              format("%.2fx", kCarriageReturnVsLineFeed), crKnown,
+  printTarget("CR read time / LF read time", formatted("%.2fx", crRatio),
+              formatted("%.2fx", kCarriageReturnVsLineFeed), crKnown,
               crRatio <= kCarriageReturnVsLineFeed);
 
   measureTool(clip, folder, clipBytes);
