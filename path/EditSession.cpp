@@ -337,8 +337,7 @@ Status EditSession::insertPoint() {
   const int segment = k < n - 1 ? k : k - 1;
   const Point3 p = track_.path.positionAt(segment + 0.5);
   if (!track_.path.insertPoint(segment + 1, p)) {
-    return refuse("A track path holds at most " + std::to_string(TrackPath::maxPoints) +
-                  " points");
+    return refuse("A track path holds at most " + std::to_string(TrackPath::maxPoints) + " points");
   }
   recordPointChange(segment + 1, p, Step::Change::insert);
   selectShown(segment + 1);
