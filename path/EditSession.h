@@ -21,10 +21,10 @@
 // whether there are edits not yet written, and the last outcome in words for
 // the user. Headless: the window and console tools drive the same operations.
 // Operations validate their input and return a Status; none of them prints.
-// Each leaves its outcome in message() (the status line's text, also after a
-// success); a failure's message is that same text. A refusal that says
-// nothing new (select of no point, setUpAxis to the axis in use) leaves
-// message() as it was, and its failure carries that text.
+// What they have to tell the user they leave in message() (the status line's
+// text, also after a success); a failure's message is that same text. A
+// refusal with nothing new to say (select of no point, setUpAxis to the axis
+// in use) leaves message() as it was, and its failure carries that text.
 // A failure's line is the clip's line where the reader names one, else 0.
 class EditSession {
  public:
@@ -38,8 +38,9 @@ class EditSession {
   // and the session counts as saved. On failure nothing changes and the
   // message says why. The reader's console notes are appended to the
   // session's (takeConsoleNotes) before afterRead is called, also when the
-  // read fails. A fit whose control points are not all finite numbers counts as failed.
-  // The fit's console text goes to the console notes either way.
+  // read fails. A fit whose control points are not all finite numbers
+  // counts as failed. The fit's console text goes to the console notes
+  // either way.
   // afterRead, when given, sees the clip once it is read, before the fit.
   // The up axis is up when given, else decided from the posed figure
   // (decideUpAxis). The message carries the reader's warning (frames cut
