@@ -177,10 +177,10 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   std::FILE* points = stdout;
   std::optional<UpAxis> up;
   if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
-  const bool loaded = session.load(arguments.clip, nullptr, up);
+  const Status loaded = session.load(arguments.clip, nullptr, up);
   console.append(session.takeConsoleNotes());
   if (!loaded) {
-    report(session.message());
+    report(loaded.failure().message);
     return false;
   }
   const bool zUp = session.upAxis() == UpAxis::z;
@@ -192,8 +192,9 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
     console.append(session.takeConsoleNotes());
   }
   for (const Move& move : arguments.moves) {
-    if (!session.movePoint(move.index, move.dx, move.dz)) {
-      report(session.message());
+    const Status moved = session.movePoint(move.index, move.dx, move.dz);
+    if (!moved) {
+      report(moved.failure().message);
       return false;
     }
   }
@@ -210,10 +211,11 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   // exist then: another run may have written it since the check at the start.
   const ExistingTarget existing =
       arguments.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
-  const bool written = arguments.out.empty() || session.write(arguments.out, existing);
+  Status written;
+  if (!arguments.out.empty()) written = session.write(arguments.out, existing);
   console.append(session.takeConsoleNotes());
-  if (!written) report(session.message());
-  return written;
+  if (!written) report(written.failure().message);
+  return written.ok();
 }
 
 int runProgram(int argc, char** argv) {

@@ -34,7 +34,7 @@ void startUp(EditSession& session) {
   bool loaded = false;
   std::string refusal;
   if (chosen != nullptr) {
-    loaded = session.load(chosen, dump);
+    loaded = session.load(chosen, dump).ok();
     printNotes(session);
     if (!loaded) {
       refusal = session.message();

@@ -72,14 +72,14 @@ std::string pointText(int index) { return "point " + std::to_string(index); }
 EditSession::EditSession()
     : motion_(std::make_unique<BvhMotion>()), loop_(std::make_unique<LoopFit>()) {}
 
-bool EditSession::load(const std::string& fileName,
-                       const std::function<void(const BvhMotion&)>& afterRead,
-                       std::optional<UpAxis> up) {
+Status EditSession::load(const std::string& fileName,
+                         const std::function<void(const BvhMotion&)>& afterRead,
+                         std::optional<UpAxis> up) {
   auto motion = std::make_unique<BvhMotion>();
   const Status read = motion->read(fileName.c_str(), notes_);
   if (!read) {
-    message_ = "Could not read " + fileName + ": " + readFailure(fileName, read);
-    return false;
+    return refuse("Could not read " + fileName + ": " + readFailure(fileName, read),
+                  read.failure().line);
   }
   // The count must not promise frame lines the reader did not keep.
   motion->frameCount =
@@ -89,8 +89,7 @@ bool EditSession::load(const std::string& fileName,
   auto loop = std::make_unique<LoopFit>();
   std::string reason;
   if (!fitClip(*motion, *loop, clipUp, notes_, &reason)) {
-    message_ = "Could not fit a path to " + fileName + reason + "; the clip was not loaded";
-    return false;
+    return refuse("Could not fit a path to " + fileName + reason + "; the clip was not loaded");
   }
   motion_ = std::move(motion);
   loop_ = std::move(loop);
@@ -104,35 +103,42 @@ bool EditSession::load(const std::string& fileName,
   // A clip cut short must not pass for a whole one.
   if (!motion_->readWarning.empty()) message_ += ". " + motion_->readWarning;
   message_ += clipNotes(true);
-  return true;
+  return Status();
 }
 
-bool EditSession::fit() {
+Status EditSession::fit() {
   auto loop = std::make_unique<LoopFit>();
   std::string reason;
   if (!fitClip(*motion_, *loop, up_, notes_, &reason)) {
-    message_ = "Could not fit a path" + reason + "; the path stays as it was";
-    return false;
+    return refuse("Could not fit a path" + reason + "; the path stays as it was");
   }
   loop_ = std::move(loop);
   loopSelected_ = -1;
   canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
   dropTrackFit();
   startFreshHistory();
-  return true;
+  return Status();
 }
 
-bool EditSession::setUpAxis(UpAxis up) {
-  if (up == up_) return false;
+Status EditSession::setUpAxis(UpAxis up) {
+  if (up == up_) return refuseQuietly();
   const UpAxis before = up_;
   up_ = up;
-  if (!fit()) {
+  Status fitted = fit();
+  if (!fitted) {
     up_ = before;
-    return false;
+    return fitted;
   }
   message_ = std::string("Up axis: ") + upAxisName(up_) + clipNotes(false);
-  return true;
+  return Status();
 }
+
+Status EditSession::refuse(std::string text, int line) {
+  message_ = std::move(text);
+  return Status(Failure{message_, line});
+}
+
+Status EditSession::refuseQuietly() const { return Status(Failure{message_}); }
 
 std::string EditSession::clipNotes(bool withUpAxis) const {
   std::string notes;
@@ -147,40 +153,35 @@ std::string EditSession::clipNotes(bool withUpAxis) const {
   return notes;
 }
 
-bool EditSession::write(const std::string& fileName, ExistingTarget existing) {
+Status EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
   std::string failure;
   const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
   if (!writeClip(fileName, *motion_, *loop_, track, existing, up_, notes_, &failure)) {
-    message_ = failure;
-    return false;
+    return refuse(std::move(failure));
   }
   savedState_ = currentState();
   message_ = "Wrote " + fileName;
-  return true;
+  return Status();
 }
 
-bool EditSession::select(int index) {
-  if (index < -1 || index >= pointCount()) return false;
+Status EditSession::select(int index) {
+  if (index < -1 || index >= pointCount()) return refuseQuietly();
   stepOpen_ = false;
   selectShown(index);
-  return true;
+  return Status();
 }
 
 int EditSession::selected() const {
   return kind_ == PathKind::track ? trackSelected_ : loopSelected_;
 }
 
-bool EditSession::movePoint(int index, double dx, double dz) {
+Status EditSession::movePoint(int index, double dx, double dz) {
   if (index < 0 || index >= pointCount()) {
-    message_ = "There is no control point " + std::to_string(index);
-    return false;
+    return refuse("There is no control point " + std::to_string(index));
   }
-  if (!canCarry_) {
-    message_ = kNoGroundChannels;
-    return false;
-  }
+  if (!canCarry_) return refuse(kNoGroundChannels);
   Point3 p = point(index);
   const Point3 before = p;
   p.x += dx;
@@ -190,8 +191,7 @@ bool EditSession::movePoint(int index, double dx, double dz) {
     std::snprintf(text, sizeof text,
                   "Control point %d moved by %g, %g would not be finite; it stays where it is",
                   index, dx, dz);
-    message_ = text;
-    return false;
+    return refuse(text);
   }
   setShownPoint(p, index);
   // Every change is a new state, also one merged into the open step, so a
@@ -206,28 +206,22 @@ bool EditSession::movePoint(int index, double dx, double dz) {
     stepOpen_ = true;
   }
   redo_.clear();
-  return true;
+  return Status();
 }
 
-bool EditSession::moveSelected(double dx, double dz) {
-  if (selected() < 0) {
-    message_ = "Select a control point first";
-    return false;
-  }
+Status EditSession::moveSelected(double dx, double dz) {
+  if (selected() < 0) return refuse("Select a control point first");
   return movePoint(selected(), dx, dz);
 }
 
-bool EditSession::undo() { return replay(undo_, redo_, false); }
+Status EditSession::undo() { return replay(undo_, redo_, false); }
 
-bool EditSession::redo() { return replay(redo_, undo_, true); }
+Status EditSession::redo() { return replay(redo_, undo_, true); }
 
-bool EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
+Status EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
   stepOpen_ = false;
   const char* verb = forward ? "redo" : "undo";
-  if (from.empty()) {
-    message_ = std::string("Nothing to ") + verb;
-    return false;
-  }
+  if (from.empty()) return refuse(std::string("Nothing to ") + verb);
   const Step step = from.back();
   from.pop_back();
   to.push_back(step);
@@ -241,7 +235,7 @@ bool EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool fo
                      : step.change == Step::Change::remove ? " the deletion of "
                                                            : " the move of ";
   message_ = std::string(forward ? "Redid" : "Undid") + what + pointText(step.index);
-  return true;
+  return Status();
 }
 
 void EditSession::replayTrack(const Step& step, bool forward) {
@@ -320,17 +314,11 @@ int EditSession::pointCount() const {
   return kind_ == PathKind::track ? track_.path.pointCount() : loop_->path.pointCount();
 }
 
-bool EditSession::startPointChange() {
+Status EditSession::startPointChange() {
   stepOpen_ = false;
-  if (kind_ != PathKind::track) {
-    message_ = "Points are inserted and deleted on the track path";
-    return false;
-  }
-  if (selected() < 0) {
-    message_ = "Select a control point first";
-    return false;
-  }
-  return true;
+  if (kind_ != PathKind::track) return refuse("Points are inserted and deleted on the track path");
+  if (selected() < 0) return refuse("Select a control point first");
+  return Status();
 }
 
 void EditSession::recordPointChange(int index, const Point3& p, Step::Change change) {
@@ -338,41 +326,36 @@ void EditSession::recordPointChange(int index, const Point3& p, Step::Change cha
   redo_.clear();
 }
 
-bool EditSession::insertPoint() {
-  if (!startPointChange()) return false;
+Status EditSession::insertPoint() {
+  Status start = startPointChange();
+  if (!start) return start;
   const int k = selected();
   const int n = pointCount();
-  if (n < 2) {
-    message_ = "A path of one point has no segment to insert into";
-    return false;
-  }
+  if (n < 2) return refuse("A path of one point has no segment to insert into");
   // The middle of the segment after the selected point: the curve barely
   // changes, since the new point lies on it.
   const int segment = k < n - 1 ? k : k - 1;
   const Point3 p = track_.path.positionAt(segment + 0.5);
   if (!track_.path.insertPoint(segment + 1, p)) {
-    message_ = "A track path holds at most " + std::to_string(TrackPath::maxPoints) + " points";
-    return false;
+    return refuse("A track path holds at most " + std::to_string(TrackPath::maxPoints) + " points");
   }
   recordPointChange(segment + 1, p, Step::Change::insert);
   selectShown(segment + 1);
   message_ = "Inserted " + pointText(segment + 1);
-  return true;
+  return Status();
 }
 
-bool EditSession::removePoint() {
-  if (!startPointChange()) return false;
+Status EditSession::removePoint() {
+  Status start = startPointChange();
+  if (!start) return start;
   const int k = selected();
-  if (pointCount() <= 2) {
-    message_ = "A track path keeps at least two points";
-    return false;
-  }
+  if (pointCount() <= 2) return refuse("A track path keeps at least two points");
   const Point3 p = point(k);
   track_.path.removePoint(k);
   recordPointChange(k, p, Step::Change::remove);
   selectShown(-1);
   message_ = "Deleted " + pointText(k);
-  return true;
+  return Status();
 }
 
 void EditSession::setShownPoint(const Point3& p, int index) {

@@ -20,8 +20,12 @@
 // record), the selected control point, the undo history of point moves,
 // whether there are edits not yet written, and the last outcome in words for
 // the user. Headless: the window and console tools drive the same operations.
-// Operations validate their input, return whether they did anything and
-// leave a message; none of them prints.
+// Operations validate their input and return a Status; none of them prints.
+// What they have to tell the user they leave in message() (the status line's
+// text, also after a success); a failure's message is that same text. A
+// refusal with nothing new to say (select of no point, setUpAxis to the axis
+// in use) leaves message() as it was, and its failure carries that text.
+// A failure's line is the clip's line where the reader names one, else 0.
 class EditSession {
  public:
   // An empty clip with an empty path (no control points) and no history.
@@ -34,31 +38,32 @@ class EditSession {
   // and the session counts as saved. On failure nothing changes and the
   // message says why. The reader's console notes are appended to the
   // session's (takeConsoleNotes) before afterRead is called, also when the
-  // read fails. A
-  // fit whose control points are not all finite numbers counts as failed.
-  // The fit's console text goes to the console notes either way.
+  // read fails. A fit whose control points are not all finite numbers
+  // counts as failed. The fit's console text goes to the console notes
+  // either way.
   // afterRead, when given, sees the clip once it is read, before the fit.
   // The up axis is up when given, else decided from the posed figure
   // (decideUpAxis). The message carries the reader's warning (frames cut
   // short), names the track joint when it is not the
   // root, "Up axis: Z" when it is Z, and says when the clip has nothing the
   // path can carry (kNoGroundChannels).
-  bool load(const std::string& fileName,
-            const std::function<void(const BvhMotion&)>& afterRead = nullptr,
-            std::optional<UpAxis> up = std::nullopt);
+  Status load(const std::string& fileName,
+              const std::function<void(const BvhMotion&)>& afterRead = nullptr,
+              std::optional<UpAxis> up = std::nullopt);
   // Fits a new path to the present clip (also an empty one); replaces the
-  // path and starts a fresh history on success. The fit's console text goes
-  // to the console notes either way.
-  bool fit();
+  // path and starts a fresh history on success, leaving the message as it
+  // was. The fit's console text goes to the console notes either way.
+  Status fit();
 
   // The clip's up axis: the ground is x and z with Y up, x and y with Z up.
   // Both kinds of path, moves (dx, dz: along the ground's second axis, the
   // clip's y with Z up) and write use it.
   UpAxis upAxis() const { return up_; }
   // Sets the up axis and fits both kinds of path again for it (fresh
-  // history); false, nothing changed, when it is already up or the fit
-  // fails. The message says "Up axis: Y" or "Up axis: Z".
-  bool setUpAxis(UpAxis up);
+  // history); fails, nothing changed, when it is already up (the message
+  // as it was) or the fit fails (the fit's message). On success the message
+  // says "Up axis: Y" or "Up axis: Z".
+  Status setUpAxis(UpAxis up);
   // Whether the path can move the clip: its track joint has both ground
   // position channels.
   bool canCarry() const { return canCarry_; }
@@ -67,29 +72,31 @@ class EditSession {
   // existing file is the caller's question, answered by existing (with kKeep
   // a file that exists when the new one is put in place makes the write fail).
   // The writer's console notes are appended to the session's.
-  bool write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
+  Status write(const std::string& fileName, ExistingTarget existing = ExistingTarget::kReplace);
 
   // Selects control point index, or none with -1. Any other index is refused
-  // (false, selection unchanged). Ends the open move step.
-  bool select(int index);
+  // (selection unchanged). Ends the open move step. Leaves the message as it
+  // was either way.
+  Status select(int index);
   int selected() const;
 
   // Moves control point index by dx, dz clip units (y stays); refused with
   // kNoGroundChannels when the path cannot carry the clip. Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
   // between, form one undo step: a run of arrow presses or a whole drag.
-  // A new step clears the redo list. False for an index that is no point
-  // and for a move that would take the point past the largest number.
-  bool movePoint(int index, double dx, double dz);
-  // movePoint of the selected point; false when none is selected.
-  bool moveSelected(double dx, double dz);
+  // A new step clears the redo list. Fails for an index that is no point
+  // and for a move that would take the point past the largest number. A
+  // move that succeeds leaves the message as it was.
+  Status movePoint(int index, double dx, double dz);
+  // movePoint of the selected point; fails when none is selected.
+  Status moveSelected(double dx, double dz);
   // Closes the open move step, so the next move starts a new one.
   void endMove() { stepOpen_ = false; }
 
   // Undo puts the point of the last step back and selects it; redo applies
-  // the last undone step again. False when there is nothing to undo or redo.
-  bool undo();
-  bool redo();
+  // the last undone step again. Fails when there is nothing to undo or redo.
+  Status undo();
+  Status redo();
   bool canUndo() const { return !undo_.empty(); }
   bool canRedo() const { return !redo_.empty(); }
 
@@ -123,9 +130,9 @@ class EditSession {
   // Track path only, each one undo step that selects its point: insert puts
   // a point on the curve in the middle of the segment after the selected one
   // (before it when the last is selected); remove takes the selected point
-  // out, never below two. False, with a message, when refused.
-  bool insertPoint();
-  bool removePoint();
+  // out, never below two. Fails when refused.
+  Status insertPoint();
+  Status removePoint();
 
   // What can be done to a session from the editor.
   enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close, SetUpAxis };
@@ -172,13 +179,17 @@ class EditSession {
   };
 
   void startFreshHistory();
+  // Leaves text in the message and returns it as the failure.
+  Status refuse(std::string text, int line = 0);
+  // A failure that carries the message as it stands.
+  Status refuseQuietly() const;
   // What the user should know about the clip and its fit, each after ". ":
   // the track joint, the up axis when it is Z (withUpAxis), a short clip's
   // fit, nothing to carry.
   std::string clipNotes(bool withUpAxis) const;
   // Moves the last step of from to to, setting its point to the state after
   // it (forward) or before it.
-  bool replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
+  Status replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
   long currentState() const { return undo_.empty() ? 0 : undo_.back().state; }
   // Point changes of the kind shown.
   void setShownPoint(const Point3& p, int index);
@@ -186,9 +197,9 @@ class EditSession {
   // Forgets the track path of an earlier clip or fit; fits it again at once
   // while it is shown.
   void dropTrackFit();
-  // Insert and delete: whether one may start (else the message says why),
+  // Insert and delete: whether one may start (else the failure says why),
   // and the undo step that records it.
-  bool startPointChange();
+  Status startPointChange();
   void recordPointChange(int index, const Point3& p, Step::Change change);
   // Applies step to the track path, forward or back.
   void replayTrack(const Step& step, bool forward);

@@ -15,20 +15,17 @@
 
 namespace testsupport {
 
-namespace {
-
-std::string captureFd(int fd, std::FILE* stream, const std::function<void()>& body) {
-  std::fflush(stream);
+std::string captureStdout(const std::function<void()>& body) {
+  std::fflush(stdout);
   std::cout.flush();
   std::FILE* sink = std::tmpfile();
   if (sink == nullptr) throw std::runtime_error("tmpfile failed");
-  const int saved = dup(fd);
-  dup2(fileno(sink), fd);
+  const int saved = dup(STDOUT_FILENO);
+  dup2(fileno(sink), STDOUT_FILENO);
   body();
-  std::fflush(stream);
+  std::fflush(stdout);
   std::cout.flush();
-  std::cerr.flush();
-  dup2(saved, fd);
+  dup2(saved, STDOUT_FILENO);
   close(saved);
   std::string out;
   std::rewind(sink);
@@ -38,12 +35,6 @@ std::string captureFd(int fd, std::FILE* stream, const std::function<void()>& bo
   std::fclose(sink);
   return out;
 }
-
-}  // namespace
-
-std::string captureStdout(const std::function<void()>& body) { return captureFd(1, stdout, body); }
-
-std::string captureStderr(const std::function<void()>& body) { return captureFd(2, stderr, body); }
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "mpe-test-XXXXXX").string();

@@ -26,9 +26,6 @@ namespace testsupport {
 // iostreams alike), by redirecting file descriptor 1 to a temporary file.
 std::string captureStdout(const std::function<void()>& body);
 
-// Same for standard error.
-std::string captureStderr(const std::function<void()>& body);
-
 // A fresh temporary directory for one test, removed by the destructor.
 class TempDir {
  public:

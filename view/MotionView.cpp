@@ -119,7 +119,7 @@ bool MotionView::loadPath(const char* fileName) {
     redraw();
     return false;
   }
-  const bool loaded = session_.load(fileName);
+  const bool loaded = session_.load(fileName).ok();
   say(loaded && session_.upAxis() == UpAxis::z ? "Up axis: Z\n" : "");
   if (loaded) {
     if (dropsEdits) session_.setMessage(session_.message() + "; the unwritten edits were dropped");
@@ -146,7 +146,7 @@ bool MotionView::writePath(const char* fileName) {
       return false;
     }
   }
-  const bool written = session_.write(fileName);
+  const bool written = session_.write(fileName).ok();
   say("");
   redraw();
   return written;

@@ -15,7 +15,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
 using testsupport::readFile;
 using testsupport::TempDir;
 
@@ -43,7 +42,8 @@ PathRun runPath(const std::string& arguments) {
   return result;
 }
 
-// What the edit session prints (as bvh-path would) and writes after edit.
+// The points as bvh-path prints them, and the bytes the edit session writes,
+// after edit.
 struct SessionRun {
   std::string points;
   std::string bytes;
@@ -53,7 +53,8 @@ SessionRun runSession(const std::function<void(EditSession&)>& edit) {
   SessionRun run;
   const TempDir dir;
   const std::string file = dir.path() + "/session.bvh";
-  captureStdout([&] {
+  // Run as a lambda so that a failed ASSERT ends only it.
+  [&] {
     EditSession session;
     ASSERT_TRUE(session.load(kClip));
     edit(session);
@@ -64,7 +65,7 @@ SessionRun runSession(const std::function<void(EditSession&)>& edit) {
       std::snprintf(line, sizeof line, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
       run.points += line;
     }
-  });
+  }();
   run.bytes = readFile(file);
   return run;
 }
@@ -149,7 +150,7 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
             (std::set<std::string>{"notes.bvh", "existing.bvh", "turning.bvh", "huge.bvh"}));
   // The window's status line says the same.
   EditSession session;
-  captureStdout([&] { ASSERT_TRUE(session.load(turning)); });
+  ASSERT_TRUE(session.load(turning));
   EXPECT_NE(session.message().find(
                 ". This clip has no ground position channels: the path cannot move it"),
             std::string::npos);

@@ -15,7 +15,6 @@
 #include "path/LoopFit.h"
 #include "path/PathWriter.h"
 
-using testsupport::captureStdout;
 using testsupport::readFile;
 using testsupport::TempDir;
 using writertest::fixture;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the writer's tests: loading and fitting a clip quietly, reading a
-// written file back, and comparing two clips word by word.
+// Shared by the writer's tests: loading and fitting a clip, reading a written
+// file back, and comparing two clips word by word.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "TestSupport.h"
 #include "motion/BvhMotion.h"
 #include "path/LoopFit.h"
 #include "path/PathFit.h"

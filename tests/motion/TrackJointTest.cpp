@@ -10,7 +10,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
 using testsupport::TempDir;
 
 // Root R (X Y Z position), child A (X Z position), child B (X only), grandchild C of A

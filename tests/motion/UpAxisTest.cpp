@@ -8,7 +8,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
 using testsupport::TempDir;
 
 // A small figure 180 units tall: hips, spine and head above, two legs below,

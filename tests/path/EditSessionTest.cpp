@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "TestSupport.h"
 
 namespace {
-
-using testsupport::captureStdout;
 
 // A root walking along x and z with one rotation channel; frame i at (3i, 0, 2i).
 std::string walk(int frames) {
@@ -30,7 +30,7 @@ class EditSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clip = dir.write("walk.bvh", walk(40));
-    captureStdout([&] { ASSERT_TRUE(session.load(clip)); });
+    ASSERT_TRUE(session.load(clip));
     original = session.point(2);
   }
 
@@ -75,7 +75,7 @@ TEST_F(EditSessionTest, ARunOnOnePointIsOneStepAndANewMoveClearsRedo) {
 TEST_F(EditSessionTest, WritingMarksSavedWithoutTouchingTheHistory) {
   ASSERT_TRUE(session.movePoint(2, 6.0, 0.0));
   const std::string out = dir.path() + "/out.bvh";
-  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  ASSERT_TRUE(session.write(out));
   EXPECT_EQ(session.message(), "Wrote " + out);
   EXPECT_FALSE(session.unsaved());
   EXPECT_TRUE(session.canUndo());
@@ -118,7 +118,7 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
       {noMotion, "Could not read " + noMotion + ": Bad File11: the file ended before MOTION"},
   };
   for (const Case& c : cases) {
-    captureStdout([&] { EXPECT_FALSE(session.load(c.name)); });
+    EXPECT_FALSE(session.load(c.name));
     EXPECT_EQ(session.message().rfind(c.expectedStart, 0), 0u) << session.message();
     EXPECT_EQ(session.clipName(), clip);
     EXPECT_EQ(session.motion().frameCount, 40);
@@ -128,7 +128,7 @@ TEST_F(EditSessionTest, AFailedLoadChangesNothingAndSaysWhy) {
   }
   // A good load starts afresh.
   const std::string other = dir.write("other.bvh", walk(12));
-  captureStdout([&] { ASSERT_TRUE(session.load(other)); });
+  ASSERT_TRUE(session.load(other));
   EXPECT_EQ(session.motion().frameCount, 12);
   EXPECT_FALSE(session.unsaved());
   EXPECT_FALSE(session.canUndo());
@@ -139,19 +139,16 @@ TEST_F(EditSessionTest, TheReadersAndTheWritersConsoleNotesAreKeptInOrder) {
   session.takeConsoleNotes();
   // The read's notes are there before afterRead sees the clip.
   std::string beforeFit;
-  captureStdout([&] {
-    ASSERT_TRUE(session.load(clip, [&](const BvhMotion&) {
-      beforeFit = session.takeConsoleNotes().text();
-    }));
-  });
+  ASSERT_TRUE(
+      session.load(clip, [&](const BvhMotion&) { beforeFit = session.takeConsoleNotes().text(); }));
   EXPECT_EQ(testsupport::withoutColors(beforeFit), "NumFrames 40\tFrameTime 0.040000\n");
   session.takeConsoleNotes();  // the fit's
   // A failed read leaves its error line.
-  captureStdout([&] { EXPECT_FALSE(session.load(dir.path() + "/missing.bvh")); });
+  EXPECT_FALSE(session.load(dir.path() + "/missing.bvh"));
   EXPECT_EQ(session.takeConsoleNotes().text(),
             "File " + dir.path() + "/missing.bvh pointer is NULL\n");
   const std::string out = dir.path() + "/out.bvh";
-  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  ASSERT_TRUE(session.write(out));
   EXPECT_EQ(session.takeConsoleNotes().text(), "MMM\nROOT Hips\n{");
   EXPECT_TRUE(session.takeConsoleNotes().empty());
 }
@@ -160,7 +157,7 @@ TEST_F(EditSessionTest, AClipCutShortSaysSoInTheMessage) {
   std::string text = walk(40);
   text.replace(text.find("Frames: 40"), 10, "Frames: 75");
   const std::string cut = dir.write("cut.bvh", text);
-  captureStdout([&] { ASSERT_TRUE(session.load(cut)); });
+  ASSERT_TRUE(session.load(cut));
   EXPECT_EQ(session.message(), "Loaded " + cut +
                                    " (40 frames). Warning: only 40 of 75 frame lines found, "
                                    "reading 40 frames");
@@ -172,6 +169,51 @@ TEST_F(EditSessionTest, RefusesPointsThatDoNotExist) {
   EXPECT_FALSE(session.select(4));
   EXPECT_FALSE(session.moveSelected(1.0, 0.0));  // nothing selected
   EXPECT_FALSE(session.canUndo());
+}
+
+// A failure carries the message the status line shows; a refusal that says
+// nothing new carries the message as it was.
+TEST_F(EditSessionTest, AFailureCarriesTheMessageTheStatusLineShows) {
+  const std::string spaced =
+      dir.write("spaced.bvh",
+                "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nJOINT Left Arm\n{\n");
+  const std::string unreachable = dir.path() + "/no-folder/out.bvh";
+  const std::string asItWas = "as it was";
+  const std::string pointsOnTrack = "Points are inserted and deleted on the track path";
+  const struct {
+    const char* name;
+    std::function<Status()> operation;
+    std::string message;
+    int line;
+  } rows[] = {
+      {"move of no point", [&] { return session.movePoint(4, 1.0, 1.0); },
+       "There is no control point 4", 0},
+      {"move past the largest number", [&] { return session.movePoint(2, HUGE_VAL, 0.0); },
+       "Control point 2 moved by inf, 0 would not be finite; it stays where it is", 0},
+      {"move with nothing selected", [&] { return session.moveSelected(1.0, 0.0); },
+       "Select a control point first", 0},
+      {"undo", [&] { return session.undo(); }, "Nothing to undo", 0},
+      {"redo", [&] { return session.redo(); }, "Nothing to redo", 0},
+      {"insert on the loop path", [&] { return session.insertPoint(); }, pointsOnTrack, 0},
+      {"remove on the loop path", [&] { return session.removePoint(); }, pointsOnTrack, 0},
+      {"select of no point", [&] { return session.select(4); }, asItWas, 0},
+      {"the up axis in use", [&] { return session.setUpAxis(UpAxis::y); }, asItWas, 0},
+      {"read of a bad clip", [&] { return session.load(spaced); },
+       "Could not read " + spaced +
+           ": Bad File4: \"{\" expected after JOINT Left, found \"Arm\" (a blank in the name?)",
+       6},
+      {"write into no folder", [&] { return session.write(unreachable); },
+       "Cannot open " + unreachable + " for writing: No such file or directory", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    session.setMessage(asItWas);
+    const Status status = row.operation();
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.failure().message, row.message);
+    EXPECT_EQ(session.message(), row.message);
+    EXPECT_EQ(status.failure().line, row.line);
+  }
 }
 
 TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {
@@ -275,7 +317,7 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   // own positions back; the loop path's edit is still unwritten.
   session.setKind(Kind::track);
   const std::string out = dir.path() + "/track.bvh";
-  captureStdout([&] { ASSERT_TRUE(session.write(out)); });
+  ASSERT_TRUE(session.write(out));
   EXPECT_TRUE(session.unsaved());
   BvhMotion written;
   Notes readNotes;

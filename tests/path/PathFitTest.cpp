@@ -15,7 +15,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
 using testsupport::TempDir;
 
 const char kStandardRoot[] =

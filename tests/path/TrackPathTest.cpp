@@ -17,7 +17,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
 using testsupport::TempDir;
 
 std::vector<std::string> wordsOf(const char* line) {

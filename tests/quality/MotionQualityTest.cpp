@@ -16,8 +16,6 @@
 
 namespace {
 
-using testsupport::captureStdout;
-
 constexpr double kFacingLimit = 5.0;
 constexpr double kSlideLimit = 0.15;
 constexpr double kStillLimit = 0.02;
@@ -26,18 +24,16 @@ constexpr double kStillLimit = 0.02;
 // moved alternately to either side): a walk that curves, written to out.
 void writeBentWalk(const std::string& clip, const std::string& out) {
   BvhMotion motion;
-  captureStdout([&] {
-    Notes testNotes;
-    ASSERT_TRUE(motion.read(clip.c_str(), testNotes));
-    TrackFit fit = fitTrackPath(motion, 6);
-    const Point3 moves[4] = {{25, 0, 10}, {-20, 0, 15}, {25, 0, -5}, {-20, 0, 0}};
-    for (int k = 1; k <= 4; ++k) {
-      const Point3 p = fit.path.point(k);
-      const Point3& d = moves[k - 1];
-      fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
-    }
-    ASSERT_TRUE(writeTrackPath(out.c_str(), motion, fit, testNotes));
-  });
+  Notes testNotes;
+  ASSERT_TRUE(motion.read(clip.c_str(), testNotes));
+  TrackFit fit = fitTrackPath(motion, 6);
+  const Point3 moves[4] = {{25, 0, 10}, {-20, 0, 15}, {25, 0, -5}, {-20, 0, 0}};
+  for (int k = 1; k <= 4; ++k) {
+    const Point3 p = fit.path.point(k);
+    const Point3& d = moves[k - 1];
+    fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
+  }
+  ASSERT_TRUE(writeTrackPath(out.c_str(), motion, fit, testNotes));
 }
 
 TEST(MotionQualityTest, ASidewaysBendKeepsWalkingClipsFaithful) {
@@ -71,12 +67,10 @@ TEST(MotionQualityTest, ASidewaysBendKeepsWalkingClipsFaithful) {
     BvhMotion original;
     BvhMotion written;
     std::string error;
-    captureStdout([&] {
-      Notes testNotes;
-      ASSERT_TRUE(original.read(clip.c_str(), testNotes));
-      ASSERT_TRUE(writeSidewaysEdit(original, row.trackPath, edited, &error)) << error;
-      ASSERT_TRUE(written.read(edited.c_str(), testNotes));
-    });
+    Notes testNotes;
+    ASSERT_TRUE(original.read(clip.c_str(), testNotes));
+    ASSERT_TRUE(writeSidewaysEdit(original, row.trackPath, edited, &error)) << error;
+    ASSERT_TRUE(written.read(edited.c_str(), testNotes));
     MotionQuality q;
     ASSERT_TRUE(measureQuality(original, written, q, &error)) << error;
     ASSERT_GT(q.walkingFrames, 100);

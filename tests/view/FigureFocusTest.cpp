@@ -13,8 +13,7 @@ namespace {
 TEST(FigureFocusTest, FindsTheFigureOfAFrameAndFollowsItAlongAMovedPath) {
   const testsupport::TempDir dir;
   EditSession session;
-  testsupport::captureStdout(
-      [&] { ASSERT_TRUE(session.load(dir.write("walk.bvh", editortest::walkClip(20)))); });
+  ASSERT_TRUE(session.load(dir.write("walk.bvh", editortest::walkClip(20))));
   const Point3 root = carriedJointWorld(session, 6, false);
   EXPECT_NEAR(root.x, 60.0 * figureScale, 1e-9);
   EXPECT_NEAR(root.y, figureFloorY, 1e-9);
