@@ -100,7 +100,7 @@ bool measureWrite(const std::string& clip, const std::string& output, bench::Ste
   fitPath(motion, path, notes);
   notes.clear();
   clock.start();
-  const bool ok = writePath(output.c_str(), motion, path, notes);
+  const bool ok = writePath(output.c_str(), motion, path, notes).ok();
   clock.stop();
   printNotes(notes);
   bytes = static_cast<double>(fileSize(output));

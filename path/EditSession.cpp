@@ -55,14 +55,15 @@ bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const LoopFit& loop,
                const TrackFit* track, ExistingTarget existing, UpAxis up, Notes& notes,
                std::string* message) {
-  const bool written =
-      track != nullptr
-          ? writeTrackPath(fileName.c_str(), motion, *track, notes, message, existing, up)
-          : writePath(fileName.c_str(), motion, loop, notes, message, existing, up);
-  if (!written && message->empty()) {
+  const Status written =
+      track != nullptr ? writeTrackPath(fileName.c_str(), motion, *track, notes, existing, up)
+                       : writePath(fileName.c_str(), motion, loop, notes, existing, up);
+  if (written) return true;
+  *message = written.failure().message;
+  if (message->empty()) {
     *message = "Could not write " + fileName + ": the file could not be written";
   }
-  return written;
+  return false;
 }
 
 std::string pointText(int index) { return "point " + std::to_string(index); }

@@ -8,19 +8,10 @@
 #include "path/TrackFit.h"
 #include "path/TrackPlacement.h"
 
-namespace {
-
-bool reported(const Status& written, std::string* message) {
-  if (!written && message != nullptr) *message = written.failure().message;
-  return written.ok();
-}
-
-}  // namespace
-
-bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
-               std::string* message, ExistingTarget existing, UpAxis up) {
+Status writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
+                 ExistingTarget existing, UpAxis up) {
   const int frameCount = motion.frameCount;
-  const Status written = writeClip(
+  return writeClip(
       fileName, motion, jointOfClip(motion, fit.trackJoint),
       [&fit, &motion, frameCount, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
@@ -29,12 +20,11 @@ bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit
         return true;
       },
       notes, existing, up);
-  return reported(written, message);
 }
 
-bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    Notes& notes, std::string* message, ExistingTarget existing, UpAxis up) {
-  const Status written = writeClip(
+Status writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
+                      Notes& notes, ExistingTarget existing, UpAxis up) {
+  return writeClip(
       fileName, motion, jointOfClip(motion, fit.trackJoint),
       [&fit, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
@@ -43,5 +33,4 @@ bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFi
         return true;
       },
       notes, existing, up);
-  return reported(written, message);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "base/Outcome.h"
 #include "base/SafeFileWriter.h"
 #include "motion/UpAxis.h"
@@ -16,14 +14,13 @@ struct TrackFit;
 // about the up axis. motion must be the clip fitted (its frame lines are read
 // again) and up the axis the path was fitted with. Same failures, console
 // notes and safe replacement as writeClip, which existing and notes are
-// passed to; message, when given, receives a failure's message.
-bool writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
-               std::string* message = nullptr, ExistingTarget existing = ExistingTarget::kReplace,
-               UpAxis up = UpAxis::y);
+// passed to.
+Status writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
+                 ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);
 
 // The same along the fit's present track path (trackPlacement): frames on it
 // have their track joint moved and turned; the unedited path writes rotation
 // words as read and positions equal up to "%f" rounding.
-bool writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                    Notes& notes, std::string* message = nullptr,
-                    ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);
+Status writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
+                      Notes& notes, ExistingTarget existing = ExistingTarget::kReplace,
+                      UpAxis up = UpAxis::y);

@@ -42,7 +42,9 @@ inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fi
 inline std::string writeNoting(bool& ok, const char* fileName, const BvhMotion& motion,
                                const LoopFit& path, std::string* message = nullptr) {
   Notes notes;
-  ok = writePath(fileName, motion, path, notes, message);
+  const Status written = writePath(fileName, motion, path, notes);
+  ok = written.ok();
+  if (!ok && message != nullptr) *message = written.failure().message;
   return notes.text();
 }
 

@@ -269,7 +269,9 @@ bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::strin
     const Point3 p = fit.path.point(k);
     const Point3 d = sidewaysOffset(fit.path.point(k - 1), p, fit.path.point(k + 1));
     fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
-    written = writeTrackPath(out.c_str(), motion, fit, notes, &message);
+    const Status status = writeTrackPath(out.c_str(), motion, fit, notes);
+    written = status.ok();
+    if (!written) message = status.failure().message;
   } else {
     LoopFit path;
     Notes notes;
@@ -280,7 +282,9 @@ bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::strin
     const Point3 middle = path.path.point(2);
     const Point3 d = sidewaysOffset(path.path.point(1), middle, path.path.point(3));
     path.path.setPoint(2, {middle.x + d.x, middle.y, middle.z + d.z});
-    written = writePath(out.c_str(), motion, path, notes, &message);
+    const Status status = writePath(out.c_str(), motion, path, notes);
+    written = status.ok();
+    if (!written) message = status.failure().message;
   }
   if (!written && error != nullptr) *error = message;
   return written;
