@@ -157,14 +157,17 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$editor_pid/status"; }
 click_view 20
 sleep 0.5
 before=$(rss)
-click_view 100
+click_view 200
 sleep 0.5
 after=$(rss)
+echo "keyboard_road: 200 clicks in the view: $((after - before)) kB"
 # The address sanitizer keeps freed blocks in quarantine, so its resident size
-# grows with any allocation; its leak check watches that build instead.
+# grows with any allocation; its leak check watches that build instead. The
+# resident size wanders by a few megabytes on a busy machine (the GL driver's
+# own pools); the leak this guards against kept about 90 MB per 200 clicks.
 if ! nm -D "$MPE_EDITOR" 2>/dev/null | grep __asan_init >/dev/null; then
-  [ "$((after - before))" -lt 12000 ] ||
-    fail "100 clicks in the view grew the editor by $((after - before)) kB"
+  [ "$((after - before))" -lt 20000 ] ||
+    fail "200 clicks in the view grew the editor by $((after - before)) kB"
 fi
 
 # The edits were dropped with the load: closing asks nothing.
