@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/NumberText.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
@@ -200,14 +204,45 @@ struct CharClasses {
 
 const CharClasses charClasses;
 
+// First place in [from, last) that breaks a plain run: a tab, carriage
+// return or line feed, or a blank followed by another; last when there is
+// none. One pass over the line, 16 bytes a step; the byte at last is
+// readable (a word character or the line's terminator).
+const char* findIrregularSeparator(const char* from, const char* last) {
+  const char* p = from;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  while (last - p >= 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const __m128i doubleBlank =
+        _mm_and_si128(_mm_cmpeq_epi8(here, blank), _mm_cmpeq_epi8(next, blank));
+    const __m128i lineBreaking =
+        _mm_or_si128(_mm_cmpeq_epi8(here, tab),
+                     _mm_or_si128(_mm_cmpeq_epi8(here, carriageReturn),
+                                  _mm_cmpeq_epi8(here, lineFeed)));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(doubleBlank, lineBreaking));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  for (; p < last; ++p) {
+    if (*p == '\t' || *p == '\r' || *p == '\n' || (*p == ' ' && p[1] == ' ')) return p;
+  }
+  return last;
+}
+
 // Finds where the rest of a line can be written as it stands in one copy:
 // from a word on, when the words up to the last one are separated by single
 // blanks. Clips are mostly such runs, and a long clip spends its writing time
-// here. The next tab (or carriage return) and the next double blank are
-// remembered, so that trying at every word of an irregular line stays linear.
+// here. The first irregular separator is remembered, so that trying at every
+// word of an irregular line stays linear.
 class PlainRun {
  public:
-  PlainRun(const char* line, size_t length) : end_(line + length), last_(end_) {
+  PlainRun(const char* line, size_t length) : last_(line + length) {
     while (last_ > line && charClasses.of[static_cast<unsigned char>(last_[-1])] == separatorChar) {
       --last_;
     }
@@ -216,16 +251,8 @@ class PlainRun {
   // Copies the words from word (the start of one) to the end of the line,
   // each followed by one blank, when they form a plain run.
   bool copyFrom(const char* word, char*& block) {
-    if (otherSeparator_ == nullptr || otherSeparator_ < word) {
-      // The separators after the blank.
-      otherSeparator_ = word + std::strcspn(word, kWordSeparators + 1);
-    }
-    if (otherSeparator_ < last_) return false;
-    if (doubleBlank_ == nullptr || doubleBlank_ < word) {
-      const char* found = std::strstr(word, "  ");
-      doubleBlank_ = found != nullptr ? found : end_;
-    }
-    if (doubleBlank_ < last_) return false;
+    if (irregular_ == nullptr || irregular_ < word) irregular_ = findIrregularSeparator(word, last_);
+    if (irregular_ < last_) return false;
     const size_t size = static_cast<size_t>(last_ - word);
     std::memcpy(block, word, size);
     block += size;
@@ -234,25 +261,47 @@ class PlainRun {
   }
 
  private:
-  const char* end_;
   // Just past the last word.
   const char* last_;
-  const char* otherSeparator_ = nullptr;
-  const char* doubleBlank_ = nullptr;
+  const char* irregular_ = nullptr;
+};
+
+// Which word of a frame line, if any, a frame writes as a number of its
+// own: the ground position's x or z, or a turned rotation angle.
+struct NumberWords {
+  const GroundWords& ground;
+  const TurnedWords& turned;
+
+  // Words from this one on are written as they stand.
+  size_t plainFrom() const {
+    size_t from = ground.found ? std::max(ground.x, ground.z) + 1 : 0;
+    for (int n = 0; n < turned.count; ++n) {
+      from = std::max(from, static_cast<size_t>(turned.word[n]) + 1);
+    }
+    return from;
+  }
+  // The turned angle of word k, or -1.
+  int turnedAt(size_t k) const {
+    for (int n = 0; n < turned.count; ++n) {
+      if (static_cast<size_t>(turned.word[n]) == k) return n;
+    }
+    return -1;
+  }
 };
 
 // The words are walked in place rather than split from a copy: the stored
 // line is only read, and a frame then costs no copying and no word list.
-void writeFrame(const char* line, const GroundWords& ground, bool onPath, double x, double z,
+void writeFrame(const char* line, const NumberWords& numbers, bool onPath, double x, double z,
                 BlockWriter& out) {
   if (line == nullptr) line = "";
+  const GroundWords& ground = numbers.ground;
   const size_t length = std::strlen(line);
   // Each word gains at most one blank (the separators after it are at least
-  // one byte, except after the last word); the two numbers may be longer
-  // than the words they replace.
-  char* block = out.reserve(length + 2 + 2 * maxNumberSize);
+  // one byte, except after the last word); the two ground numbers and the
+  // three angles may be longer than the words they replace.
+  char* block = out.reserve(length + 2 + 5 * maxNumberSize);
   PlainRun plain(line, length);
-  const size_t plainFrom = ground.found ? std::max(ground.x, ground.z) + 1 : 0;
+  const size_t plainFrom = numbers.plainFrom();
   const unsigned char* c = reinterpret_cast<const unsigned char*>(line);
   for (size_t k = 0;; ++k) {
     while (charClasses.of[*c] == separatorChar) ++c;
@@ -261,13 +310,23 @@ void writeFrame(const char* line, const GroundWords& ground, bool onPath, double
     if (block != nullptr && k >= plainFrom && plain.copyFrom(word, block)) break;
     const bool isX = ground.found && k == ground.x;
     const bool isZ = ground.found && k == ground.z;
-    if (block != nullptr && !isX && !isZ) {
+    const int angle = numbers.turnedAt(k);
+    if (block != nullptr && !isX && !isZ && angle < 0) {
       while (charClasses.of[*c] == wordChar) *block++ = static_cast<char>(*c++);
       *block++ = ' ';
       continue;
     }
     while (charClasses.of[*c] == wordChar) ++c;
     const size_t size = static_cast<size_t>(reinterpret_cast<const char*>(c) - word);
+    if (angle >= 0) {
+      const double value = numbers.turned.value[angle];
+      if (block != nullptr) {
+        block += formatNumber(block, value);
+      } else {
+        out.appendNumber(value);
+      }
+      continue;
+    }
     const double value = onPath ? (isX ? x : z) : wordValue(word, word + size);
     // A frame whose position was read as nan, inf or out of range keeps its
     // word as read: the writer never makes up a non-finite number.
@@ -301,6 +360,8 @@ void writeFrames(const BvhMotion& motion, int carried, const FramePlacementFunct
                                                             motion.frameLines.size())
                                                  : 0;
   HeadingTurn turn(motion.skeleton, carried, upAxisIndex(up));
+  TurnedWords turned;
+  const NumberWords numbers{ground, turned};
   PackedTextList::const_iterator lines = motion.frameLines.begin();
   for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
     const int frame = static_cast<int>(i);
@@ -309,8 +370,9 @@ void writeFrames(const BvhMotion& motion, int carried, const FramePlacementFunct
     const bool onPath = ground.found && placement && placement(frame, place);
     const char* line = *lines;
     // A bent path turns the carried joint as well as moving it.
-    if (onPath) line = turn.apply(line, place.headingDegrees, notes);
-    writeFrame(line, ground, onPath, place.x, place.z, out);
+    turned.count = 0;
+    if (onPath) turn.turn(line, place.headingDegrees, notes, turned);
+    writeFrame(line, numbers, onPath, place.x, place.z, out);
   }
   out.flush();
 }

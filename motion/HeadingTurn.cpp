@@ -2,31 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "motion/FrameWords.h"
 #include "motion/Skeleton.h"
 
 namespace {
 
-struct WordSpan {
-  const char* start = nullptr;
-  size_t length = 0;
-};
-
-// Spans of the words at the given indices (any order); false when the line
-// is shorter.
-bool findWords(const char* line, const std::vector<long>& indices, std::vector<WordSpan>& spans) {
+// Values of the words at the given indices (count of them, any order);
+// false when the line is shorter.
+bool readWords(const char* line, const long* indices, size_t count, double* values) {
   long wanted = -1;
-  for (long index : indices) wanted = index > wanted ? index : wanted;
-  spans.assign(indices.size(), WordSpan{});
+  for (size_t n = 0; n < count; ++n) wanted = std::max(wanted, indices[n]);
   FrameWords words(line);
   const char* first = nullptr;
   const char* last = nullptr;
   for (long k = 0; k <= wanted; ++k) {
     if (!words.next(first, last)) return false;
-    for (size_t n = 0; n < indices.size(); ++n) {
-      if (indices[n] == k) spans[n] = {first, static_cast<size_t>(last - first)};
+    for (size_t n = 0; n < count; ++n) {
+      if (indices[n] == k) values[n] = wordValue(first, last);
     }
   }
   return true;
@@ -55,8 +48,10 @@ HeadingTurn::HeadingTurn(const Skeleton& skeleton, int joint, int upAxis)
   }
 }
 
-const char* HeadingTurn::apply(const char* line, double headingDegrees, Notes& notes) {
-  if (line == nullptr || headingDegrees == 0.0 || !std::isfinite(headingDegrees)) return line;
+bool HeadingTurn::turn(const char* line, double headingDegrees, Notes& notes,
+                       TurnedWords& turned) {
+  turned.count = 0;
+  if (line == nullptr || headingDegrees == 0.0 || !std::isfinite(headingDegrees)) return false;
   if (mode_ == Mode::cannotTurn) {
     if (!reported_) {
       reported_ = true;
@@ -65,42 +60,26 @@ const char* HeadingTurn::apply(const char* line, double headingDegrees, Notes& n
           "written as read\n",
           jointName_ != nullptr ? jointName_ : "The carried joint");
     }
-    return line;
+    return false;
   }
 
-  std::vector<WordSpan> spans;
-  if (!findWords(line, words_, spans)) return line;
   double own[3] = {0.0, 0.0, 0.0};
-  for (size_t n = 0; n < spans.size(); ++n) {
-    own[n] = wordValue(spans[n].start, spans[n].start + spans[n].length);
-    if (!std::isfinite(own[n])) return line;
+  if (!readWords(line, words_.data(), words_.size(), own)) return false;
+  for (size_t n = 0; n < words_.size(); ++n) {
+    if (!std::isfinite(own[n])) return false;
   }
 
-  double turned[3] = {own[0] + headingDegrees, 0.0, 0.0};
+  double angles[3] = {own[0] + headingDegrees, 0.0, 0.0};
   if (mode_ == Mode::threeAxes) {
     const Matrix3 rotation =
         axisRotation(upAxis_, headingDegrees) * rotationFromAngles(order_, own);
-    anglesFromRotation(rotation, order_, own, turned);
+    anglesFromRotation(rotation, order_, own, angles);
   }
-
-  // Rebuilt from the line's pieces, in the order the words stand.
-  text_.clear();
-  const char* copied = line;
-  for (;;) {
-    size_t next = spans.size();
-    for (size_t n = 0; n < spans.size(); ++n) {
-      if (spans[n].start >= copied && (next == spans.size() || spans[n].start < spans[next].start)) {
-        next = n;
-      }
-    }
-    if (next == spans.size()) break;
-    text_.append(copied, static_cast<size_t>(spans[next].start - copied));
+  turned.count = static_cast<int>(words_.size());
+  for (size_t n = 0; n < words_.size(); ++n) {
+    turned.word[n] = words_[n];
     // What "%f" shows as zero is written as zero, never as "-0.000000".
-    const double value = std::fabs(turned[next]) < 5e-7 ? 0.0 : turned[next];
-    char number[kMaxFixedNumberSize];
-    text_.append(number, writeFixedNumber(number, value));
-    copied = spans[next].start + spans[next].length;
+    turned.value[n] = std::fabs(angles[n]) < 5e-7 ? 0.0 : angles[n];
   }
-  text_.append(copied);
-  return text_.c_str();
+  return true;
 }

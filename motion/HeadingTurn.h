@@ -1,12 +1,19 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "base/Outcome.h"
 #include "motion/RotationMatrix.h"
 
 class Skeleton;
+
+// Rotation words of one frame line and their turned values, in channel order.
+// A value that "%f" would show as zero is zero, never -0.
+struct TurnedWords {
+  int count = 0;
+  long word[3] = {-1, -1, -1};
+  double value[3] = {0.0, 0.0, 0.0};
+};
 
 // Turns one joint's rotation in frame lines by a heading about the clip's up
 // axis (Y, or Z for a Z-up clip): with R the joint's rotation from its
@@ -24,12 +31,13 @@ class HeadingTurn {
   // upAxis as axisRotation counts axes: 1 (y) or 2 (z).
   HeadingTurn(const Skeleton& skeleton, int joint, int upAxis = 1);
 
-  // The line with the joint's rotation words turned ("%f"), every other
-  // character as it stands. The line itself when the heading is exactly 0,
-  // the channels cannot hold a turn, the line lacks one of the words or one
-  // of the angles is not a finite number. A returned copy lives until the
-  // next call. The first line that cannot take its turn notes why.
-  const char* apply(const char* line, double headingDegrees, Notes& notes);
+  // The joint's rotation words in line and the values they take turned, for
+  // the writer to put in their place ("%f", every other character as it
+  // stands). False, turned.count 0, when the line keeps its words: the
+  // heading is exactly 0, the channels cannot hold a turn, the line lacks one
+  // of the words or one of the angles is not a finite number. The first line
+  // that cannot take its turn notes why.
+  bool turn(const char* line, double headingDegrees, Notes& notes, TurnedWords& turned);
 
  private:
   enum class Mode { cannotTurn, addToFirstYaw, threeAxes };
@@ -42,5 +50,4 @@ class HeadingTurn {
   AxisOrder order_{{0, 1, 2}};
   int upAxis_ = 1;
   bool reported_ = false;
-  std::string text_;
 };

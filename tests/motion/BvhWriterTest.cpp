@@ -246,6 +246,12 @@ TEST(BvhWriterFrameLine, SeparatorsOfAnyKindBecomeOneBlankAfterEachWord) {
       {"1e1 2 -0.5e0 x", "10.000000 2 -0.500000 x \n"},
       {"1 2 3", "1.000000 2 3.000000 \n"},
       {"1 2 3 \t ", "1.000000 2 3.000000 \n"},
+      // Irregular separators past the first 16 bytes of the run.
+      {"1 2 3 4 5 6 7 8  9 10 11 12 13 14", "1.000000 2 3.000000 4 5 6 7 8 9 10 11 12 13 14 \n"},
+      {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\t16 17 18 19 20 21",
+       "1.000000 2 3.000000 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 \n"},
+      {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19  20",
+       "1.000000 2 3.000000 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 \n"},
   };
   std::vector<std::string> lines;
   for (const Case& c : cases) lines.push_back(c.line);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -19,29 +20,26 @@ struct Case {
   std::vector<const char*> channels;
   const char* line;
   double heading;
-  const char* expected;  // null: the line itself comes back
+  // The words turned and their values; none: the line keeps its words.
+  std::vector<std::pair<long, double>> expected;
 };
 
-TEST(HeadingTurnTest, RewritesOnlyTheRotationWordsItCanTurn) {
+TEST(HeadingTurnTest, TurnsOnlyTheRotationWordsItCan) {
   const Case cases[] = {
       {"yaw first takes the turn alone",
        {"Xposition", "Yposition", "Zposition", "Yrotation", "Xrotation", "Zrotation"},
        "1 2 3\t10 20  30 7",
        15.0,
-       "1 2 3\t25.000000 20  30 7"},
-      {"single yaw", {"Yrotation"}, " -170 5", -20.0, " -190.000000 5"},
-      {"three axes, turn about an untouched vertical",
+       {{3, 25.0}}},
+      {"single yaw", {"Yrotation"}, " -170 5", -20.0, {{0, -190.0}}},
+      {"three axes, turn about an untouched vertical (no -0)",
        {"Zrotation", "Xrotation", "Yrotation"},
        "0 0 10 99",
        30.0,
-       "0.000000 0.000000 40.000000 99"},
-      {"heading 0 leaves the text",
-       {"Zrotation", "Xrotation", "Yrotation"},
-       "1.50 2 3",
-       0.0,
-       nullptr},
-      {"not a number", {"Zrotation", "Xrotation", "Yrotation"}, "nan 2 3", 10.0, nullptr},
-      {"missing word", {"Zrotation", "Xrotation", "Yrotation"}, "1 2", 10.0, nullptr},
+       {{0, 0.0}, {1, 0.0}, {2, 40.0}}},
+      {"heading 0 leaves the words", {"Zrotation", "Xrotation", "Yrotation"}, "1.50 2 3", 0.0, {}},
+      {"not a number", {"Zrotation", "Xrotation", "Yrotation"}, "nan 2 3", 10.0, {}},
+      {"missing word", {"Zrotation", "Xrotation", "Yrotation"}, "1 2", 10.0, {}},
   };
   for (const Case& c : cases) {
     BvhJoint joint;
@@ -52,11 +50,14 @@ TEST(HeadingTurnTest, RewritesOnlyTheRotationWordsItCanTurn) {
     skeleton.add(std::move(joint));
     HeadingTurn turn(skeleton, 0);
     Notes notes;
-    const char* out = turn.apply(c.line, c.heading, notes);
-    if (c.expected == nullptr) {
-      EXPECT_EQ(out, c.line) << c.name;
-    } else {
-      EXPECT_STREQ(out, c.expected) << c.name;
+    TurnedWords turned;
+    const bool didTurn = turn.turn(c.line, c.heading, notes, turned);
+    EXPECT_EQ(didTurn, !c.expected.empty()) << c.name;
+    ASSERT_EQ(turned.count, static_cast<int>(c.expected.size())) << c.name;
+    for (size_t n = 0; n < c.expected.size(); ++n) {
+      EXPECT_EQ(turned.word[n], c.expected[n].first) << c.name;
+      EXPECT_NEAR(turned.value[n], c.expected[n].second, 1e-9) << c.name;
+      EXPECT_FALSE(std::signbit(turned.value[n]) && turned.value[n] == 0.0) << c.name;
     }
   }
 }
@@ -71,12 +72,11 @@ TEST(HeadingTurnTest, ChannelsThatCannotHoldATurnAreLeftAndSaidOnce) {
   HeadingTurn turn(skeleton, 0);
   const char* line = "10 20";
   Notes notes;
-  const char* first = turn.apply(line, 30.0, notes);
-  const char* second = turn.apply(line, 40.0, notes);
-  const std::string console = notes.text();
-  EXPECT_EQ(first, line);
-  EXPECT_EQ(second, line);
-  EXPECT_EQ(console,
+  TurnedWords turned;
+  EXPECT_FALSE(turn.turn(line, 30.0, notes, turned));
+  EXPECT_FALSE(turn.turn(line, 40.0, notes, turned));
+  EXPECT_EQ(turned.count, 0);
+  EXPECT_EQ(notes.text(),
             "Hips has no rotation channels that can hold the path's turn: its rotations are "
             "written as read\n");
 }
