@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string* message) {
   std::string reason;
@@ -22,8 +24,8 @@ std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string*
   } else if (fstat(fd, &status) != 0) {
     reason = std::strerror(errno);
   } else if (!S_ISREG(status.st_mode)) {
-    reason = std::string(fileName) + (S_ISDIR(status.st_mode) ? " is a directory"
-                                                                : " is not a regular file");
+    reason = std::string(fileName) +
+             (S_ISDIR(status.st_mode) ? " is a directory" : " is not a regular file");
   } else if (static_cast<std::uintmax_t>(status.st_size) >= SIZE_MAX) {
     reason = std::string(fileName) + " is too large";
   } else {
@@ -42,6 +44,30 @@ std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string*
 }
 
 namespace {
+
+// Reads this large are shared between two threads.
+constexpr std::size_t kTwoThreadReadBytes = std::size_t{32} << 20;
+
+struct ReadPart {
+  std::size_t got = 0;
+  bool failed = false;
+};
+
+// pread until size bytes are read, the file ends or an error occurs.
+void readPart(int fd, char* buffer, std::size_t offset, std::size_t size, ReadPart& part) {
+  while (part.got < size) {
+    const ssize_t n =
+        pread(fd, buffer + part.got, size - part.got, static_cast<off_t>(offset + part.got));
+    if (n > 0) {
+      part.got += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      part.failed = n < 0;
+      return;
+    }
+  }
+}
 
 // Below this a plain allocation costs less than a mapping of its own.
 constexpr std::size_t kMappedTextBytes = std::size_t{4} << 20;
@@ -77,4 +103,39 @@ TextBuffer newTextBuffer(std::size_t size) {
   madvise(aligned, rounded, MADV_HUGEPAGE);
 #endif
   return TextBuffer(aligned, TextBufferRelease{rounded});
+}
+
+std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_t size,
+                   bool* failed) {
+  const int fd = fileno(file);
+  ReadPart first;
+  ReadPart second;
+  // The second half starts on a huge-page boundary of the buffer, so that
+  // the two threads never fault in the same page.
+  std::size_t half = size;
+  if (size >= kTwoThreadReadBytes) {
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(buffer);
+    half = (start + size / 2) / kHugePage * kHugePage - start;
+  }
+  std::thread other;
+  if (half < size) {
+    try {
+      other =
+          std::thread(readPart, fd, buffer + half, offset + half, size - half, std::ref(second));
+    } catch (const std::system_error&) {
+      half = size;  // no thread to be had: this one reads it all
+    }
+  }
+  readPart(fd, buffer, offset, half, first);
+  if (other.joinable()) other.join();
+  std::size_t got = first.got;
+  bool error = first.failed;
+  // The second half counts only after a whole first half: a file cut short
+  // while it was read ends where the first gap is, as one read would.
+  if (half < size && got == half) {
+    got += second.got;
+    error = second.failed;
+  }
+  if (failed != nullptr) *failed = error;
+  return got;
 }

@@ -25,3 +25,12 @@ using TextBuffer = std::unique_ptr<char[], TextBufferRelease>;
 // the kernel then clears and maps a few hundred pages instead of hundreds of
 // thousands, which is most of the cost of reading a large clip.
 TextBuffer newTextBuffer(std::size_t size);
+
+// Reads up to size bytes of the open file from offset on into buffer, as
+// fread would from there, and returns how many were read: fewer only at the
+// end of the file (it may have been cut short meanwhile) or on a read error,
+// which sets *failed. Large reads run in two halves on two threads: most of
+// their time is the kernel providing fresh pages for the buffer, which two
+// processors do at once. The file position is left where it was.
+std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_t size,
+                   bool* failed);

@@ -177,9 +177,10 @@ Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& not
   TextBuffer buffer = length < SIZE_MAX ? newTextBuffer(length + 1) : TextBuffer();
   if (!buffer) return fail(notes, 0, "Buffer Null\n");
   std::memcpy(buffer.get(), peek, peeked);
+  bool failed = false;
   const size_t got =
-      peeked + std::fread(buffer.get() + peeked, 1, length - peeked, file.get());
-  if (got < length && std::ferror(file.get())) {
+      peeked + readAt(file.get(), buffer.get() + peeked, peeked, length - peeked, &failed);
+  if (got < length && failed) {
     return fail(notes, 0, "File %s could not be read\n", fileName);
   }
   buffer[got] = '\0';
