@@ -220,10 +220,9 @@ const char* findIrregularSeparator(const char* from, const char* last) {
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
     const __m128i doubleBlank =
         _mm_and_si128(_mm_cmpeq_epi8(here, blank), _mm_cmpeq_epi8(next, blank));
-    const __m128i lineBreaking =
-        _mm_or_si128(_mm_cmpeq_epi8(here, tab),
-                     _mm_or_si128(_mm_cmpeq_epi8(here, carriageReturn),
-                                  _mm_cmpeq_epi8(here, lineFeed)));
+    const __m128i lineBreaking = _mm_or_si128(
+        _mm_cmpeq_epi8(here, tab),
+        _mm_or_si128(_mm_cmpeq_epi8(here, carriageReturn), _mm_cmpeq_epi8(here, lineFeed)));
     const int mask = _mm_movemask_epi8(_mm_or_si128(doubleBlank, lineBreaking));
     if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
     p += 16;
@@ -251,7 +250,9 @@ class PlainRun {
   // Copies the words from word (the start of one) to the end of the line,
   // each followed by one blank, when they form a plain run.
   bool copyFrom(const char* word, char*& block) {
-    if (irregular_ == nullptr || irregular_ < word) irregular_ = findIrregularSeparator(word, last_);
+    if (irregular_ == nullptr || irregular_ < word) {
+      irregular_ = findIrregularSeparator(word, last_);
+    }
     if (irregular_ < last_) return false;
     const size_t size = static_cast<size_t>(last_ - word);
     std::memcpy(block, word, size);

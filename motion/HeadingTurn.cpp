@@ -32,8 +32,7 @@ HeadingTurn::HeadingTurn(const Skeleton& skeleton, int joint, int upAxis)
   std::vector<long> rotationWords;
   std::vector<int> axes;
   if (skeleton.contains(joint)) {
-    for (const RotationChannel& channel :
-         skeleton.layout().rotations(static_cast<size_t>(joint))) {
+    for (const RotationChannel& channel : skeleton.layout().rotations(static_cast<size_t>(joint))) {
       rotationWords.push_back(channel.word);
       axes.push_back(channel.axis);
     }
@@ -48,8 +47,7 @@ HeadingTurn::HeadingTurn(const Skeleton& skeleton, int joint, int upAxis)
   }
 }
 
-bool HeadingTurn::turn(const char* line, double headingDegrees, Notes& notes,
-                       TurnedWords& turned) {
+bool HeadingTurn::turn(const char* line, double headingDegrees, Notes& notes, TurnedWords& turned) {
   turned.count = 0;
   if (line == nullptr || headingDegrees == 0.0 || !std::isfinite(headingDegrees)) return false;
   if (mode_ == Mode::cannotTurn) {
