@@ -77,12 +77,12 @@ constexpr int kBlockRows = 1 << 16;
 
 // Design rows after..after + count - 1 (1-based) of the cubic for the count
 // frames from frame first on, read from lines (which it advances), and
-// rhs[row] the chosen ground coordinate (0: x, 2: z) of each; a frame whose
-// position (height included) is not finite gets a zero row and a zero value,
+// rhs[axis][row] each frame's ground coordinate (x, then z); a frame whose
+// position (height included) is not finite gets a zero row and zero values,
 // which add nothing to the least-squares sums.
-void fillDesign(Matrix& design, std::vector<double>& rhs, int after, int count, int first,
-                int frames, PackedTextList::const_iterator& lines, size_t stored,
-                const TrackWords& words, int axis) {
+void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int after, int count,
+                int first, int frames, PackedTextList::const_iterator& lines, size_t stored,
+                const TrackWords& words) {
   for (int k = 1; k <= count; ++k) {
     const int i = first + k - 1;
     const char* line = nullptr;
@@ -99,46 +99,56 @@ void fillDesign(Matrix& design, std::vector<double>& rhs, int after, int count, 
     design.at(row, 2) = weight * p;
     design.at(row, 3) = weight * p * p;
     design.at(row, 4) = weight * p * p * p;
-    rhs[static_cast<size_t>(row)] = usable ? (axis == 0 ? position.x : position.z) : 0.0;
+    rhs[0][static_cast<size_t>(row)] = usable ? position.x : 0.0;
+    rhs[1][static_cast<size_t>(row)] = usable ? position.z : 0.0;
   }
 }
 
-// Least-squares coefficients c[1..columns] of the group's axis coordinate
-// over the first columns of its design rows (the rest of c is 0: a cubic, a
-// line or a constant). Up to kBlockRows rows are decomposed at once (the
-// decomposition overwrites its input, so rows are read afresh for each
-// solve). Each further block is decomposed stacked under what the earlier
-// rows leave, W V^T with U^T rhs: the same singular values, V and solution
-// as the whole matrix, since U's columns are orthonormal. work holds
-// kBlockRows + columns rows at most. Fails when a decomposition does not
-// converge or finds no room.
-Status solveCubic(Matrix& work, Matrix& v, std::vector<double>& w, std::vector<double>& rhs,
-                  int rows, int columns, int frames, const GroupLines& group,
-                  const TrackWords& words, int axis, std::vector<double>& coefficients) {
-  std::fill(coefficients.begin(), coefficients.end(), 0.0);
+// Least-squares coefficients c[axis][1..columns] of the group's x and z
+// coordinates over the first columns of its design rows (the rest of c is 0:
+// a cubic, a line or a constant). Both axes share the design rows, so one
+// decomposition serves both. Up to kBlockRows rows are decomposed at once
+// (the decomposition overwrites its input). Each further block is decomposed
+// stacked under what the earlier rows leave, W V^T with U^T rhs: the same
+// singular values, V and solution as the whole matrix, since U's columns are
+// orthonormal. work holds kBlockRows + columns rows at most. Fails when a
+// decomposition does not converge or finds no room.
+Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
+                   std::array<std::vector<double>, 2>& rhs, int rows, int columns, int frames,
+                   const GroupLines& group, const TrackWords& words,
+                   std::array<std::vector<double>, 2>& coefficients) {
+  for (std::vector<double>& c : coefficients) std::fill(c.begin(), c.end(), 0.0);
   PackedTextList::const_iterator lines = group.first;
-  std::array<double, unknowns + 1> carriedRhs{};
+  std::array<std::array<double, unknowns + 1>, 2> carriedRhs{};
   int carried = 0;
   for (int done = 0;;) {
     const int take = std::min(rows - done, kBlockRows);
     for (int r = 1; r <= carried; ++r) {
       for (int c = 1; c <= columns; ++c) work.at(r, c) = w[static_cast<size_t>(r)] * v.at(c, r);
-      rhs[static_cast<size_t>(r)] = carriedRhs[static_cast<size_t>(r)];
+      for (size_t axis = 0; axis < 2; ++axis) {
+        rhs[axis][static_cast<size_t>(r)] = carriedRhs[axis][static_cast<size_t>(r)];
+      }
     }
     fillDesign(work, rhs, carried, take, group.firstFrame + done, frames, lines, group.stored,
-               words, axis);
+               words);
     const int m = carried + take;
     Status decomposed = svdcmp(work.rows(), m, columns, w.data(), v.rows());
     if (!decomposed) return decomposed;
     done += take;
     if (done >= rows) {
-      return svdsolve(work.rows(), w.data(), v.rows(), m, columns, rhs.data(),
-                      coefficients.data());
+      for (size_t axis = 0; axis < 2; ++axis) {
+        Status solved = svdsolve(work.rows(), w.data(), v.rows(), m, columns, rhs[axis].data(),
+                                 coefficients[axis].data());
+        if (!solved) return solved;
+      }
+      return Status();
     }
-    for (int j = 1; j <= columns; ++j) {
-      double sum = 0.0;
-      for (int i = 1; i <= m; ++i) sum += work.at(i, j) * rhs[static_cast<size_t>(i)];
-      carriedRhs[static_cast<size_t>(j)] = sum;
+    for (size_t axis = 0; axis < 2; ++axis) {
+      for (int j = 1; j <= columns; ++j) {
+        double sum = 0.0;
+        for (int i = 1; i <= m; ++i) sum += work.at(i, j) * rhs[axis][static_cast<size_t>(i)];
+        carriedRhs[axis][static_cast<size_t>(j)] = sum;
+      }
     }
     carried = columns;
   }
@@ -275,16 +285,19 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     Matrix work(blockRows, unknowns);
     Matrix v(unknowns, unknowns);
     std::vector<double> w(unknowns + 1, 0.0);
-    std::vector<double> rhs(static_cast<size_t>(blockRows) + 1, 0.0);
-    std::vector<double> cx(unknowns + 1, 0.0);
-    std::vector<double> cz(unknowns + 1, 0.0);
+    std::array<std::vector<double>, 2> rhs;
+    for (std::vector<double>& r : rhs) r.assign(static_cast<size_t>(blockRows) + 1, 0.0);
+    std::array<std::vector<double>, 2> coefficients;
+    for (std::vector<double>& c : coefficients) c.assign(unknowns + 1, 0.0);
+    const std::vector<double>& cx = coefficients[0];
+    const std::vector<double>& cz = coefficients[1];
     // The groups follow one another from frame 0, so one walk finds them all.
     PackedTextList::const_iterator lines(&motion.frameLines, 0);
     for (int g = 1; g <= groups; ++g) {
       const int first = (g - 1) * rows;
       const GroupLines group{lines, first, stored};
-      Status solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 0, cx);
-      if (solved) solved = solveCubic(work, v, w, rhs, rows, columns, frames, group, words, 2, cz);
+      const Status solved =
+          solveCubics(work, v, w, rhs, rows, columns, frames, group, words, coefficients);
       if (!solved) {
         notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
                    solved.failure().message.c_str());
