@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -60,134 +61,6 @@ bool isFinite(const Point3& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// The frame lines of one group, read afresh for each solve: a clip of
-// millions of short frames should hold no copy of its positions beside the
-// design rows. A clip with fewer stored lines than its count reads the
-// missing frames as the origin instead of reading past the list.
-struct GroupLines {
-  PackedTextList::const_iterator first;
-  int firstFrame;
-  size_t stored;
-};
-
-// A group longer than this is decomposed block by block, so that the design
-// rows held at once stay a few megabytes whatever the clip's length; a
-// shorter group is solved in one decomposition, exactly as a whole.
-constexpr int kBlockRows = 1 << 16;
-
-// Design rows after..after + count - 1 (1-based) of the cubic for the count
-// frames from frame first on, read from lines (which it advances), and
-// rhs[axis][row] each frame's ground coordinate (x, then z); a frame whose
-// position (height included) is not finite gets a zero row and zero values,
-// which add nothing to the least-squares sums.
-void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int after, int count,
-                int first, int frames, PackedTextList::const_iterator& lines, size_t stored,
-                const TrackWords& words) {
-  for (int k = 1; k <= count; ++k) {
-    const int i = first + k - 1;
-    const char* line = nullptr;
-    if (static_cast<size_t>(i) < stored) {
-      line = *lines;
-      ++lines;
-    }
-    const Point3 position = readTrackPosition(line, words);
-    const bool usable = isFinite(position);
-    const double p = static_cast<double>(i + 1) / frames;
-    const double weight = usable ? 1.0 : 0.0;
-    const int row = after + k;
-    design.at(row, 1) = weight;
-    design.at(row, 2) = weight * p;
-    design.at(row, 3) = weight * p * p;
-    design.at(row, 4) = weight * p * p * p;
-    rhs[0][static_cast<size_t>(row)] = usable ? position.x : 0.0;
-    rhs[1][static_cast<size_t>(row)] = usable ? position.z : 0.0;
-  }
-}
-
-// Least-squares coefficients c[axis][1..columns] of the group's x and z
-// coordinates over the first columns of its design rows (the rest of c is 0:
-// a cubic, a line or a constant). Both axes share the design rows, so one
-// decomposition serves both. Up to kBlockRows rows are decomposed at once
-// (the decomposition overwrites its input). Each further block is decomposed
-// stacked under what the earlier rows leave, W V^T with U^T rhs: the same
-// singular values, V and solution as the whole matrix, since U's columns are
-// orthonormal. work holds kBlockRows + columns rows at most. Fails when a
-// decomposition does not converge or finds no room.
-Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
-                   std::array<std::vector<double>, 2>& rhs, int rows, int columns, int frames,
-                   const GroupLines& group, const TrackWords& words,
-                   std::array<std::vector<double>, 2>& coefficients) {
-  for (std::vector<double>& c : coefficients) std::fill(c.begin(), c.end(), 0.0);
-  PackedTextList::const_iterator lines = group.first;
-  std::array<std::array<double, unknowns + 1>, 2> carriedRhs{};
-  int carried = 0;
-  for (int done = 0;;) {
-    const int take = std::min(rows - done, kBlockRows);
-    for (int r = 1; r <= carried; ++r) {
-      for (int c = 1; c <= columns; ++c) work.at(r, c) = w[static_cast<size_t>(r)] * v.at(c, r);
-      for (size_t axis = 0; axis < 2; ++axis) {
-        rhs[axis][static_cast<size_t>(r)] = carriedRhs[axis][static_cast<size_t>(r)];
-      }
-    }
-    fillDesign(work, rhs, carried, take, group.firstFrame + done, frames, lines, group.stored,
-               words);
-    const int m = carried + take;
-    Status decomposed = svdcmp(work.rows(), m, columns, w.data(), v.rows());
-    if (!decomposed) return decomposed;
-    done += take;
-    if (done >= rows) {
-      for (size_t axis = 0; axis < 2; ++axis) {
-        Status solved = svdsolve(work.rows(), w.data(), v.rows(), m, columns, rhs[axis].data(),
-                                 coefficients[axis].data());
-        if (!solved) return solved;
-      }
-      return Status();
-    }
-    for (size_t axis = 0; axis < 2; ++axis) {
-      for (int j = 1; j <= columns; ++j) {
-        double sum = 0.0;
-        for (int i = 1; i <= m; ++i) sum += work.at(i, j) * rhs[axis][static_cast<size_t>(i)];
-        carriedRhs[axis][static_cast<size_t>(j)] = sum;
-      }
-    }
-    carried = columns;
-  }
-}
-
-// Unknowns a group of rows frames can settle: a cubic from four frames on, a
-// line from two, else the group's mean. More unknowns than frames would
-// leave the solve free to throw the point far from the track.
-int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
-
-double cubicAt(const std::vector<double>& c, double p) {
-  return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
-}
-
-// Clips this long share their per-frame work between two threads; shorter
-// ones are done before a thread would have started.
-constexpr int kFramesForTwoThreads = 50000;
-
-// Runs work(first, last) over 0..count, in two halves on two threads when
-// count is large. Each frame's result depends on that frame alone, so the
-// results are the same either way.
-template <typename Work>
-void shareFrames(int count, const Work& work) {
-  if (count < kFramesForTwoThreads) {
-    work(0, count);
-    return;
-  }
-  const int half = count / 2;
-  std::thread second;
-  try {
-    second = std::thread(work, half, count);
-  } catch (const std::system_error&) {
-    work(0, count);  // no thread to be had: this one does it all
-    return;
-  }
-  work(0, half);
-  second.join();
-}
-
 // Bounds of the usable positions of a run of frames, taken in frame order.
 struct Bounds {
   Point3 min;
@@ -224,6 +97,151 @@ struct Bounds {
   }
 };
 
+// The frame lines of one group, read afresh for each solve: a clip of
+// millions of short frames should hold no copy of its positions beside the
+// design rows. A clip with fewer stored lines than its count reads the
+// missing frames as the origin instead of reading past the list.
+struct GroupLines {
+  PackedTextList::const_iterator first;
+  int firstFrame;
+  size_t stored;
+};
+
+// A group longer than this is decomposed block by block, so that the design
+// rows held at once stay a few megabytes whatever the clip's length; a
+// shorter group is solved in one decomposition, exactly as a whole.
+constexpr int kBlockRows = 1 << 16;
+
+// Design rows after..after + count - 1 (1-based) of the cubic for the count
+// frames from frame first on, read from lines (which it advances), and
+// rhs[axis][row] each frame's ground coordinate (x, then z); a frame whose
+// position (height included) is not finite gets a zero row and zero values,
+// which add nothing to the least-squares sums. The usable positions are added
+// to bounds, in frame order.
+void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int after, int count,
+                int first, int frames, PackedTextList::const_iterator& lines, size_t stored,
+                const TrackWords& words, Bounds& bounds) {
+  for (int k = 1; k <= count; ++k) {
+    const int i = first + k - 1;
+    const char* line = nullptr;
+    if (static_cast<size_t>(i) < stored) {
+      line = *lines;
+      ++lines;
+    }
+    const Point3 position = readTrackPosition(line, words);
+    const bool usable = isFinite(position);
+    if (usable) bounds.add(position);
+    const double p = static_cast<double>(i + 1) / frames;
+    const double weight = usable ? 1.0 : 0.0;
+    const int row = after + k;
+    design.at(row, 1) = weight;
+    design.at(row, 2) = weight * p;
+    design.at(row, 3) = weight * p * p;
+    design.at(row, 4) = weight * p * p * p;
+    rhs[0][static_cast<size_t>(row)] = usable ? position.x : 0.0;
+    rhs[1][static_cast<size_t>(row)] = usable ? position.z : 0.0;
+  }
+}
+
+// Least-squares coefficients c[axis][1..columns] of the group's x and z
+// coordinates over the first columns of its design rows (the rest of c is 0:
+// a cubic, a line or a constant). Both axes share the design rows, so one
+// decomposition serves both. Up to kBlockRows rows are decomposed at once
+// (the decomposition overwrites its input). Each further block is decomposed
+// stacked under what the earlier rows leave, W V^T with U^T rhs: the same
+// singular values, V and solution as the whole matrix, since U's columns are
+// orthonormal. work holds kBlockRows + columns rows at most. The group's
+// usable positions are added to bounds. Fails when a decomposition does not
+// converge or finds no room.
+Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
+                   std::array<std::vector<double>, 2>& rhs, int rows, int columns, int frames,
+                   const GroupLines& group, const TrackWords& words,
+                   std::array<std::vector<double>, 2>& coefficients, Bounds& bounds) {
+  for (std::vector<double>& c : coefficients) std::fill(c.begin(), c.end(), 0.0);
+  PackedTextList::const_iterator lines = group.first;
+  std::array<std::array<double, unknowns + 1>, 2> carriedRhs{};
+  int carried = 0;
+  for (int done = 0;;) {
+    const int take = std::min(rows - done, kBlockRows);
+    for (int r = 1; r <= carried; ++r) {
+      for (int c = 1; c <= columns; ++c) work.at(r, c) = w[static_cast<size_t>(r)] * v.at(c, r);
+      for (size_t axis = 0; axis < 2; ++axis) {
+        rhs[axis][static_cast<size_t>(r)] = carriedRhs[axis][static_cast<size_t>(r)];
+      }
+    }
+    fillDesign(work, rhs, carried, take, group.firstFrame + done, frames, lines, group.stored,
+               words, bounds);
+    const int m = carried + take;
+    Status decomposed = svdcmp(work.rows(), m, columns, w.data(), v.rows());
+    if (!decomposed) return decomposed;
+    done += take;
+    if (done >= rows) {
+      for (size_t axis = 0; axis < 2; ++axis) {
+        Status solved = svdsolve(work.rows(), w.data(), v.rows(), m, columns, rhs[axis].data(),
+                                 coefficients[axis].data());
+        if (!solved) return solved;
+      }
+      return Status();
+    }
+    for (size_t axis = 0; axis < 2; ++axis) {
+      for (int j = 1; j <= columns; ++j) {
+        double sum = 0.0;
+        for (int i = 1; i <= m; ++i) sum += work.at(i, j) * rhs[axis][static_cast<size_t>(i)];
+        carriedRhs[axis][static_cast<size_t>(j)] = sum;
+      }
+    }
+    carried = columns;
+  }
+}
+
+// Unknowns a group of rows frames can settle: a cubic from four frames on, a
+// line from two, else the group's mean. More unknowns than frames would
+// leave the solve free to throw the point far from the track.
+int fitColumns(int rows) { return rows >= unknowns ? unknowns : rows >= 2 ? 2 : 1; }
+
+double cubicAt(const std::vector<double>& c, double p) {
+  return c[1] + c[2] * p + c[3] * p * p + c[4] * p * p * p;
+}
+
+// Clips this long solve their groups on two threads; shorter ones are done
+// before a thread would have started.
+constexpr int kFramesForTwoThreads = 50000;
+
+// Runs work(first, end) over the groups 0..groups - 1, the later half on a
+// second thread when twoThreads. Each group is solved from its own frames
+// alone, so the results are the same either way. What the second thread
+// throws (running out of memory) is thrown here.
+template <typename Work>
+void shareGroups(bool twoThreads, const Work& work) {
+  if (!twoThreads) {
+    work(0, groups);
+    return;
+  }
+  constexpr int half = groups / 2;
+  std::exception_ptr thrown;
+  std::thread second;
+  try {
+    second = std::thread([&] {
+      try {
+        work(half, groups);
+      } catch (...) {
+        thrown = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    work(0, groups);  // no thread to be had: this one does it all
+    return;
+  }
+  try {
+    work(0, half);
+  } catch (...) {
+    second.join();
+    throw;
+  }
+  second.join();
+  if (thrown) std::rethrow_exception(thrown);
+}
+
 }  // namespace
 
 std::string shortClipNote(int frames) {
@@ -254,33 +272,22 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     return line;
   };
 
-  // The bounds come first, in one pass over the lines. A frame whose position
-  // is nan or infinite is left out of the bounds and of the solve, so that
-  // one bad value cannot spoil the whole path. Bounds start from the first
-  // usable frame; without one they are the origin.
+  // A frame whose position is nan or infinite is left out of the bounds and
+  // of the solve, so that one bad value cannot spoil the whole path. Bounds
+  // start from the first usable frame; without one they are the origin. They
+  // are taken while the groups are solved, which reads every grouped frame.
   const TrackJoint track = findTrackJoint(motion, up);
   const TrackWords words = findTrackWords(motion, track.joint, up);
-  Bounds halves[2];
-  shareFrames(frames, [&](int first, int last) {
-    Bounds& bounds = halves[first == 0 ? 0 : 1];
-    PackedTextList::const_iterator lines(&motion.frameLines,
-                                         std::min(static_cast<size_t>(first), stored));
-    for (int i = first; i < last; ++i) {
-      const Point3 p = readTrackPosition(lineAt(lines, i), words);
-      if (isFinite(p)) bounds.add(p);
-    }
-  });
-  halves[0].add(halves[1]);
-  const Point3 boundsMin = halves[0].min;
-  const Point3 boundsMax = halves[0].max;
-
   const int rows = frames / 5;
   const int columns = fitColumns(rows);
-  // The fit is changed only once every solve has succeeded, so a failed
-  // fit leaves the path the editor has.
-  std::array<Point3, groups> points;
-  std::array<int, groups> middles{};
-  {
+  struct GroupResult {
+    Status solved;
+    Point3 point;
+    int middle = 0;
+    Bounds bounds;
+  };
+  std::array<GroupResult, groups> results;
+  shareGroups(frames >= kFramesForTwoThreads, [&](int firstGroup, int endGroup) {
     const int blockRows = std::min(rows, kBlockRows) + unknowns;
     Matrix work(blockRows, unknowns);
     Matrix v(unknowns, unknowns);
@@ -289,30 +296,53 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     for (std::vector<double>& r : rhs) r.assign(static_cast<size_t>(blockRows) + 1, 0.0);
     std::array<std::vector<double>, 2> coefficients;
     for (std::vector<double>& c : coefficients) c.assign(unknowns + 1, 0.0);
-    const std::vector<double>& cx = coefficients[0];
-    const std::vector<double>& cz = coefficients[1];
-    // The groups follow one another from frame 0, so one walk finds them all.
-    PackedTextList::const_iterator lines(&motion.frameLines, 0);
-    for (int g = 1; g <= groups; ++g) {
-      const int first = (g - 1) * rows;
+    // The groups follow one another, so one walk finds them all.
+    PackedTextList::const_iterator lines(
+        &motion.frameLines, std::min(static_cast<size_t>(firstGroup) * rows, stored));
+    for (int g = firstGroup; g < endGroup; ++g) {
+      GroupResult& result = results[static_cast<size_t>(g)];
+      const int first = g * rows;
       const GroupLines group{lines, first, stored};
-      const Status solved =
-          solveCubics(work, v, w, rhs, rows, columns, frames, group, words, coefficients);
-      if (!solved) {
-        notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
-                   solved.failure().message.c_str());
-        return solved;
-      }
+      result.solved = solveCubics(work, v, w, rhs, rows, columns, frames, group, words,
+                                  coefficients, result.bounds);
+      if (!result.solved) return;
       for (int k = 0; k < rows && static_cast<size_t>(first + k) < stored; ++k) ++lines;
 
-      const int middle = g * rows - rows / 2;
+      result.middle = (g + 1) * rows - rows / 2;
       // Without frames there is no parameter; the zero coefficients then put
       // the point at the origin instead of at 0 * infinity.
-      const double pm = frames > 0 ? static_cast<double>(middle + 1) / frames : 0.0;
-      points[static_cast<size_t>(g - 1)] = Point3{cubicAt(cx, pm), pointHeight, cubicAt(cz, pm)};
-      middles[static_cast<size_t>(g - 1)] = middle;
+      const double pm = frames > 0 ? static_cast<double>(result.middle + 1) / frames : 0.0;
+      result.point =
+          Point3{cubicAt(coefficients[0], pm), pointHeight, cubicAt(coefficients[1], pm)};
+    }
+  });
+  // The fit is changed only once every solve has succeeded, so a failed
+  // fit leaves the path the editor has.
+  std::array<Point3, groups> points;
+  std::array<int, groups> middles{};
+  Bounds bounds;
+  for (size_t g = 0; g < groups; ++g) {
+    const Status& solved = results[g].solved;
+    if (!solved) {
+      notes.addf("Path could not be fitted: %s; the path is kept as it was\n",
+                 solved.failure().message.c_str());
+      return solved;
+    }
+    points[g] = results[g].point;
+    middles[g] = results[g].middle;
+    bounds.add(results[g].bounds);
+  }
+  // The last few frames belong to no group.
+  {
+    PackedTextList::const_iterator lines(
+        &motion.frameLines, std::min(static_cast<size_t>(groups) * rows, stored));
+    for (int i = groups * rows; i < frames; ++i) {
+      const Point3 p = readTrackPosition(lineAt(lines, i), words);
+      if (isFinite(p)) bounds.add(p);
     }
   }
+  const Point3 boundsMin = bounds.min;
+  const Point3 boundsMax = bounds.max;
 
   // Under five frames no group has a frame: every point stands at the
   // track's mean position, so the clip stays where it is.
