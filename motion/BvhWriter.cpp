@@ -17,6 +17,7 @@
 #include "base/NumberText.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
+#include "motion/FrameNumbering.h"
 #include "motion/FrameWords.h"
 #include "motion/HeadingTurn.h"
 
@@ -292,10 +293,13 @@ struct NumberWords {
 
 // The words are walked in place rather than split from a copy: the stored
 // line is only read, and a frame then costs no copying and no word list.
-void writeFrame(const char* line, const NumberWords& numbers, bool onPath, double x, double z,
+void writeFrame(const char* line, const GroundWords& ground, const FrameNumbers& frame,
                 BlockWriter& out) {
   if (line == nullptr) line = "";
-  const GroundWords& ground = numbers.ground;
+  const NumberWords numbers{ground, frame.turned};
+  const bool onPath = frame.onPath;
+  const double x = frame.x;
+  const double z = frame.z;
   const size_t length = std::strlen(line);
   // Each word gains at most one blank (the separators after it are at least
   // one byte, except after the last word); the two ground numbers and the
@@ -360,20 +364,16 @@ void writeFrames(const BvhMotion& motion, int carried, const FramePlacementFunct
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  HeadingTurn turn(motion.skeleton, carried, upAxisIndex(up));
-  TurnedWords turned;
-  const NumberWords numbers{ground, turned};
+  FrameNumbering numbering(motion, lineCount, carried, ground.found, placement, up, notes);
   PackedTextList::const_iterator lines = motion.frameLines.begin();
-  for (size_t i = 0; i < lineCount && !out.failed(); ++i, ++lines) {
-    const int frame = static_cast<int>(i);
-    FramePlacement place;
-    // Frames without a place keep the clip's own position.
-    const bool onPath = ground.found && placement && placement(frame, place);
-    const char* line = *lines;
-    // A bent path turns the carried joint as well as moving it.
-    turned.count = 0;
-    if (onPath) turn.turn(line, place.headingDegrees, notes, turned);
-    writeFrame(line, numbers, onPath, place.x, place.z, out);
+  size_t first = 0;
+  size_t size = 0;
+  while (!out.failed()) {
+    const FrameNumbers* numbers = numbering.next(first, size);
+    if (size == 0) break;
+    for (size_t k = 0; k < size && !out.failed(); ++k, ++lines) {
+      writeFrame(*lines, ground, numbers[k], out);
+    }
   }
   out.flush();
 }
