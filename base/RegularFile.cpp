@@ -71,6 +71,8 @@ void readPart(int fd, char* buffer, std::size_t offset, std::size_t size, ReadPa
 
 // Below this a plain allocation costs less than a mapping of its own.
 constexpr std::size_t kMappedTextBytes = std::size_t{4} << 20;
+// The two halves of a large read meet on a boundary this large, so that
+// the threads never fault in the same page, huge pages included.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 }  // namespace
@@ -85,24 +87,9 @@ void TextBufferRelease::operator()(char* text) const {
 
 TextBuffer newTextBuffer(std::size_t size) {
   if (size < kMappedTextBytes) return TextBuffer(new (std::nothrow) char[size]);
-  // Huge pages must start on a huge-page boundary: map one more and give the
-  // ends back.
-  if (size > SIZE_MAX - 2 * kHugePage) return TextBuffer();
-  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  const std::size_t reserved = rounded + kHugePage;
-  void* area = mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* area = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (area == MAP_FAILED) return TextBuffer();
-  char* start = static_cast<char*>(area);
-  char* aligned = reinterpret_cast<char*>(
-      (reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) / kHugePage * kHugePage);
-  if (aligned > start) munmap(start, static_cast<std::size_t>(aligned - start));
-  const std::size_t after = static_cast<std::size_t>(start + reserved - (aligned + rounded));
-  if (after > 0) munmap(aligned + rounded, after);
-#ifdef MADV_HUGEPAGE
-  // Only advice: without huge pages the buffer works the same, only slower.
-  madvise(aligned, rounded, MADV_HUGEPAGE);
-#endif
-  return TextBuffer(aligned, TextBufferRelease{rounded});
+  return TextBuffer(static_cast<char*>(area), TextBufferRelease{size});
 }
 
 std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_t size,
@@ -110,8 +97,6 @@ std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_
   const int fd = fileno(file);
   ReadPart first;
   ReadPart second;
-  // The second half starts on a huge-page boundary of the buffer, so that
-  // the two threads never fault in the same page.
   std::size_t half = size;
   if (size >= kTwoThreadReadBytes) {
     const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(buffer);
