@@ -65,11 +65,7 @@ read -r point view_x view_y <<<"$(roomiest_control_point)"
 xdotool mousemove --window "$editor" 95 50 click 1
 sleep 0.3
 xdotool key space
-sleep 0.5
-screenshot still1.rgb
-sleep 0.6
-screenshot still2.rgb
-cmp -s still1.rgb still2.rgb || fail "Space after ticking Uses Path did not pause the clip"
+wait_still "Space after ticking Uses Path did not pause the clip"
 xdotool mousemove --window "$editor" "$view_x" "$((100 + view_y))" click 1
 sleep 0.3
 [ "$(green_in_view)" -gt 0 ] || fail "no point selected: Space switched Uses Path off?"

@@ -164,6 +164,28 @@ screenshot() {
   import -window root -depth 8 "rgb:$1" 2>/dev/null || fail "import could not take a screenshot"
 }
 
+# Checks that the picture comes to hold still: within about 8 s, three
+# screenshots 0.3 s and then 0.6 s apart must match. A slow build may still be
+# drawing what came before, and may stall between two pictures, so a change
+# after a match is looked at again rather than taken as a failure; fails
+# with $1 otherwise.
+wait_still() {
+  local i
+  screenshot "$work/still_a.rgb"
+  for i in $(seq 1 20); do
+    sleep 0.3
+    screenshot "$work/still_b.rgb"
+    if cmp -s "$work/still_a.rgb" "$work/still_b.rgb"; then
+      sleep 0.6
+      screenshot "$work/still_a.rgb"
+      cmp -s "$work/still_a.rgb" "$work/still_b.rgb" && return 0
+    else
+      mv "$work/still_b.rgb" "$work/still_a.rgb"
+    fi
+  done
+  fail "$1"
+}
+
 # Prints "K X Y": the fitted control point of clip $1 (default dance01.bvh)
 # that stands farthest from the others inside the view, and its view pixel,
 # from the fit on the console and the editor's fixed camera (run in $work).
