@@ -84,9 +84,7 @@ bool parseIndex(const char* text, int& index, long limit = kPointCount) {
   return true;
 }
 
-void report(const std::string& message) {
-  std::fprintf(stderr, "bvh-path: %s\n", message.c_str());
-}
+void report(const std::string& message) { std::fprintf(stderr, "bvh-path: %s\n", message.c_str()); }
 
 // True when the words have the command line's shape; values are not looked at.
 bool parseShape(int argc, char** argv, Arguments& arguments) {

@@ -173,8 +173,7 @@ EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capt
                            static_cast<double>(session_.motion().frameCount), 0.0);
   // Whole frames.
   frameSlider->step(1.0);
-  rateSlider = makeSlider(670, 50, 200, 25, "Change Frame Rate", 1.0,
-                          view->playback().frameTime());
+  rateSlider = makeSlider(670, 50, 200, 25, "Change Frame Rate", 1.0, view->playback().frameTime());
   auto* panRight = new Fl_Button(336, 25, 20, 20, "->");
   auto* panLeft = new Fl_Button(310, 25, 20, 20, "<-");
   auto* panUp = new Fl_Button(322, 0, 20, 25, "^\n|");

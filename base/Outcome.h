@@ -56,7 +56,7 @@ inline void Notes::addf(const char* format, ...) {
 // Whether an operation without a value succeeded; holds its Failure when not.
 class Status {
  public:
-  Status() = default;  // success
+  Status() = default;                                        // success
   Status(Failure failure) : failure_(std::move(failure)) {}  // NOLINT: implicit on purpose
   static Status failed(std::string message, int line = 0) {
     return Status(Failure{std::move(message), line});
@@ -74,7 +74,7 @@ class Status {
 template <class T>
 class Outcome {
  public:
-  Outcome(T value) : value_(std::move(value)) {}  // NOLINT: implicit on purpose
+  Outcome(T value) : value_(std::move(value)) {}              // NOLINT: implicit on purpose
   Outcome(Failure failure) : failure_(std::move(failure)) {}  // NOLINT
   bool ok() const { return value_.has_value(); }
   explicit operator bool() const { return ok(); }

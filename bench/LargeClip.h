@@ -55,8 +55,7 @@ inline std::vector<ClipNode> humanoid() {
     nodes.push_back({prefix + "Hand", 9, sign * 25.0, 0.0, 0.0});
     for (int f = 0; f < 5; ++f) {
       const std::string finger = prefix + "Hand" + fingers[f];
-      addChain(nodes, 10, {finger + "1", finger + "2", finger + "3"}, sign * 3.0, 0.0,
-               2.0 - f);
+      addChain(nodes, 10, {finger + "1", finger + "2", finger + "3"}, sign * 3.0, 0.0, 2.0 - f);
     }
   }
   for (int side = 0; side < 2; ++side) {
@@ -122,8 +121,9 @@ inline bool writeLargeClip(const std::string& fileName, int frameCount, LargeCli
     std::fprintf(file, "%s{\n%s\tOFFSET %.2f %.2f %.2f\n", indent.c_str(), indent.c_str(), node.x,
                  node.y, node.z);
     if (node.depth == 0) {
-      std::fprintf(file, "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation "
-                         "Yrotation\n");
+      std::fprintf(file,
+                   "\tCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation "
+                   "Yrotation\n");
       info.channelTotal += 6;
     } else if (!node.name.empty()) {
       std::fprintf(file, "%s\tCHANNELS 3 Zrotation Xrotation Yrotation\n", indent.c_str());

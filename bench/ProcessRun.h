@@ -26,8 +26,8 @@ struct ProcessResult {
 // outputPath (created or truncated) and standard error to /dev/null. With
 // sync, outputPath is also flushed to the device before the clock stops.
 // ok is true when the program exited with status 0.
-inline ProcessResult runProcess(const std::vector<std::string>& argv,
-                                const std::string& outputPath, bool sync) {
+inline ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& outputPath,
+                                bool sync) {
   ProcessResult result;
   std::vector<char*> words;
   for (const std::string& word : argv) words.push_back(const_cast<char*>(word.c_str()));
@@ -70,7 +70,8 @@ ProcessResult bestProcessRun(int runs, const std::vector<std::string>& argv,
     prepare();
     const ProcessResult run = runProcess(argv, outputPath, sync);
     if (!run.ok) return run;
-    const double highest = best.ok && best.peakBytes > run.peakBytes ? best.peakBytes : run.peakBytes;
+    const double highest =
+        best.ok && best.peakBytes > run.peakBytes ? best.peakBytes : run.peakBytes;
     if (!best.ok || run.seconds < best.seconds) best = run;
     best.peakBytes = highest;
   }

@@ -205,11 +205,12 @@ void measureTool(const std::string& clip, const std::string& folder, double clip
 
   std::printf("\n%-42s %12s %12s   %s\n", "target", "measured", "limit", "result");
   const double vsCat = cat.ok && run.ok ? run.seconds / cat.seconds : 0.0;
-  printTarget("bvh-path time / cat time", formatted("%.2fx", vsCat), formatted("%.2fx", kToolTimeVsCat),
-              cat.ok && run.ok, vsCat <= kToolTimeVsCat);
+  printTarget("bvh-path time / cat time", formatted("%.2fx", vsCat),
+              formatted("%.2fx", kToolTimeVsCat), cat.ok && run.ok, vsCat <= kToolTimeVsCat);
   const double vsCatSync = catSync.ok && run.ok ? run.seconds / catSync.seconds : 0.0;
   printTarget("bvh-path time / (cat + fsync) time", formatted("%.2fx", vsCatSync),
-              formatted("%.2fx", kToolTimeVsCat), catSync.ok && run.ok, vsCatSync <= kToolTimeVsCat);
+              formatted("%.2fx", kToolTimeVsCat), catSync.ok && run.ok,
+              vsCatSync <= kToolTimeVsCat);
   const double peakShare = run.ok ? run.peakBytes / clipBytes : 0.0;
   printTarget("bvh-path peak memory / file size", formatted("%.2fx", peakShare),
               formatted("%.2fx", kToolPeakVsFile), run.ok, peakShare <= kToolPeakVsFile);
@@ -269,8 +270,9 @@ int main(int argc, char** argv) {
   printMeasure("BvhMotion::read", readStep, clipBytes);
   printMeasure("fitPath", fitStep, 0.0);
   printMeasure("writePath", writeStep, static_cast<double>(writtenBytes));
-  const std::string fwriteName =
-      "floor: one fwrite of " + formatted("%.1f", static_cast<double>(writtenBytes) / kMiB) + " MiB";
+  const std::string fwriteName = "floor: one fwrite of " +
+                                 formatted("%.1f", static_cast<double>(writtenBytes) / kMiB) +
+                                 " MiB";
   printMeasure(fwriteName.c_str(), floorWrite, static_cast<double>(writtenBytes));
   printMeasure("floor: the same fwrite + fsync", floorWriteSync, static_cast<double>(writtenBytes));
 
@@ -281,7 +283,8 @@ int main(int argc, char** argv) {
               formatted("%.2fx", kReadTimeVsFloor), readKnown, readRatio <= kReadTimeVsFloor);
   const double peakLimit = kReadPeakVsFile * clipBytes + kReadPeakAllowance;
   printTarget("read peak memory vs 1.2 x file + 16 MiB", peakText(readStep) + " MiB",
-              formatted("%.1f MiB", peakLimit / kMiB), readStep.ok, readStep.peakBytes <= peakLimit);
+              formatted("%.1f MiB", peakLimit / kMiB), readStep.ok,
+              readStep.peakBytes <= peakLimit);
   const bool fitKnown = fitStep.ok && readStep.ok;
   const double fitShare = fitKnown ? fitStep.seconds / readStep.seconds : 0.0;
   printTarget("fitPath time / read time", formatted("%.1f%%", 100.0 * fitShare),
@@ -302,10 +305,8 @@ int main(int argc, char** argv) {
   const std::string crClip = folder + "/carriage-returns.bvh";
   const bench::StepResult crRead =
       bench::writeCarriageReturnTwin(clip, crClip)
-          ? bench::bestOf(kRuns,
-                          [&](bench::StepClock& c, double& x) {
-                            return measureRead(crClip, frames, c, x);
-                          })
+          ? bench::bestOf(kRuns, [&](bench::StepClock& c,
+                                     double& x) { return measureRead(crClip, frames, c, x); })
           : bench::StepResult();
   unlink(crClip.c_str());
   std::printf("\n%-34s %12s %10s %14s\n", "measure", "best (s)", "MiB/s", "peak (MiB)");

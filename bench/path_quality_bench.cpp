@@ -25,9 +25,9 @@
 
 namespace {
 
-constexpr double kFacingLimit = 5.0;        // degrees
-constexpr double kSlideLimit = 0.15;        // hip heights per second of contact
-constexpr double kStillLimit = 0.02;        // hip heights
+constexpr double kFacingLimit = 5.0;  // degrees
+constexpr double kSlideLimit = 0.15;  // hip heights per second of contact
+constexpr double kStillLimit = 0.02;  // hip heights
 
 const char* mark(bool pass) { return pass ? "PASS" : "MISS"; }
 
@@ -68,14 +68,16 @@ int main(int argc, char** argv) {
   const std::string scratch = std::string(folder) + "/clip.bvh";
   const std::string edited = std::string(folder) + "/edited.bvh";
 
-  std::printf("Sideways move of the middle control point by a quarter of its distance to its "
-              "neighbours\n");
-  std::printf("targets: facing vs travel change <= %.0f deg (95th pct of walking frames), "
-              "extra sliding <= %.2f hip heights per s of contact, extra travel while still <= "
-              "%.0f%% hip height\n\n",
-              kFacingLimit, kSlideLimit, kStillLimit * 100.0);
-  std::printf("%-34s %-5s %6s %13s %13s %20s %15s\n", "clip", "path", "points",
-              "facing (deg)", "change (deg)", "sliding (orig/new)", "still extra");
+  std::printf(
+      "Sideways move of the middle control point by a quarter of its distance to its "
+      "neighbours\n");
+  std::printf(
+      "targets: facing vs travel change <= %.0f deg (95th pct of walking frames), "
+      "extra sliding <= %.2f hip heights per s of contact, extra travel while still <= "
+      "%.0f%% hip height\n\n",
+      kFacingLimit, kSlideLimit, kStillLimit * 100.0);
+  std::printf("%-34s %-5s %6s %13s %13s %20s %15s\n", "clip", "path", "points", "facing (deg)",
+              "change (deg)", "sliding (orig/new)", "still extra");
   for (const std::string& clip : clips) {
     for (const bool track : {true, false}) {
       BvhMotion motion;
@@ -106,8 +108,8 @@ int main(int argc, char** argv) {
                   q.facingChange95, mark(q.facingChange95 <= kFacingLimit), q.slideOriginal,
                   q.slideEdited, mark(extraSlide <= kSlideLimit), q.stillExtraTravel,
                   mark(q.stillExtraTravel <= kStillLimit));
-      std::printf("%-34s %-5s walking frames %d, contact %.1f s, still stretches %d\n", "",
-                  "", q.walkingFrames, q.contactSeconds, q.stillStretches);
+      std::printf("%-34s %-5s walking frames %d, contact %.1f s, still stretches %d\n", "", "",
+                  q.walkingFrames, q.contactSeconds, q.stillStretches);
     }
   }
   std::remove(scratch.c_str());

@@ -18,7 +18,7 @@ constexpr float stripWidth = 3.0f;
 
 void drawCube(double s) {
   const double corners[8][3] = {
-      {-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
+      {-s, -s, s},  {s, -s, s},  {s, s, s},  {-s, s, s},
       {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s},
   };
   struct Face {
@@ -26,9 +26,8 @@ void drawCube(double s) {
     int corner[4];
   };
   static const Face faces[6] = {
-      {{0, 0, 1}, {0, 1, 2, 3}},  {{-1, 0, 0}, {4, 0, 3, 7}},
-      {{0, -1, 0}, {4, 5, 1, 0}}, {{0, 0, -1}, {5, 4, 7, 6}},
-      {{1, 0, 0}, {1, 5, 6, 2}},  {{0, 1, 0}, {3, 2, 6, 7}},
+      {{0, 0, 1}, {0, 1, 2, 3}},  {{-1, 0, 0}, {4, 0, 3, 7}}, {{0, -1, 0}, {4, 5, 1, 0}},
+      {{0, 0, -1}, {5, 4, 7, 6}}, {{1, 0, 0}, {1, 5, 6, 2}},  {{0, 1, 0}, {3, 2, 6, 7}},
   };
   glBegin(GL_QUADS);
   for (const Face& face : faces) {
@@ -113,7 +112,8 @@ void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints, 
 }
 
 void drawControlPoints(const PathCurve& path, const PathLayout& layout, int selected) {
-  drawCubes(path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
+  drawCubes(
+      path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
 }
 
 void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints, int selected) {
@@ -129,5 +129,6 @@ void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints, 
 }
 
 void drawControlPoints(const TrackPath& path, const PathLayout& layout, int selected) {
-  drawCubes(path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
+  drawCubes(
+      path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
 }

@@ -77,8 +77,8 @@ GLuint TextureCache::fetch(const char* name, bool wrapS, bool wrapT, Notes& note
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT ? GL_REPEAT : GL_CLAMP);
   // TGA rows are tightly packed, whatever their length.
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, entry.width, entry.height,
-                                         GL_RGBA, GL_UNSIGNED_BYTE, entry.pixels.get());
+  const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, entry.width, entry.height, GL_RGBA,
+                                         GL_UNSIGNED_BYTE, entry.pixels.get());
   glBindTexture(GL_TEXTURE_2D, entry.texture);
   const GLubyte* text = gluErrorString(static_cast<GLenum>(result));
   notes.addf("Build MipMap(%d %d) returns %d = %s (%d)\n", entry.width, entry.height, result,

@@ -62,7 +62,8 @@ bool readPixel(TgaByteSource& source, int pixelBytes, const TgaColourMap* map,
   const unsigned char* entry =
       map->entries.data() + (value - map->firstIndex) * static_cast<std::size_t>(map->entryBytes);
   value = 0;
-  for (int i = 0; i < map->entryBytes; ++i) value |= static_cast<std::uint32_t>(entry[i]) << (8 * i);
+  for (int i = 0; i < map->entryBytes; ++i)
+    value |= static_cast<std::uint32_t>(entry[i]) << (8 * i);
   return true;
 }
 
@@ -71,8 +72,8 @@ TgaRgba convertPixel(std::uint32_t value, int sourceBits, int alphaBits) {
   if (sourceBits == 15 || (sourceBits == 16 && alphaBits == 1)) {
     // The top bit of a 16-bit value is then an attribute bit, not colour.
     c = {scaleChannel((value >> 10) & 0x1F, kFiveBitScale),
-         scaleChannel((value >> 5) & 0x1F, kFiveBitScale), scaleChannel(value & 0x1F, kFiveBitScale),
-         255};
+         scaleChannel((value >> 5) & 0x1F, kFiveBitScale),
+         scaleChannel(value & 0x1F, kFiveBitScale), 255};
   } else if (sourceBits == 16) {
     c = {scaleChannel((value >> 11) & 0x1F, kFiveBitScale),
          scaleChannel((value >> 5) & 0x3F, kSixBitScale), scaleChannel(value & 0x1F, kFiveBitScale),

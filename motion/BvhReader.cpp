@@ -43,9 +43,7 @@ constexpr size_t kNodeCost = 240;
 // skeleton has. Real clips stay far below (a joint takes tens of bytes of
 // text and its frames many more); a file of millions of bare joints is
 // refused instead of taking gigabytes.
-size_t nodeBudget(size_t textSize) {
-  return std::max(textSize, size_t{64} << 20) / kNodeCost;
-}
+size_t nodeBudget(size_t textSize) { return std::max(textSize, size_t{64} << 20) / kNodeCost; }
 
 // Words echoed in messages are cut to this many characters: a bad first word
 // may be megabytes long.

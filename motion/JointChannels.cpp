@@ -23,10 +23,14 @@ ChannelKind channelKind(const char* name) {
 
 int rotationAxis(ChannelKind kind) {
   switch (kind) {
-    case ChannelKind::xRotation: return 0;
-    case ChannelKind::yRotation: return 1;
-    case ChannelKind::zRotation: return 2;
-    default: return -1;
+    case ChannelKind::xRotation:
+      return 0;
+    case ChannelKind::yRotation:
+      return 1;
+    case ChannelKind::zRotation:
+      return 2;
+    default:
+      return -1;
   }
 }
 

@@ -1,6 +1,5 @@
 #include "motion/PackedTextList.h"
 
-
 namespace {
 
 // Lists this short never thin: a lookup stays a plain index.

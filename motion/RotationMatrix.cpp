@@ -89,8 +89,8 @@ void anglesFromRotation(const Matrix3& rotation, const AxisOrder& order, const d
     // it was and give the rest of the turn to the last.
     out[0] = near[0];
     out[1] = sinMiddle >= 0.0 ? 90.0 : -90.0;
-    const Matrix3 rest = transposed(axisRotation(b, out[1])) *
-                         transposed(axisRotation(a, out[0])) * rotation;
+    const Matrix3 rest =
+        transposed(axisRotation(b, out[1])) * transposed(axisRotation(a, out[0])) * rotation;
     out[2] = singleAxisAngle(rest, c);
     settle(out, near);
     return;

@@ -21,8 +21,8 @@ char* findLineByte(char* from, char* end) {
   };
   // Four blocks a round keep the loop's own cost below the memory's.
   while (end - p >= 64) {
-    const __m128i any = _mm_or_si128(_mm_or_si128(hits(p), hits(p + 16)),
-                                     _mm_or_si128(hits(p + 32), hits(p + 48)));
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(hits(p), hits(p + 16)), _mm_or_si128(hits(p + 32), hits(p + 48)));
     if (_mm_movemask_epi8(any) != 0) break;
     p += 64;
   }

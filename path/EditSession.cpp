@@ -55,9 +55,9 @@ bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std
 bool writeClip(const std::string& fileName, const BvhMotion& motion, const LoopFit& loop,
                const TrackFit* track, ExistingTarget existing, UpAxis up, Notes& notes,
                std::string* message) {
-  const Status written =
-      track != nullptr ? writeTrackPath(fileName.c_str(), motion, *track, notes, existing, up)
-                       : writePath(fileName.c_str(), motion, loop, notes, existing, up);
+  const Status written = track != nullptr
+                             ? writeTrackPath(fileName.c_str(), motion, *track, notes, existing, up)
+                             : writePath(fileName.c_str(), motion, loop, notes, existing, up);
   if (written) return true;
   *message = written.failure().message;
   if (message->empty()) {

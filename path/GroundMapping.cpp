@@ -26,8 +26,7 @@ FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
   return clip;
 }
 
-PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried,
-                      UpAxis up) {
+PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried, UpAxis up) {
   PathLayout layout;
   layout.up = up;
   if (!motion.skeleton.contains(carried)) carried = jointOfClip(motion, fit.trackJoint);
@@ -36,8 +35,8 @@ PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried,
       std::max(fit.boundsMax.x - fit.boundsMin.x, fit.boundsMax.z - fit.boundsMin.z);
   const double figure = restPoseBox(motion.skeleton).size();
   const double size = std::max(track, figure) * cubeShare;
-  layout.cubeHalfSize = std::isfinite(size) ? std::max(size, smallestCubeHalfSize)
-                                            : smallestCubeHalfSize;
+  layout.cubeHalfSize =
+      std::isfinite(size) ? std::max(size, smallestCubeHalfSize) : smallestCubeHalfSize;
   return layout;
 }
 

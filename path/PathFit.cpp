@@ -297,8 +297,8 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     std::array<std::vector<double>, 2> coefficients;
     for (std::vector<double>& c : coefficients) c.assign(unknowns + 1, 0.0);
     // The groups follow one another, so one walk finds them all.
-    PackedTextList::const_iterator lines(
-        &motion.frameLines, std::min(static_cast<size_t>(firstGroup) * rows, stored));
+    PackedTextList::const_iterator lines(&motion.frameLines,
+                                         std::min(static_cast<size_t>(firstGroup) * rows, stored));
     for (int g = firstGroup; g < endGroup; ++g) {
       GroupResult& result = results[static_cast<size_t>(g)];
       const int first = g * rows;
@@ -334,8 +334,8 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   }
   // The last few frames belong to no group.
   {
-    PackedTextList::const_iterator lines(
-        &motion.frameLines, std::min(static_cast<size_t>(groups) * rows, stored));
+    PackedTextList::const_iterator lines(&motion.frameLines,
+                                         std::min(static_cast<size_t>(groups) * rows, stored));
     for (int i = groups * rows; i < frames; ++i) {
       const Point3 p = readTrackPosition(lineAt(lines, i), words);
       if (isFinite(p)) bounds.add(p);

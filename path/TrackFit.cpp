@@ -76,15 +76,16 @@ std::vector<GroundPoint> smoothed(const std::vector<GroundPoint>& track, int hal
 // Cumulative distance along a polyline.
 std::vector<double> arcLengths(const std::vector<GroundPoint>& line) {
   std::vector<double> lengths(line.size(), 0.0);
-  for (size_t i = 1; i < line.size(); ++i) lengths[i] = lengths[i - 1] + distance(line[i - 1], line[i]);
+  for (size_t i = 1; i < line.size(); ++i)
+    lengths[i] = lengths[i - 1] + distance(line[i - 1], line[i]);
   return lengths;
 }
 
 // The point at distance s along a polyline with the given arc lengths.
 GroundPoint pointAtLength(const std::vector<GroundPoint>& line, const std::vector<double>& lengths,
                           double s) {
-  const size_t j = static_cast<size_t>(std::upper_bound(lengths.begin(), lengths.end(), s) -
-                                       lengths.begin());
+  const size_t j =
+      static_cast<size_t>(std::upper_bound(lengths.begin(), lengths.end(), s) - lengths.begin());
   if (j == 0) return line.front();
   if (j >= line.size()) return line.back();
   const double span = lengths[j] - lengths[j - 1];
@@ -217,9 +218,8 @@ TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
                                      std::ceil(duration / secondsPerSegment)) +
                             1.0;
       count = static_cast<int>(std::clamp(spaced, 2.0, static_cast<double>(limit)));
-      while (count < limit &&
-             largestDeviation(pathThrough(line, lengths, count), line, lengths) >
-                 deviationShare * hip) {
+      while (count < limit && largestDeviation(pathThrough(line, lengths, count), line, lengths) >
+                                  deviationShare * hip) {
         count = std::min(limit, count < 12 ? count + 1 : count + count / 4);
       }
     }

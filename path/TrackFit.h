@@ -40,12 +40,11 @@ struct TrackFit {
 // between lie on the track smoothed over a second). pointCount 0 chooses the
 // count: enough points, evenly spaced along the smoothed track, that the
 // curve stays within a quarter of the hip height of it, and at least one per
-// two hip heights travelled and one per two seconds of clip. A track whose smoothed ground track stays
-// within a box of 5% of the hip height (diagonal) gets one point at the first frame's position: moving
-// it moves the whole clip, unturned. A given count is clamped to 1..1000.
-// Control points stand at ground height 0. Never fails and never prints; a
-// clip without frames (or without one finite position) gets one point at the
-// origin and no frame on the path. Costs a few passes over the frames per
-// tried count. With Z up the ground is the clip's x and y, held as the
-// path's x and z (as the loop fit does).
+// two hip heights travelled and one per two seconds of clip. A track whose smoothed ground track
+// stays within a box of 5% of the hip height (diagonal) gets one point at the first frame's
+// position: moving it moves the whole clip, unturned. A given count is clamped to 1..1000. Control
+// points stand at ground height 0. Never fails and never prints; a clip without frames (or without
+// one finite position) gets one point at the origin and no frame on the path. Costs a few passes
+// over the frames per tried count. With Z up the ground is the clip's x and y, held as the path's x
+// and z (as the loop fit does).
 TrackFit fitTrackPath(const BvhMotion& motion, int pointCount = 0, UpAxis up = UpAxis::y);

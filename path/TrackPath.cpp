@@ -25,7 +25,8 @@ void segmentPoints(const std::vector<Point3>& p, int seg, Point3 out[4]) {
     if (i < 0) {
       out[c] = add(scale(p[0], 2.0), scale(p[1], -1.0));
     } else if (i >= n) {
-      out[c] = add(scale(p[static_cast<size_t>(n - 1)], 2.0), scale(p[static_cast<size_t>(n - 2)], -1.0));
+      out[c] = add(scale(p[static_cast<size_t>(n - 1)], 2.0),
+                   scale(p[static_cast<size_t>(n - 2)], -1.0));
     } else {
       out[c] = p[static_cast<size_t>(i)];
     }
@@ -155,8 +156,8 @@ TrackPath::Station TrackPath::stationAt(double s) const {
   } else {
     // The sample interval holding s; the parameter is interpolated linearly
     // in it, the inverse of distanceAt.
-    const size_t j = static_cast<size_t>(
-        std::upper_bound(lengths_.begin(), lengths_.end(), s) - lengths_.begin() - 1);
+    const size_t j = static_cast<size_t>(std::upper_bound(lengths_.begin(), lengths_.end(), s) -
+                                         lengths_.begin() - 1);
     const double span = lengths_[j + 1] - lengths_[j];
     const double fraction = span > 0.0 ? (s - lengths_[j]) / span : 0.0;
     t = (static_cast<double>(j) + fraction) / samplesPerSegment;

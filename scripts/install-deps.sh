@@ -13,6 +13,7 @@ packages=(
   assimp-utils
   python3                     # the end-to-end edit test checks the written clip with it
   clang libclang-rt-14-dev
+  clang-format                # CI fails on a file that differs from .clang-format
 )
 
 missing=()

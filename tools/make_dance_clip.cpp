@@ -59,32 +59,19 @@ enum Joint {
 // Offsets lie in the x-y plane only: the editor draws a bone with a z part
 // mirrored, so feet point forward through a constant ankle pitch instead.
 const JointSpec kHierarchy[] = {
-    {"Hips", 0, 0.0, 0.0, 0.0},
-    {"Spine", 1, 0.0, 8.0, 0.0},
-    {"Spine1", 2, 0.0, 12.0, 0.0},
-    {"Neck", 3, 0.0, 24.0, 0.0},
-    {"Head", 4, 0.0, 9.0, 0.0},
-    {nullptr, 5, 0.0, 18.0, 0.0},
-    {"LeftShoulder", 3, 4.0, 20.0, 0.0},
-    {"LeftArm", 4, 14.0, 0.0, 0.0},
-    {"LeftForeArm", 5, 28.0, 0.0, 0.0},
-    {"LeftHand", 6, 25.0, 0.0, 0.0},
-    {nullptr, 7, 15.0, 0.0, 0.0},
-    {"RightShoulder", 3, -4.0, 20.0, 0.0},
-    {"RightArm", 4, -14.0, 0.0, 0.0},
-    {"RightForeArm", 5, -28.0, 0.0, 0.0},
-    {"RightHand", 6, -25.0, 0.0, 0.0},
-    {nullptr, 7, -15.0, 0.0, 0.0},
-    {"LeftUpLeg", 1, 9.0, -4.0, 0.0},
-    {"LeftLeg", 2, 0.0, -38.0, 0.0},
-    {"LeftFoot", 3, 0.0, -37.0, 0.0},
-    {"LeftToeBase", 4, 0.0, -12.0, 0.0},
-    {nullptr, 5, 0.0, -5.0, 0.0},
-    {"RightUpLeg", 1, -9.0, -4.0, 0.0},
-    {"RightLeg", 2, 0.0, -38.0, 0.0},
-    {"RightFoot", 3, 0.0, -37.0, 0.0},
-    {"RightToeBase", 4, 0.0, -12.0, 0.0},
-    {nullptr, 5, 0.0, -5.0, 0.0},
+    {"Hips", 0, 0.0, 0.0, 0.0},           {"Spine", 1, 0.0, 8.0, 0.0},
+    {"Spine1", 2, 0.0, 12.0, 0.0},        {"Neck", 3, 0.0, 24.0, 0.0},
+    {"Head", 4, 0.0, 9.0, 0.0},           {nullptr, 5, 0.0, 18.0, 0.0},
+    {"LeftShoulder", 3, 4.0, 20.0, 0.0},  {"LeftArm", 4, 14.0, 0.0, 0.0},
+    {"LeftForeArm", 5, 28.0, 0.0, 0.0},   {"LeftHand", 6, 25.0, 0.0, 0.0},
+    {nullptr, 7, 15.0, 0.0, 0.0},         {"RightShoulder", 3, -4.0, 20.0, 0.0},
+    {"RightArm", 4, -14.0, 0.0, 0.0},     {"RightForeArm", 5, -28.0, 0.0, 0.0},
+    {"RightHand", 6, -25.0, 0.0, 0.0},    {nullptr, 7, -15.0, 0.0, 0.0},
+    {"LeftUpLeg", 1, 9.0, -4.0, 0.0},     {"LeftLeg", 2, 0.0, -38.0, 0.0},
+    {"LeftFoot", 3, 0.0, -37.0, 0.0},     {"LeftToeBase", 4, 0.0, -12.0, 0.0},
+    {nullptr, 5, 0.0, -5.0, 0.0},         {"RightUpLeg", 1, -9.0, -4.0, 0.0},
+    {"RightLeg", 2, 0.0, -38.0, 0.0},     {"RightFoot", 3, 0.0, -37.0, 0.0},
+    {"RightToeBase", 4, 0.0, -12.0, 0.0}, {nullptr, 5, 0.0, -5.0, 0.0},
 };
 
 constexpr double kThigh = 38.0;
@@ -278,8 +265,9 @@ void writeHierarchy(std::FILE* file) {
                  node.y, node.z);
     if (node.name != nullptr) {
       if (node.depth == 0)
-        std::fprintf(file, "%sCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation "
-                           "Yrotation\n",
+        std::fprintf(file,
+                     "%sCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation "
+                     "Yrotation\n",
                      inner.c_str());
       else
         std::fprintf(file, "%sCHANNELS 3 Zrotation Xrotation Yrotation\n", inner.c_str());

@@ -15,10 +15,8 @@ void ArcBall::dragTo(float x, float y) {
   const SpherePoint p1 = mapToSphere(x, y);
   // Cross product as axis, dot product as scalar: a turn of twice the angle
   // between the two sphere points.
-  dragRotation = Quaternion(p0.y * p1.z - p0.z * p1.y,
-                            p0.z * p1.x - p0.x * p1.z,
-                            p0.x * p1.y - p0.y * p1.x,
-                            p0.x * p1.x + p0.y * p1.y + p0.z * p1.z);
+  dragRotation = Quaternion(p0.y * p1.z - p0.z * p1.y, p0.z * p1.x - p0.x * p1.z,
+                            p0.x * p1.y - p0.y * p1.x, p0.x * p1.x + p0.y * p1.y + p0.z * p1.z);
   dragRotation.divideByNormSquared();
 }
 

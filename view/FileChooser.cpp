@@ -8,7 +8,6 @@
 #include <FL/Fl_Output.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/filename.H>
-
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -148,9 +147,7 @@ class NameChooser : public Fl_Double_Window {
   }
 
   // Opens a folder given relative to the one shown (or absolute).
-  void openFolder(const std::string& name) {
-    showFolder(resolve(folder_, name));
-  }
+  void openFolder(const std::string& name) { showFolder(resolve(folder_, name)); }
 
   void take(const std::string& name) {
     const std::string full = resolve(folder_, name);

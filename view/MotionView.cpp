@@ -2,13 +2,12 @@
 
 #include <FL/Fl.H>
 #include <FL/gl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
-
-#include <sys/stat.h>
 
 #include "draw/PathCurveDrawing.h"
 #include "draw/SkeletonDrawing.h"
@@ -51,8 +50,7 @@ constexpr double statusBandHeight = 26.0;
 
 MotionView::MotionView(int x, int y, int w, int h, EditSession& session)
     : Fl_Gl_Window(x, y, w, h, "Vovar Evuvu"), session_(session) {
-  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime,
-                      playbackClockMs());
+  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime, playbackClockMs());
   noteClipPace();
   // A figure too small, too large or out of sight in the fixed view is framed.
   resetCamera();
@@ -101,8 +99,7 @@ void MotionView::clipLoaded() {
   // A texture missing before may have been put in place since.
   textures_.retryMissing();
   // A new clip starts at its first frame, whatever came before.
-  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime,
-                      playbackClockMs());
+  playback_.startClip(session_.motion().frameCount, session_.motion().frameTime, playbackClockMs());
   noteClipPace();
   schedulePlayback();
   notifyControls();
@@ -290,7 +287,8 @@ void MotionView::draw() {
   // the old one went with it.
   if (!context_valid()) textures_.forgetTextures();
   clearView();
-  if (camera_.following()) camera_.follow(carriedJointWorld(session_, playback_.frame(), usesPath_));
+  if (camera_.following())
+    camera_.follow(carriedJointWorld(session_, playback_.frame(), usesPath_));
   drawScene();
   glGetDoublev(GL_MODELVIEW_MATRIX, snapshot_.modelView);
   glGetDoublev(GL_PROJECTION_MATRIX, snapshot_.projection);
@@ -463,8 +461,7 @@ void MotionView::drawFloor() {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout =
-      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
+  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
   if (session_.kind() == EditSession::PathKind::track) {
     drawPath(session_.track().path, layout, true, session_.selected());
   } else {

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <vector>
 
+#include "draw/PathCurveDrawing.h"
 #include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
-#include "draw/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -37,11 +37,20 @@ bool stepByArrowKey(int key, double step, double& dx, double& dz) {
   dx = 0.0;
   dz = 0.0;
   switch (key & 0xff) {
-    case keyLeft: dx = -step; return true;
-    case keyRight: dx = step; return true;
-    case keyUp: dz = -step; return true;
-    case keyDown: dz = step; return true;
-    default: return false;
+    case keyLeft:
+      dx = -step;
+      return true;
+    case keyRight:
+      dx = step;
+      return true;
+    case keyUp:
+      dz = -step;
+      return true;
+    case keyDown:
+      dz = step;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -115,8 +124,7 @@ void MotionView::pickControlPoint(int pointerX, int pointerY) {
   cameraMatrices(modelView, projection, viewport);
   const double windowX = pointerX;
   const double windowY = viewport[3] - pointerY;
-  const PathLayout layout =
-      pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
+  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
   const double s = layout.cubeHalfSize;
   for (int i = 0; i < session_.pointCount(); ++i) {
     const Point3 ground = groundMapping(session_.point(i), layout);
@@ -155,10 +163,10 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   const double windowY = height - std::clamp(pointerY, 0.0, height - 1.0);
   double nearPoint[3];
   double farPoint[3];
-  if (gluUnProject(windowX, windowY, 0.0, snapshot_.modelView, snapshot_.projection, snapshot_.viewport,
-                   &nearPoint[0], &nearPoint[1], &nearPoint[2]) != GL_TRUE ||
-      gluUnProject(windowX, windowY, 1.0, snapshot_.modelView, snapshot_.projection, snapshot_.viewport,
-                   &farPoint[0], &farPoint[1], &farPoint[2]) != GL_TRUE) {
+  if (gluUnProject(windowX, windowY, 0.0, snapshot_.modelView, snapshot_.projection,
+                   snapshot_.viewport, &nearPoint[0], &nearPoint[1], &nearPoint[2]) != GL_TRUE ||
+      gluUnProject(windowX, windowY, 1.0, snapshot_.modelView, snapshot_.projection,
+                   snapshot_.viewport, &farPoint[0], &farPoint[1], &farPoint[2]) != GL_TRUE) {
     return false;
   }
   // The ray runs from the near plane (t = 0) to the far plane (t = 1). Ground
@@ -221,8 +229,8 @@ bool MotionView::handleViewKey() {
       return true;
     case 't':
       session_.setKind(session_.kind() == EditSession::PathKind::track
-                          ? EditSession::PathKind::loop
-                          : EditSession::PathKind::track);
+                           ? EditSession::PathKind::loop
+                           : EditSession::PathKind::track);
       redraw();
       return true;
     case FL_Insert:

@@ -1,6 +1,6 @@
-#include "base/Outcome.h"
-
 #include <gtest/gtest.h>
+
+#include "base/Outcome.h"
 
 TEST(Notes, FormatsTextOfAnyLengthAfterWhatIsThere) {
   Notes notes;

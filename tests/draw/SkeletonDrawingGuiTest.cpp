@@ -136,7 +136,9 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
 // The clip and the path the view draws, changed behind the session's back:
 // these checks paint joints, cut the fit record short and hang clips no file
 // gives into the session (which the test owns, so the change is sound).
-BvhMotion& clipOf(const MotionView& view) { return const_cast<BvhMotion&>(view.session().motion()); }
+BvhMotion& clipOf(const MotionView& view) {
+  return const_cast<BvhMotion&>(view.session().motion());
+}
 LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
 
 std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
@@ -177,9 +179,9 @@ bool isBlue(const std::array<int, 3>& c) { return c[2] > 60 && c[0] < 25 && c[1]
 struct OrderCase {
   const char* name;
   const char* clip;
-  Vec joint;         // the painted joint's offset from the root at (10, 20, 5)
-  const char* order; // the listed order of the root's rotation channels
-  double x, y, z;    // the root's rotation values
+  Vec joint;          // the painted joint's offset from the root at (10, 20, 5)
+  const char* order;  // the listed order of the root's rotation channels
+  double x, y, z;     // the root's rotation values
   bool (*colour)(const std::array<int, 3>&);
 };
 
@@ -193,14 +195,24 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
        " JOINT Chest\n {\n  OFFSET 30 20 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n"
        "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
        "MOTION\nFrames: 1\nFrame Time: 0.04\n10 20 5 99 50 40 30 0 0 0\n",
-       {30.0, 20.0, 0.0}, "yxz", 40.0, 50.0, 30.0, isRed},
+       {30.0, 20.0, 0.0},
+       "yxz",
+       40.0,
+       50.0,
+       30.0,
+       isRed},
       // One bone, listed as most exporters do, with an end off every axis.
       {"Z Y X",
        "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n"
        " CHANNELS 6 Xposition Yposition Zposition Zrotation Yrotation Xrotation\n"
        " End Site\n {\n  OFFSET 10 30 8\n }\n}\n"
        "MOTION\nFrames: 1\nFrame Time: 0.04\n10 20 5 90 90 45\n",
-       {10.0, 30.0, 8.0}, "zyx", 45.0, 90.0, 90.0, isGreen},
+       {10.0, 30.0, 8.0},
+       "zyx",
+       45.0,
+       90.0,
+       90.0,
+       isGreen},
   };
   for (const OrderCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -249,11 +261,12 @@ TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
   Workspace space;
   // A chest offset with a Z part: the bone must still end at the root.
   EditSession session;
-  auto view = makeShownView(space, session, "bone.bvh",
-                            "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
-                            "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
-                            "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
-                            "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
+  auto view =
+      makeShownView(space, session, "bone.bvh",
+                    "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
+                    "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
+                    "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
+                    "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
   paintJoints(*view);
   clipOf(*view).skeleton[0].color = {0.0, 0.0, 0.0};
   const Frame frame = framed(*view);

@@ -1,9 +1,6 @@
 // The texture cache against a real GL context (Mesa under Xvfb). Each test
 // has a cache of its own; what it notes is what the program prints.
 
-#include "base/DataFile.h"
-#include "draw/TextureCache.h"
-
 #include <FL/Fl.H>
 #include <FL/Fl_Gl_Window.H>
 #include <GL/gl.h>
@@ -17,6 +14,8 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "base/DataFile.h"
+#include "draw/TextureCache.h"
 #include "image/Tga.h"
 
 namespace {

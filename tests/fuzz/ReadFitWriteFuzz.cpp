@@ -17,8 +17,7 @@
 namespace {
 
 std::string tempName(const char* role) {
-  const std::string name =
-      "mpe-readfitwrite-" + std::to_string(getpid()) + "-" + role + ".bvh";
+  const std::string name = "mpe-readfitwrite-" + std::to_string(getpid()) + "-" + role + ".bvh";
   return (scratchFolder() / name).string();
 }
 

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/fuzz/ScratchFolder.h"
 #include "image/Tga.h"
+#include "tests/fuzz/ScratchFolder.h"
 
 namespace {
 

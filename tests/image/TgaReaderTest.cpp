@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,8 +200,8 @@ TEST(TgaReader, ReadsColourMapsOfOtherEntrySizesAndIndexWidths) {
   // 16-bit indices, 15-bit entries, after a 3-byte image ID.
   Header h = colourMapped(2, 1, 16, 15, 2);
   h.idLength = 3;
-  const auto fifteen = load(
-      tgatest::file(h, bytes({'i', 'd', '!', 0x00, 0x7C, 0x1F, 0x00, 1, 0, 0, 0})), 4);
+  const auto fifteen =
+      load(tgatest::file(h, bytes({'i', 'd', '!', 0x00, 0x7C, 0x1F, 0x00, 1, 0, 0, 0})), 4);
   ASSERT_TRUE(fifteen.block);
   EXPECT_EQ((V{0, 0, 254, 255, 254, 0, 0, 255}), fifteen.pixels(8));
 
@@ -226,8 +226,7 @@ TEST(TgaReader, CountsIndicesFromTheMapsFirstEntry) {
   Header h = colourMapped(4, 1, 8, 24, 2);
   h.mapFirst = 5;
   h.idLength = 2;
-  const auto loaded =
-      load(tgatest::file(h, bytes({'x', 'y', 0, 0, 11, 0, 0, 22, 5, 6, 4, 7})), 4);
+  const auto loaded = load(tgatest::file(h, bytes({'x', 'y', 0, 0, 11, 0, 0, 22, 5, 6, 4, 7})), 4);
   ASSERT_TRUE(loaded.block);
   EXPECT_EQ((V{11, 0, 0, 255, 22, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}), loaded.pixels(16));
 }
@@ -260,8 +259,7 @@ TEST(TgaReader, TrueColourPixelsIgnoreAColourMap) {
 TEST(TgaReader, RunLengthPacketsCrossRowEnds) {
   Header h = trueColour(4, 2, 24);
   h.imageType = 10;
-  const auto loaded =
-      load(tgatest::file(h, bytes({0x85, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9})), 3);
+  const auto loaded = load(tgatest::file(h, bytes({0x85, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9})), 3);
   ASSERT_TRUE(loaded.block);
   EXPECT_EQ((V{3, 2, 1, 3, 2, 1, 3, 2, 1, 3, 2, 1, 3, 2, 1, 3, 2, 1, 6, 5, 4, 9, 8, 7}),
             loaded.pixels(24));
@@ -294,12 +292,18 @@ TEST(TgaReader, FilesCutShortStillFillTheBlock) {
     V full;
   };
   const Fixture fixtures[] = {
-      {"rle 24", 10, 24, 0,
+      {"rle 24",
+       10,
+       24,
+       0,
        bytes({0x81, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9}),
        {4, 4, 8, 11},
        {0, 0, 0, 255},
        {3, 2, 1, 255, 3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255}},
-      {"rle 32 alpha", 10, 32, 8,
+      {"rle 32 alpha",
+       10,
+       32,
+       8,
        bytes({0x02, 1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 0x80, 10, 11, 12, 255}),
        {5, 9, 13, 18},
        {0, 0, 0, 0},
@@ -377,8 +381,7 @@ TEST(TgaReader, RejectsBadFilesWithTheirError) {
       {"height 0", tgatest::file(sized(3, 0), pixel), 4, 11,
        "image has size 0 width or height (or both)"},
       {"both 0", tgatest::file(sized(0, 0)), 3, 11, "image has size 0 width or height (or both)"},
-      {"id past the end", tgatest::file(longId, bytes({1, 2, 3})), 4, 4,
-       "unexpected end-of-file"},
+      {"id past the end", tgatest::file(longId, bytes({1, 2, 3})), 4, 4, "unexpected end-of-file"},
       {"image type 0", tgatest::file(typed(0), pixel), 4, 5, "image contains no data"},
       {"map on grey", tgatest::file(mapped(3, 24), std::string(8, 'x')), 4, 6,
        "found colormap for a grayscale image"},
@@ -390,8 +393,7 @@ TEST(TgaReader, RejectsBadFilesWithTheirError) {
        "unsupported colormap entry size"},
       {"entry size 33", tgatest::file(mapped(1, 33), std::string(8, 'x')), 4, 7,
        "unsupported colormap entry size"},
-      {"map cut short", tgatest::file(mapped(1, 24), bytes({1, 2, 3, 4, 5})), 4, 8,
-       "bad colormap"},
+      {"map cut short", tgatest::file(mapped(1, 24), bytes({1, 2, 3, 4, 5})), 4, 8, "bad colormap"},
       {"image type 4", tgatest::file(typed(4), pixel), 4, 10, "unknown image type"},
       {"image type 12", tgatest::file(typed(12), pixel), 4, 10, "unknown image type"},
       {"image type 255", tgatest::file(typed(255), pixel), 4, 10, "unknown image type"},
@@ -407,8 +409,8 @@ TEST(TgaReader, RejectsBadFilesWithTheirError) {
       // 28 bytes of packets give at most 128 * (7 + 1) pixels of 24 bits.
       {"rle 1025 pixels in 28 bytes", tgatest::file(rle(1025, 1), std::string(28, '\xff')), 4, 4,
        "unexpected end-of-file"},
-      {"rle 16384x3072 in 28 bytes", tgatest::file(rle(16384, 3072), std::string(28, '\xff')), 4,
-       4, "unexpected end-of-file"},
+      {"rle 16384x3072 in 28 bytes", tgatest::file(rle(16384, 3072), std::string(28, '\xff')), 4, 4,
+       "unexpected end-of-file"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -532,8 +534,8 @@ TEST(TgaCreate, MakesBlocksOnlyForValidArguments) {
   struct Row {
     int width, height, format;
   };
-  const Row bad[] = {{2, 2, 5}, {2, 2, 0}, {2, 2, -3}, {-1, 2, 4}, {2, -1, 3},
-                     {0x7FFFFFFF, 0x7FFFFFFF, 4}};
+  const Row bad[] = {{2, 2, 5},  {2, 2, 0},  {2, 2, -3},
+                     {-1, 2, 4}, {2, -1, 3}, {0x7FFFFFFF, 0x7FFFFFFF, 4}};
   for (const Row& row : bad) {
     SCOPED_TRACE(testing::Message() << row.width << " x " << row.height << " x " << row.format);
     const Outcome<TgaImage> made = tgaCreate(row.width, row.height, row.format);

@@ -46,9 +46,9 @@ TEST(TgaWrite, WritesHeaderIdAndBgrPixels) {
 TEST(TgaWrite, UndoesPremultiplicationForFormat4) {
   const std::vector<unsigned char> block = {
       100, 50, 25, 128,  // 100 / 128 * 255 = 199.2, 50 -> 99.6, 25 -> 49.8
-      200, 0, 0, 100,    // more colour than alpha: clamped to 255
-      10, 20, 30, 0,     // no alpha: colour kept
-      10, 20, 30, 255,
+      200, 0,  0,  100,  // more colour than alpha: clamped to 255
+      10,  20, 30, 0,    // no alpha: colour kept
+      10,  20, 30, 255,
   };
   EXPECT_EQ(expectedStart(2, 4, 1, 4) +
                 bytes({49, 99, 199, 128, 0, 0, 255, 100, 30, 20, 10, 0, 30, 20, 10, 255}),
@@ -81,7 +81,7 @@ TEST(TgaWriters, RefuseBadArgumentsWithoutWriting) {
     int code;
   };
   const Row rows[] = {
-      {"format 5", 2, 2, 5, true, 3},       {"format 0", 2, 2, 0, true, 3},
+      {"format 5", 2, 2, 5, true, 3},        {"format 0", 2, 2, 0, true, 3},
       {"width 65536", 65536, 1, 3, true, 3}, {"height 70000", 1, 70000, 4, true, 3},
       {"width -1", -1, 2, 3, true, 3},       {"no block", 2, 2, 3, false, 3},
   };
@@ -127,7 +127,7 @@ TEST(TgaWriters, FailedWriteKeepsTheOldFile) {
     });
     EXPECT_EQ(0, status) << "2: success reported, 3: error code, 4: old file changed";
     EXPECT_EQ(1u, static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
-                                                     std::filesystem::directory_iterator())))
+                                                    std::filesystem::directory_iterator())))
         << "a temporary file was left behind";
   }
 }
@@ -144,8 +144,7 @@ TEST(TgaWriters, EachWriteReportsItsOwnOutcome) {
 }
 
 // The run-length packets of the pixel data, after header and ID.
-std::string rlePackets(int width, int height, const std::vector<unsigned char>& block,
-                       int format) {
+std::string rlePackets(int width, int height, const std::vector<unsigned char>& block, int format) {
   const std::string file = writeWith(tgaWriteRle, width, height, block, format);
   EXPECT_EQ(expectedStart(10, width, height, format), file.substr(0, 18 + kId.size()));
   return file.substr(18 + kId.size());
@@ -190,9 +189,15 @@ TEST(TgaWriteRle, PacketRules) {
       {"300 equal", 300, 1, std::vector<int>(300, 5),
        bytes({0xFF}) + px(5) + bytes({0xFF}) + px(5) + bytes({0xAB}) + px(5)},
       {"rows end runs", 2, 2, {5, 5, 5, 5}, bytes({0x81}) + px(5) + bytes({0x81}) + px(5)},
-      {"rows end single pixels", 1, 3, {5, 5, 5},
+      {"rows end single pixels",
+       1,
+       3,
+       {5, 5, 5},
        bytes({0x00}) + px(5) + bytes({0x00}) + px(5) + bytes({0x00}) + px(5)},
-      {"rows end raw stretches", 3, 2, {1, 2, 3, 4, 5, 6},
+      {"rows end raw stretches",
+       3,
+       2,
+       {1, 2, 3, 4, 5, 6},
        bytes({0x02}) + pxs(1, 3) + bytes({0x02}) + pxs(4, 6)},
       {"raw then run", 5, 1, {1, 2, 3, 3, 3}, bytes({0x01}) + pxs(1, 2) + bytes({0x82}) + px(3)},
       {"single then run", 3, 1, {1, 2, 2}, bytes({0x00}) + px(1) + bytes({0x81}) + px(2)},
@@ -246,8 +251,8 @@ TEST(TgaWriters, OpaqueBlocksReadBackUnchanged) {
   for (const auto& writer : writers) {
     for (int format : {3, 4}) {
       for (const auto& size : sizes) {
-        SCOPED_TRACE(testing::Message() << writer.first << " format " << format << " "
-                                        << size.first << " x " << size.second);
+        SCOPED_TRACE(testing::Message() << writer.first << " format " << format << " " << size.first
+                                        << " x " << size.second);
         const auto block = patternBlock(size.first, size.second, format);
         testsupport::TempDir dir;
         const std::string path = dir.path() + "/round.tga";

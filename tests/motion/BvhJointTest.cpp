@@ -1,6 +1,6 @@
-#include "motion/BvhJoint.h"
-
 #include <gtest/gtest.h>
+
+#include "motion/BvhJoint.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "motion/BvhMotion.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "motion/BvhMotion.h"
 
 namespace {
 
@@ -56,7 +55,8 @@ TEST(BvhMotionTest, NewClipIsEmptyAndDumpsNothing) {
 TEST(BvhMotionTest, DumpPrintsTheExactHierarchyLayout) {
   BvhMotion motion;
   ASSERT_TRUE(readClip(motion, kSmallClip));
-  const std::string expected = std::string(kSeparator) +
+  const std::string expected =
+      std::string(kSeparator) +
       "Name Hips, Offset XYZ 1.000000 2.000000 3.000000\n"
       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Zrotation Xrotation Yrotation \n"
       "Children Knee \n"
@@ -154,7 +154,8 @@ TEST(BvhMotionTest, HundredThousandNestedJointsReadDumpAndRelease) {
 
     const std::string out = motion->dump();
     size_t names = 0;
-    for (size_t at = out.find("\nName "); at != std::string::npos; at = out.find("\nName ", at + 1)) {
+    for (size_t at = out.find("\nName "); at != std::string::npos;
+         at = out.find("\nName ", at + 1)) {
       ++names;
     }
     EXPECT_EQ(names, static_cast<size_t>(depth + 2));

@@ -233,11 +233,12 @@ TEST(BvhReaderTest, CrLfFileReadsLikeLineFeedFile) {
 
 TEST(BvhReaderTest, KeywordsOnUnusualLinesAreAccepted) {
   BvhMotion motion;
-  const ReadResult result = readText(motion,
-                                     "HIERARCHY ROOT\nHips {\nOFFSET\n1\n2\n3 CHANNELS\n1\nXposition\n"
-                                     "JOINT A { OFFSET 0 0 0 CHANNELS 1 Xrotation JOINT B { OFFSET 0 0 0 "
-                                     "CHANNELS 1 Yrotation End Site { OFFSET 0 0 0 } } } }\n"
-                                     "MOTION Frames:\t\t2 Frame\nTime:   0.25\n7 8 9\n\n\n10 11 12\n");
+  const ReadResult result =
+      readText(motion,
+               "HIERARCHY ROOT\nHips {\nOFFSET\n1\n2\n3 CHANNELS\n1\nXposition\n"
+               "JOINT A { OFFSET 0 0 0 CHANNELS 1 Xrotation JOINT B { OFFSET 0 0 0 "
+               "CHANNELS 1 Yrotation End Site { OFFSET 0 0 0 } } } }\n"
+               "MOTION Frames:\t\t2 Frame\nTime:   0.25\n7 8 9\n\n\n10 11 12\n");
   ASSERT_TRUE(result.ok) << result.output;
   EXPECT_EQ(rootOf(motion)->offset.z, 3.0);
   EXPECT_STREQ(parentOf(motion, find(motion, "B"))->name, "A");
@@ -249,7 +250,8 @@ TEST(BvhReaderTest, KeywordsOnUnusualLinesAreAccepted) {
 
 TEST(BvhReaderTest, ALineOfBlanksIsAFrameLine) {
   BvhMotion motion;
-  ASSERT_TRUE(readText(motion, kRoot + kJoint + kEndSite + "}\nMOTION\nFrames: 2\nFrame Time: 1\n"
+  ASSERT_TRUE(readText(motion, kRoot + kJoint + kEndSite +
+                                   "}\nMOTION\nFrames: 2\nFrame Time: 1\n"
                                    "\n   \n1 2 3 4\n")
                   .ok);
   EXPECT_STREQ(motion.frameLine(0), "   ");
@@ -480,8 +482,7 @@ TEST(BvhReaderTest, EveryBadInputGivesItsExactMessageAndFails) {
       {"17 text ends", closed + "MOTION\nFrames: 2\n", "Bad File12\n", 2},
       {"18 no Time:", closed + "MOTION\nFrames: 2\nFrame Time 0.5\n", "Bad File13\n Time", 2},
       {"18 text ends", closed + "MOTION\nFrames: 2\nFrame\n", "Bad File13\n ", 2},
-      {"root closed, then JOINT",
-       kRoot + kEndSite + kJoint + kEndSite + "}\n" + kMotion,
+      {"root closed, then JOINT", kRoot + kEndSite + kJoint + kEndSite + "}\n" + kMotion,
        "Bad File: JOINT after an End Site closed the root\n", 1},
       {"root closed, then End Site", kRoot + kEndSite + kEndSite + kMotion,
        "Bad File: End after an End Site closed the root\n", 1},
@@ -607,8 +608,9 @@ TEST(BvhReaderTest, RootWithoutANameStillDumpsSafely) {
 
 TEST(BvhReaderTest, FewerLinesThanFramesLowersTheCountWithAWarning) {
   BvhMotion motion;
-  const ReadResult result = readText(motion, kRoot + kJoint + kEndSite + "}\n" +
-                                                 "MOTION\nFrames: 5\nFrame Time: 0.5\n1 2 3 4\n\n5 6 7 8\n\n");
+  const ReadResult result =
+      readText(motion, kRoot + kJoint + kEndSite + "}\n" +
+                           "MOTION\nFrames: 5\nFrame Time: 0.5\n1 2 3 4\n\n5 6 7 8\n\n");
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(withoutColors(result.output),
             "NumFrames 5\tFrameTime 0.500000\n"
@@ -620,18 +622,19 @@ TEST(BvhReaderTest, FewerLinesThanFramesLowersTheCountWithAWarning) {
 
 TEST(BvhReaderTest, NoFrameLinesAtAll) {
   BvhMotion motion;
-  const ReadResult result =
-      readText(motion, kRoot + kJoint + kEndSite + "}\nMOTION\nFrames: 1000000000\nFrame Time: 0.5");
+  const ReadResult result = readText(
+      motion, kRoot + kJoint + kEndSite + "}\nMOTION\nFrames: 1000000000\nFrame Time: 0.5");
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(motion.frameCount, 0);
   EXPECT_TRUE(motion.frameLines.empty());
-  EXPECT_NE(result.output.find("Warning: only 0 of 1000000000 frame lines found"), std::string::npos);
+  EXPECT_NE(result.output.find("Warning: only 0 of 1000000000 frame lines found"),
+            std::string::npos);
 }
 
 TEST(BvhReaderTest, NegativeFrameCountMeansNoFrames) {
   BvhMotion motion;
-  const ReadResult result =
-      readText(motion, kRoot + kJoint + kEndSite + "}\nMOTION\nFrames: -3\nFrame Time: 0.5\n1 2 3 4\n");
+  const ReadResult result = readText(
+      motion, kRoot + kJoint + kEndSite + "}\nMOTION\nFrames: -3\nFrame Time: 0.5\n1 2 3 4\n");
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(withoutColors(result.output), "NumFrames 0\tFrameTime 0.500000\n");
   EXPECT_EQ(motion.frameCount, 0);
@@ -649,8 +652,8 @@ TEST(BvhReaderTest, NulByteEndsTheText) {
 
   BvhMotion inFrames;
   const std::string file = kRoot + kJoint + kEndSite + "}\n" +
-                           "MOTION\nFrames: 3\nFrame Time: 0.5\n1 2 3 4\n5 6" + std::string(1, '\0') +
-                           " 7 8\n9 9 9 9\n";
+                           "MOTION\nFrames: 3\nFrame Time: 0.5\n1 2 3 4\n5 6" +
+                           std::string(1, '\0') + " 7 8\n9 9 9 9\n";
   const ReadResult late = readText(inFrames, file);
   ASSERT_TRUE(late.ok);
   EXPECT_EQ(inFrames.textSize, file.size());
@@ -736,23 +739,42 @@ struct RealClip {
 TEST(BvhReaderTest, RealClipsReadAsTheWordRulesSay) {
   const std::string dataDir = MPE_CLIP_DATA_DIR;
   const RealClip clips[] = {
-      {"cmu-01_01.bvh", 2752, 96, 38, "Hips",
+      {"cmu-01_01.bvh",
+       2752,
+       96,
+       38,
+       "Hips",
        {{"LHipJoint", 6}, {"LeftUpLeg", 9}, {"LeftLeg", 12}, {"RightShoulder", 75}, {"RThumb", 93}},
        "Name Hips, Offset XYZ 0.000000 0.000000 0.000000\n"
        "Channels 6, Chan Offset 0   Xposition Yposition Zposition Zrotation Yrotation Xrotation \n"
        "Children LHipJoint RHipJoint LowerBack \nNULL Parent\n"},
-      {"fairmotion-pfnn.bvh", 60, 96, 38, "Hips",
+      {"fairmotion-pfnn.bvh",
+       60,
+       96,
+       38,
+       "Hips",
        {{"LHipJoint", 6}, {"LeftUpLeg", 9}, {"RightShoulder", 75}, {"RThumb", 93}},
        "Name Hips, Offset XYZ 0.000000 0.000000 0.000000\n"
-       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Zrotation Yrotation Xrotation \n"},
-      {"makehuman-zombieWalk1.bvh", 31, 228, 91, "Root",
+       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Zrotation Yrotation Xrotation "
+       "\n"},
+      {"makehuman-zombieWalk1.bvh",
+       31,
+       228,
+       91,
+       "Root",
        {{"Spine1", 6}, {"Spine3", 12}, {"Thumb3_L", 75}, {"__Index1_R", 150}, {"Toe_R", 225}},
        "Name Root, Offset XYZ 0.000000 1.235290 9.556880\n"
-       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Xrotation Yrotation Zrotation \n"},
-      {"makehuman-face-poseunits.bvh", 60, 492, 212, "root",
+       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Xrotation Yrotation Zrotation "
+       "\n"},
+      {"makehuman-face-poseunits.bvh",
+       60,
+       492,
+       212,
+       "root",
        {{"spine05", 6}, {"levator05.R", 75}, {"oris07.R", 150}, {"toe3-3.R", 489}},
        "Name root, Offset XYZ 0.000000 0.639400 0.631400\n"
-       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Xrotation Yrotation Zrotation \n"},
+       "Channels 6, Chan Offset 0   Xposition Yposition Zposition Xrotation Yrotation Zrotation "
+       "\n"},
   };
   for (const RealClip& clip : clips) {
     SCOPED_TRACE(clip.file);
@@ -840,24 +862,27 @@ TEST(BvhReaderTest, HostileInputsGiveTheirMessage) {
       {"root channel count past int",
        "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 2147483648 Xposition\n}\n", false,
        "Bad File3\n", "Bad File3"},
-      {"negative channel count", "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS -1\n}\n",
-       false, "Bad File3\n", "Bad File3"},
+      {"negative channel count", "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS -1\n}\n", false,
+       "Bad File3\n", "Bad File3"},
       // Each count fits, their total does not.
       {"channel total past int",
        "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 2147483647 Xposition\n" + kJoint, false,
        "Bad File6\n", "Bad File6"},
       {"megabyte first word", std::string(1 << 20, 'x'), false,
-       std::string(60, 'x') + "... HIERARCHY not found\n", std::string(60, 'x') + "... HIERARCHY not found"},
+       std::string(60, 'x') + "... HIERARCHY not found\n",
+       std::string(60, 'x') + "... HIERARCHY not found"},
       {"message with a line feed inside", header + "Frames: 1\nFrame Tim: 1\n", false,
        "Bad File13\n Tim:", "Bad File13 Tim:"},
       {"CR-only line ends",
-       "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 1 Xposition\r End Site\r {\r OFFSET 0 1 0\r"
+       "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 1 Xposition\r End Site\r {\r OFFSET 0 1 "
+       "0\r"
        " }\r}\rMOTION\rFrames: 3\rFrame Time: 0.5\r1\r2\r\r3\r",
        true, "NumFrames 3\tFrameTime 0.500000\n", ""},
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + header + "Frames: 1\nFrame Time: 0.5\n1 2 3 4\n",
        true, "NumFrames 1\tFrameTime 0.500000\n", ""},
-      {"a second byte-order mark is part of the first word", "\xEF\xBB\xBF\xEF\xBB\xBFHIERARCHY\n", false,
-       "\xEF\xBB\xBFHIERARCHY HIERARCHY not found\n", "\xEF\xBB\xBFHIERARCHY HIERARCHY not found"},
+      {"a second byte-order mark is part of the first word", "\xEF\xBB\xBF\xEF\xBB\xBFHIERARCHY\n",
+       false, "\xEF\xBB\xBFHIERARCHY HIERARCHY not found\n",
+       "\xEF\xBB\xBFHIERARCHY HIERARCHY not found"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -872,16 +897,18 @@ TEST(BvhReaderTest, HostileInputsGiveTheirMessage) {
   BvhMotion crOnly;
   ASSERT_TRUE(readText(crOnly, rows[6].contents).ok);
   ASSERT_EQ(crOnly.frameCount, 3);
-  EXPECT_EQ((std::vector<std::string>{crOnly.frameLine(0), crOnly.frameLine(1), crOnly.frameLine(2)}),
-            (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(
+      (std::vector<std::string>{crOnly.frameLine(0), crOnly.frameLine(1), crOnly.frameLine(2)}),
+      (std::vector<std::string>{"1", "2", "3"}));
 
   // Large enough for the mapped buffer, and slow to read if each line's end
   // were searched for in the rest of the text. The three kinds of line end
   // take turns; a CRLF line keeps its carriage return.
   const int frames = 400000;
-  std::string mixed = "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 2 Xposition Zposition\r"
-                      " End Site\r {\r OFFSET 0 1 0\r }\r}\rMOTION\rFrames: " +
-                      std::to_string(frames) + "\rFrame Time: 0.5\r";
+  std::string mixed =
+      "HIERARCHY\rROOT Hips\r{\r OFFSET 0 0 0\r CHANNELS 2 Xposition Zposition\r"
+      " End Site\r {\r OFFSET 0 1 0\r }\r}\rMOTION\rFrames: " +
+      std::to_string(frames) + "\rFrame Time: 0.5\r";
   const char* const ends[] = {"\r", "\n", "\r\n"};
   for (int i = 0; i < frames; ++i) mixed += std::to_string(i) + " 7" + ends[i % 3];
   BvhMotion large;
@@ -935,9 +962,10 @@ TEST(BvhReaderTest, HugeFileIsJudgedByItsStart) {
 // still be found, in order and at random.
 TEST(BvhReaderTest, ShortFrameLinesAreAllFound) {
   const int frames = 100000;
-  std::string text = "HIERARCHY\nROOT R\n{\n OFFSET 0 0 0\n CHANNELS 1 Xposition\n End Site\n"
-                     " {\n  OFFSET 0 1 0\n }\n}\nMOTION\nFrames: " +
-                     std::to_string(frames) + "\nFrame Time: 0.1\n";
+  std::string text =
+      "HIERARCHY\nROOT R\n{\n OFFSET 0 0 0\n CHANNELS 1 Xposition\n End Site\n"
+      " {\n  OFFSET 0 1 0\n }\n}\nMOTION\nFrames: " +
+      std::to_string(frames) + "\nFrame Time: 0.1\n";
   for (int i = 0; i < frames; ++i) {
     text += static_cast<char>('a' + i % 26);
     text += i % 7 == 0 ? "\n\n" : "\n";  // some blank lines between

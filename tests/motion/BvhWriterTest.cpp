@@ -194,14 +194,15 @@ TEST(BvhWriterLayout, FrameTimeKeepsItsValueWhereSixDecimalsWouldLoseIt) {
   };
   const Row rows[] = {
       {".0083333", "0.008333"}, {"0.033333", "0.033333"}, {"0", "0.000000"},
-      {"1e-7", "1e-07"},        {"-4.9e-7", "-4.9e-07"},  {"5e-7", "5e-07"},  {"6e-7", "0.000001"},
-      {"12.5", "12.500000"},
+      {"1e-7", "1e-07"},        {"-4.9e-7", "-4.9e-07"},  {"5e-7", "5e-07"},
+      {"6e-7", "0.000001"},     {"12.5", "12.500000"},
   };
   TempDir dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.read);
-    const std::string in = dir.write(
-        "in.bvh", "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nEnd Site\n{\n"
+    const std::string in =
+        dir.write("in.bvh",
+                  "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nEnd Site\n{\n"
                   "OFFSET 0 1 0\n}\n}\nMOTION\nFrames: 1\nFrame Time: " +
                       std::string(row.read) + "\n1\n");
     auto clip = loadClip(in, false);
@@ -394,8 +395,7 @@ TEST(BvhWriterFailure, NoFileNameDoesNothing) {
   auto clip = loadClip(fixture("small.bvh"));
   ASSERT_TRUE(clip->readOk);
   bool ok = true;
-  const std::string console =
-      writertest::writeNoting(ok, nullptr, clip->motion, clip->path);
+  const std::string console = writertest::writeNoting(ok, nullptr, clip->motion, clip->path);
   EXPECT_FALSE(ok);
   EXPECT_EQ(console, "");
 }

@@ -27,7 +27,8 @@ std::unique_ptr<BvhMotion> longClip(testsupport::TempDir& dir, int frames) {
 }
 
 // Each frame's numbers are its own, in order, and stay so while the caller
-// writes them, however far the second thread runs ahead; frames with heading 0 or no place are not turned.
+// writes them, however far the second thread runs ahead; frames with heading 0 or no place are not
+// turned.
 TEST(FrameNumbering, EveryFrameGetsItsOwnNumbersInOrder) {
   testsupport::TempDir dir;
   const int frames = 3 * static_cast<int>(FrameNumbering::kRun) * 5 + 17;

@@ -1,10 +1,10 @@
-#include "motion/FrameWords.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include "motion/FrameWords.h"
 
 namespace {
 

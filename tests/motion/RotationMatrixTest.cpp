@@ -1,10 +1,10 @@
-#include "motion/RotationMatrix.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <string>
+
+#include "motion/RotationMatrix.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "motion/TrackJoint.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +5,7 @@
 #include "TestSupport.h"
 #include "motion/BvhJoint.h"
 #include "motion/BvhMotion.h"
+#include "motion/TrackJoint.h"
 
 namespace {
 
@@ -21,7 +20,8 @@ std::string clip(const std::string& frames, int count) {
          "   End Site\n   {\n    OFFSET 0 1 0\n   }\n  }\n }\n"
          " JOINT B\n {\n  OFFSET 0 0 0\n  CHANNELS 1 Xposition\n"
          "  End Site\n  {\n   OFFSET 0 1 0\n  }\n }\n}\n"
-         "MOTION\nFrames:\t" + std::to_string(count) + "\nFrame Time:\t0.1\n" + frames;
+         "MOTION\nFrames:\t" +
+         std::to_string(count) + "\nFrame Time:\t0.1\n" + frames;
 }
 
 TEST(TrackJointTest, PicksTheJointThatWalks) {
@@ -36,12 +36,12 @@ TEST(TrackJointTest, PicksTheJointThatWalks) {
   } cases[] = {
       {"moving root", "0 0 0  0 0  0 0  0\n0 0 1  5 5  5 5  5\n", 2, "R", 0, 2},
       {"still root, walking child", "1 0 1  0 0  0 0  0\n1 0 1  5 0  0 0  0\n", 2, "A", 3, 4},
-      {"same value written differently", "1 0 1  0 0  0 0  0\n1.000 0 1e0  0 0  3 0  7\n", 2,
-       "C", 6, 5},
-      {"only a joint with one ground channel moves", "0 0 0  0 0  0 0  0\n0 0 0  0 0  0 0  9\n",
-       2, "R", 0, 2},
-      {"non-finite values are not movement", "0 0 0  0 0  0 0  0\n0 0 0  nan inf  0 0  0\n", 2,
+      {"same value written differently", "1 0 1  0 0  0 0  0\n1.000 0 1e0  0 0  3 0  7\n", 2, "C",
+       6, 5},
+      {"only a joint with one ground channel moves", "0 0 0  0 0  0 0  0\n0 0 0  0 0  0 0  9\n", 2,
        "R", 0, 2},
+      {"non-finite values are not movement", "0 0 0  0 0  0 0  0\n0 0 0  nan inf  0 0  0\n", 2, "R",
+       0, 2},
       {"one frame", "0 0 0  1 1  1 1  1\n", 1, "R", 0, 2},
   };
   for (const auto& c : cases) {

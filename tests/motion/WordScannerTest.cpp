@@ -1,8 +1,8 @@
-#include "motion/WordScanner.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "motion/WordScanner.h"
 
 namespace {
 

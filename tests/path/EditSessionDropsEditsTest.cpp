@@ -13,10 +13,11 @@ using Action = EditSession::Action;
 // does while the path is as written (or undone back to it).
 TEST(EditSessionDropsEditsTest, OnlyReplacingThePathDropsUnwrittenEdits) {
   testsupport::TempDir dir;
-  std::string clip = "HIERARCHY\nROOT Hips\n{\n\tOFFSET 0 0 0\n"
-                     "\tCHANNELS 3 Xposition Yposition Zposition\n"
-                     "\tEnd Site\n\t{\n\t\tOFFSET 0 10 0\n\t}\n}\nMOTION\n"
-                     "Frames: 30\nFrame Time: 0.04\n";
+  std::string clip =
+      "HIERARCHY\nROOT Hips\n{\n\tOFFSET 0 0 0\n"
+      "\tCHANNELS 3 Xposition Yposition Zposition\n"
+      "\tEnd Site\n\t{\n\t\tOFFSET 0 10 0\n\t}\n}\nMOTION\n"
+      "Frames: 30\nFrame Time: 0.04\n";
   for (int i = 0; i < 30; ++i) clip += std::to_string(3 * i) + " 0 " + std::to_string(2 * i) + "\n";
   EditSession session;
   ASSERT_TRUE(session.load(dir.write("walk.bvh", clip)));

@@ -1,5 +1,3 @@
-#include "path/EditSession.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "path/EditSession.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "path/GroundMapping.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "motion/BvhMotion.h"
+#include "path/GroundMapping.h"
 #include "path/LoopFit.h"
 
 namespace {
@@ -35,8 +34,7 @@ TEST(GroundMapping, LaysTheCurveUnderTheCarriedJointsTrack) {
   EXPECT_EQ(g.y, 0.0) << "on the floor whatever the curve's height";
   EXPECT_DOUBLE_EQ(g.z, 17.0);
   // A joint below the root adds the offsets of both.
-  const PathLayout chest =
-      pathLayout(figure.motion, figure.path, 1);
+  const PathLayout chest = pathLayout(figure.motion, figure.path, 1);
   EXPECT_DOUBLE_EQ(groundMapping({10.0, 0.0, 20.0}, chest).x, 12.0);
   EXPECT_DOUBLE_EQ(chest.trackOffset.y, 170.0);
   // Without a carried joint the fit's track joint (by its index) is laid

@@ -1,11 +1,10 @@
-#include "path/LoopFit.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "motion/BvhMotion.h"
+#include "path/LoopFit.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "path/PathCurve.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
+
+#include "path/PathCurve.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "path/PathFit.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
+#include "path/PathFit.h"
 #include "path/PathWriter.h"
 
 namespace {
@@ -205,8 +204,8 @@ double normalEquationsCubicAt(const std::function<double(int)>& value, int first
     coefficients[r] = sum / a[r][r];
   }
   const long double p = static_cast<long double>(middle + 1) / frames;
-  return static_cast<double>(coefficients[0] + p * (coefficients[1] + p * (coefficients[2] +
-                                                                          p * coefficients[3])));
+  return static_cast<double>(coefficients[0] +
+                             p * (coefficients[1] + p * (coefficients[2] + p * coefficients[3])));
 }
 
 // Groups longer than the decomposition takes at once are solved block by
@@ -224,10 +223,10 @@ TEST(PathFitControlPoints, GroupsLongerThanOneBlockAreFittedAsAWhole) {
   for (int group = 1; group <= 4; ++group) {
     const int first = (group - 1) * r;
     const int middle = group * r - r / 2;
-    const double x = normalEquationsCubicAt([&](int i) { return track(i).x; }, first, r,
-                                            frames, middle);
-    const double z = normalEquationsCubicAt([&](int i) { return track(i).z; }, first, r,
-                                            frames, middle);
+    const double x =
+        normalEquationsCubicAt([&](int i) { return track(i).x; }, first, r, frames, middle);
+    const double z =
+        normalEquationsCubicAt([&](int i) { return track(i).z; }, first, r, frames, middle);
     EXPECT_NEAR(point(path, group - 1).x, x, 1e-6) << "group " << group;
     EXPECT_NEAR(point(path, group - 1).z, z, 1e-6) << "group " << group;
   }

@@ -17,11 +17,11 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 // Thresholds, in hip heights and seconds.
-constexpr double footShare = 0.05;        // feet: this close to the lowest rest joint
-constexpr double contactHeight = 0.08;    // above the foot's lowest height
-constexpr double contactSpeed = 0.6;      // per second, on the ground
-constexpr double walkingSpeed = 0.2;      // per second, smoothed
-constexpr double stillSpeed = 0.05;       // per second, smoothed
+constexpr double footShare = 0.05;         // feet: this close to the lowest rest joint
+constexpr double contactHeight = 0.08;     // above the foot's lowest height
+constexpr double contactSpeed = 0.6;       // per second, on the ground
+constexpr double walkingSpeed = 0.2;       // per second, smoothed
+constexpr double stillSpeed = 0.05;        // per second, smoothed
 constexpr double smoothingSeconds = 0.25;  // half window: one step
 constexpr double shortestStill = 0.5;
 
@@ -128,7 +128,8 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
   if (!sameShape(original, edited) || original.frameCount < 3 ||
       static_cast<int>(original.frameLines.size()) < original.frameCount ||
       static_cast<int>(edited.frameLines.size()) < edited.frameCount) {
-    if (error != nullptr) *error = "the clips differ in joints, channels or frames, or are too short";
+    if (error != nullptr)
+      *error = "the clips differ in joints, channels or frames, or are too short";
     return false;
   }
   const PosedFigure s(original.skeleton);
@@ -210,10 +211,10 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
       double strayA = 0.0;
       double strayB = 0.0;
       for (size_t k = start; k < i; ++k) {
-        strayA = std::max(strayA, std::hypot(a.hips[k].x - a.hips[start].x,
-                                             a.hips[k].z - a.hips[start].z));
-        strayB = std::max(strayB, std::hypot(b.hips[k].x - b.hips[start].x,
-                                             b.hips[k].z - b.hips[start].z));
+        strayA = std::max(strayA,
+                          std::hypot(a.hips[k].x - a.hips[start].x, a.hips[k].z - a.hips[start].z));
+        strayB = std::max(strayB,
+                          std::hypot(b.hips[k].x - b.hips[start].x, b.hips[k].z - b.hips[start].z));
       }
       q.stillExtraTravel = std::max(q.stillExtraTravel, (strayB - strayA) / hip);
     }
@@ -300,12 +301,14 @@ std::string firstFramesOf(const std::string& fileName, int frames) {
   std::fclose(file);
   const size_t motion = text.find("MOTION");
   const size_t count = text.find("Frames:", motion == std::string::npos ? 0 : motion);
-  const size_t time = text.find('\n', text.find("Frame Time:", count == std::string::npos ? 0 : count));
+  const size_t time =
+      text.find('\n', text.find("Frame Time:", count == std::string::npos ? 0 : count));
   if (motion == std::string::npos || count == std::string::npos || time == std::string::npos) {
     return "";
   }
-  std::string cut = text.substr(0, count) + "Frames: " + std::to_string(frames) + "\n" +
-                    text.substr(text.find("Frame Time:", count), time + 1 - text.find("Frame Time:", count));
+  std::string cut =
+      text.substr(0, count) + "Frames: " + std::to_string(frames) + "\n" +
+      text.substr(text.find("Frame Time:", count), time + 1 - text.find("Frame Time:", count));
   size_t at = time + 1;
   for (int f = 0; f < frames && at < text.size(); ++f) {
     const size_t end = text.find('\n', at);

@@ -3,8 +3,6 @@
 // against travel, feet during contacts and standing stretches. The loop path's
 // figures for the same edit show that the measure sees a bad carry.
 
-#include "quality/MotionQuality.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +11,7 @@
 #include "motion/BvhMotion.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
+#include "quality/MotionQuality.h"
 
 namespace {
 

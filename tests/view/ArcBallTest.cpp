@@ -1,8 +1,8 @@
-#include "view/ArcBall.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "view/ArcBall.h"
 
 namespace {
 
@@ -14,7 +14,8 @@ void expectQuaternion(const Quaternion& q, float x, float y, float z, float w) {
 }
 
 void expectIdentityMatrix(const float m[16]) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-6f) << "entry " << i;
+  for (int i = 0; i < 16; ++i)
+    EXPECT_NEAR(m[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-6f) << "entry " << i;
 }
 
 void transform(const float m[16], const float v[3], float out[3]) {

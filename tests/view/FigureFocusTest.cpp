@@ -1,9 +1,8 @@
-#include "view/FigureFocus.h"
-
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
 #include "motion/FigureFrame.h"
+#include "view/FigureFocus.h"
 #include "view/WalkClip.h"
 
 namespace {

@@ -107,7 +107,8 @@ TEST(MotionViewSceneTest, TheFloorShowsTheCheckerTexture) {
         floorAbove += near(p, orange) || near(p, teal) ? 1 : 0;
       }
     }
-    EXPECT_EQ(floorAbove, 0);  }
+    EXPECT_EQ(floorAbove, 0);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -137,8 +138,8 @@ TEST(MotionViewPlaybackPaceTest, UnplayableFrameTimesPlayAtASoundPace) {
   const struct {
     const char* frameTime;
     bool playable;
-  } rows[] = {{"0", false}, {"-0.5", false}, {"nan", false}, {"1e300", false},
-              {"0.008333", true}, {"2", true}};
+  } rows[] = {{"0", false},     {"-0.5", false},    {"nan", false},
+              {"1e300", false}, {"0.008333", true}, {"2", true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.frameTime);
     Workspace space;
@@ -211,8 +212,7 @@ TEST_F(MotionViewClipTest, AFailedLoadPathKeepsTheClipItsEditsAndTheFrame) {
   EXPECT_EQ(session.point(2).x, edited.x);
   EXPECT_TRUE(session.unsaved());
   EXPECT_TRUE(session.canUndo());
-  EXPECT_EQ(session.message().rfind("Could not read broken.bvh: ", 0), 0u)
-      << session.message();
+  EXPECT_EQ(session.message().rfind("Could not read broken.bvh: ", 0), 0u) << session.message();
   EXPECT_NE(view->statusText().find(session.message()), std::string::npos);
 }
 

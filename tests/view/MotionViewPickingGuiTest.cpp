@@ -15,9 +15,9 @@
 
 #include "MotionViewTestSupport.h"
 #include "TestSupport.h"
+#include "draw/PathCurveDrawing.h"
 #include "motion/FigureFrame.h"
 #include "path/GroundMapping.h"
-#include "draw/PathCurveDrawing.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -57,9 +57,7 @@ class MotionViewPicking : public ::testing::Test {
     ASSERT_EQ(session.loop().path.pointCount(), 4);
   }
 
-  void TearDown() override {
-    window.reset();
-  }
+  void TearDown() override { window.reset(); }
 
   // Lets the toolkit draw what is damaged, with the console output kept out of
   // the test log.
@@ -87,9 +85,9 @@ class MotionViewPicking : public ::testing::Test {
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
-    EXPECT_EQ(gluProject(ground.x, ground.y, ground.z, modelView, projection, viewport, &wx, &wy,
-                         &wz),
-              GL_TRUE);
+    EXPECT_EQ(
+        gluProject(ground.x, ground.y, ground.z, modelView, projection, viewport, &wx, &wy, &wz),
+        GL_TRUE);
     return Pixel{wx, viewport[3] - wy};
   }
 
@@ -269,7 +267,8 @@ TEST_F(MotionViewPicking, KeysWithoutSelectionAreNotUsed) {
   std::vector<Point3> before;
   for (int i = 0; i < 4; ++i) before.push_back(controlPoint(i));
   ASSERT_EQ(session.selected(), -1);
-  for (int keysym : {FL_Right, FL_Left, FL_Up, FL_Down, int{'a'}}) EXPECT_EQ(key(keysym), 0) << keysym;
+  for (int keysym : {FL_Right, FL_Left, FL_Up, FL_Down, int{'a'}})
+    EXPECT_EQ(key(keysym), 0) << keysym;
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(controlPoint(i).x, before[i].x);
     EXPECT_EQ(controlPoint(i).z, before[i].z);
@@ -313,7 +312,8 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   usePath(true);
   const Pixel turned = controlPointPixel(0);
   mouse(FL_DRAG, 3, centre);
-  EXPECT_NEAR(view->camera().arcBall().dragRotation.w, 1.0f, 1e-6f) << "back at the start: identity";
+  EXPECT_NEAR(view->camera().arcBall().dragRotation.w, 1.0f, 1e-6f)
+      << "back at the start: identity";
   const Pixel straight = controlPointPixel(0);
   EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 20.0);
 
@@ -454,8 +454,8 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
   const PathCurve& path = session.loop().path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
     const Point3 onCurve = path.positionAt(u);
-    const std::vector<double> at = capture.project(onFloor(onCurve).x, onFloor(onCurve).y,
-                                                   onFloor(onCurve).z);
+    const std::vector<double> at =
+        capture.project(onFloor(onCurve).x, onFloor(onCurve).y, onFloor(onCurve).z);
     EXPECT_NEAR(vertex[0], at[0], 1e-3) << u;
     EXPECT_NEAR(vertex[1], at[1], 1e-3) << u;
   };
@@ -480,7 +480,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
 
   const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
   const double s = layout.cubeHalfSize;
-  const double corners[8][3] = {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s},
+  const double corners[8][3] = {{-s, -s, s},  {s, -s, s},  {s, s, s},  {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
   const int faceCorners[6][4] = {{0, 1, 2, 3}, {4, 0, 3, 7}, {4, 5, 1, 0},
                                  {5, 4, 7, 6}, {1, 5, 6, 2}, {3, 2, 6, 7}};

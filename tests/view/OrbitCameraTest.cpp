@@ -1,9 +1,9 @@
-#include "view/OrbitCamera.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
+
+#include "view/OrbitCamera.h"
 
 namespace {
 

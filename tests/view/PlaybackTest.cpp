@@ -1,8 +1,8 @@
-#include "view/Playback.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
+
+#include "view/Playback.h"
 
 namespace {
 
@@ -143,8 +143,8 @@ TEST(PlaybackTest, UnplayableFrameTimesPlayAtASoundPace) {
   const struct {
     double frameTime;
     bool playable;
-  } rows[] = {{0.0, false},      {-0.5, false}, {std::numeric_limits<double>::quiet_NaN(), false},
-              {1e300, false},    {0.008333, true}, {2.0, true}};
+  } rows[] = {{0.0, false},   {-0.5, false},    {std::numeric_limits<double>::quiet_NaN(), false},
+              {1e300, false}, {0.008333, true}, {2.0, true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.frameTime);
     Playback playback;

@@ -1,8 +1,8 @@
-#include "view/Quaternion.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "view/Quaternion.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "view/QuestionDialog.h"
-
 #include <FL/Fl.H>
 #include <gtest/gtest.h>
+
+#include "view/QuestionDialog.h"
 
 namespace {
 

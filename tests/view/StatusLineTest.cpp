@@ -1,10 +1,9 @@
-#include "view/StatusLine.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestSupport.h"
+#include "view/StatusLine.h"
 #include "view/WalkClip.h"
 
 namespace {
@@ -29,9 +28,9 @@ TEST(StatusLineTest, ShowsUnprintableBytesAsEscapes) {
   EditSession session;
   const Playback playback;
   session.setMessage("Could not read b.bvh: \xc1\x01 HIERARCHY not found in caf\xc3\xa9");
-  EXPECT_NE(statusText(session, playback)
-                .find("b.bvh: \\xc1\\x01 HIERARCHY not found in caf\xc3\xa9"),
-            std::string::npos)
+  EXPECT_NE(
+      statusText(session, playback).find("b.bvh: \\xc1\\x01 HIERARCHY not found in caf\xc3\xa9"),
+      std::string::npos)
       << statusText(session, playback);
 }
 

@@ -1,5 +1,3 @@
-#include "path/numeric/Svd.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,8 @@
 #include <limits>
 #include <random>
 #include <vector>
+
+#include "path/numeric/Svd.h"
 
 namespace {
 
