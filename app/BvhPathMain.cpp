@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/EditSession.h"
 
@@ -197,9 +198,8 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
     }
   }
   for (int k = 0; k < session.pointCount(); ++k) {
-    const Point3 p = session.point(k);
-    // The session's ground frame holds a Z-up clip's y as z.
-    std::fprintf(points, "point %d: %f %f %f\n", k, p.x, zUp ? p.z : p.y, zUp ? p.y : p.z);
+    const Point3 p = fileFromGround(session.point(k), session.upAxis());
+    std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
   }
   if (std::fflush(points) != 0) {
     report(std::string("cannot print the points: ") + std::strerror(errno));

@@ -76,6 +76,7 @@ EditSession::EditSession()
 Status EditSession::load(const std::string& fileName,
                          const std::function<void(const BvhMotion&)>& afterRead,
                          std::optional<UpAxis> up) {
+  ++revision_;
   auto motion = std::make_unique<BvhMotion>();
   const Status read = motion->read(fileName.c_str(), notes_);
   if (!read) {
@@ -108,6 +109,7 @@ Status EditSession::load(const std::string& fileName,
 }
 
 Status EditSession::fit() {
+  ++revision_;
   auto loop = std::make_unique<LoopFit>();
   std::string reason;
   if (!fitClip(*motion_, *loop, up_, notes_, &reason)) {
@@ -220,6 +222,7 @@ Status EditSession::undo() { return replay(undo_, redo_, false); }
 Status EditSession::redo() { return replay(redo_, undo_, true); }
 
 Status EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
+  ++revision_;
   stepOpen_ = false;
   const char* verb = forward ? "redo" : "undo";
   if (from.empty()) return refuse(std::string("Nothing to ") + verb);
@@ -275,6 +278,7 @@ void EditSession::dropTrackFit() {
 }
 
 void EditSession::setKind(PathKind kind) {
+  ++revision_;
   stepOpen_ = false;
   // Fitted when first shown: a session that only edits the loop path never
   // pays for it.
@@ -287,6 +291,7 @@ void EditSession::setKind(PathKind kind) {
 }
 
 void EditSession::fitTrack(int pointCount) {
+  ++revision_;
   track_ = fitTrackPath(*motion_, pointCount, up_);
   trackFitted_ = true;
   trackSelected_ = -1;
@@ -323,6 +328,7 @@ Status EditSession::startPointChange() {
 }
 
 void EditSession::recordPointChange(int index, const Point3& p, Step::Change change) {
+  ++revision_;
   undo_.push_back(Step{index, p, p, nextState_++, change});
   redo_.clear();
 }
@@ -360,6 +366,7 @@ Status EditSession::removePoint() {
 }
 
 void EditSession::setShownPoint(const Point3& p, int index) {
+  ++revision_;
   if (kind_ == PathKind::track) {
     track_.path.setPoint(index, p);
   } else {

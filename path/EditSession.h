@@ -151,6 +151,11 @@ class EditSession {
   // what the read left before the fit adds its own.
   Notes takeConsoleNotes() { return std::exchange(notes_, Notes()); }
 
+  // Changes whenever what the clip looks like when carried along the path
+  // shown may have changed (a load, a fit, a move, an undo, a switch of
+  // kind or axis...), so that views can keep what they derive from it.
+  long revision() const { return revision_; }
+
   // File name the clip was loaded from ("" before any load).
   const std::string& clipName() const { return clipName_; }
   const BvhMotion& motion() const { return *motion_; }
@@ -223,4 +228,5 @@ class EditSession {
   int loopSelected_ = -1;
   int trackSelected_ = -1;
   History parked_;
+  long revision_ = 0;
 };

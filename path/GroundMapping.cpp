@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "motion/BvhMotion.h"
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/LoopFit.h"
 
@@ -19,12 +20,6 @@ constexpr double sizelessStep = 0.05;
 constexpr double smallestCubeHalfSize = 1e-3;
 
 }  // namespace
-
-FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up) {
-  FramePlacement clip = placement;
-  if (up == UpAxis::z) clip.headingDegrees = -placement.headingDegrees;
-  return clip;
-}
 
 PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried, UpAxis up) {
   PathLayout layout;
@@ -46,6 +41,6 @@ double pointStep(const BvhMotion& motion) {
 }
 
 Point3 groundMapping(const Point3& p, const PathLayout& layout) {
-  if (layout.up == UpAxis::z) return {p.x + layout.trackOffset.x, p.z + layout.trackOffset.y, 0.0};
-  return {p.x + layout.trackOffset.x, 0.0, p.z + layout.trackOffset.z};
+  const Point3 offset = groundFromFile(layout.trackOffset, layout.up);
+  return fileFromGround({p.x + offset.x, 0.0, p.z + offset.z}, layout.up);
 }

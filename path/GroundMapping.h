@@ -7,12 +7,6 @@
 class BvhMotion;
 struct LoopFit;
 
-// A placement of the paths' ground frame (x, height, z) in the clip's own
-// axes: with Z up the second ground value is the clip's y, and a turn about
-// the ground frame's up axis is the opposite turn about the clip's z (the
-// two frames are mirror images). With Y up it is returned as it is.
-FramePlacement placementInClipAxes(const FramePlacement& placement, UpAxis up);
-
 // How the path is laid under the figure: in the figure's frame, shifted by
 // the carried joint's fixed offset so that it lies under that joint's track.
 struct PathLayout {

@@ -2,6 +2,7 @@
 
 #include "motion/BvhMotion.h"
 #include "motion/BvhWriter.h"
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 #include "path/LoopFit.h"
@@ -16,7 +17,7 @@ Status writePath(const char* fileName, const BvhMotion& motion, const LoopFit& f
       [&fit, &motion, frameCount, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
         if (!framePlacement(fit, motion, frame, frameCount, ground)) return false;
-        placement = placementInClipAxes(ground, up);
+        placement = placementInFileAxes(ground, up);
         return true;
       },
       notes, existing, up);
@@ -29,7 +30,7 @@ Status writeTrackPath(const char* fileName, const BvhMotion& motion, const Track
       [&fit, up](int frame, FramePlacement& placement) {
         FramePlacement ground;
         if (!trackPlacement(fit, frame, ground)) return false;
-        placement = placementInClipAxes(ground, up);
+        placement = placementInFileAxes(ground, up);
         return true;
       },
       notes, existing, up);

@@ -1,6 +1,7 @@
 #include "view/FigureFocus.h"
 
 #include "motion/FigureFrame.h"
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 
@@ -18,7 +19,7 @@ Point3 carriedJointWorld(const EditSession& session, int f, bool carried) {
   FramePlacement placement;
   const UpAxis up = session.upAxis();
   const bool placed = carried && session.placeFrame(f, placement);
-  placement = placementInClipAxes(placement, up);
+  placement = placementInFileAxes(placement, up);
   return figureToWorld(
       carriedJointPosition(motion, carriedJoint(session), f, placed ? &placement : nullptr, up),
       up);

@@ -12,6 +12,7 @@
 #include "draw/PathCurveDrawing.h"
 #include "draw/SkeletonDrawing.h"
 #include "motion/FigureFrame.h"
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 #include "view/FigureFocus.h"
@@ -304,7 +305,7 @@ void MotionView::draw() {
     options.placement = [this](int f, FramePlacement& placement) {
       FramePlacement ground;
       if (!session_.placeFrame(f, ground)) return false;
-      placement = placementInClipAxes(ground, session_.upAxis());
+      placement = placementInFileAxes(ground, session_.upAxis());
       return true;
     };
   }

@@ -13,6 +13,7 @@
 
 #include "draw/PathCurveDrawing.h"
 #include "motion/FigureFrame.h"
+#include "motion/GroundAxes.h"
 #include "path/GroundMapping.h"
 #include "view/MotionView.h"
 
@@ -178,9 +179,8 @@ bool MotionView::pointerOnGround(double pointerX, double pointerY, double& clipX
   const double x = (nearPoint[0] + t * (farPoint[0] - nearPoint[0])) / figureScale;
   const double z = (nearPoint[2] + t * (farPoint[2] - nearPoint[2])) / figureScale;
   if (!std::isfinite(x) || !std::isfinite(z)) return false;
-  clipX = x;
-  // A Z-up clip's second ground axis, its y, points away from the camera.
-  clipZ = session_.upAxis() == UpAxis::z ? -z : z;
+  // The ground frame's axes, whichever the clip's up axis.
+  groundStepFromWorld(x, z, session_.upAxis(), clipX, clipZ);
   return true;
 }
 
@@ -255,8 +255,11 @@ bool MotionView::handleViewKey() {
   double dz = 0.0;
   if (!stepByArrowKey(Fl::event_key(), step, dx, dz)) return false;
   // A run of arrow presses on one point is one undo step. Up moves away
-  // from the camera whichever the clip's up axis.
-  session_.moveSelected(dx, session_.upAxis() == UpAxis::z ? -dz : dz);
+  // from the camera (the world's -z) whichever the clip's up axis.
+  double groundX = 0.0;
+  double groundZ = 0.0;
+  groundStepFromWorld(dx, dz, session_.upAxis(), groundX, groundZ);
+  session_.moveSelected(groundX, groundZ);
   redraw();
   return true;
 }
