@@ -14,12 +14,14 @@ bool frameWordValue(const char* line, int word, double& value) {
   return false;
 }
 
-void readFrameValues(const char* line, std::vector<double>& values) {
+void readFrameValues(const char* line, std::vector<double>& values, size_t limit) {
   values.clear();
   FrameWords words(line);
   const char* first = nullptr;
   const char* last = nullptr;
-  while (words.next(first, last)) values.push_back(wordValue(first, last));
+  while (values.size() < limit && words.next(first, last)) {
+    values.push_back(wordValue(first, last));
+  }
 }
 
 void splitFrameLine(const char* line, std::string& copy, std::vector<const char*>& words) {
