@@ -11,7 +11,8 @@ Point3 rotatePoint(const Matrix3& m, const Point3& p) {
 
 void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
   std::vector<double> values;
-  readFrameValues(line, values);
+  // Words beyond the channels move nothing.
+  readFrameValues(line, values, skeleton.layout().wordsUsed());
   const ChannelLayout& layout = skeleton.layout();
   out.resize(static_cast<size_t>(skeleton.size()));
   for (int j = 0; j < skeleton.size(); ++j) {

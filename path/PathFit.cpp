@@ -22,21 +22,6 @@ constexpr double pointHeight = 0.05;
 // Fit-time directions shorter than this share of the clip's size are noise.
 constexpr double noDirectionShare = 1e-6;
 
-// With Z up the fit's ground frame takes the clip's y as its z and the
-// clip's z as its height, so everything after the read stays one ground
-// frame (x, height, z) whatever the clip's up axis.
-TrackWords findTrackWords(const BvhMotion& motion, int joint, UpAxis up) {
-  TrackWords words;
-  if (!motion.skeleton.contains(joint)) return words;
-  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
-  const ChannelKind kinds[3] = {ChannelKind::xPosition, upPositionKind(up), secondGroundKind(up)};
-  for (int axis = 0; axis < 3; ++axis) {
-    words.index[axis] = layout.wordOf(kinds[axis]);
-    words.last = std::max(words.last, words.index[axis]);
-  }
-  return words;
-}
-
 // An r x 4 matrix with 1-based rows and columns over one block of storage,
 // as the decomposition expects; allocated once per fit.
 class Matrix {
@@ -120,7 +105,7 @@ constexpr int kBlockRows = 1 << 16;
 // to bounds, in frame order.
 void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int after, int count,
                 int first, int frames, PackedTextList::const_iterator& lines, size_t stored,
-                const TrackWords& words, Bounds& bounds) {
+                const TrackJoint& words, Bounds& bounds) {
   for (int k = 1; k <= count; ++k) {
     const int i = first + k - 1;
     const char* line = nullptr;
@@ -155,7 +140,7 @@ void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int aft
 // converge or finds no room.
 Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
                    std::array<std::vector<double>, 2>& rhs, int rows, int columns, int frames,
-                   const GroupLines& group, const TrackWords& words,
+                   const GroupLines& group, const TrackJoint& words,
                    std::array<std::vector<double>, 2>& coefficients, Bounds& bounds) {
   for (std::vector<double>& c : coefficients) std::fill(c.begin(), c.end(), 0.0);
   PackedTextList::const_iterator lines = group.first;
@@ -254,6 +239,10 @@ std::string shortClipNote(int frames) {
 }
 
 Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
+  return fitPath(motion, findTrackJoint(motion, up), fit, notes);
+}
+
+Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes) {
   const int frameTotal = motion.frameCount;
   notes.addf("Number of Frames: %d\n", frameTotal);
 
@@ -276,8 +265,10 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
   // of the solve, so that one bad value cannot spoil the whole path. Bounds
   // start from the first usable frame; without one they are the origin. They
   // are taken while the groups are solved, which reads every grouped frame.
-  const TrackJoint track = findTrackJoint(motion, up);
-  const TrackWords words = findTrackWords(motion, track.joint, up);
+  // With Z up the track joint's words put the clip's y as the ground
+  // frame's z and its z as the height, so everything after the read stays
+  // one ground frame (x, height, z) whatever the clip's up axis.
+  const TrackJoint& words = track;
   const int rows = frames / 5;
   const int columns = fitColumns(rows);
   struct GroupResult {
@@ -365,8 +356,7 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
 
   LoopFit fitted;
   fitted.frames = frames;
-  fitted.trackJoint = track.joint;
-  fitted.words = words;
+  fitted.track = track;
   fitted.boundsMin = boundsMin;
   fitted.boundsMax = boundsMax;
   fitted.path.setBasis(PathCurve::catmullRomBasis);

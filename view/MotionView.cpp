@@ -299,16 +299,8 @@ void MotionView::draw() {
   SkeletonDrawOptions options;
   options.currentFrame = playback_.frame();
   options.strobing = playback_.strobing();
-  options.carriedJoint = jointOfClip(motion, session_.loop().trackJoint);
   options.up = session_.upAxis();
-  if (usesPath_) {
-    options.placement = [this](int f, FramePlacement& placement) {
-      FramePlacement ground;
-      if (!session_.placeFrame(f, ground)) return false;
-      placement = placementInFileAxes(ground, session_.upAxis());
-      return true;
-    };
-  }
+  if (usesPath_) options.edits = &session_.editedFrames();
   Notes notes;
   drawSkeleton(motion, options, depthLimitReported_, notes);
   say(notes.text());
@@ -462,10 +454,5 @@ void MotionView::drawFloor() {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
-  if (session_.kind() == EditSession::PathKind::track) {
-    drawPath(session_.track().path, layout, true, session_.selected());
-  } else {
-    drawPath(session_.loop().path, layout, true, session_.selected());
-  }
+  drawPath(session_.path(), session_.layout(), true, session_.selected());
 }

@@ -15,6 +15,7 @@
 #include "motion/FigureFrame.h"
 #include "motion/GroundAxes.h"
 #include "path/GroundMapping.h"
+#include "path/PathKinds.h"
 #include "view/MotionView.h"
 
 namespace {
@@ -125,7 +126,7 @@ void MotionView::pickControlPoint(int pointerX, int pointerY) {
   cameraMatrices(modelView, projection, viewport);
   const double windowX = pointerX;
   const double windowY = viewport[3] - pointerY;
-  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
+  const PathLayout layout = session_.layout();
   const double s = layout.cubeHalfSize;
   for (int i = 0; i < session_.pointCount(); ++i) {
     const Point3 ground = groundMapping(session_.point(i), layout);
@@ -228,9 +229,7 @@ bool MotionView::handleViewKey() {
       notifyControls();
       return true;
     case 't':
-      session_.setKind(session_.kind() == EditSession::PathKind::track
-                           ? EditSession::PathKind::loop
-                           : EditSession::PathKind::track);
+      session_.setKind((session_.kind() + 1) % pathKindCount());
       redraw();
       return true;
     case FL_Insert:

@@ -139,7 +139,9 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
 BvhMotion& clipOf(const MotionView& view) {
   return const_cast<BvhMotion&>(view.session().motion());
 }
-LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
+LoopFit& loopOf(const MotionView& view) {
+  return const_cast<LoopFit&>(testsupport::loopRecord(view.session()));
+}
 
 std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
                                           const std::string& clipName, const std::string& clip) {
@@ -350,7 +352,7 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
   view->toggleUsesPath();
   ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
+  ASSERT_TRUE(framePlacement(testsupport::loopRecord(session), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
   Skeleton& skeleton = clipOf(*view).skeleton;
   skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
@@ -374,9 +376,9 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   view->setCurrentFrame(19);
   view->toggleUsesPath();
   const Frame frame(*view);
-  for (int i = 0; i < session.loop().path.pointCount(); ++i) {
+  for (int i = 0; i < testsupport::loopRecord(session).path.pointCount(); ++i) {
     Point3 p;
-    p = session.loop().path.point(i);
+    p = testsupport::loopRecord(session).path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "

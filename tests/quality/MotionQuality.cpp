@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/PosedFigure.h"
 #include "motion/TrackJoint.h"
-#include "path/PathFit.h"
+#include "path/ClipPath.h"
+#include "path/PathKinds.h"
 #include "path/PathWriter.h"
-#include "path/TrackFit.h"
 
 namespace {
 
@@ -254,41 +255,26 @@ Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& 
 
 bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
                        std::string* error, int* points) {
-  std::string message;
-  // The writer's console notes say nothing the measure needs.
+  const auto fail = [error](const std::string& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  std::unique_ptr<ClipPath> path = makePath(pathKindOf(trackPath ? "track" : "loop"));
+  // The fit's and the writer's console notes say nothing the measure needs.
   Notes notes;
-  bool written = false;
-  if (trackPath) {
-    TrackFit fit = fitTrackPath(motion);
-    const int n = fit.path.pointCount();
-    if (points != nullptr) *points = n;
-    if (n < 3) {
-      if (error != nullptr) *error = "the track path has fewer than three points";
-      return false;
-    }
-    const int k = (n - 1) / 2;
-    const Point3 p = fit.path.point(k);
-    const Point3 d = sidewaysOffset(fit.path.point(k - 1), p, fit.path.point(k + 1));
-    fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
-    const Status status = writeTrackPath(out.c_str(), motion, fit, notes);
-    written = status.ok();
-    if (!written) message = status.failure().message;
-  } else {
-    LoopFit path;
-    Notes notes;
-    if (!fitPath(motion, path, notes)) {
-      if (error != nullptr) *error = "the loop path could not be fitted";
-      return false;
-    }
-    const Point3 middle = path.path.point(2);
-    const Point3 d = sidewaysOffset(path.path.point(1), middle, path.path.point(3));
-    path.path.setPoint(2, {middle.x + d.x, middle.y, middle.z + d.z});
-    const Status status = writePath(out.c_str(), motion, path, notes);
-    written = status.ok();
-    if (!written) message = status.failure().message;
-  }
-  if (!written && error != nullptr) *error = message;
-  return written;
+  const PathClip clip{motion, UpAxis::y, findTrackJoint(motion)};
+  if (!path->fit(clip, 0, notes)) return fail("the loop path could not be fitted");
+  const int n = path->pointCount();
+  if (points != nullptr && trackPath) *points = n;
+  if (n < 3) return fail("the track path has fewer than three points");
+  // The loop path's point 2, the track path's middle one.
+  const int k = trackPath ? (n - 1) / 2 : 2;
+  const Point3 p = path->point(k);
+  const Point3 d = sidewaysOffset(path->point(k - 1), p, path->point(k + 1));
+  path->setPoint(k, {p.x + d.x, p.y, p.z + d.z});
+  const Status status = writePath(out.c_str(), motion, *path, UpAxis::y, notes);
+  if (!status) return fail(status.failure().message);
+  return true;
 }
 
 std::string firstFramesOf(const std::string& fileName, int frames) {

@@ -167,14 +167,14 @@ TEST(MotionViewPlaybackPaceTest, UnplayableFrameTimesPlayAtASoundPace) {
 TEST_F(MotionViewClipTest, LoadPathWithoutANameChangesNothing) {
   view->setCurrentFrame(13);
   Point3 before;
-  before = session.loop().path.point(2);
+  before = testsupport::loopRecord(session).path.point(2);
   recordConsole();
   view->loadPath(nullptr);
   EXPECT_EQ(console, "");
   EXPECT_EQ(session.motion().frameCount, 20);
   EXPECT_EQ(view->playback().frame(), 13);
   Point3 after;
-  after = session.loop().path.point(2);
+  after = testsupport::loopRecord(session).path.point(2);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.z, before.z);
 }
@@ -190,9 +190,9 @@ TEST_F(MotionViewClipTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt) {
   EXPECT_EQ(view->playback().frame(), 0);                // a new clip starts at its first frame
   EXPECT_DOUBLE_EQ(view->playback().frameTime(), 0.02);  // the new clip's pace
   EXPECT_TRUE(view->usesPath());
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
-  EXPECT_EQ(session.loop().frames, 5);
-  EXPECT_DOUBLE_EQ(session.loop().boundsMin.x, -16.0);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, 5);
+  EXPECT_DOUBLE_EQ(testsupport::loopRecord(session).boundsMin.x, -16.0);
   EXPECT_NE(console.find("Number of Frames: 5\n"), std::string::npos) << console;
   EXPECT_EQ(console.find("Name Hips"), std::string::npos) << console;
 }
