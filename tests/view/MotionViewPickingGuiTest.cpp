@@ -45,10 +45,10 @@ class MotionViewPicking : public ::testing::Test {
       window = std::make_unique<Fl_Window>(viewWidth, 100 + viewHeight, "picking test");
       // Owned by the window, as in the editor.
       button = new Fl_Button(10, 10, 120, 30, "Uses Path");
-      startUp(session);
+      editortest::startUpWithChooser(session);
       window->begin();
-      view = new MotionView(0, 100, viewWidth, viewHeight, session);
-      view->setConsole(printToConsole);
+      editor = std::make_unique<editortest::Editor>(session);
+      view = &editor->view;
       window->end();
       window->show();
       waitUntilDrawn();
@@ -57,7 +57,11 @@ class MotionViewPicking : public ::testing::Test {
     ASSERT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
   }
 
-  void TearDown() override { window.reset(); }
+  // The view goes before the window that holds it.
+  void TearDown() override {
+    editor.reset();
+    window.reset();
+  }
 
   // Lets the toolkit draw what is damaged, with the console output kept out of
   // the test log.
@@ -119,7 +123,7 @@ class MotionViewPicking : public ::testing::Test {
   }
 
   void usePath(bool on) {
-    if (view->usesPath() != on) view->toggleUsesPath();
+    if (editor->state.usesPath != on) editor->actions.run(Command::toggleUsesPath);
   }
 
   // The pick starts by clearing the selection, so a previous pick's result
@@ -135,6 +139,7 @@ class MotionViewPicking : public ::testing::Test {
   EditSession session;
   std::unique_ptr<Fl_Window> window;
   Fl_Button* button = nullptr;
+  std::unique_ptr<editortest::Editor> editor;
   MotionView* view = nullptr;
 };
 
@@ -282,16 +287,16 @@ TEST_F(MotionViewPicking, FocusEventsAreTaken) {
 
 TEST_F(MotionViewPicking, RightPressAloneChangesNothingVisible) {
   float before[16];
-  view->camera().arcBall().matrix(before);
+  editor->state.camera.arcBall().matrix(before);
   flush();
   ASSERT_EQ(view->damage(), 0);
   EXPECT_EQ(mouse(FL_PUSH, 3, Pixel{600, 150}), 1);
   EXPECT_EQ(view->damage(), 0) << "a right press does not redraw";
   // 600 of 900 pixels across, 150 of 600 down: (1/3, 1/2) in the unit square.
-  EXPECT_NEAR(view->camera().arcBall().startX, 1.0f / 3.0f, 1e-6f);
-  EXPECT_NEAR(view->camera().arcBall().startY, 0.5f, 1e-6f);
+  EXPECT_NEAR(editor->state.camera.arcBall().startX, 1.0f / 3.0f, 1e-6f);
+  EXPECT_NEAR(editor->state.camera.arcBall().startY, 0.5f, 1e-6f);
   float after[16];
-  view->camera().arcBall().matrix(after);
+  editor->state.camera.arcBall().matrix(after);
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-6f) << "entry " << i;
 }
 
@@ -301,7 +306,7 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   flush();
   EXPECT_EQ(mouse(FL_DRAG, 3, Pixel{viewWidth, viewHeight / 2.0}), 1);
   // From the centre to the middle of the right edge: a half turn about y.
-  const Quaternion& drag = view->camera().arcBall().dragRotation;
+  const Quaternion& drag = editor->state.camera.arcBall().dragRotation;
   EXPECT_NEAR(drag.x, 0.0f, 1e-6f);
   EXPECT_NEAR(drag.y, 1.0f, 1e-6f);
   EXPECT_NEAR(drag.z, 0.0f, 1e-6f);
@@ -312,16 +317,16 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   usePath(true);
   const Pixel turned = controlPointPixel(0);
   mouse(FL_DRAG, 3, centre);
-  EXPECT_NEAR(view->camera().arcBall().dragRotation.w, 1.0f, 1e-6f)
+  EXPECT_NEAR(editor->state.camera.arcBall().dragRotation.w, 1.0f, 1e-6f)
       << "back at the start: identity";
   const Pixel straight = controlPointPixel(0);
   EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 20.0);
 
   // The release of the right button goes to the toolkit; the turn stays.
   mouse(FL_DRAG, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  const Quaternion kept = view->camera().arcBall().dragRotation;
+  const Quaternion kept = editor->state.camera.arcBall().dragRotation;
   mouse(FL_RELEASE, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  EXPECT_EQ(view->camera().arcBall().dragRotation.y, kept.y);
+  EXPECT_EQ(editor->state.camera.arcBall().dragRotation.y, kept.y);
 }
 
 TEST_F(MotionViewPicking, PickingFollowsATurnedCamera) {
@@ -528,9 +533,9 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
   ASSERT_EQ(session.kind(), testsupport::trackKind());
   const int n = session.pointCount();
   ASSERT_GE(n, 3);
-  EXPECT_NE(view->statusText().find("Track path, " + std::to_string(n) + " points"),
+  EXPECT_NE(editor->actions.statusText().find("Track path, " + std::to_string(n) + " points"),
             std::string::npos)
-      << view->statusText();
+      << editor->actions.statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
   const PathLayout layout = session.layout();
@@ -547,7 +552,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
   // Back to the loop path, as it was.
   EXPECT_EQ(key('t'), 1);
   EXPECT_EQ(session.kind(), testsupport::loopKind());
-  EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
+  EXPECT_NE(editor->actions.statusText().find("Loop path, 4 points"), std::string::npos);
 }
 
 // A Z-up clip's cubes are drawn turned upright with the figure; a press
@@ -565,10 +570,10 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     clip += std::to_string(3 * i) + " " + std::to_string(2 * i) + " 0 0 0 0 0 0 0\n";
   }
   const std::string name = workspace.write("standing-on-z.bvh", clip);
-  testsupport::captureStdout([&] { ASSERT_TRUE(view->loadPath(name.c_str())); });
+  testsupport::captureStdout([&] { ASSERT_TRUE(editor->actions.loadPath(name.c_str())); });
   ASSERT_EQ(session.upAxis(), UpAxis::z);
   usePath(true);
-  view->resetCamera();
+  editor->actions.run(Command::resetCamera);
   for (const bool track : {false, true}) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
