@@ -3,119 +3,79 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_Check_Button.H>
-#include <FL/fl_draw.H>
-
-#include <cstdio>
 
 #include "app/StartUp.h"
+#include "app/WideValueSlider.h"
+#include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
 
 namespace {
 
-// Every control sits directly in the editor window, which holds the view.
-MotionView& viewOf(Fl_Widget* widget) {
-  return *static_cast<EditorWindow*>(widget->parent())->view;
-}
+enum class Kind { check, push, box, frameSlider, rateSlider, rateInput };
 
-void strobingCallback(Fl_Widget* widget, void*) { viewOf(widget).toggleStrobing(); }
-void resetCameraCallback(Fl_Widget* widget, void*) { viewOf(widget).resetCamera(); }
-void animatedCallback(Fl_Widget* widget, void*) { viewOf(widget).toggleAnimated(); }
-void usesPathCallback(Fl_Widget* widget, void*) { viewOf(widget).toggleUsesPath(); }
-void followMotionCallback(Fl_Widget* widget, void*) { viewOf(widget).toggleFollowMotion(); }
-void frameForwardCallback(Fl_Widget* widget, void*) { viewOf(widget).frameForward(); }
-void frameBackwardCallback(Fl_Widget* widget, void*) { viewOf(widget).frameBackward(); }
-void panRightCallback(Fl_Widget* widget, void*) { viewOf(widget).panX(-0.5); }
-void panLeftCallback(Fl_Widget* widget, void*) { viewOf(widget).panX(0.5); }
-void panUpCallback(Fl_Widget* widget, void*) { viewOf(widget).panZ(0.5); }
-void panDownCallback(Fl_Widget* widget, void*) { viewOf(widget).panZ(-0.5); }
-
-// A value slider whose value box holds six digits (the toolkit's fixed box
-// holds about four); it never takes the keyboard, which stays with the view.
-class WideValueSlider : public Fl_Value_Slider {
- public:
-  WideValueSlider(int x, int y, int w, int h, const char* label)
-      : Fl_Value_Slider(x, y, w, h, label) {}
-
-  void draw() override {
-    const Fl_Boxtype frame = box();
-    if (damage() & FL_DAMAGE_ALL) {
-      draw_box(frame, x() + valueWidth, y(), w() - valueWidth, h(), color());
-    }
-    Fl_Slider::draw(x() + valueWidth + Fl::box_dx(frame), y() + Fl::box_dy(frame),
-                    w() - valueWidth - Fl::box_dw(frame), h() - Fl::box_dh(frame));
-    draw_box(frame, x(), y(), valueWidth, h(), color());
-    char text[128];
-    format(text);
-    fl_font(textfont(), textsize());
-    fl_color(active_r() ? textcolor() : fl_inactive(textcolor()));
-    fl_draw(text, x(), y(), valueWidth, h(), FL_ALIGN_CLIP);
-  }
-
-  int handle(int event) override {
-    const Fl_Boxtype frame = box();
-    return Fl_Slider::handle(event, x() + valueWidth + Fl::box_dx(frame), y() + Fl::box_dy(frame),
-                             w() - valueWidth - Fl::box_dw(frame), h() - Fl::box_dh(frame));
-  }
-
- private:
-  static constexpr int valueWidth = 48;
+// One control of the strip: what it is, where, its label (and label size;
+// 0 for the toolkit's), the one operation its callback runs, and for a
+// switch the state it shows.
+struct ControlRow {
+  Kind kind;
+  int x, y, w, h;
+  const char* label;
+  int labelSize;
+  void (*act)(EditorWindow& window, Fl_Widget& widget);
+  bool (*shows)(const ViewState& state);
 };
 
-// Typed frame times outside this range are refused.
-constexpr double shortestTypedFrameTime = 0.001;
-constexpr double longestTypedFrameTime = 10.0;
+bool showsAnimated(const ViewState& s) { return s.playback.animated(); }
 
-void currentFrameCallback(Fl_Widget* widget, void*) {
-  viewOf(widget).setCurrentFrame(static_cast<Fl_Valuator*>(widget)->value());
+template <Command command>
+void runCommand(EditorWindow& window, Fl_Widget&) {
+  window.actions().run(command);
 }
 
-void frameRateCallback(Fl_Widget* widget, void*) {
-  viewOf(widget).setFrameTime(static_cast<Fl_Valuator*>(widget)->value());
-}
+double valueOf(Fl_Widget& widget) { return static_cast<Fl_Valuator&>(widget).value(); }
 
-void typedRateCallback(Fl_Widget* widget, void*) {
-  EditorWindow& window = *static_cast<EditorWindow*>(widget->parent());
-  MotionView& view = *window.view;
-  const double value = window.rateInput->value();
-  if (value >= shortestTypedFrameTime && value <= longestTypedFrameTime) {
-    view.setFrameTime(value);
-  } else {
-    char text[128];
-    std::snprintf(text, sizeof text, "A frame time is %g to %g seconds; kept %g",
-                  shortestTypedFrameTime, longestTypedFrameTime, view.playback().frameTime());
-    window.session().setMessage(text);
-    view.redraw();
-  }
-  window.syncControls();
-  // Typing is done: the keys belong to the view again.
-  Fl::focus(&view);
-}
+// The controls in creation order; each keeps its place in the window. Labels
+// that would not fit are set smaller.
+const ControlRow controlRows[] = {
+    {Kind::check, 5, 10, 20, 20, "\nStrobing", 12, runCommand<Command::toggleStrobing>,
+     [](const ViewState& s) { return s.playback.strobing(); }},
+    {Kind::push, 15, 70, 85, 30, "Reset Camera", 11, runCommand<Command::resetCamera>, nullptr},
+    {Kind::check, 80, 5, 30, 30, "Animated", 0, runCommand<Command::playPause>, showsAnimated},
+    {Kind::check, 80, 35, 30, 30, "Uses Path", 0, runCommand<Command::toggleUsesPath>,
+     [](const ViewState& s) { return s.usesPath; }},
+    {Kind::check, 100, 70, 30, 30, "Follow Motion", 0, runCommand<Command::toggleFollowMotion>,
+     [](const ViewState& s) { return s.camera.following(); }},
+    {Kind::push, 200, 5, 75, 30, "Load Path", 0, runCommand<Command::loadPath>, nullptr},
+    {Kind::push, 200, 40, 75, 30, "Write Path", 0, runCommand<Command::writePath>, nullptr},
+    {Kind::push, 500, 5, 110, 30, "Frame Forward", 12, runCommand<Command::frameForward>, nullptr},
+    {Kind::push, 500, 35, 110, 30, "Frame Backward", 12, runCommand<Command::frameBackward>,
+     nullptr},
+    {Kind::frameSlider, 670, 5, 200, 25, "Change Current Frame", 0,
+     [](EditorWindow& w, Fl_Widget& c) { w.actions().setCurrentFrame(valueOf(c)); }, nullptr},
+    {Kind::rateSlider, 670, 50, 200, 25, "Change Frame Rate", 0,
+     [](EditorWindow& w, Fl_Widget& c) { w.actions().setFrameTime(valueOf(c)); }, nullptr},
+    {Kind::push, 336, 25, 20, 20, "->", 0,
+     [](EditorWindow& w, Fl_Widget&) { w.actions().panX(-0.5); }, nullptr},
+    {Kind::push, 310, 25, 20, 20, "<-", 0,
+     [](EditorWindow& w, Fl_Widget&) { w.actions().panX(0.5); }, nullptr},
+    {Kind::push, 322, 0, 20, 25, "^\n|", 10,
+     [](EditorWindow& w, Fl_Widget&) { w.actions().panZ(0.5); }, nullptr},
+    {Kind::push, 322, 45, 20, 25, "|\nV", 10,
+     [](EditorWindow& w, Fl_Widget&) { w.actions().panZ(-0.5); }, nullptr},
+    {Kind::box, 310, 75, 20, 20, "Camera Controls", 0, nullptr, nullptr},
+    {Kind::rateInput, 395, 22, 95, 24, "Seconds a Frame", 12,
+     [](EditorWindow& w, Fl_Widget& c) { w.actions().typeFrameTime(valueOf(c)); }, nullptr},
+    {Kind::push, 395, 56, 95, 24, "Clip's Rate", 12,
+     [](EditorWindow& w, Fl_Widget&) { w.actions().useClipRate(); }, nullptr},
+};
 
-void clipRateCallback(Fl_Widget* widget, void*) {
-  EditorWindow& window = *static_cast<EditorWindow*>(widget->parent());
-  MotionView& view = *window.view;
-  view.setFrameTime(view.playback().clipPace());
-  char text[128];
-  std::snprintf(text, sizeof text, "Playing at the clip's own rate, %g s a frame",
-                view.playback().frameTime());
-  window.session().setMessage(text);
-  view.redraw();
-  window.syncControls();
-}
-
-void loadPathCallback(Fl_Widget* widget, void*) {
-  EditorWindow& window = *static_cast<EditorWindow*>(widget->parent());
-  window.view->chooseAndLoadPath();
-  // Also after a cancel: the slider always spans the present clip.
-  window.syncControls();
+// Every control's callback: the row's operation, then the keyboard goes back
+// to the view (typing into a field ends with Return).
+void controlCallback(Fl_Widget* widget, void* row) {
+  auto& window = *static_cast<EditorWindow*>(widget->window());
+  static_cast<const ControlRow*>(row)->act(window, *widget);
   Fl::focus(window.view.get());
-}
-
-void writePathCallback(Fl_Widget* widget, void*) {
-  MotionView& view = viewOf(widget);
-  view.chooseAndWritePath();
-  Fl::focus(&view);
+  window.syncControls();
 }
 
 // The window's close box, and Escape when no widget used it.
@@ -123,113 +83,126 @@ void closeCallback(Fl_Widget* widget, void*) {
   auto* window = static_cast<EditorWindow*>(widget);
   // Escape would close the editor at once: it is not a way to quit here.
   if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-  MotionView& view = *window->view;
-  if (view.session().wouldDropEdits(EditSession::Action::Close) &&
-      !view.agreesToDropEdits("Close", "Close")) {
-    window->session().setMessage("Kept editing; the edits are not written yet");
-    view.redraw();
-    return;
-  }
-  window->hide();
-}
-
-Fl_Value_Slider* makeSlider(int x, int y, int w, int h, const char* label, double high,
-                            double value) {
-  auto* slider = new WideValueSlider(x, y, w, h, label);
-  slider->type(FL_HOR_NICE_SLIDER);
-  slider->bounds(0.0, high);
-  slider->value(value);
-  return slider;
+  if (window->actions().mayClose()) window->hide();
 }
 
 }  // namespace
 
+EditorActions::Seams toolkitSeams() {
+  EditorActions::Seams seams;
+  seams.ask = askQuestion;
+  seams.choose = [](const char* message, const char* pattern, const char* suggested) {
+    return chooseFile(message, pattern, suggested);
+  };
+  seams.console = printToConsole;
+  return seams;
+}
+
 EditorWindow::EditorWindow() : Fl_Double_Window(100, 100, 900, 700, "Motion Capture Path Editing") {
-  startUp(session_);
+  startUp(session_, [] { return chooseFile("Choose a BVH File: ", "*.bvh"); });
+  buildView();
+  buildControls();
+  callback(closeCallback);
+  actions_->setChanged([this] { changed(); });
+  syncControls();
+  schedulePlayback();
+}
+
+void EditorWindow::buildView() {
+  state_.width = 900;
+  state_.height = 600;
+  actions_ = std::make_unique<EditorActions>(session_, state_, toolkitSeams());
   // The chooser's window left no group current: the view goes into this one.
   begin();
   // The window's first toolkit child; held by `view`, which the destructor takes
   // out of the group before deleting it.
-  view.reset(new MotionView(0, 100, 900, 600, session_));
-  view->setConsole(printToConsole);
+  view.reset(new MotionView(0, 100, 900, 600, session_, state_, *actions_));
+}
 
-  // Toolkit children: the group deletes them. Labels that would not fit are
-  // set smaller; every control keeps its place.
-  auto* strobing = new Fl_Check_Button(5, 10, 20, 20, "\nStrobing");
-  strobing->labelsize(12);
-  auto* resetCamera = new Fl_Button(15, 70, 85, 30, "Reset Camera");
-  resetCamera->labelsize(11);
-  animated = new Fl_Check_Button(80, 5, 30, 30, "Animated");
-  animated->set();
-  auto* usesPath = new Fl_Check_Button(80, 35, 30, 30, "Uses Path");
-  auto* followMotion = new Fl_Check_Button(100, 70, 30, 30, "Follow Motion");
-  auto* loadPath = new Fl_Button(200, 5, 75, 30, "Load Path");
-  auto* writePath = new Fl_Button(200, 40, 75, 30, "Write Path");
-  auto* frameForward = new Fl_Button(500, 5, 110, 30, "Frame Forward");
-  frameForward->labelsize(12);
-  auto* frameBackward = new Fl_Button(500, 35, 110, 30, "Frame Backward");
-  frameBackward->labelsize(12);
-  frameSlider = makeSlider(670, 5, 200, 25, "Change Current Frame",
-                           static_cast<double>(session_.motion().frameCount), 0.0);
-  // Whole frames.
-  frameSlider->step(1.0);
-  rateSlider = makeSlider(670, 50, 200, 25, "Change Frame Rate", 1.0, view->playback().frameTime());
-  auto* panRight = new Fl_Button(336, 25, 20, 20, "->");
-  auto* panLeft = new Fl_Button(310, 25, 20, 20, "<-");
-  auto* panUp = new Fl_Button(322, 0, 20, 25, "^\n|");
-  panUp->labelsize(10);
-  auto* panDown = new Fl_Button(322, 45, 20, 25, "|\nV");
-  panDown->labelsize(10);
-  new Fl_Box(310, 75, 20, 20, "Camera Controls");
-  rateInput = new Fl_Value_Input(395, 22, 95, 24, "Seconds a Frame");
-  rateInput->labelsize(12);
-  rateInput->align(FL_ALIGN_TOP);
-  rateInput->value(view->playback().frameTime());
-  rateInput->when(FL_WHEN_ENTER_KEY_ALWAYS);
-  auto* clipRate = new Fl_Button(395, 56, 95, 24, "Clip's Rate");
-  clipRate->labelsize(12);
-
-  rateInput->callback(typedRateCallback);
-  clipRate->callback(clipRateCallback);
-  // Clicking a control leaves the keyboard with the view, so the view's keys
-  // work whatever was clicked last; only the typed rate takes it, while typing.
-  for (int i = 0; i < children(); ++i) {
-    if (child(i) != view.get() && child(i) != rateInput) child(i)->clear_visible_focus();
+void EditorWindow::buildControls() {
+  // Toolkit children: the group deletes them.
+  for (const ControlRow& row : controlRows) {
+    Fl_Widget* control = nullptr;
+    const double frames = static_cast<double>(session_.motion().frameCount);
+    const double pace = state_.playback.frameTime();
+    switch (row.kind) {
+      case Kind::check:
+        control = new Fl_Check_Button(row.x, row.y, row.w, row.h, row.label);
+        switches_.emplace_back(static_cast<Fl_Check_Button*>(control), row.shows);
+        if (row.shows == showsAnimated) animated = switches_.back().first;
+        break;
+      case Kind::push:
+        control = new Fl_Button(row.x, row.y, row.w, row.h, row.label);
+        break;
+      case Kind::box:
+        control = new Fl_Box(row.x, row.y, row.w, row.h, row.label);
+        break;
+      case Kind::frameSlider:
+        frameSlider = new WideValueSlider(row.x, row.y, row.w, row.h, row.label, frames, 0.0);
+        // Whole frames.
+        frameSlider->step(1.0);
+        control = frameSlider;
+        break;
+      case Kind::rateSlider:
+        control = rateSlider =
+            new WideValueSlider(row.x, row.y, row.w, row.h, row.label, 1.0, pace);
+        break;
+      case Kind::rateInput:
+        control = rateInput = new Fl_Value_Input(row.x, row.y, row.w, row.h, row.label);
+        rateInput->align(FL_ALIGN_TOP);
+        rateInput->value(pace);
+        rateInput->when(FL_WHEN_ENTER_KEY_ALWAYS);
+        break;
+    }
+    if (row.labelSize > 0) control->labelsize(row.labelSize);
+    if (row.act != nullptr) control->callback(controlCallback, const_cast<ControlRow*>(&row));
+    // Clicking a control leaves the keyboard with the view, so the view's
+    // keys work whatever was clicked last; only a typed field takes it, while
+    // typing.
+    if (row.kind != Kind::rateInput) control->clear_visible_focus();
   }
-  strobing->callback(strobingCallback);
-  resetCamera->callback(resetCameraCallback);
-  animated->callback(animatedCallback);
-  usesPath->callback(usesPathCallback);
-  followMotion->callback(followMotionCallback);
-  loadPath->callback(loadPathCallback);
-  writePath->callback(writePathCallback);
-  frameForward->callback(frameForwardCallback);
-  frameBackward->callback(frameBackwardCallback);
-  frameSlider->callback(currentFrameCallback);
-  rateSlider->callback(frameRateCallback);
-  panRight->callback(panRightCallback);
-  panLeft->callback(panLeftCallback);
-  panUp->callback(panUpCallback);
-  panDown->callback(panDownCallback);
   end();
-  callback(closeCallback);
-
-  view->setControlsChanged([this] { syncControls(); });
 }
 
 EditorWindow::~EditorWindow() {
-  view->setControlsChanged(nullptr);
+  Fl::remove_timeout(playbackTimeout, this);
+  actions_->setChanged(nullptr);
   // Taken out of the group first, so the toolkit does not delete it again.
   remove(view.get());
   view.reset();
 }
 
+void EditorWindow::changed() {
+  view->redraw();
+  syncControls();
+  schedulePlayback();
+}
+
 void EditorWindow::syncControls() {
-  const Playback& playback = view->playback();
+  const Playback& playback = state_.playback;
   frameSlider->bounds(0.0, static_cast<double>(session_.motion().frameCount));
   frameSlider->value(static_cast<double>(playback.frame()));
   rateSlider->value(playback.frameTime());
   // Never under the fingers of someone typing a rate.
   if (Fl::focus() != rateInput) rateInput->value(playback.frameTime());
-  animated->value(playback.animated() ? 1 : 0);
+  for (const auto& [button, shows] : switches_) button->value(shows(state_) ? 1 : 0);
+}
+
+void EditorWindow::schedulePlayback() {
+  Fl::remove_timeout(playbackTimeout, this);
+  if (!state_.playback.animated()) return;
+  Fl::add_timeout(actions_->secondsToNextFrame(), playbackTimeout, this);
+}
+
+bool EditorWindow::playbackScheduled() const {
+  return Fl::has_timeout(playbackTimeout, const_cast<EditorWindow*>(this)) != 0;
+}
+
+void EditorWindow::playbackTimeout(void* data) {
+  auto* window = static_cast<EditorWindow*>(data);
+  // A step notifies, which sets the next timer; a wake-up too early sets it
+  // here.
+  window->actions_->tick();
+  window->syncControls();
+  window->schedulePlayback();
 }

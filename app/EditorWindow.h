@@ -6,32 +6,44 @@
 #include <FL/Fl_Value_Slider.H>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
+#include "app/EditorActions.h"
 #include "path/EditSession.h"
 #include "view/MotionView.h"
+#include "view/ViewState.h"
 
-// The editor's top-level window: the view below a strip of eighteen
-// controls, each forwarding to one operation of the view; none of them keeps
-// the keyboard from the view. Escape does not close it;
-// closing with edits not yet written asks first.
+// What the editor hands its actions: the question dialogs (askQuestion), the
+// file chooser (chooseFile) and the console (printToConsole).
+EditorActions::Seams toolkitSeams();
+
+// The editor's top-level window: the view below a strip of controls, each
+// forwarding to one operation of the editor's actions; none of them keeps
+// the keyboard from the view. It runs the playback clock's timer while the
+// clip plays. Escape does not close it; closing with edits not yet written
+// asks first.
 class EditorWindow : public Fl_Double_Window {
  public:
   // Runs the start-up (startUp: asks for, loads, prints and fits a clip),
-  // then builds the view on it, printing to the console, and the controls,
-  // which follow the view's state.
+  // then builds the actions, the view on them and the controls, which
+  // follow the view's state.
   EditorWindow();
   // Destroys the view first; the toolkit then destroys the remaining controls.
   ~EditorWindow() override;
   EditorWindow(const EditorWindow&) = delete;
   EditorWindow& operator=(const EditorWindow&) = delete;
 
-  // Brings the controls in line with the view: the frame slider's range and
-  // value, the frame time slider and the "Animated" switch. The view calls it
-  // after every change it makes by itself.
+  // Brings the controls in line with the state: the frame slider's range and
+  // value, the frame time slider and input, and the switches. Runs after
+  // every operation.
   void syncControls();
+  // Whether the playback timer is set (only while the clip plays).
+  bool playbackScheduled() const;
 
-  // The session the view edits.
   EditSession& session() { return session_; }
+  EditorActions& actions() { return *actions_; }
+  const ViewState& state() const { return state_; }
 
   // Owned here; also a toolkit child of the window until the destructor
   // takes it out.
@@ -43,6 +55,18 @@ class EditorWindow : public Fl_Double_Window {
   Fl_Value_Input* rateInput = nullptr;
 
  private:
-  // Declared before the view, which holds it by reference.
+  // The steps of construction.
+  void buildView();
+  void buildControls();
+  // After every operation: redraw, controls, timer.
+  void changed();
+  void schedulePlayback();
+  static void playbackTimeout(void* data);
+
+  // Declared before the actions and the view, which hold them by reference.
   EditSession session_;
+  ViewState state_;
+  std::unique_ptr<EditorActions> actions_;
+  // The switches, each with the state it shows.
+  std::vector<std::pair<Fl_Check_Button*, bool (*)(const ViewState&)>> switches_;
 };

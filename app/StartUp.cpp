@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "base/DataFile.h"
-#include "view/FileChooser.h"
 
 namespace {
 
@@ -22,10 +21,10 @@ void printToConsole(const std::string& text) {
   std::fflush(stdout);
 }
 
-void startUp(EditSession& session) {
+void startUp(EditSession& session, const StartChoice& choose) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   // Cancelling loads the default clip silently; a file the reader rejects says so first.
-  const char* chosen = chooseFile("Choose a BVH File: ", "*.bvh");
+  const char* chosen = choose();
   // The hierarchy is printed before the fit reports.
   const auto dump = [&session](const BvhMotion& clip) {
     printNotes(session);

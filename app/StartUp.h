@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "path/EditSession.h"
@@ -9,12 +10,16 @@
 // each report as it comes, also when standard output is a file.
 void printToConsole(const std::string& text);
 
-// The editor's start: asks for a clip ("Choose a BVH File: ", "*.bvh") and
-// loads it into session, printing its hierarchy before the fit reports. A
+// The name the start-up loads, or null for none chosen (a cancel).
+using StartChoice = std::function<const char*()>;
+
+// The editor's start: asks choose for a clip (the chooser with "Choose a BVH
+// File: " and "*.bvh", or the name given on the command line) and loads it
+// into session, printing its hierarchy before the fit reports. A
 // cancel loads the default clip (dance01.bvh, found as findDataFile finds
 // it) silently; a file that cannot be loaded prints "Failed to load, loading
 // dance instead", loads the default clip, and leaves the refusal in the
 // message with "; showing <default clip>". With no clip at all the session
 // goes on with the empty clip, printed and fitted. A Z-up clip prints
 // "Up axis: Z".
-void startUp(EditSession& session);
+void startUp(EditSession& session, const StartChoice& choose);

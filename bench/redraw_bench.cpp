@@ -22,9 +22,11 @@
 #include <memory>
 #include <string>
 
+#include "app/EditorActions.h"
 #include "bench/LargeClip.h"
 #include "path/EditSession.h"
 #include "view/MotionView.h"
+#include "view/ViewState.h"
 
 namespace {
 
@@ -54,12 +56,12 @@ struct Timing {
   double wallMs;
 };
 
-Timing timeRedraws(MotionView& view, bool strobing, int redraws) {
-  if (view.playback().strobing() != strobing) view.toggleStrobing();
+Timing timeRedraws(MotionView& view, EditorActions& actions, bool strobing, int redraws) {
+  if (actions.state().playback.strobing() != strobing) actions.run(Command::toggleStrobing);
   view.make_current();
   const int frames = view.session().motion().frameCount;
   auto drawFrame = [&](int i) {
-    view.setCurrentFrame(frames > 0 ? i % frames : 0);
+    actions.setCurrentFrame(frames > 0 ? i % frames : 0);
     view.draw();
     glFinish();
   };
@@ -79,12 +81,16 @@ Timing timeRedraws(MotionView& view, bool strobing, int redraws) {
 
 void benchClip(const char* title, const std::string& fileName) {
   EditSession session;
+  ViewState state;
+  std::unique_ptr<EditorActions> actions;
   std::unique_ptr<MotionView> view;
   quietly([&] {
     session.load(fileName);
+    // No questions or choosers: drawing asks for none.
+    actions = std::make_unique<EditorActions>(session, state, EditorActions::Seams{});
     Fl_Group::current(nullptr);
-    view = std::make_unique<MotionView>(0, 100, 900, 600, session);
-    view->toggleAnimated();
+    view = std::make_unique<MotionView>(0, 100, 900, 600, session, state, *actions);
+    actions->run(Command::playPause);
     view->show();
     for (int i = 0; i < 100 && !view->visible(); ++i) {
       Fl::wait(0.01);
@@ -94,7 +100,7 @@ void benchClip(const char* title, const std::string& fileName) {
   const double frameMs = session.motion().frameTime * 1000.0;
   for (bool strobing : {false, true}) {
     Timing t{};
-    quietly([&] { t = timeRedraws(*view, strobing, 200); });
+    quietly([&] { t = timeRedraws(*view, *actions, strobing, 200); });
     std::printf("| %-28s | %-6s | %10.3f | %10.3f | %8.2f | %-4s |\n", title,
                 strobing ? "on" : "off", t.cpuMs, t.wallMs, frameMs,
                 t.wallMs <= frameMs ? "PASS" : "MISS");

@@ -25,6 +25,7 @@ endfunction()
 #   view_core   the view's headless half: playback, camera arithmetic
 #   draw        GL drawing of the figure, the path and textures (GL)
 #   view        the OpenGL window (GL and FLTK)
+#   app_core    the editor's headless half: its actions, the start-up
 #   app         program entries and the editor window
 foreach(layer base image motion)
   file(GLOB MPE_${layer}_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*.cpp)
@@ -36,10 +37,12 @@ file(GLOB MPE_draw_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/draw/*.
 file(GLOB MPE_ALL_VIEW_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/view/*.cpp)
 mpe_split_by_toolkit("${MPE_ALL_VIEW_SOURCES}" MPE_view_core_SOURCES MPE_view_SOURCES)
 
-# The editor: every file of app/ except the console entries.
-file(GLOB MPE_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp)
-list(REMOVE_ITEM MPE_EDITOR_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhDumpMain.cpp
+# The editor: every file of app/ except the console entries, its headless
+# files in app_core, the window's in MPE_EDITOR_SOURCES.
+file(GLOB MPE_ALL_EDITOR_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp)
+list(REMOVE_ITEM MPE_ALL_EDITOR_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhDumpMain.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app/BvhPathMain.cpp)
+mpe_split_by_toolkit("${MPE_ALL_EDITOR_SOURCES}" MPE_app_core_SOURCES MPE_EDITOR_SOURCES)
 
 file(GLOB MPE_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tools/*.cpp)
 file(GLOB MPE_ALL_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)

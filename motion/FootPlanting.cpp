@@ -17,7 +17,7 @@ constexpr double longestFade = 0.25;
 // and never goes beyond this share of the hip height: a foot that would need
 // more falls short of its place instead.
 constexpr double lowerSeconds = 0.2;
-constexpr double deepestShare = 0.05;
+constexpr double deepestShare = 0.048;
 // Corrections smaller than these change nothing one could see or write.
 constexpr double leastShare = 1e-6;  // of the hip height
 constexpr double leastDegrees = 1e-6;
@@ -354,7 +354,7 @@ double FootPlanting::loweringAt(int f) const {
 }
 
 void FootPlanting::addEdits(int f, const std::vector<double>& values,
-                            const FramePlacement* placement, std::vector<FootEdit>& edits) const {
+                            const FramePlacement* placement, EditedFrame& out) const {
   if (legs_.empty()) return;
   const double lower = loweringAt(f);
   Weight weights[8][2];
@@ -373,9 +373,8 @@ void FootPlanting::addEdits(int f, const std::vector<double>& values,
   const CarriedPlace captured{poses[static_cast<size_t>(carried_)].t, valueAt(values, xWord_),
                               valueAt(values, zWord_)};
   const Carry carry = carryOf(captured, placement);
-  const size_t start = edits.size();
-  const auto put = [&values, &edits](long word, double value) {
-    if (word >= 0 && static_cast<size_t>(word) < values.size()) edits.push_back({word, value});
+  const auto put = [&values, &out](long word, double value) {
+    if (word >= 0 && static_cast<size_t>(word) < values.size()) out.set(word, value);
   };
   for (size_t k = 0; k < legCount; ++k) {
     LegPose pose;
@@ -391,6 +390,4 @@ void FootPlanting::addEdits(int f, const std::vector<double>& values,
     }
   }
   if (lower > 0.0) put(heightWord_, valueAt(values, heightWord_) - lower);
-  std::sort(edits.begin() + static_cast<long>(start), edits.end(),
-            [](const FootEdit& a, const FootEdit& b) { return a.word < b.word; });
 }

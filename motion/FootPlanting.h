@@ -3,18 +3,13 @@
 #include <vector>
 
 #include "base/Outcome.h"
+#include "motion/EditedFrame.h"
 #include "motion/FigureFrame.h"
 #include "motion/FootContacts.h"
 #include "motion/LegSolve.h"
 #include "motion/UpAxis.h"
 
 class BvhMotion;
-
-// A new value for one word of a frame line.
-struct FootEdit {
-  long word;
-  double value;
-};
 
 // Keeps planted feet planted while a clip is carried along an edited path.
 //
@@ -36,17 +31,13 @@ struct FootEdit {
 // Where a foot cannot be reached, the carried joint's height is lowered just
 // enough, smoothly over time (the lowering the contacts' samples need is
 // spread over 0.2 s either side, and runs straight between samples), by at
-// most 5% of the hip height, and the legs reach down to their feet from
+// most 4.8% of the hip height, and the legs reach down to their feet from
 // there; a foot still out of reach falls short.
 // Where nothing moved (M_f = M_m), nothing is edited: corrections below a
 // millionth of the hip height or a millionth of a degree are left out, so an
 // unedited path gives no edits at all.
 class FootPlanting {
  public:
-  // Most edits one frame can get: three angles of three joints per leg, and
-  // the carried joint's height.
-  static constexpr int maxEditsPerLeg = 9;
-
   // For motion (which must outlive this), its contacts (findFootContacts
   // with the same carried joint and up axis), the joint the path carries (a
   // joint index of motion) and placement: where the path puts each frame's
@@ -62,16 +53,15 @@ class FootPlanting {
   FootPlanting(const BvhMotion& motion, const FootContacts& contacts, int carried, UpAxis up,
                const FramePlacementFunction& placement, Notes& notes);
 
-  // Appends frame f's edits to edits, in increasing word order: the
-  // rotation words of the legs being kept on their feet and the carried
-  // joint's height word where it is lowered. values are the frame's words
-  // as read (readFrameValues); placement is where the path puts the frame's
-  // carried joint (null: the frame is not carried, which is then taken as
-  // not moved). Words the line lacks are never edited. Const and safe to
-  // call from several threads at once; costs a pose of the legs and a solve
-  // per leg for frames near a contact, nothing for the others.
+  // Adds frame f's edits to out (EditedFrame::set, so they replace earlier
+  // edits of the same words): the rotation words of the legs being kept on
+  // their feet and the carried joint's height word where it is lowered. values are the frame's
+  // words as read (readFrameValues); placement is where the path puts the frame's carried joint
+  // (null: the frame is not carried, which is then taken as not moved). Words the line lacks are
+  // never edited. Const and safe to call from several threads at once; costs a pose of the legs and
+  // a solve per leg for frames near a contact, nothing for the others.
   void addEdits(int f, const std::vector<double>& values, const FramePlacement* placement,
-                std::vector<FootEdit>& edits) const;
+                EditedFrame& out) const;
 
   // False when no frame can ever be edited (no contacts, no leg that can
   // hold the solve, or nothing carried).

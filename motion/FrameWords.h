@@ -49,6 +49,9 @@ bool frameWordValue(const char* line, int word, double& value);
 // no more than its channels. Costs one pass over the words read.
 void readFrameValues(const char* line, std::vector<double>& values,
                      size_t limit = static_cast<size_t>(-1));
+// The same into values[0..limit - 1], for callers that read a few words of
+// every frame; returns how many words the line had, up to limit.
+size_t readFrameValues(const char* line, double* values, size_t limit);
 
 // The value of word `word` in values; 0.0 when there is no such word (a
 // missing word or channel reads as 0, as atof of nothing).

@@ -44,7 +44,8 @@ void placeJoint(const Skeleton& skeleton, int j, const std::vector<double>& valu
 
 void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
   std::vector<double> values;
-  readFrameValues(line, values);
+  // Words beyond the channels move nothing.
+  readFrameValues(line, values, skeleton.layout().wordsUsed());
   out.resize(static_cast<size_t>(skeleton.size()));
   for (int j = 0; j < skeleton.size(); ++j) placeJoint(skeleton, j, values, out);
 }

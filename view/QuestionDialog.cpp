@@ -19,39 +19,42 @@ QuestionDialog& dialogOf(Fl_Widget* widget) {
   return *static_cast<QuestionDialog*>(top);
 }
 
+// The answers the buttons give, as callback data.
+Answer goAheadAnswer = Answer::goAhead;
+Answer writeFirstAnswer = Answer::writeFirst;
+Answer keepAnswer = Answer::keep;
+
 }  // namespace
 
-QuestionDialog::QuestionDialog(const char* question, const char* goAhead, const char* keep)
-    : Fl_Window(420, 130, "Confirm") {
+QuestionDialog::QuestionDialog(const Question& question)
+    : Fl_Window(420, 130, "Confirm"), question_(question) {
   // Toolkit children: the window deletes them.
-  auto* text = new Fl_Box(15, 10, 390, 65, question);
+  auto* text = new Fl_Box(15, 10, 390, 65, question_.text.c_str());
   text->align(FL_ALIGN_INSIDE | FL_ALIGN_WRAP | FL_ALIGN_LEFT);
-  auto* keepButton = new Fl_Button(190, 90, 110, 28, keep);
-  keepButton->callback(keepPressed);
-  auto* goAheadButton = new Fl_Return_Button(310, 90, 95, 28, goAhead);
-  goAheadButton->callback(goAheadPressed);
+  if (!question_.writeFirst.empty()) {
+    auto* writeFirst = new Fl_Button(70, 90, 110, 28, question_.writeFirst.c_str());
+    writeFirst->callback(answered, &writeFirstAnswer);
+  }
+  auto* keepButton = new Fl_Button(190, 90, 110, 28, question_.keep.c_str());
+  keepButton->callback(answered, &keepAnswer);
+  auto* goAheadButton = new Fl_Return_Button(310, 90, 95, 28, question_.goAhead.c_str());
+  goAheadButton->callback(answered, &goAheadAnswer);
   end();
   set_modal();
   // Escape and the window's close box come here.
-  callback(keepPressed);
+  callback(answered, &keepAnswer);
 }
 
-void QuestionDialog::goAheadPressed(Fl_Widget* widget, void*) {
+void QuestionDialog::answered(Fl_Widget* widget, void* answer) {
   QuestionDialog& dialog = dialogOf(widget);
-  dialog.answer_ = true;
+  dialog.answer_ = *static_cast<const Answer*>(answer);
   dialog.hide();
 }
 
-void QuestionDialog::keepPressed(Fl_Widget* widget, void*) {
-  QuestionDialog& dialog = dialogOf(widget);
-  dialog.answer_ = false;
-  dialog.hide();
-}
-
-bool askQuestion(const char* question, const char* goAhead, const char* keep) {
+Answer askQuestion(const Question& question) {
   const QuestionFunction& asker = installedAsker();
-  if (asker) return asker(question, goAhead, keep);
-  QuestionDialog dialog(question, goAhead, keep);
+  if (asker) return asker(question);
+  QuestionDialog dialog(question);
   dialog.show();
   while (dialog.shown()) Fl::wait();
   return dialog.answer();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -97,4 +98,39 @@ std::string fitToWidth(std::string text, double width,
                  word.substr(0, head) + dots + word.substr(word.size() - tail));
   }
   return text;
+}
+
+double lineWidth(const std::string& text, const WordMeasure& measureWord, double blankWidth) {
+  double width = 0.0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) width += measureWord(text.substr(start, end - start));
+    if (end < text.size()) width += blankWidth;
+    start = end + 1;
+  }
+  return width;
+}
+
+std::vector<PlacedWord> layoutStatusLine(const std::string& text, double width,
+                                         const WordMeasure& measureWord, double blankWidth) {
+  const std::string fitted = fitToWidth(text, width, [&](const std::string& line) {
+    return lineWidth(line, measureWord, blankWidth);
+  });
+  std::vector<PlacedWord> words;
+  double x = 0.0;
+  size_t start = 0;
+  while (start < fitted.size()) {
+    size_t end = fitted.find(' ', start);
+    if (end == std::string::npos) end = fitted.size();
+    if (end > start) {
+      PlacedWord word{fitted.substr(start, end - start), x};
+      x += measureWord(word.text);
+      words.push_back(std::move(word));
+    }
+    x += blankWidth;
+    start = end + 1;
+  }
+  return words;
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "path/EditSession.h"
 #include "view/Playback.h"
@@ -17,3 +18,23 @@ std::string statusText(const EditSession& session, const Playback& playback);
 // resort the end is cut.
 std::string fitToWidth(std::string text, double width,
                        const std::function<double(const std::string&)>& measure);
+
+// Measures one word (a run without blanks) in pixels.
+using WordMeasure = std::function<double(const std::string& word)>;
+
+// One word of the status line and where it starts, in pixels from the
+// line's left end.
+struct PlacedWord {
+  std::string text;
+  double x = 0.0;
+};
+
+// Width of text whose words measureWord measures and whose every blank is
+// blankWidth wide.
+double lineWidth(const std::string& text, const WordMeasure& measureWord, double blankWidth);
+
+// text fitted to width (fitToWidth) and cut into its words, each placed
+// after the words and blanks before it, so that the drawing can place words
+// one by one and never draws a blank.
+std::vector<PlacedWord> layoutStatusLine(const std::string& text, double width,
+                                         const WordMeasure& measureWord, double blankWidth);

@@ -144,8 +144,8 @@ TEST_F(EditorWindowTest, StartsAnimatedWithEverythingElseOffAndTheSlidersSet) {
   EXPECT_EQ(value("\nStrobing"), 0);
   EXPECT_EQ(value("Uses Path"), 0);
   EXPECT_EQ(value("Follow Motion"), 0);
-  EXPECT_TRUE(window->view->playback().animated());
-  EXPECT_FALSE(window->view->playback().strobing());
+  EXPECT_TRUE(window->state().playback.animated());
+  EXPECT_FALSE(window->state().playback.strobing());
 
   EXPECT_EQ(window->frameSlider->minimum(), 0.0);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
@@ -153,31 +153,31 @@ TEST_F(EditorWindowTest, StartsAnimatedWithEverythingElseOffAndTheSlidersSet) {
   EXPECT_EQ(window->rateSlider->minimum(), 0.0);
   EXPECT_EQ(window->rateSlider->maximum(), 1.0);
   EXPECT_EQ(window->rateSlider->value(), 0.125);
-  EXPECT_EQ(window->view->playback().frameTime(), 0.125);
+  EXPECT_EQ(window->state().playback.frameTime(), 0.125);
 }
 
 TEST_F(EditorWindowTest, SwitchesFlipTheViewsFlags) {
-  MotionView& view = *window->view;
+  const ViewState& view = window->state();
   press("\nStrobing");
-  EXPECT_TRUE(view.playback().strobing());
+  EXPECT_TRUE(view.playback.strobing());
   press("Animated");
-  EXPECT_FALSE(view.playback().animated());
+  EXPECT_FALSE(view.playback.animated());
   press("Uses Path");
-  EXPECT_TRUE(view.usesPath());
+  EXPECT_TRUE(view.usesPath);
   press("Follow Motion");
-  EXPECT_TRUE(view.camera().following());
+  EXPECT_TRUE(view.camera.following());
   press("\nStrobing");
   press("Animated");
   press("Uses Path");
   press("Follow Motion");
-  EXPECT_FALSE(view.playback().strobing());
-  EXPECT_TRUE(view.playback().animated());
-  EXPECT_FALSE(view.usesPath());
-  EXPECT_FALSE(view.camera().following());
+  EXPECT_FALSE(view.playback.strobing());
+  EXPECT_TRUE(view.playback.animated());
+  EXPECT_FALSE(view.usesPath);
+  EXPECT_FALSE(view.camera.following());
 }
 
 TEST_F(EditorWindowTest, PanButtonsMoveTheCameraAndResetBringsItBack) {
-  const OrbitCamera& view = window->view->camera();
+  const OrbitCamera& view = window->state().camera;
   // The stand-in figure is small, so the start-up camera frames it.
   const double eyeX = view.eyeX();
   const double eyeZ = view.eyeZ();
@@ -204,29 +204,29 @@ TEST_F(EditorWindowTest, PanButtonsMoveTheCameraAndResetBringsItBack) {
 }
 
 TEST_F(EditorWindowTest, FrameControlsStepSeekAndSetTheRate) {
-  MotionView& view = *window->view;
+  const ViewState& view = window->state();
   press("Frame Backward");
-  EXPECT_EQ(view.playback().frame(), 19);
+  EXPECT_EQ(view.playback.frame(), 19);
   press("Frame Forward");
-  EXPECT_EQ(view.playback().frame(), 0);
+  EXPECT_EQ(view.playback.frame(), 0);
   press("Frame Forward");
-  EXPECT_EQ(view.playback().frame(), 1);
+  EXPECT_EQ(view.playback.frame(), 1);
 
   // The slider's right end is the frame count: the last frame shows.
   window->frameSlider->value(20.0);
   window->frameSlider->do_callback();
-  EXPECT_EQ(view.playback().frame(), 19);
+  EXPECT_EQ(view.playback.frame(), 19);
   window->frameSlider->value(12.9);
   window->frameSlider->do_callback();
-  EXPECT_EQ(view.playback().frame(), 12);
+  EXPECT_EQ(view.playback.frame(), 12);
 
   window->rateSlider->value(0.5);
   window->rateSlider->do_callback();
-  EXPECT_EQ(view.playback().frameTime(), 0.5);
+  EXPECT_EQ(view.playback.frameTime(), 0.5);
 }
 
 TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
-  MotionView& view = *window->view;
+  const ViewState& view = window->state();
   const struct {
     double typed;
     double kept;
@@ -234,50 +234,50 @@ TEST_F(EditorWindowTest, TheRateIsTypedWithinBoundsAndGoesBackToTheClipsOwn) {
   for (const auto& row : rows) {
     window->rateInput->value(row.typed);
     window->rateInput->do_callback();
-    EXPECT_EQ(view.playback().frameTime(), row.kept) << row.typed;
+    EXPECT_EQ(view.playback.frameTime(), row.kept) << row.typed;
     EXPECT_EQ(window->rateInput->value(), row.kept) << row.typed;
   }
-  EXPECT_EQ(Fl::focus(), &view) << "the keys are the view's again";
+  EXPECT_EQ(Fl::focus(), window->view.get()) << "the keys are the view's again";
   press("Clip's Rate");
-  EXPECT_EQ(view.playback().frameTime(), 0.125);
+  EXPECT_EQ(view.playback.frameTime(), 0.125);
   EXPECT_EQ(window->rateSlider->value(), 0.125);
 }
 
 TEST_F(EditorWindowTest, PlaybackWaitsOnATimerOnlyWhileAnimatedAndTheControlsFollow) {
-  MotionView& view = *window->view;
+  const ViewState& view = window->state();
   window->show();
-  view.setCurrentFrame(3);
+  window->actions().setCurrentFrame(3);
   // Eight frame times of 0.125 s late: the frame due then shows.
   space.now = 1000;
-  for (int i = 0; i < 200 && view.playback().frame() == 3; ++i) Fl::wait(0.01);
-  EXPECT_EQ(view.playback().frame(), 11);
-  EXPECT_EQ(view.playback().lastStepClock(), 1000);
+  for (int i = 0; i < 200 && view.playback.frame() == 3; ++i) Fl::wait(0.01);
+  EXPECT_EQ(view.playback.frame(), 11);
+  EXPECT_EQ(view.playback.lastStepClock(), 1000);
   EXPECT_EQ(window->frameSlider->value(), 11.0);
 
   // Paused from the keyboard: no timer is left, the switch shows it, and
   // frame keys still reach the slider.
   Fl::e_keysym = ' ';
   Fl::e_state = 0;
-  view.handle(FL_KEYBOARD);
-  EXPECT_FALSE(view.playbackScheduled());
+  window->view->handle(FL_KEYBOARD);
+  EXPECT_FALSE(window->playbackScheduled());
   EXPECT_EQ(window->animated->value(), 0);
   Fl::e_keysym = '.';
-  view.handle(FL_KEYBOARD);
+  window->view->handle(FL_KEYBOARD);
   EXPECT_EQ(window->frameSlider->value(), 12.0);
   space.now = 100000;
   for (int i = 0; i < 20; ++i) Fl::wait(0.005);
-  EXPECT_EQ(view.playback().frame(), 12);
+  EXPECT_EQ(view.playback.frame(), 12);
 
   press("Animated");
-  EXPECT_TRUE(view.playbackScheduled());
+  EXPECT_TRUE(window->playbackScheduled());
 }
 
 TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
-  MotionView& view = *window->view;
-  view.setCurrentFrame(9);
+  const ViewState& view = window->state();
+  window->actions().setCurrentFrame(9);
   window->frameSlider->bounds(0.0, 3.0);
   Point3 before;
-  before = window->session().loop().path.point(1);
+  before = testsupport::loopRecord(window->session()).path.point(1);
   space.answers = {std::nullopt};
   const std::string out = testsupport::captureStdout([&] { press("Load Path"); });
   ASSERT_EQ(space.requests.size(), 1u);
@@ -285,9 +285,9 @@ TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   EXPECT_EQ(space.requests[0].second, "*.bvh");
   EXPECT_EQ(out, "");
   EXPECT_EQ(window->session().motion().frameCount, 20);
-  EXPECT_EQ(view.playback().frame(), 9);
+  EXPECT_EQ(view.playback.frame(), 9);
   Point3 after;
-  after = window->session().loop().path.point(1);
+  after = testsupport::loopRecord(window->session()).path.point(1);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
 }
@@ -300,7 +300,7 @@ TEST_F(EditorWindowTest, LoadPathLoadsTheChosenClipAndSpansTheSliderOverIt) {
   EXPECT_EQ(window->frameSlider->minimum(), 0.0);
   EXPECT_EQ(window->frameSlider->maximum(), 45.0);
   EXPECT_EQ(window->frameSlider->value(), 0.0);
-  EXPECT_EQ(window->view->playback().frameTime(), 0.1);  // the new clip's pace
+  EXPECT_EQ(window->state().playback.frameTime(), 0.1);  // the new clip's pace
   EXPECT_EQ(window->rateSlider->value(), 0.1);
 }
 

@@ -32,38 +32,38 @@ TEST(StartUpTest, LoadsTheChosenClipPrintsItAndFitsThePath) {
   Workspace space;
   space.answers = {space.write("walk.bvh", walkClip(7, 10.0, 5.0, 0.25))};
   EditSession session;
-  std::unique_ptr<MotionView> view;
-  const std::string out = testsupport::captureStdout([&] { view = startView(session); });
+  std::unique_ptr<editortest::Editor> editor;
+  const std::string out = testsupport::captureStdout([&] { editor = startView(session); });
 
   ASSERT_EQ(space.requests.size(), 1u);
   EXPECT_EQ(space.requests[0].first, "Choose a BVH File: ");
   EXPECT_EQ(space.requests[0].second, "*.bvh");
-  EXPECT_STREQ(view->label(), "Vovar Evuvu");
-  EXPECT_EQ(view->x(), 0);
-  EXPECT_EQ(view->y(), 100);
-  EXPECT_EQ(view->w(), 900);
-  EXPECT_EQ(view->h(), 600);
+  EXPECT_STREQ(editor->view.label(), "Vovar Evuvu");
+  EXPECT_EQ(editor->view.x(), 0);
+  EXPECT_EQ(editor->view.y(), 100);
+  EXPECT_EQ(editor->view.w(), 900);
+  EXPECT_EQ(editor->view.h(), 600);
 
   EXPECT_EQ(session.motion().frameCount, 7);
-  EXPECT_DOUBLE_EQ(view->playback().frameTime(), 0.25);
+  EXPECT_DOUBLE_EQ(editor->state.playback.frameTime(), 0.25);
   EXPECT_NE(out.find("Name Hips, Offset XYZ"), std::string::npos) << out;
   EXPECT_NE(out.find("Name Chest, Offset XYZ"), std::string::npos) << out;
   EXPECT_NE(out.find("Number of Frames: 7\n"), std::string::npos) << out;
   EXPECT_EQ(out.find("Failed to load"), std::string::npos) << out;
   // The hierarchy is printed before the fit reports.
   EXPECT_LT(out.find("Name Hips"), out.find("Number of Frames"));
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
-  EXPECT_EQ(session.loop().frames, 7);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, 7);
 
-  const Playback& playback = view->playback();
+  const Playback& playback = editor->state.playback;
   EXPECT_EQ(playback.frame(), 0);
   EXPECT_TRUE(playback.animated());
   EXPECT_FALSE(playback.strobing());
-  EXPECT_FALSE(view->usesPath());
-  EXPECT_FALSE(view->camera().following());
+  EXPECT_FALSE(editor->state.usesPath);
+  EXPECT_FALSE(editor->state.camera.following());
   EXPECT_EQ(playback.lastStepClock(), 0);
   // The small stand-in figure is framed: the eye 1 / zoom in front of it.
-  const OrbitCamera& camera = view->camera();
+  const OrbitCamera& camera = editor->state.camera;
   EXPECT_GT(camera.zoom(), 1.0);
   EXPECT_EQ(camera.eyeX(), camera.centerX());
   EXPECT_NEAR(camera.eyeZ() - camera.centerZ(), 1.0 / camera.zoom(), 1e-12);
@@ -90,11 +90,11 @@ TEST_P(StartUpFallbackTest, LoadsTheDefaultClip) {
   }
   space.answers = {c.choice};
   EditSession session;
-  std::unique_ptr<MotionView> view;
-  const std::string out = testsupport::captureStdout([&] { view = startView(session); });
+  std::unique_ptr<editortest::Editor> editor;
+  const std::string out = testsupport::captureStdout([&] { editor = startView(session); });
   EXPECT_EQ(session.motion().frameCount, editortest::defaultClipFrames);
-  EXPECT_DOUBLE_EQ(view->playback().frameTime(), 0.05);
-  EXPECT_EQ(session.loop().frames, editortest::defaultClipFrames);
+  EXPECT_DOUBLE_EQ(editor->state.playback.frameTime(), 0.05);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, editortest::defaultClipFrames);
   EXPECT_EQ(countOf(out, "Failed to load, loading dance instead\n"), c.failureMessage ? 1u : 0u)
       << out;
   EXPECT_EQ(countOf(out, "\n\n----------------------------------------------------\nName Hips"), 1u)
@@ -117,18 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StartUpTest, GoesOnWithAnEmptyClipWhenNoClipLoads) {
   Workspace space(/*withDefaultClip=*/false);
   EditSession session;
-  std::unique_ptr<MotionView> view;
-  testsupport::captureStdout([&] { view = startView(session); });
+  std::unique_ptr<editortest::Editor> editor;
+  testsupport::captureStdout([&] { editor = startView(session); });
   EXPECT_EQ(session.motion().frameCount, 0);
   EXPECT_LE(session.motion().frameCount, static_cast<int>(session.motion().frameLines.size()));
 
   // The floor and the axis cross are drawn with nothing to put on them.
-  view->show();
-  for (int i = 0; i < 100 && !view->visible(); ++i) Fl::wait(0.01);
+  editor->view.show();
+  for (int i = 0; i < 100 && !editor->view.visible(); ++i) Fl::wait(0.01);
   Fl::flush();
-  view->make_current();
-  view->toggleStrobing();
-  testsupport::captureStdout([&] { view->draw(); });
+  editor->view.make_current();
+  editor->actions.run(Command::toggleStrobing);
+  testsupport::captureStdout([&] { editor->view.draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

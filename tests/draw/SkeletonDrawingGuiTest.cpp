@@ -139,20 +139,23 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
 BvhMotion& clipOf(const MotionView& view) {
   return const_cast<BvhMotion&>(view.session().motion());
 }
-LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
+LoopFit& loopOf(const MotionView& view) {
+  return const_cast<LoopFit&>(testsupport::loopRecord(view.session()));
+}
 
-std::unique_ptr<MotionView> makeShownView(Workspace& space, EditSession& session,
-                                          const std::string& clipName, const std::string& clip) {
+std::unique_ptr<editortest::Editor> makeShownView(Workspace& space, EditSession& session,
+                                                  const std::string& clipName,
+                                                  const std::string& clip) {
   space.answers = {space.write(clipName, clip)};
-  std::unique_ptr<MotionView> view;
-  testsupport::captureStdout([&] { view = editortest::startView(session); });
-  view->toggleAnimated();
-  view->show();
-  for (int i = 0; i < 100 && !view->visible(); ++i) {
+  std::unique_ptr<editortest::Editor> editor;
+  testsupport::captureStdout([&] { editor = editortest::startView(session); });
+  editor->actions.run(Command::playPause);
+  editor->view.show();
+  for (int i = 0; i < 100 && !editor->view.visible(); ++i) {
     Fl::wait(0.01);
   }
   Fl::flush();
-  return view;
+  return editor;
 }
 
 // Blue root, red Chest, green End Site: each joint recognisable on screen.
@@ -169,9 +172,9 @@ void paintJoints(MotionView& view) {
 
 // Draws with the camera framing the figure (F), so that a figure a few dozen
 // units tall is large enough on screen to find each joint.
-Frame framed(MotionView& view) {
-  view.frameFigure();
-  return Frame(view);
+Frame framed(editortest::Editor& editor) {
+  editor.actions.run(Command::frameFigure);
+  return Frame(editor.view);
 }
 
 bool isBlue(const std::array<int, 3>& c) { return c[2] > 60 && c[0] < 25 && c[1] < 25; }
@@ -218,14 +221,14 @@ TEST(SkeletonDrawingTest, RotatesEachJointInTheOrderItsChannelsAreListed) {
     SCOPED_TRACE(c.name);
     Workspace space;
     EditSession session;
-    auto view = makeShownView(space, session, "pose.bvh", c.clip);
-    Skeleton& skeleton = clipOf(*view).skeleton;
+    auto editor = makeShownView(space, session, "pose.bvh", c.clip);
+    Skeleton& skeleton = clipOf(editor->view).skeleton;
     skeleton[0].color = {0.0, 0.0, 1.0};
     const int painted = skeleton.children(0)[0];
     skeleton[painted].color =
         c.colour == isRed ? BvhJoint::Color{1.0, 0.0, 0.0} : BvhJoint::Color{0.0, 1.0, 0.0};
     for (int child : skeleton.children(painted)) skeleton[child].color = {0.0, 1.0, 0.0};
-    const Frame frame = framed(*view);
+    const Frame frame = framed(*editor);
 
     const Vec rootAt{10.0, 20.0, 5.0};
     auto jointAt = [&](const std::string& order) {
@@ -261,15 +264,15 @@ TEST(SkeletonDrawingTest, BonesRunFromTheParentToTheJoint) {
   Workspace space;
   // A chest offset with a Z part: the bone must still end at the root.
   EditSession session;
-  auto view =
+  auto editor =
       makeShownView(space, session, "bone.bvh",
                     "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 3 Xposition "
                     "Yposition Zposition\n JOINT Chest\n {\n  OFFSET 0 30 -30\n  CHANNELS 0\n"
                     "  End Site\n  {\n   OFFSET 0 0 0\n  }\n }\n}\n"
                     "MOTION\nFrames: 1\nFrame Time: 0.04\n0 20 0\n");
-  paintJoints(*view);
-  clipOf(*view).skeleton[0].color = {0.0, 0.0, 0.0};
-  const Frame frame = framed(*view);
+  paintJoints(editor->view);
+  clipOf(editor->view).skeleton[0].color = {0.0, 0.0, 0.0};
+  const Frame frame = framed(*editor);
   // Halfway along the bone, and on the mirror image the old drawing used.
   EXPECT_TRUE(frame.mostlyAround({0.0, 35.0, -15.0}, isRed));
   EXPECT_FALSE(frame.mostlyAround({0.0, 5.0, 15.0}, isRed));
@@ -285,11 +288,11 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
       "  End Site\n  {\n   OFFSET 0 12 0\n  }\n }\n}\n"
       "MOTION\nFrames: 1\nFrame Time: 0.04\n40\n";
   EditSession session;
-  auto view = makeShownView(space, session, "short.bvh", clip);
+  auto editor = makeShownView(space, session, "short.bvh", clip);
   const Skeleton& skeleton = session.motion().skeleton;
   ASSERT_EQ(skeleton[skeleton.children(0)[0]].channelNames.size(), 1u);
-  paintJoints(*view);
-  const Frame frame = framed(*view);
+  paintJoints(editor->view);
+  const Frame frame = framed(*editor);
   // Root at (40, 0, 0), no rotation anywhere.
   EXPECT_TRUE(frame.mostlyAround({70.0, 20.0, 0.0}, isRed));
   EXPECT_TRUE(frame.mostlyAround({70.0, 32.0, 0.0}, isGreen));
@@ -298,20 +301,20 @@ TEST(SkeletonDrawingTest, MissingWordsAndChannelNamesReadAsZero) {
 TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
   Workspace space;
   EditSession session;
-  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
-  paintJoints(*view);
-  view->setCurrentFrame(12);
+  auto editor = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
+  paintJoints(editor->view);
+  editor->actions.setCurrentFrame(12);
   // walkClip: root of frame i at (i, 0, i / 2), Chest 10 above it.
   auto chestOf = [](int i) { return Vec{1.0 * i, 10.0, 0.5 * i}; };
 
-  const Frame plain = framed(*view);
+  const Frame plain = framed(*editor);
   EXPECT_TRUE(plain.mostlyAround(chestOf(12), isRed));
   EXPECT_FALSE(plain.mostlyAround(chestOf(4), isRed));
   EXPECT_FALSE(plain.mostlyAround(chestOf(8), isRed));
   EXPECT_FALSE(plain.mostlyAround({0.0, 9.9, 0.0}, isBrightenedRed));
 
-  view->toggleStrobing();
-  const Frame strobed(*view);
+  editor->actions.run(Command::toggleStrobing);
+  const Frame strobed(editor->view);
   EXPECT_TRUE(strobed.mostlyAround(chestOf(12), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(4), isRed));
   EXPECT_TRUE(strobed.mostlyAround(chestOf(8), isRed));
@@ -324,59 +327,59 @@ TEST(SkeletonDrawingTest, StrobeDrawsEarlierFramesBrightenedByAge) {
 TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItself) {
   Workspace space;
   EditSession session;
-  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
-  paintJoints(*view);
-  view->setCurrentFrame(6);
+  auto editor = makeShownView(space, session, "walk.bvh", walkClip(20, 1.0, 0.5));
+  paintJoints(editor->view);
+  editor->actions.setCurrentFrame(6);
   const Vec own{6.0, 10.0, 3.0};
   const Vec shifted{6.0 + 10.0, 10.0, 3.0};
 
-  view->toggleUsesPath();
-  const Frame unedited = framed(*view);
+  editor->actions.run(Command::toggleUsesPath);
+  const Frame unedited = framed(*editor);
   EXPECT_TRUE(unedited.mostlyAround(own, isRed));
 
   // Moving every control point by the same amount moves the curve without
   // turning it: the figure follows by that amount.
   for (int i = 0; i < session.pointCount(); ++i) ASSERT_TRUE(session.movePoint(i, 10.0, 0.0));
-  const Frame edited(*view);
+  const Frame edited(editor->view);
   EXPECT_TRUE(edited.mostlyAround(shifted, isRed));
   EXPECT_FALSE(edited.mostlyAround(own, isRed));
 
-  view->toggleUsesPath();
-  const Frame off(*view);
+  editor->actions.run(Command::toggleUsesPath);
+  const Frame off(editor->view);
   EXPECT_TRUE(off.mostlyAround(own, isRed));
 
   // A bent path turns the figure about its own root, which stays on the
   // curve's ground position (turning about the origin would throw it aside).
-  view->toggleUsesPath();
+  editor->actions.run(Command::toggleUsesPath);
   ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
+  ASSERT_TRUE(framePlacement(testsupport::loopRecord(session), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
-  Skeleton& skeleton = clipOf(*view).skeleton;
+  Skeleton& skeleton = clipOf(editor->view).skeleton;
   skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
-  const Frame bent = framed(*view);
+  const Frame bent = framed(*editor);
   EXPECT_TRUE(bent.mostlyAround({placement.x, 0.0, placement.z}, isBlue));
 
   // Frames the fit record does not cover keep the clip's own placement.
-  paintJoints(*view);
-  loopOf(*view).frames = 3;
-  const Frame beyond(*view);
+  paintJoints(editor->view);
+  loopOf(editor->view).frames = 3;
+  const Frame beyond(editor->view);
   EXPECT_TRUE(beyond.mostlyAround(own, isRed));
 }
 
 TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   Workspace space;
   EditSession session;
-  auto view = makeShownView(space, session, "walk.bvh", walkClip(20, 4.0, 2.0));
+  auto editor = makeShownView(space, session, "walk.bvh", walkClip(20, 4.0, 2.0));
   // The fixed view the default clip is seen in, wide enough for the whole
   // track (the start-up camera frames this small figure instead).
-  view->setCamera(OrbitCamera());
-  view->setCurrentFrame(19);
-  view->toggleUsesPath();
-  const Frame frame(*view);
-  for (int i = 0; i < session.loop().path.pointCount(); ++i) {
+  editor->state.camera = OrbitCamera();
+  editor->actions.setCurrentFrame(19);
+  editor->actions.run(Command::toggleUsesPath);
+  const Frame frame(editor->view);
+  for (int i = 0; i < testsupport::loopRecord(session).path.pointCount(); ++i) {
     Point3 p;
-    p = session.loop().path.point(i);
+    p = testsupport::loopRecord(session).path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "
@@ -390,9 +393,9 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
 TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   Workspace space;
   EditSession session;
-  auto view = makeShownView(space, session, "walk.bvh", walkClip(3));
+  auto editor = makeShownView(space, session, "walk.bvh", walkClip(3));
   // A chain of 100,000 joints hanging from the root.
-  BvhMotion* deep = &clipOf(*view);
+  BvhMotion* deep = &clipOf(editor->view);
   deep->reset();
   BvhJoint root;
   root.name = "Root";
@@ -408,16 +411,16 @@ TEST(SkeletonDrawingDepthTest, DrawsWhatTheMatrixStackHoldsAndSaysSoOnce) {
   deep->frameLines.push_back(emptyLine);
   deep->frameCount = 1;
 
-  view->make_current();
+  editor->view.make_current();
   GLint depthBefore = 0;
   glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
   while (glGetError() != GL_NO_ERROR) {
   }
-  const std::string first = testsupport::captureStdout([&] { view->draw(); });
+  const std::string first = testsupport::captureStdout([&] { editor->view.draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  view->toggleUsesPath();
-  view->toggleStrobing();
-  const std::string second = testsupport::captureStdout([&] { view->draw(); });
+  editor->actions.run(Command::toggleUsesPath);
+  editor->actions.run(Command::toggleStrobing);
+  const std::string second = testsupport::captureStdout([&] { editor->view.draw(); });
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   GLint depthAfter = 0;
   glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
@@ -441,22 +444,22 @@ TEST(SkeletonDrawingDepthTest, ALoadedClipIsToldAboutAgain) {
   }
   clip += "MOTION\nFrames: 1\nFrame Time: 0.1\n\n \n";
   EditSession session;
-  auto view = makeShownView(space, session, "deep.bvh", clip);
+  auto editor = makeShownView(space, session, "deep.bvh", clip);
   GLint maxDepth = 0;
-  view->make_current();
+  editor->view.make_current();
   glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);
   if (maxDepth > 38) {
     GTEST_SKIP() << "the matrix stack holds " << maxDepth << " levels";
   }
   auto drawOnce = [&] {
     return testsupport::captureStdout([&] {
-      view->make_current();
-      view->draw();
+      editor->view.make_current();
+      editor->view.draw();
     });
   };
   EXPECT_NE(drawOnce().find("not drawn"), std::string::npos);
   EXPECT_EQ(drawOnce().find("not drawn"), std::string::npos);
-  testsupport::captureStdout([&] { view->loadPath("deep.bvh"); });
+  testsupport::captureStdout([&] { editor->actions.loadPath("deep.bvh"); });
   EXPECT_NE(drawOnce().find("not drawn"), std::string::npos);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "motion/BvhMotion.h"
@@ -13,11 +14,9 @@
 #include "motion/GroundAxes.h"
 #include "motion/PosedFigure.h"
 #include "motion/TrackJoint.h"
-#include "path/PathFit.h"
+#include "path/ClipPath.h"
+#include "path/PathKinds.h"
 #include "path/PathWriter.h"
-#include "path/TrackFit.h"
-#include "path/TrackPlacement.h"
-#include "quality/CarriedClip.h"
 
 namespace {
 
@@ -401,13 +400,11 @@ Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& 
   return {cz / chord * reach * share, 0.0, -cx / chord * reach * share};
 }
 
-// Makes edit to a path of count points whose middle one is middle, through
-// its point and setPoint operations.
-template <class Path>
-void editPath(Path& path, int count, int middle, PathEdit edit) {
+// Makes edit to path, whose middle point is middle.
+void editPath(ClipPath& path, int middle, PathEdit edit) {
   const Point3 m = path.point(middle);
   if (edit == PathEdit::secondHalfTurned) {
-    for (int k = middle + 1; k < count; ++k) {
+    for (int k = middle + 1; k < path.pointCount(); ++k) {
       const Point3 p = path.point(k);
       // A quarter turn on the ground about the middle point.
       path.setPoint(k, {m.x + (p.z - m.z), p.y, m.z - (p.x - m.x)});
@@ -421,62 +418,27 @@ void editPath(Path& path, int count, int middle, PathEdit edit) {
   path.setPoint(middle, {m.x + d.x, m.y, m.z + d.z});
 }
 
-// The clip along placement, with its feet kept planted, to out.
-Status writePlanted(const BvhMotion& motion, int carried, UpAxis up,
-                    const FramePlacementFunction& placement, const std::string& out) {
+Status writeEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool keepFeet,
+                 const std::string& out, int* points) {
+  const UpAxis up = decideUpAxis(motion);
+  std::unique_ptr<ClipPath> path = makePath(pathKindOf(trackPath ? "track" : "loop"));
+  // The fit's and the writer's console notes say nothing the measure needs.
   Notes notes;
-  const FootContacts contacts = findFootContacts(motion, up, carried);
-  const FootPlanting planting(motion, contacts, carried, up, placement, notes);
-  return writeCarriedClip(out, motion, carried, up, placement, &planting);
-}
-
-Status writeTrackEdit(const BvhMotion& motion, UpAxis up, PathEdit edit, bool keepFeet,
-                      const std::string& out, int* points, std::string* error) {
-  TrackFit fit = fitTrackPath(motion, 0, up);
-  // A short walk gets two points; the edits need a middle one.
-  if (fit.path.pointCount() < 3) fit = fitTrackPath(motion, 3, up);
-  const int n = fit.path.pointCount();
+  const PathClip clip{motion, up, findTrackJoint(motion, up)};
+  if (!path->fit(clip, 0, notes)) return Status::failed("the path could not be fitted");
+  // A short walk gets two track points; the edits need a middle one.
+  if (path->pointCount() < 3 && !path->fit(clip, 3, notes)) {
+    return Status::failed("the path could not be fitted");
+  }
+  const int n = path->pointCount();
   if (points != nullptr) *points = n;
-  if (n < 3) {
-    *error = "the track path has fewer than three points";
-    return Status::failed(*error);
-  }
-  editPath(fit.path, n, (n - 1) / 2, edit);
-  Notes notes;
-  if (!keepFeet)
-    return writeTrackPath(out.c_str(), motion, fit, notes, ExistingTarget::kReplace, up);
-  const int carried = jointOfClip(motion, fit.trackJoint);
-  return writePlanted(
-      motion, carried, up,
-      [&fit, up](int frame, FramePlacement& placement) {
-        FramePlacement ground;
-        if (!trackPlacement(fit, frame, ground)) return false;
-        placement = placementInFileAxes(ground, up);
-        return true;
-      },
-      out);
-}
-
-Status writeLoopEdit(const BvhMotion& motion, UpAxis up, PathEdit edit, bool keepFeet,
-                     const std::string& out, std::string* error) {
-  LoopFit fit;
-  Notes notes;
-  if (!fitPath(motion, fit, notes, up)) {
-    *error = "the loop path could not be fitted";
-    return Status::failed(*error);
-  }
-  editPath(fit.path, fit.path.pointCount(), 2, edit);
-  if (!keepFeet) return writePath(out.c_str(), motion, fit, notes, ExistingTarget::kReplace, up);
-  const int frameCount = motion.frameCount;
-  return writePlanted(
-      motion, jointOfClip(motion, fit.trackJoint), up,
-      [&fit, &motion, frameCount, up](int frame, FramePlacement& placement) {
-        FramePlacement ground;
-        if (!framePlacement(fit, motion, frame, frameCount, ground)) return false;
-        placement = placementInFileAxes(ground, up);
-        return true;
-      },
-      out);
+  if (n < 3) return Status::failed("the path has fewer than three points");
+  // The loop path's point 2, the track path's middle one.
+  editPath(*path, trackPath ? (n - 1) / 2 : 2, edit);
+  if (!keepFeet) return writePath(out.c_str(), motion, *path, up, notes);
+  const FootContacts feet =
+      findFootContacts(motion, up, jointOfClip(motion, path->trackJoint().joint));
+  return writePath(out.c_str(), motion, *path, up, notes, ExistingTarget::kReplace, &feet);
 }
 
 }  // namespace
@@ -497,14 +459,8 @@ const char* pathEditName(PathEdit edit) {
 
 bool writePathEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool keepFeet,
                    const std::string& out, std::string* error, int* points) {
-  std::string reason;
-  const UpAxis up = decideUpAxis(motion);
-  if (points != nullptr) *points = 4;
-  const Status status = trackPath ? writeTrackEdit(motion, up, edit, keepFeet, out, points, &reason)
-                                  : writeLoopEdit(motion, up, edit, keepFeet, out, &reason);
-  if (!status.ok() && error != nullptr) {
-    *error = reason.empty() ? status.failure().message : reason;
-  }
+  const Status status = writeEdit(motion, trackPath, edit, keepFeet, out, points);
+  if (!status.ok() && error != nullptr) *error = status.failure().message;
   return status.ok();
 }
 

@@ -11,9 +11,18 @@
 #include "motion/BvhMotion.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
+#include "path/TrackPath.h"
 #include "quality/MotionQuality.h"
 
 namespace {
+
+// The clip written along a track path with fit as its record.
+Status writeTrackPathFor(const std::string& out, const BvhMotion& motion, const TrackFit& fit,
+                         Notes& notes) {
+  TrackPath path;
+  path.record() = fit;
+  return writePath(out.c_str(), motion, path, UpAxis::y, notes);
+}
 
 constexpr double kFacingLimit = 5.0;
 constexpr double kSlideLimit = 0.15;
@@ -32,7 +41,7 @@ void writeBentWalk(const std::string& clip, const std::string& out) {
     const Point3& d = moves[k - 1];
     fit.path.setPoint(k, {p.x + d.x, p.y, p.z + d.z});
   }
-  ASSERT_TRUE(writeTrackPath(out.c_str(), motion, fit, testNotes));
+  ASSERT_TRUE(writeTrackPathFor(out, motion, fit, testNotes));
 }
 
 TEST(MotionQualityTest, ASidewaysBendKeepsWalkingClipsFaithful) {

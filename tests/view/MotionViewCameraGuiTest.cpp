@@ -26,24 +26,24 @@ class CameraTest : public ::testing::Test {
  protected:
   void load(const std::string& clip) {
     space.answers = {space.write("walk.bvh", clip)};
-    view.reset();
-    testsupport::captureStdout([&] { view = editortest::startView(session); });
-    view->toggleAnimated();
-    view->show();
-    for (int i = 0; i < 100 && !view->visible(); ++i) Fl::wait(0.01);
+    editor.reset();
+    testsupport::captureStdout([&] { editor = editortest::startView(session); });
+    editor->actions.run(Command::playPause);
+    editor->view.show();
+    for (int i = 0; i < 100 && !editor->view.visible(); ++i) Fl::wait(0.01);
     Fl::flush();
   }
 
   void drawTimes(int n) {
-    view->make_current();
-    for (int i = 0; i < n; ++i) testsupport::captureStdout([&] { view->draw(); });
+    editor->view.make_current();
+    for (int i = 0; i < n; ++i) testsupport::captureStdout([&] { editor->view.draw(); });
   }
 
   // Window position (x, y up) of a point of the figure's frame.
   std::array<double, 2> project(const Point3& clipPoint, UpAxis up = UpAxis::y) {
-    view->make_current();
-    view->clearView();
-    testsupport::captureStdout([&] { view->drawScene(); });
+    editor->view.make_current();
+    editor->view.clearView();
+    testsupport::captureStdout([&] { editor->view.drawScene(); });
     GLdouble model[16];
     GLdouble projection[16];
     GLint viewport[4];
@@ -58,35 +58,36 @@ class CameraTest : public ::testing::Test {
 
   editortest::Workspace space;
   EditSession session;
-  std::unique_ptr<MotionView> view;
+  std::unique_ptr<editortest::Editor> editor;
 };
 
 TEST_F(CameraTest, FollowGlidesAfterTheDrawnRootBothWays) {
   load(editortest::walkClip(20, 10.0, 5.0));  // root of frame i at (10 i, 0, 5 i)
   const std::array<double, 2> originAtStart = project({0.0, 0.0, 0.0});
-  view->toggleFollowMotion();
-  view->setCurrentFrame(19);
+  editor->actions.run(Command::toggleFollowMotion);
+  editor->actions.setCurrentFrame(19);
   drawTimes(1);
   // One redraw goes part of the way.
-  EXPECT_GT(view->camera().centerX(), 0.0);
-  EXPECT_LT(view->camera().centerX(), 0.5 * 190.0 * figureScale);
+  EXPECT_GT(editor->state.camera.centerX(), 0.0);
+  EXPECT_LT(editor->state.camera.centerX(), 0.5 * 190.0 * figureScale);
   drawTimes(100);
   // There, the root stands where the world's origin stood at start-up.
   const std::array<double, 2> root = project({190.0, 0.0, 95.0});
   EXPECT_NEAR(root[0], originAtStart[0], 0.5);
   EXPECT_NEAR(root[1], originAtStart[1], 0.5);
-  EXPECT_NEAR(view->camera().eyeZ() - view->camera().centerZ(), 1.0 / view->camera().zoom(), 1e-12);
+  EXPECT_NEAR(editor->state.camera.eyeZ() - editor->state.camera.centerZ(),
+              1.0 / editor->state.camera.zoom(), 1e-12);
 
-  view->setCurrentFrame(0);
+  editor->actions.setCurrentFrame(0);
   drawTimes(100);
-  EXPECT_NEAR(view->camera().centerX(), 0.0, 1e-6);
-  EXPECT_NEAR(view->camera().centerZ(), 0.0, 1e-6);
+  EXPECT_NEAR(editor->state.camera.centerX(), 0.0, 1e-6);
+  EXPECT_NEAR(editor->state.camera.centerZ(), 0.0, 1e-6);
 
   // Carried along a moved path, the camera follows the carried root.
-  view->toggleUsesPath();
+  editor->actions.run(Command::toggleUsesPath);
   for (int i = 0; i < session.pointCount(); ++i) ASSERT_TRUE(session.movePoint(i, 40.0, 0.0));
   drawTimes(100);
-  EXPECT_NEAR(view->camera().centerX(), 40.0 * figureScale, 1e-6);
+  EXPECT_NEAR(editor->state.camera.centerX(), 40.0 * figureScale, 1e-6);
 }
 
 // The colour of one pixel of the back buffer after drawing the scene, with
@@ -113,9 +114,9 @@ std::array<int, 3> pixelAt(MotionView& view, const std::array<double, 2>& at, bo
 TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   load(testsupport::readFile(std::string(MPE_CLIP_DATA_DIR) + "/makehuman-zombieWalk1.bvh"));
   ASSERT_EQ(session.upAxis(), UpAxis::z);
-  EXPECT_NE(view->statusText().find("Up axis: Z"), std::string::npos);
-  view->setCurrentFrame(0);
-  view->frameFigure();
+  EXPECT_NE(editor->actions.statusText().find("Up axis: Z"), std::string::npos);
+  editor->actions.setCurrentFrame(0);
+  editor->actions.run(Command::frameFigure);
   // Where the posed head and feet stand, drawn upright: the head high in
   // the view above the hips, and the skeleton drawn there.
   const PosedFigure figure(session.motion().skeleton);
@@ -129,25 +130,25 @@ TEST_F(CameraTest, AZUpFigureStandsUprightAndUSwitchesTheAxis) {
   const std::array<double, 2> headAt = project(pose[head].t, UpAxis::z);
   const std::array<double, 2> hipsAt = project(pose[0].t, UpAxis::z);
   EXPECT_GT(headAt[1] - hipsAt[1], 0.1 * 600.0);
-  EXPECT_NE(pixelAt(*view, headAt, true), pixelAt(*view, headAt, false));
+  EXPECT_NE(pixelAt(editor->view, headAt, true), pixelAt(editor->view, headAt, false));
 
   // U switches, asking first while there are edits not yet written.
   ASSERT_TRUE(session.movePoint(2, 1.0, 0.0));
   space.replies = {false, true};
   Fl::e_keysym = 'u';
   Fl::e_state = 0;
-  EXPECT_EQ(view->handle(FL_KEYBOARD), 1);
+  EXPECT_EQ(editor->view.handle(FL_KEYBOARD), 1);
   EXPECT_EQ(session.upAxis(), UpAxis::z);
   EXPECT_TRUE(session.unsaved());
-  testsupport::captureStdout([&] { EXPECT_EQ(view->handle(FL_KEYBOARD), 1); });
+  testsupport::captureStdout([&] { EXPECT_EQ(editor->view.handle(FL_KEYBOARD), 1); });
   EXPECT_EQ(session.upAxis(), UpAxis::y);
   EXPECT_EQ(space.questions.size(), 2u);
-  EXPECT_NE(view->statusText().find("Up axis: Y"), std::string::npos);
+  EXPECT_NE(editor->actions.statusText().find("Up axis: Y"), std::string::npos);
 }
 
 TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
   load(editortest::walkClip(20, 10.0, 5.0));
-  view->setCurrentFrame(10);
+  editor->actions.setCurrentFrame(10);
   const Point3 rootAt{100.0, 0.0, 50.0};
   const Point3 headAt{100.0, 20.0, 50.0};
   auto figureHeight = [&] { return std::fabs(project(headAt)[1] - project(rootAt)[1]); };
@@ -155,7 +156,7 @@ TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
 
   Fl::e_keysym = 'f';
   Fl::e_state = 0;
-  EXPECT_EQ(view->handle(FL_KEYBOARD), 1);
+  EXPECT_EQ(editor->view.handle(FL_KEYBOARD), 1);
   // The middle of the figure (the Chest, 10 above the root) in the middle.
   const std::array<double, 2> middle = project({100.0, 10.0, 50.0});
   EXPECT_NEAR(middle[0], 450.0, 2.0);
@@ -166,14 +167,14 @@ TEST_F(CameraTest, FFramesTheFigureAndTheWheelZoomsAboutIt) {
 
   const double framedHeight = figureHeight();
   Fl::e_dy = -1;
-  EXPECT_EQ(view->handle(FL_MOUSEWHEEL), 1);
+  EXPECT_EQ(editor->view.handle(FL_MOUSEWHEEL), 1);
   EXPECT_NEAR(figureHeight(), framedHeight * 1.1, 0.5);
   // About the middle of the view, where the figure's middle stays.
   const std::array<double, 2> zoomedMiddle = project({100.0, 10.0, 50.0});
   EXPECT_NEAR(zoomedMiddle[0], middle[0], 0.5);
   EXPECT_NEAR(zoomedMiddle[1], middle[1], 0.5);
 
-  view->resetCamera();
+  editor->actions.run(Command::resetCamera);
   EXPECT_NEAR(figureHeight(), heightAtStart, 1e-6);
 }
 
@@ -206,9 +207,9 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     load(c.clip);
-    ASSERT_EQ(view->playback().frame(), 0);
+    ASSERT_EQ(editor->state.playback.frame(), 0);
     if (c.fixedView) {
-      const OrbitCamera& camera = view->camera();
+      const OrbitCamera& camera = editor->state.camera;
       EXPECT_EQ(camera.zoom(), 1.0);
       EXPECT_EQ(camera.eyeX(), 0.0);
       EXPECT_EQ(camera.eyeY(), 0.0);
@@ -237,12 +238,12 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
     EXPECT_LE(high[1], 600.0);
     EXPECT_GT(std::max(high[0] - low[0], high[1] - low[1]), 0.2 * 600.0);
     // A control point's cube is wide enough to click.
-    const double s = pathLayout(session.motion(), session.loop(), -1, up).cubeHalfSize;
+    const double s = session.layout().cubeHalfSize;
     const Point3 root = pose[0].t;
     const double cube = std::fabs(project({root.x + s, root.y, root.z}, up)[0] -
                                   project({root.x - s, root.y, root.z}, up)[0]);
     EXPECT_GT(cube, 8.0);
-    view.reset();
+    editor.reset();
   }
 }
 

@@ -45,19 +45,23 @@ class MotionViewPicking : public ::testing::Test {
       window = std::make_unique<Fl_Window>(viewWidth, 100 + viewHeight, "picking test");
       // Owned by the window, as in the editor.
       button = new Fl_Button(10, 10, 120, 30, "Uses Path");
-      startUp(session);
+      editortest::startUpWithChooser(session);
       window->begin();
-      view = new MotionView(0, 100, viewWidth, viewHeight, session);
-      view->setConsole(printToConsole);
+      editor = std::make_unique<editortest::Editor>(session);
+      view = &editor->view;
       window->end();
       window->show();
       waitUntilDrawn();
     });
     ASSERT_TRUE(view->valid()) << "the view was never drawn";
-    ASSERT_EQ(session.loop().path.pointCount(), 4);
+    ASSERT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
   }
 
-  void TearDown() override { window.reset(); }
+  // The view goes before the window that holds it.
+  void TearDown() override {
+    editor.reset();
+    window.reset();
+  }
 
   // Lets the toolkit draw what is damaged, with the console output kept out of
   // the test log.
@@ -93,13 +97,13 @@ class MotionViewPicking : public ::testing::Test {
 
   Point3 controlPoint(int i) const {
     Point3 p;
-    p = session.loop().path.point(i);
+    p = testsupport::loopRecord(session).path.point(i);
     return p;
   }
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), -1)));
+    return floorWorld(groundMapping(curvePoint, session.layout()));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -119,7 +123,7 @@ class MotionViewPicking : public ::testing::Test {
   }
 
   void usePath(bool on) {
-    if (view->usesPath() != on) view->toggleUsesPath();
+    if (editor->state.usesPath != on) editor->actions.run(Command::toggleUsesPath);
   }
 
   // The pick starts by clearing the selection, so a previous pick's result
@@ -135,6 +139,7 @@ class MotionViewPicking : public ::testing::Test {
   EditSession session;
   std::unique_ptr<Fl_Window> window;
   Fl_Button* button = nullptr;
+  std::unique_ptr<editortest::Editor> editor;
   MotionView* view = nullptr;
 };
 
@@ -234,7 +239,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
   const int otherIndices[] = {0, 2, 3};
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(controlPoint(otherIndices[k]).x, others[k].x) << otherIndices[k];
@@ -282,16 +287,16 @@ TEST_F(MotionViewPicking, FocusEventsAreTaken) {
 
 TEST_F(MotionViewPicking, RightPressAloneChangesNothingVisible) {
   float before[16];
-  view->camera().arcBall().matrix(before);
+  editor->state.camera.arcBall().matrix(before);
   flush();
   ASSERT_EQ(view->damage(), 0);
   EXPECT_EQ(mouse(FL_PUSH, 3, Pixel{600, 150}), 1);
   EXPECT_EQ(view->damage(), 0) << "a right press does not redraw";
   // 600 of 900 pixels across, 150 of 600 down: (1/3, 1/2) in the unit square.
-  EXPECT_NEAR(view->camera().arcBall().startX, 1.0f / 3.0f, 1e-6f);
-  EXPECT_NEAR(view->camera().arcBall().startY, 0.5f, 1e-6f);
+  EXPECT_NEAR(editor->state.camera.arcBall().startX, 1.0f / 3.0f, 1e-6f);
+  EXPECT_NEAR(editor->state.camera.arcBall().startY, 0.5f, 1e-6f);
   float after[16];
-  view->camera().arcBall().matrix(after);
+  editor->state.camera.arcBall().matrix(after);
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-6f) << "entry " << i;
 }
 
@@ -301,7 +306,7 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   flush();
   EXPECT_EQ(mouse(FL_DRAG, 3, Pixel{viewWidth, viewHeight / 2.0}), 1);
   // From the centre to the middle of the right edge: a half turn about y.
-  const Quaternion& drag = view->camera().arcBall().dragRotation;
+  const Quaternion& drag = editor->state.camera.arcBall().dragRotation;
   EXPECT_NEAR(drag.x, 0.0f, 1e-6f);
   EXPECT_NEAR(drag.y, 1.0f, 1e-6f);
   EXPECT_NEAR(drag.z, 0.0f, 1e-6f);
@@ -312,16 +317,16 @@ TEST_F(MotionViewPicking, RightDragTurnsTheCameraAndRedraws) {
   usePath(true);
   const Pixel turned = controlPointPixel(0);
   mouse(FL_DRAG, 3, centre);
-  EXPECT_NEAR(view->camera().arcBall().dragRotation.w, 1.0f, 1e-6f)
+  EXPECT_NEAR(editor->state.camera.arcBall().dragRotation.w, 1.0f, 1e-6f)
       << "back at the start: identity";
   const Pixel straight = controlPointPixel(0);
   EXPECT_GT(std::hypot(turned.x - straight.x, turned.y - straight.y), 20.0);
 
   // The release of the right button goes to the toolkit; the turn stays.
   mouse(FL_DRAG, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  const Quaternion kept = view->camera().arcBall().dragRotation;
+  const Quaternion kept = editor->state.camera.arcBall().dragRotation;
   mouse(FL_RELEASE, 3, Pixel{viewWidth * 0.75, viewHeight / 2.0});
-  EXPECT_EQ(view->camera().arcBall().dragRotation.y, kept.y);
+  EXPECT_EQ(editor->state.camera.arcBall().dragRotation.y, kept.y);
 }
 
 TEST_F(MotionViewPicking, PickingFollowsATurnedCamera) {
@@ -428,9 +433,7 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(view.session().loop().path,
-           pathLayout(view.session().motion(), view.session().loop(), -1), withPoints,
-           view.session().selected());
+  drawPath(view.session().path(), view.session().layout(), withPoints, view.session().selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
@@ -451,7 +454,7 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
       ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  const PathCurve& path = session.loop().path;
+  const PathCurve& path = testsupport::loopRecord(session).path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
     const Point3 onCurve = path.positionAt(u);
     const std::vector<double> at =
@@ -478,7 +481,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
+  const PathLayout layout = session.layout();
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s},  {s, -s, s},  {s, s, s},  {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -524,62 +527,18 @@ TEST_F(MotionViewPicking, DrawingWithoutPointsDrawsNoCubes) {
   }
 }
 
-// The hit records of one selection pass that draws the path `drawings` times
-// with nothing clipped away; names listed per record.
-std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) {
-  view.make_current();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-20, 20, -20, 20, -20, 20);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  std::vector<GLuint> buffer(1000);
-  glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
-  glRenderMode(GL_SELECT);
-  glInitNames();
-  glPushName(0);
-  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), -1);
-  for (int i = 0; i < drawings; ++i) {
-    drawPath(view.session().loop().path, layout, true, view.session().selected());
-  }
-  const GLint hits = glRenderMode(GL_RENDER);
-  std::vector<std::vector<GLuint>> records;
-  size_t at = 0;
-  for (GLint h = 0; h < hits; ++h) {
-    const GLuint count = buffer[at];
-    records.emplace_back(buffer.begin() + at + 3, buffer.begin() + at + 3 + count);
-    at += 3 + count;
-  }
-  return records;
-}
-
-TEST_F(MotionViewPicking, NameStackGivesThreeNamesOnlyOnTheSecondDrawing) {
-  using Names = std::vector<std::vector<GLuint>>;
-  EXPECT_EQ(selectionNames(*view, 1), (Names{{0}, {0, 0}, {0, 1}, {0, 2}, {0, 3}}));
-  EXPECT_EQ(selectionNames(*view, 2), (Names{{0},
-                                             {0, 0},
-                                             {0, 1},
-                                             {0, 2},
-                                             {0, 3},
-                                             {0, 0},
-                                             {0, 0, 0},
-                                             {0, 0, 1},
-                                             {0, 0, 2},
-                                             {0, 0, 3}}));
-}
-
 TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit) {
   usePath(true);
   EXPECT_EQ(key('t'), 1);
-  ASSERT_EQ(session.kind(), EditSession::PathKind::track);
+  ASSERT_EQ(session.kind(), testsupport::trackKind());
   const int n = session.pointCount();
   ASSERT_GE(n, 3);
-  EXPECT_NE(view->statusText().find("Track path, " + std::to_string(n) + " points"),
+  EXPECT_NE(editor->actions.statusText().find("Track path, " + std::to_string(n) + " points"),
             std::string::npos)
-      << view->statusText();
+      << editor->actions.statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
+  const PathLayout layout = session.layout();
   const Pixel at = project(floorWorld(groundMapping(session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
@@ -592,8 +551,8 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
 
   // Back to the loop path, as it was.
   EXPECT_EQ(key('t'), 1);
-  EXPECT_EQ(session.kind(), EditSession::PathKind::loop);
-  EXPECT_NE(view->statusText().find("Loop path, 4 points"), std::string::npos);
+  EXPECT_EQ(session.kind(), testsupport::loopKind());
+  EXPECT_NE(editor->actions.statusText().find("Loop path, 4 points"), std::string::npos);
 }
 
 // A Z-up clip's cubes are drawn turned upright with the figure; a press
@@ -611,15 +570,15 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     clip += std::to_string(3 * i) + " " + std::to_string(2 * i) + " 0 0 0 0 0 0 0\n";
   }
   const std::string name = workspace.write("standing-on-z.bvh", clip);
-  testsupport::captureStdout([&] { ASSERT_TRUE(view->loadPath(name.c_str())); });
+  testsupport::captureStdout([&] { ASSERT_TRUE(editor->actions.loadPath(name.c_str())); });
   ASSERT_EQ(session.upAxis(), UpAxis::z);
   usePath(true);
-  view->resetCamera();
+  editor->actions.run(Command::resetCamera);
   for (const bool track : {false, true}) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(session.motion(), session.loop(), -1, UpAxis::z);
+    const PathLayout layout = session.layout();
     int picked = 0;
     for (int i = 0; i < session.pointCount(); ++i) {
       Point3 world = figureToWorld(groundMapping(session.point(i), layout), UpAxis::z);

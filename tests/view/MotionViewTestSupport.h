@@ -17,21 +17,31 @@
 
 #include "TestSupport.h"
 #include "WalkClip.h"
+#include "app/EditorActions.h"
+#include "app/EditorWindow.h"
 #include "app/StartUp.h"
 #include "path/EditSession.h"
 #include "view/FileChooser.h"
 #include "view/MotionView.h"
 #include "view/PlaybackClock.h"
 #include "view/QuestionDialog.h"
+#include "view/ViewState.h"
 
 namespace editortest {
 
 // Frame count of the stand-in default clip written by Workspace.
 constexpr int defaultClipFrames = 12;
 
+// One answer to a question: true goes ahead, false keeps, or any Answer.
+struct Reply {
+  Reply(bool goAhead) : answer(goAhead ? Answer::goAhead : Answer::keep) {}
+  Reply(Answer given) : answer(given) {}
+  Answer answer;
+};
+
 // A temporary working folder holding "dance01.bvh" (a 12-frame walkClip),
 // with the chooser answering from `answers` (null when empty: a cancel), the
-// questions answered from `replies` (no when empty) and the clock reading
+// questions answered from `replies` (keep when empty) and the clock reading
 // `now`. Restores the folder, chooser, questions and clock on exit.
 class Workspace {
  public:
@@ -56,10 +66,11 @@ class Workspace {
       return lastAnswer_ ? lastAnswer_->c_str() : nullptr;
     });
     previousClock_ = setPlaybackClock([this] { return now; });
-    previousAsker_ = setQuestionAsker([this](const char* question, const char*, const char*) {
-      questions.emplace_back(question);
-      if (replies.empty()) return false;
-      const bool reply = replies.front();
+    previousAsker_ = setQuestionAsker([this](const Question& question) {
+      questions.push_back(question.text);
+      asked.push_back(question);
+      if (replies.empty()) return Answer::keep;
+      const Answer reply = replies.front().answer;
       replies.erase(replies.begin());
       return reply;
     });
@@ -88,8 +99,10 @@ class Workspace {
   std::vector<std::optional<std::string>> answers;
   // Every (message, pattern) the chooser was asked with.
   std::vector<std::pair<std::string, std::string>> requests;
-  std::vector<bool> replies;
+  std::vector<Reply> replies;
+  // Every question's text, and the whole questions.
   std::vector<std::string> questions;
+  std::vector<Question> asked;
   long now = 0;
 
  private:
@@ -101,16 +114,31 @@ class Workspace {
   QuestionFunction previousAsker_;
 };
 
-// The editor's start-up into session (the chooser answering from the
-// workspace), then a top-level view of it at the editor's place and size,
-// printing to the console, as the editor builds it but without the controls.
-// session must outlive the view.
-inline std::unique_ptr<MotionView> startView(EditSession& session) {
-  startUp(session);
+// The editor's start-up (the chooser answering from the workspace).
+inline void startUpWithChooser(EditSession& session) {
+  startUp(session, [] { return chooseFile("Choose a BVH File: ", "*.bvh"); });
+}
+
+// The editor without its window and controls: the actions on a started
+// session and a view of it at the editor's place and size, in the group
+// current at construction, wired as the editor wires them (every change
+// redraws the view). An Editor in a window must go before the window does.
+struct Editor {
+  explicit Editor(EditSession& session)
+      : actions(session, state, toolkitSeams()), view(0, 100, 900, 600, session, state, actions) {
+    actions.setChanged([this] { view.redraw(); });
+  }
+  ViewState state;
+  EditorActions actions;
+  MotionView view;
+};
+
+// The editor's start-up into session, then a top-level Editor on it, at the
+// editor's place and size, printing to the console. session must outlive it.
+inline std::unique_ptr<Editor> startView(EditSession& session) {
+  startUpWithChooser(session);
   Fl_Group::current(nullptr);
-  auto view = std::make_unique<MotionView>(0, 100, 900, 600, session);
-  view->setConsole(printToConsole);
-  return view;
+  return std::make_unique<Editor>(session);
 }
 
 }  // namespace editortest

@@ -52,4 +52,22 @@ TEST(FitToWidthTest, ShortensTheLongestNamesInTheMiddleThenCutsTheEnd) {
   }
 }
 
+// One character, one unit of width: words placed after the words and blanks
+// before them, runs of blanks kept, the text fitted first.
+TEST(StatusLayoutTest, PlacesEachWordAfterTheBlanksBeforeIt) {
+  const auto characters = [](const std::string& word) { return static_cast<double>(word.size()); };
+  EXPECT_EQ(lineWidth("ab   cd e", characters, 2.0), 5.0 + 4 * 2.0);
+  const std::vector<PlacedWord> placed = layoutStatusLine("ab   cd e", 100.0, characters, 2.0);
+  ASSERT_EQ(placed.size(), 3u);
+  EXPECT_EQ(placed[0].text, "ab");
+  EXPECT_EQ(placed[0].x, 0.0);
+  EXPECT_EQ(placed[1].text, "cd");
+  EXPECT_EQ(placed[1].x, 2.0 + 3 * 2.0);
+  EXPECT_EQ(placed[2].x, 2.0 + 3 * 2.0 + 2.0 + 2.0);
+  const std::vector<PlacedWord> cut =
+      layoutStatusLine("aaaa bbbb cccc dddd", 10.0, characters, 1.0);
+  ASSERT_EQ(cut.size(), 2u);
+  EXPECT_EQ(cut[1].text, "bb...");
+}
+
 }  // namespace

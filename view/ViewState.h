@@ -1,0 +1,23 @@
+#pragma once
+
+#include "view/OrbitCamera.h"
+#include "view/Playback.h"
+
+// What the view shows of a session besides the session itself: the playback,
+// the camera and the display switches. Headless; the editor's actions change
+// it and the view draws it (through a const reference).
+struct ViewState {
+  Playback playback;
+  OrbitCamera camera;
+  // Whether the path is shown and carries the figure ("Uses Path").
+  bool usesPath = false;
+  // The view's size in pixels.
+  int width = 900;
+  int height = 600;
+  // Counts the clips loaded, so the view knows when to forget what it kept
+  // of the last one.
+  int clipsLoaded = 0;
+
+  // Width over height; 1 for a view of no height.
+  double aspect() const { return height > 0 ? static_cast<double>(width) / height : 1.0; }
+};
