@@ -146,7 +146,10 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
       continue;
     }
     legs_.push_back(leg);
-    wanted.insert(wanted.end(), {joints.thigh, joints.knee, joints.ankle, joints.end});
+    // The foot joint's own turn moves nothing the solve looks at.
+    wanted.insert(wanted.end(),
+                  {joints.thigh, joints.knee, joints.ankle,
+                   joints.foot == joints.ankle ? joints.ankle : skeleton[joints.foot].parent});
   }
   joints_ = jointsReaching(skeleton, wanted);
   wordsRead_ = 0;
@@ -247,13 +250,22 @@ FootPlanting::AnkleGoal FootPlanting::ankleGoal(const Weight* weights, int count
   return goal;
 }
 
+Point3 FootPlanting::footPoint(const FootLeg& joints, const std::vector<double>& values,
+                               const std::vector<JointPose>& poses) const {
+  if (joints.foot == joints.ankle) return poses[static_cast<size_t>(joints.ankle)].t;
+  const Skeleton& skeleton = motion_.skeleton;
+  const JointPose& above = poses[static_cast<size_t>(skeleton[joints.foot].parent)];
+  const Point3 own = skeleton.layout()[static_cast<size_t>(joints.foot)].position(values);
+  return above.t + rotatePoint(above.r, skeleton[joints.foot].offset + own);
+}
+
 bool FootPlanting::goalAt(const Leg& leg, const Weight* weights, int count, const Carry& carry,
-                          double lower, const std::vector<JointPose>& poses, LegPose& pose,
-                          LegGoal& goal) const {
+                          double lower, const std::vector<double>& values,
+                          const std::vector<JointPose>& poses, LegPose& pose, LegGoal& goal) const {
   const FootLeg& joints = leg.joints;
   const JointPose& ankle = poses[static_cast<size_t>(joints.ankle)];
   const AnkleGoal aim =
-      ankleGoal(weights, count, carry, lower, ankle.t, poses[static_cast<size_t>(joints.foot)].t);
+      ankleGoal(weights, count, carry, lower, ankle.t, footPoint(joints, values, poses));
   if (!aim.moves) return false;
   goal.ankle = aim.at;
   goal.turn = axisRotation(upAxisIndex(up_), aim.turnDegrees);
@@ -380,7 +392,9 @@ void FootPlanting::addEdits(int f, const std::vector<double>& values,
     LegPose pose;
     LegGoal goal;
     if (counts[k] == 0) continue;
-    if (!goalAt(legs_[k], weights[k], counts[k], carry, lower, poses, pose, goal)) continue;
+    if (!goalAt(legs_[k], weights[k], counts[k], carry, lower, values, poses, pose, goal)) {
+      continue;
+    }
     Matrix3 local[3];
     solveLeg(pose, goal, local);
     double angles[3][3];

@@ -118,8 +118,12 @@ class FootPlanting {
   AnkleGoal ankleGoal(const Weight* weights, int count, const Carry& carry, double lower,
                       const Point3& ankle, const Point3& ball) const;
   int weightsAt(const Leg& leg, int f, Weight out[2]) const;
+  // Where the foot joint stands, from the poses of the joints above it.
+  Point3 footPoint(const FootLeg& joints, const std::vector<double>& values,
+                   const std::vector<JointPose>& poses) const;
   bool goalAt(const Leg& leg, const Weight* weights, int count, const Carry& carry, double lower,
-              const std::vector<JointPose>& poses, LegPose& pose, LegGoal& goal) const;
+              const std::vector<double>& values, const std::vector<JointPose>& poses, LegPose& pose,
+              LegGoal& goal) const;
   // The one pass over the frames near contacts: lets go of contacts the
   // path jerks through, and works out the lowering.
   void surveyFrames(const FootContacts& contacts, const FramePlacementFunction& placement);

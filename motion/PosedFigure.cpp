@@ -16,7 +16,7 @@ JointPose localPose(const Skeleton& skeleton, int joint, const std::vector<doubl
   JointPose local;
   local.t = {offset.x + own.x, offset.y + own.y, offset.z + own.z};
   for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(joint))) {
-    local.r = local.r * axisRotation(channel.axis, valueAt(values, channel.word));
+    turnAboutAxis(local.r, channel.axis, valueAt(values, channel.word));
   }
   return local;
 }
@@ -27,17 +27,24 @@ namespace {
 // in file order) and its own local pose.
 void placeJoint(const Skeleton& skeleton, int j, const std::vector<double>& values,
                 std::vector<JointPose>& out) {
-  const JointPose local = localPose(skeleton, j, values);
   const size_t at = static_cast<size_t>(j);
   const int parent = skeleton[j].parent;
   if (parent < 0) {
-    out[at] = local;
+    out[at] = localPose(skeleton, j, values);
     return;
   }
+  const ChannelLayout& layout = skeleton.layout();
+  const Point3 own = layout[at].position(values);
+  const Point3& offset = skeleton[j].offset;
   const JointPose& above = out[static_cast<size_t>(parent)];
-  const Point3 moved = rotatePoint(above.r, local.t);
-  out[at].t = {above.t.x + moved.x, above.t.y + moved.y, above.t.z + moved.z};
-  out[at].r = above.r * local.r;
+  const Point3 moved = rotatePoint(above.r, {offset.x + own.x, offset.y + own.y, offset.z + own.z});
+  JointPose& pose = out[at];
+  pose.t = {above.t.x + moved.x, above.t.y + moved.y, above.t.z + moved.z};
+  // The parent's axes turned by the joint's channels, first listed outermost.
+  pose.r = above.r;
+  for (const RotationChannel& channel : layout.rotations(at)) {
+    turnAboutAxis(pose.r, channel.axis, valueAt(values, channel.word));
+  }
 }
 
 }  // namespace

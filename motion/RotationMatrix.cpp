@@ -114,6 +114,22 @@ Matrix3 axisRotation(int axis, double degrees) {
   return r;
 }
 
+void turnAboutAxis(Matrix3& r, int axis, double degrees) {
+  if (axis < 0 || axis > 2) return;
+  const double radians = degrees / degreesPerRadian;
+  const double c = std::cos(radians);
+  const double s = std::sin(radians);
+  const int i = (axis + 1) % 3;
+  const int j = (axis + 2) % 3;
+  // Only the two columns of the plane turned change.
+  for (int row = 0; row < 3; ++row) {
+    const double a = r.m[row][i];
+    const double b = r.m[row][j];
+    r.m[row][i] = a * c + b * s;
+    r.m[row][j] = b * c - a * s;
+  }
+}
+
 Matrix3 rotationFromAngles(const AxisOrder& order, const double angles[3]) {
   return axisRotation(order.axis[0], angles[0]) * axisRotation(order.axis[1], angles[1]) *
          axisRotation(order.axis[2], angles[2]);

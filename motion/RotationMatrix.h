@@ -32,6 +32,10 @@ double turnDegrees(const Matrix3& rotation);
 // Any other axis gives the identity.
 Matrix3 axisRotation(int axis, double degrees);
 
+// r := r * axisRotation(axis, degrees), in place and at a third of the cost
+// of the product.
+void turnAboutAxis(Matrix3& r, int axis, double degrees);
+
 // Axes of three channels, each 0..2 and all different (an Euler order).
 struct AxisOrder {
   int axis[3];
