@@ -93,19 +93,19 @@ void solveLeg(const LegPose& pose, const LegGoal& goal, Matrix3 local[3]) {
     const Point3 hinge = rotatePoint(swing, pose.hinge);
     const Point3 axis = unitOf(hinge - dotProduct(hinge, along) * along);
     const double change = hipAngle(a, b, from) - hipAngle(a, b, d);
-    const Matrix3 bend =
-        lengthOf(axis) > 0.0 && change != 0.0 ? rotationAbout(axis, change) : Matrix3{};
-    thighWorld = bend * swing * pose.thigh.r;
+    const Matrix3 leg =
+        lengthOf(axis) > 0.0 && change != 0.0 ? rotationAbout(axis, change) * swing : swing;
+    thighWorld = leg * pose.thigh.r;
 
     // The knee then turns the shin onto the goal.
-    const Point3 knee = hip + rotatePoint(bend * swing, thighBone);
-    const Point3 shin = rotatePoint(bend * swing, shinBone);
+    const Point3 knee = hip + rotatePoint(leg, thighBone);
+    const Point3 shin = rotatePoint(leg, shinBone);
     const Point3 reached = hip + d * along;
-    kneeWorld = rotationBetween(shin, reached - knee) * bend * swing * pose.knee.r;
+    kneeWorld = rotationBetween(shin, reached - knee) * (leg * pose.knee.r);
   }
-  local[0] = transposed(pose.thighParent) * thighWorld;
-  local[1] = transposed(thighWorld) * kneeWorld;
-  local[2] = transposed(kneeWorld) * goal.ankleRotation;
+  local[0] = transposedTimes(pose.thighParent, thighWorld);
+  local[1] = transposedTimes(thighWorld, kneeWorld);
+  local[2] = transposedTimes(kneeWorld, goal.ankleRotation);
 }
 
 void legAngles(const LegChannels& channels, const Matrix3 local[3],

@@ -14,7 +14,10 @@ constexpr double gimbalLockCosine = 1e-8;
 
 // value moved by whole turns to lie within half a turn of target.
 double nearestTurn(double value, double target) {
-  return value + 360.0 * std::round((target - value) / 360.0);
+  const double apart = target - value;
+  // Within half a turn already (the common case): round would give 0.
+  if (apart > -180.0 && apart < 180.0) return value;
+  return value + 360.0 * std::round(apart / 360.0);
 }
 
 // Angle of a rotation about a single axis, read back from its matrix.
@@ -53,6 +56,16 @@ Matrix3 transposed(const Matrix3& a) {
     for (int c = 0; c < 3; ++c) t.m[r][c] = a.m[c][r];
   }
   return t;
+}
+
+Matrix3 transposedTimes(const Matrix3& a, const Matrix3& b) {
+  Matrix3 p;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      p.m[r][c] = a.m[0][r] * b.m[0][c] + a.m[1][r] * b.m[1][c] + a.m[2][r] * b.m[2][c];
+    }
+  }
+  return p;
 }
 
 Matrix3 rotationAbout(const Point3& unitAxis, double radians) {

@@ -16,6 +16,8 @@ Matrix3 operator*(const Matrix3& a, const Matrix3& b);
 
 // The inverse of a rotation.
 Matrix3 transposed(const Matrix3& a);
+// transposed(a) * b, without the copy.
+Matrix3 transposedTimes(const Matrix3& a, const Matrix3& b);
 
 // Turn by radians about a unit axis, right-handed.
 Matrix3 rotationAbout(const Point3& unitAxis, double radians);
