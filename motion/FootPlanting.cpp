@@ -112,11 +112,18 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
   heightWord_ = words.wordOf(upPositionKind(up));
   if (xWord_ < 0 || zWord_ < 0) return;
   hipHeight_ = contacts.hipHeight;
-  const double frameTime = motion.frameTime > 0.0 ? motion.frameTime : 1.0 / 30.0;
+  takeLegs(contacts, notes);
+  if (legs_.empty()) return;
+  carryPlants(placement);
+  surveyFrames(contacts, placement);
+}
+
+void FootPlanting::takeLegs(const FootContacts& contacts, Notes& notes) {
+  const Skeleton& skeleton = motion_.skeleton;
+  const double frameTime = motion_.frameTime > 0.0 ? motion_.frameTime : 1.0 / 30.0;
   const int shortest = std::max(1, static_cast<int>(std::lround(shortestFade / frameTime)));
   const int longest = std::max(1, static_cast<int>(std::lround(longestFade / frameTime)));
-
-  std::vector<int> wanted{carried};
+  std::vector<int> wanted{carried_};
   for (size_t k = 0; k < contacts.legs.size(); ++k) {
     const FootLeg& joints = contacts.legs[k];
     Leg leg{joints,
@@ -124,19 +131,8 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
             {},
             k,
             boneLength(skeleton, joints.knee) + boneLength(skeleton, joints.ankle)};
-    for (const FootContact& contact : contacts.contacts) {
-      if (contact.leg != static_cast<int>(k)) continue;
-      Plant plant{contact.first, contact.last, longest, longest, true, Carry{}};
-      if (!leg.plants.empty()) {
-        Plant& before = plants_.back();
-        const int up = std::clamp((plant.first - before.last) / 2, shortest, longest);
-        before.fadeOut = up;
-        plant.fadeIn = up;
-      }
-      leg.plants.push_back(static_cast<int>(plants_.size()));
-      plants_.push_back(plant);
-    }
-    if (leg.plants.empty()) continue;
+    const auto own = [k](const FootContact& contact) { return contact.leg == static_cast<int>(k); };
+    if (std::none_of(contacts.contacts.begin(), contacts.contacts.end(), own)) continue;
     if (!findLegChannels(skeleton, joints.thigh, joints.knee, joints.ankle, leg.channels)) {
       notes.addf(
           "The leg of %s cannot keep its foot planted: %s, %s and %s need three rotation "
@@ -145,6 +141,19 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
           skeleton[joints.ankle].name);
       continue;
     }
+    for (const FootContact& contact : contacts.contacts) {
+      if (!own(contact)) continue;
+      Plant plant{contact.first, contact.last, longest, longest, true, Carry{}};
+      if (!leg.plants.empty()) {
+        // The foot's time up is shared by the fade out and the next fade in.
+        Plant& before = plants_.back();
+        const int fade = std::clamp((plant.first - before.last) / 2, shortest, longest);
+        before.fadeOut = fade;
+        plant.fadeIn = fade;
+      }
+      leg.plants.push_back(static_cast<int>(plants_.size()));
+      plants_.push_back(plant);
+    }
     legs_.push_back(leg);
     // The foot joint's own turn moves nothing the solve looks at.
     wanted.insert(wanted.end(),
@@ -152,7 +161,6 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
                    joints.foot == joints.ankle ? joints.ankle : skeleton[joints.foot].parent});
   }
   joints_ = jointsReaching(skeleton, wanted);
-  wordsRead_ = 0;
   for (int j : joints_) {
     const BvhJoint& joint = skeleton[j];
     if (joint.channelOffset >= 0) {
@@ -160,21 +168,24 @@ FootPlanting::FootPlanting(const BvhMotion& motion, const FootContacts& contacts
           std::max(wordsRead_, static_cast<size_t>(joint.channelOffset + joint.channelCount));
     }
   }
+}
+
+void FootPlanting::carryPlants(const FramePlacementFunction& placement) {
+  const Skeleton& skeleton = motion_.skeleton;
   const PosedFigure figure(skeleton);
-  const std::vector<int> carriedChain = jointsReaching(skeleton, {carried});
+  const std::vector<int> carriedChain = jointsReaching(skeleton, {carried_});
   std::vector<double> values;
   std::vector<JointPose> poses(static_cast<size_t>(skeleton.size()));
   for (Plant& plant : plants_) {
     const int middle = plant.first + (plant.last - plant.first) / 2;
-    readFrameValues(motion.frameLine(middle), values, wordsRead_);
+    readFrameValues(motion_.frameLine(middle), values, wordsRead_);
     figure.poseJoints(values, carriedChain, poses);
     FramePlacement placed;
     const bool isPlaced = placement && placement(middle, placed);
-    const CarriedPlace captured{poses[static_cast<size_t>(carried)].t, valueAt(values, xWord_),
+    const CarriedPlace captured{poses[static_cast<size_t>(carried_)].t, valueAt(values, xWord_),
                                 valueAt(values, zWord_)};
     plant.carry = carryOf(captured, isPlaced ? &placed : nullptr);
   }
-  if (!legs_.empty()) surveyFrames(contacts, placement);
 }
 
 FootPlanting::Carry FootPlanting::carryOf(const CarriedPlace& captured,

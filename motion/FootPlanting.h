@@ -17,49 +17,52 @@ class BvhMotion;
 // rigidly: M_f = translate(edited position) * Rup(heading) *
 // translate(-captured position), about the carried joint. During a contact
 // the foot should instead move once, with the contact's middle frame m: in
-// frame f its ankle is put where M_m puts the ankle as captured in f (so the
-// capture's own small wander is kept), turned as M_m turns it, by a
-// two-bone solve of thigh, knee and ankle (motion/LegSolve). The foot pivots
-// on its foot joint by half the turn the path makes under it, and the hip
-// twists by the other half. A contact over which the path turns the figure
-// by more than 720 degrees a second (between two of the contacts' samples:
-// a jerk no step can follow) is let go: that foot is carried as the path
-// carries it. The correction
-// fades in before each contact and out after it, over half the time the foot
-// is up on that side (at least 0.1 s, at most 0.25 s), so that what the
-// contact turned is unwound over the step, not in a jerk.
-// Where a foot cannot be reached, the carried joint's height is lowered just
-// enough, smoothly over time (the lowering the contacts' samples need is
-// spread over 0.2 s either side, and runs straight between samples), by at
-// most 4.8% of the hip height, and the legs reach down to their feet from
-// there; a foot still out of reach falls short.
-// Where nothing moved (M_f = M_m), nothing is edited: corrections below a
-// millionth of the hip height or a millionth of a degree are left out, so an
-// unedited path gives no edits at all.
+// frame f its foot joint is put where M_m puts it as captured in f (so the
+// capture's own small wander is kept), by a two-bone solve of thigh, knee
+// and ankle (motion/LegSolve). The foot keeps its captured orientation
+// turned with the path; where the path turns under a planted foot, the
+// foot pivots on its foot joint by half that turn and the hip twists by the
+// other half. A contact over which the path turns the figure by more than
+// 720 degrees a second (between two of the contacts' samples: a jerk no
+// step can follow) is let go: that foot is carried as the path carries it.
+//
+// The correction fades in before each contact and out after it, over half
+// the time the foot is up on that side (at least 0.1 s, at most 0.25 s), so
+// that what the contact turned is unwound over the step, not in a jerk.
+// Where a foot cannot be reached, the carried joint's height is lowered
+// just enough, smoothly over time (the lowering the contacts' samples need
+// is spread over 0.2 s either side, and runs straight between samples), by
+// at most 4.8% of the hip height, and the legs reach down to their feet from
+// there; a foot still out of reach falls short. Where nothing moved
+// (M_f = M_m), nothing is edited: corrections below a millionth of the hip
+// height or a millionth of a degree are left out, so an unedited path gives
+// no edits at all. Up to eight legs are kept planted.
 class FootPlanting {
  public:
   // For motion (which must outlive this), its contacts (findFootContacts
-  // with the same carried joint and up axis), the joint the path carries (a
-  // joint index of motion) and placement: where the path puts each frame's
-  // carried joint, in the file's axes (as the writer receives it). The
-  // placement is asked for each contact's middle frame and, once, for every
-  // frame near a contact, to work out the lowering from where the contacts
-  // found the legs: one pass over the frames, no frame line read. contacts
-  // need not outlive this. A leg that has contacts but cannot hold the solve (thigh,
-  // knee or ankle without three rotation channels about three axes) is left
-  // as read and noted once, naming its foot and joints. A carried joint
-  // without both ground position channels is not carried, so nothing is
-  // planted.
+  // with the same carried joint and up axis; they need not outlive this),
+  // the joint the path carries (a joint index of motion) and placement:
+  // where the path puts each frame's carried joint, in the file's axes (as
+  // the writer receives it). The placement is asked for each contact's
+  // middle frame and, once, for every sample near a contact, to work out the
+  // lowering from where the contacts found the legs: one pass over the
+  // samples, reading only the contacts' middle frame lines. A leg that has
+  // contacts but cannot hold the solve (thigh, knee or ankle without three
+  // rotation channels about three axes) is left as read and noted once,
+  // naming its foot and joints. A carried joint without both ground
+  // position channels is not carried, so nothing is planted.
   FootPlanting(const BvhMotion& motion, const FootContacts& contacts, int carried, UpAxis up,
                const FramePlacementFunction& placement, Notes& notes);
 
   // Adds frame f's edits to out (EditedFrame::set, so they replace earlier
   // edits of the same words): the rotation words of the legs being kept on
-  // their feet and the carried joint's height word where it is lowered. values are the frame's
-  // words as read (readFrameValues); placement is where the path puts the frame's carried joint
-  // (null: the frame is not carried, which is then taken as not moved). Words the line lacks are
-  // never edited. Const and safe to call from several threads at once; costs a pose of the legs and
-  // a solve per leg for frames near a contact, nothing for the others.
+  // their feet and the carried joint's height word where it is lowered.
+  // values are the frame's words as read (readFrameValues, at least
+  // wordsRead() of them); placement is where the path puts the frame's
+  // carried joint (null: the frame is not carried, which is then taken as
+  // not moved). Words the line lacks are never edited. Const and safe to
+  // call from several threads at once; costs a pose of the legs and a solve
+  // per leg for frames near a contact, nothing for the others.
   void addEdits(int f, const std::vector<double>& values, const FramePlacement* placement,
                 EditedFrame& out) const;
 
@@ -114,6 +117,11 @@ class FootPlanting {
     double share;
   };
 
+  // The legs with contacts that can hold the solve, their contacts and
+  // fades, the joints their poses need; notes the legs that cannot.
+  void takeLegs(const FootContacts& contacts, Notes& notes);
+  // Each contact's carry: where the path puts its middle frame.
+  void carryPlants(const FramePlacementFunction& placement);
   Carry carryOf(const CarriedPlace& captured, const FramePlacement* placement) const;
   AnkleGoal ankleGoal(const Weight* weights, int count, const Carry& carry, double lower,
                       const Point3& ankle, const Point3& ball) const;
