@@ -18,9 +18,27 @@ EditedClip::EditedClip(const BvhMotion& motion, const ClipPath* path, const Trac
       canCarry_(canCarry(track)),
       turn_(motion.skeleton, carried_, upAxisIndex(up)) {}
 
+void EditedClip::keepFeet(const FootContacts& contacts, Notes& notes) {
+  planting_.reset();
+  if (!canCarry_ || path_ == nullptr) return;
+  const size_t words = static_cast<size_t>(track_.wordsRead());
+  // The planner asks where the path puts a frame in the file's axes.
+  const FramePlacementFunction placement = [this, words](int f, FramePlacement& placed) {
+    if (f < 0 || static_cast<size_t>(f) >= motion_.frameLines.size()) return false;
+    std::vector<double> values;
+    readFrameValues(motion_.frameLine(f), values, words);
+    FramePlacement ground;
+    if (!path_->place(f, values, ground)) return false;
+    placed = placementInFileAxes(ground, up_);
+    return true;
+  };
+  planting_ = std::make_unique<FootPlanting>(motion_, contacts, carried_, up_, placement, notes);
+}
+
 size_t EditedClip::wordsRead() const {
   if (!canCarry_) return 0;
-  return std::max(static_cast<size_t>(track_.wordsRead()), turn_.wordsRead());
+  const size_t planted = planting_ != nullptr ? planting_->wordsRead() : 0;
+  return std::max({static_cast<size_t>(track_.wordsRead()), turn_.wordsRead(), planted});
 }
 
 void EditedClip::edit(int f, const std::vector<double>& values, EditedFrame& out) {
@@ -33,6 +51,7 @@ void EditedClip::edit(int f, const std::vector<double>& values, EditedFrame& out
   out.set(track_.zWord, placed ? file.z : valueAt(values, track_.zWord));
   // A bent path turns the carried joint as well as moving it.
   if (placed) turn_.turn(values, file.headingDegrees, out);
+  if (planting_ != nullptr) planting_->addEdits(f, values, placed ? &file : nullptr, out);
 }
 
 void EditedClip::noteBeforeFrames(Notes& notes) {
