@@ -61,6 +61,10 @@ class ClipPath {
   // False, placement unchanged, for a frame the record does not cover.
   virtual bool place(int f, const std::vector<double>& values, FramePlacement& placement) const = 0;
 
+  // Whether planted feet are kept planted on this kind unless the user says
+  // otherwise (EditSession::setKeepsFeet).
+  virtual bool keepsFeetByDefault() const = 0;
+
   // The joint the fit found walking, with its words (joint -1 before a fit
   // or for a clip without joints).
   virtual TrackJoint trackJoint() const = 0;

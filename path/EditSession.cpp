@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "motion/BvhWriter.h"
 #include "motion/TrackJoint.h"
 #include "path/EditedClip.h"
 #include "path/PathFit.h"
 #include "path/PathKinds.h"
-#include "path/PathWriter.h"
 
 namespace {
 
@@ -39,8 +39,10 @@ std::string pointText(int index) { return "point " + std::to_string(index); }
 
 std::vector<EditSession::Slot> EditSession::freshSlots() {
   std::vector<Slot> slots(static_cast<size_t>(pathKindCount()));
-  for (size_t kind = 0; kind < slots.size(); ++kind)
+  for (size_t kind = 0; kind < slots.size(); ++kind) {
     slots[kind].path = makePath(static_cast<int>(kind));
+    slots[kind].keepsFeet = slots[kind].path->keepsFeetByDefault();
+  }
   return slots;
 }
 
@@ -95,6 +97,8 @@ Status EditSession::load(const std::string& fileName,
   // A clip cut short must not pass for a whole one.
   if (!motion_->readWarning.empty()) message_ += ". " + motion_->readWarning;
   message_ += clipNotes(true);
+  forgetFeet();
+  if (keepsFeet()) noteFeet();
   return Status();
 }
 
@@ -106,10 +110,13 @@ Status EditSession::fit() {
   if (!fitKinds(*motion_, track, up_, slots, &reason)) {
     return refuse("Could not fit a path" + reason + "; the path stays as it was");
   }
+  // Whether each kind keeps the feet is the user's choice, not the fit's.
+  for (size_t kind = 0; kind < slots.size(); ++kind) slots[kind].keepsFeet = slots_[kind].keepsFeet;
   slots_ = std::move(slots);
   track_ = track;
   canCarry_ = ::canCarry(track_);
   startFreshHistory();
+  forgetFeet();
   return Status();
 }
 
@@ -123,6 +130,7 @@ Status EditSession::setUpAxis(UpAxis up) {
     return fitted;
   }
   message_ = std::string("Up axis: ") + upAxisName(up_) + clipNotes(false);
+  if (keepsFeet()) noteFeet();
   return Status();
 }
 
@@ -148,8 +156,11 @@ std::string EditSession::clipNotes(bool withUpAxis) const {
 
 Status EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
+  // What the feet have to say was said when they were first kept.
+  Notes feetNotes;
+  const std::unique_ptr<EditedClip> edited = editedClip(feetNotes);
   // The writer's message already names the file and what failed.
-  const Status written = writePath(fileName.c_str(), *motion_, path(), up_, notes_, existing);
+  const Status written = writeClip(fileName.c_str(), *motion_, edited.get(), notes_, existing);
   if (!written) {
     const std::string& failure = written.failure().message;
     return refuse(failure.empty()
@@ -273,6 +284,7 @@ Status EditSession::setKind(int kind) {
   }
   if (kind != kind_) ++revision_;
   kind_ = kind;
+  if (keepsFeet()) noteFeet();
   return Status();
 }
 
@@ -304,13 +316,58 @@ PathLayout EditSession::layout() const {
   return pathLayout(*motion_, carriedJoint(), path().trackExtent(), up_);
 }
 
+std::unique_ptr<EditedClip> EditSession::editedClip(Notes& notes) const {
+  // A path never fitted carries the root, as far as it carries anything.
+  auto edited =
+      std::make_unique<EditedClip>(*motion_, &path(), channelsOf(*motion_, track_.joint, up_), up_);
+  if (keepsFeet()) edited->keepFeet(contacts(), notes);
+  return edited;
+}
+
 FrameEditor& EditSession::editedFrames() const {
   if (!edited_ || editedRevision_ != revision_) {
-    edited_ = std::make_unique<EditedClip>(*motion_, &path(),
-                                           channelsOf(*motion_, track_.joint, up_), up_);
+    Notes said;
+    edited_ = editedClip(said);
     editedRevision_ = revision_;
   }
   return *edited_;
+}
+
+const FootContacts& EditSession::contacts() const {
+  if (!contacts_) {
+    contacts_ = std::make_unique<FootContacts>(findFootContacts(*motion_, up_, carriedJoint()));
+  }
+  return *contacts_;
+}
+
+void EditSession::setKeepsFeet(bool keep) {
+  stepOpen_ = false;
+  if (keep == keepsFeet()) return;
+  ++revision_;
+  shown().keepsFeet = keep;
+  message_ = keep ? "Planted feet stay planted" : "Feet free: the legs move with the path";
+  if (keep) noteFeet();
+}
+
+void EditSession::noteFeet() {
+  if (feetNoted_ || !canCarry_) return;
+  feetNoted_ = true;
+  Notes said;
+  editedClip(said);
+  if (contacts().contacts.empty()) said.add("No foot contacts found\n");
+  // The status line says it too, one sentence a line.
+  std::string text = said.text();
+  notes_.append(said);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+    text.replace(at, 1, ". ");
+  }
+  if (!text.empty()) message_ += (message_.empty() ? "" : ". ") + text;
+}
+
+void EditSession::forgetFeet() {
+  contacts_.reset();
+  feetNoted_ = false;
 }
 
 Status EditSession::startPointChange() {

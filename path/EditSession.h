@@ -11,6 +11,7 @@
 #include "base/Point3.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
+#include "motion/FootContacts.h"
 #include "motion/FrameEditor.h"
 #include "motion/TrackJoint.h"
 #include "motion/UpAxis.h"
@@ -27,6 +28,8 @@
 // refusal with nothing new to say (select of no point, setUpAxis to the axis
 // in use) leaves message() as it was, and its failure carries that text.
 // A failure's line is the clip's line where the reader names one, else 0.
+class EditedClip;
+
 class EditSession {
  public:
   // An empty clip with an empty path (no control points) and no history.
@@ -134,6 +137,19 @@ class EditSession {
   Status insertPoint();
   Status removePoint();
 
+  // Whether the path shown keeps planted feet planted while it carries the
+  // clip (the leg solve); each kind starts with its own default. Turning it
+  // changes what is drawn and written, not the path: no undo step. The
+  // first time the feet are kept for a clip the message says what cannot be
+  // kept (a leg that cannot hold the solve, no contacts found), and so do
+  // the console notes.
+  bool keepsFeet() const { return shown().keepsFeet; }
+  void setKeepsFeet(bool keep);
+  // The clip's feet and their contacts with the ground (findFootContacts),
+  // found when first asked for and kept until the clip or its up axis
+  // changes.
+  const FootContacts& contacts() const;
+
   // The joint the paths carry (the root, or the joint that walks below a
   // still root) with its words, and its index in the skeleton (the root
   // for a clip whose paths found none).
@@ -197,6 +213,7 @@ class EditSession {
     bool fitted = false;
     History history;
     int selected = -1;
+    bool keepsFeet = false;
   };
 
   // One unfitted path of every kind.
@@ -216,6 +233,14 @@ class EditSession {
   // first kind and the kind shown; false (with *reason set) when one fails.
   bool fitKinds(const BvhMotion& motion, const TrackJoint& track, UpAxis up,
                 std::vector<Slot>& slots, std::string* reason);
+  // The clip edited along the path shown, with the feet kept when they are;
+  // notes the feet's notices the first time they come up for the clip.
+  std::unique_ptr<EditedClip> editedClip(Notes& notes) const;
+  // What the feet have to say for the clip, once: the planner's notes and
+  // "No foot contacts found", into the console notes and the message.
+  void noteFeet();
+  // Forgets the contacts and what was said about them (a new clip or axis).
+  void forgetFeet();
   // Moves the last step of from to to, setting its point to the state after
   // it (forward) or before it.
   Status replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
@@ -238,6 +263,8 @@ class EditSession {
   UpAxis up_ = UpAxis::y;
   bool canCarry_ = false;
   long revision_ = 0;
+  mutable std::unique_ptr<FootContacts> contacts_;
+  bool feetNoted_ = false;
   // The edits drawn, and the revision they were made for.
   mutable std::unique_ptr<FrameEditor> edited_;
   mutable long editedRevision_ = -1;

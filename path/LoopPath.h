@@ -26,6 +26,9 @@ class LoopPath : public ClipPath {
   Status insertPoint(int index, const Point3& p) override;
   Status removePoint(int k) override;
 
+  // The loop writes what its own fit and mapping give unless asked.
+  bool keepsFeetByDefault() const override { return false; }
+
   // framePlacement for the fitted clip's frame count.
   bool place(int f, const std::vector<double>& values, FramePlacement& placement) const override;
   // Parameter 0 to 0.6: the part the clip runs over and a little more.

@@ -27,6 +27,8 @@ class TrackPath : public ClipPath {
   // Never below two points.
   Status removePoint(int k) override;
 
+  bool keepsFeetByDefault() const override { return true; }
+
   bool place(int f, const std::vector<double>& values, FramePlacement& placement) const override;
   // The whole curve, 32 samples a segment.
   std::vector<Point3> samples() const override;
