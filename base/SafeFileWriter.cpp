@@ -80,10 +80,6 @@ void removeLeftovers(const std::string& target) {
   closedir(folder);
 }
 
-void setMessage(std::string* message, const std::string& text) {
-  if (message != nullptr) *message = text;
-}
-
 int currentUmask() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -103,31 +99,32 @@ void SafeFileWriter::discard() {
   signalSlot_ = -1;
 }
 
-bool SafeFileWriter::open(const char* target, std::string* message, ExistingTarget existing) {
+Status SafeFileWriter::open(const char* target, ExistingTarget existing) {
   discard();
   error_ = 0;
   existing_ = existing;
   target_ = target != nullptr ? target : "";
-  const auto refuse = [&](const std::string& reason) {
-    setMessage(message, "Cannot open " + target_ + " for writing: " + reason);
-    return false;
+  const auto refuse = [&](int code, const char* reason = nullptr) {
+    return Status(Failure{"Cannot open " + target_ +
+                              " for writing: " + (reason != nullptr ? reason : std::strerror(code)),
+                          0, code});
   };
-  if (target_.empty()) return refuse(std::strerror(ENOENT));
+  if (target_.empty()) return refuse(ENOENT);
 
   struct stat status;
   if (stat(target_.c_str(), &status) == 0) {
     // Renaming over a device or a FIFO would swap it for a plain file.
-    if (S_ISDIR(status.st_mode)) return refuse(std::strerror(EISDIR));
-    if (!S_ISREG(status.st_mode)) return refuse("not a regular file");
+    if (S_ISDIR(status.st_mode)) return refuse(EISDIR);
+    if (!S_ISREG(status.st_mode)) return refuse(EINVAL, "not a regular file");
     mode_ = static_cast<int>(status.st_mode & 07777);
   } else if (errno != ENOENT) {
-    return refuse(std::strerror(errno));
+    return refuse(errno);
   } else {
     mode_ = 0666 & ~currentUmask();
   }
   // Refused before anything is written; putInPlace checks again.
   if (existing_ == ExistingTarget::kKeep && lstat(target_.c_str(), &status) == 0) {
-    return refuse(std::strerror(EEXIST));
+    return refuse(EEXIST);
   }
 
   removeLeftovers(target_);
@@ -136,7 +133,7 @@ bool SafeFileWriter::open(const char* target, std::string* message, ExistingTarg
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return refuse(std::strerror(errno));
+  if (fd < 0) return refuse(errno);
   temporary_ = name.data();
   // A signal in between leaves the file for the next write to remove.
   signalSlot_ = armRemovalOnSignal(temporary_.c_str());
@@ -146,9 +143,9 @@ bool SafeFileWriter::open(const char* target, std::string* message, ExistingTarg
     const int code = errno;
     close(fd);
     discard();
-    return refuse(std::strerror(code));
+    return refuse(code);
   }
-  return true;
+  return Status();
 }
 
 void SafeFileWriter::fail(int code) {
@@ -170,10 +167,10 @@ bool SafeFileWriter::putInPlace() {
   return true;
 }
 
-bool SafeFileWriter::commit(std::string* message) {
+Status SafeFileWriter::commit() {
   if (file_ == nullptr) {
-    setMessage(message, "Cannot open " + target_ + " for writing: " + std::strerror(EBADF));
-    return false;
+    return Status(
+        Failure{"Cannot open " + target_ + " for writing: " + std::strerror(EBADF), 0, EBADF});
   }
   // errno is meaningful only right after a call that failed.
   const auto check = [&](bool ok) {
@@ -190,19 +187,19 @@ bool SafeFileWriter::commit(std::string* message) {
   if (error_ == 0 && closed != 0) fail(closeError);
   if (error_ == 0) check(putInPlace());
   if (error_ != 0) {
-    setMessage(message, "Failed to write " + target_ + ": " + std::strerror(error_));
+    const int code = error_;
     discard();
-    return false;
+    return Status(Failure{"Failed to write " + target_ + ": " + std::strerror(code), 0, code});
   }
   temporary_.clear();
   discard();
-  return true;
+  return Status();
 }
 
-bool writeFileSafely(const char* fileName, const void* data, std::size_t size,
-                     std::string* message) {
+Status writeFileSafely(const char* fileName, const void* data, std::size_t size) {
   SafeFileWriter writer;
-  if (!writer.open(fileName, message)) return false;
+  const Status opened = writer.open(fileName);
+  if (!opened) return opened;
   if (size > 0 && std::fwrite(data, 1, size, writer.file()) != size) writer.fail(errno);
-  return writer.commit(message);
+  return writer.commit();
 }

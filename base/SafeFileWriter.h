@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Outcome.h"
+
 // What a write does when its target exists by the time the file is put in
 // place.
 enum class ExistingTarget {
@@ -31,9 +33,9 @@ enum class ExistingTarget {
 // opening a write removes what writers to the same target that no longer run
 // left behind. Several writers may be open at once.
 //
-// Messages are one line without a line feed, "Cannot open <target> for
-// writing: <reason>" before anything was written and "Failed to write
-// <target>: <reason>" afterwards.
+// A failure's message is one line without a line feed, "Cannot open <target>
+// for writing: <reason>" before anything was written and "Failed to write
+// <target>: <reason>" afterwards; its code is errno's value for the reason.
 class SafeFileWriter {
  public:
   SafeFileWriter() = default;
@@ -42,10 +44,9 @@ class SafeFileWriter {
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  // Creates the temporary file for target. False with *message on failure;
-  // with kKeep also when target exists already.
-  bool open(const char* target, std::string* message,
-            ExistingTarget existing = ExistingTarget::kReplace);
+  // Creates the temporary file for target. Fails when it cannot, and with
+  // kKeep also when target exists already.
+  Status open(const char* target, ExistingTarget existing = ExistingTarget::kReplace);
 
   // The stream to write to; null unless open succeeded. Write errors are
   // picked up by commit through the stream's error flag.
@@ -56,9 +57,8 @@ class SafeFileWriter {
   void fail(int code);
 
   // Flushes, syncs and closes the temporary file, then puts it in place of
-  // the target. False with *message (and the temporary file removed) on
-  // failure.
-  bool commit(std::string* message);
+  // the target. On failure the temporary file is removed.
+  Status commit();
 
  private:
   void discard();
@@ -74,5 +74,4 @@ class SafeFileWriter {
 };
 
 // Writes size bytes from data to fileName through a SafeFileWriter.
-bool writeFileSafely(const char* fileName, const void* data, std::size_t size,
-                     std::string* message);
+Status writeFileSafely(const char* fileName, const void* data, std::size_t size);

@@ -23,16 +23,6 @@ constexpr std::size_t kHeaderBytes = 18;
 constexpr std::size_t kMaxSide = 16384;
 constexpr std::size_t kMaxBlockBytes = std::size_t{256} << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Opens a regular file (never a FIFO or a device, which could block or never
-// end) and reads its first bytes.
-std::unique_ptr<std::FILE, FileCloser> openImage(const char* fileName, std::size_t& size) {
-  return std::unique_ptr<std::FILE, FileCloser>(openRegularFile(fileName, &size, nullptr));
-}
-
 // Appends up to count more bytes of the file; a file shorter than that
 // simply gives fewer.
 void readMore(std::FILE* file, std::size_t count, std::vector<unsigned char>& bytes) {
@@ -125,9 +115,11 @@ struct PixelDecoder {
 
 Outcome<TgaImage> tgaLoad(const char* fileName, int format) {
   if (format != 3 && format != 4) return tgaFailure(kTgaBadFormat);
-  std::size_t fileSize = 0;
-  const auto file = openImage(fileName, fileSize);
-  if (!file) return tgaFailure(kTgaCannotOpen);
+  // Only a regular file: a FIFO or a device could block or never end.
+  Outcome<RegularFile> opened = openRegularFile(fileName);
+  if (!opened) return tgaFailure(kTgaCannotOpen);
+  const FilePtr file = std::move(opened.value().file);
+  const std::size_t fileSize = opened.value().size;
   std::vector<unsigned char> bytes;
   readMore(file.get(), kHeaderBytes, bytes);
   if (bytes.size() < kHeaderBytes) return tgaFailure(kTgaBadHeader);

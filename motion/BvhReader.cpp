@@ -21,11 +21,6 @@ namespace {
 
 const char* const kEndSiteName = "END";
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool is(const char* word, const char* keyword) {
   return word != nullptr && std::strcmp(word, keyword) == 0;
 }
@@ -145,16 +140,16 @@ size_t byteOrderMarkSize(const char* text, size_t size) {
 // a file whose first word is not HIERARCHY is refused after its first
 // kilobytes, however large it claims to be.
 Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& notes) {
-  size_t length = 0;
-  std::string reason;
-  std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName, &length, &reason));
-  if (!file) {
+  Outcome<RegularFile> opened = openRegularFile(fileName);
+  if (!opened) {
     // A name that opens but is no clip file is told apart from a missing one.
-    if (reason.compare(0, std::strlen(fileName), fileName) == 0) {
-      return fail(notes, 0, "File %s\n", reason.c_str());
+    if (opened.failure().code == 0) {
+      return fail(notes, 0, "File %s\n", opened.failure().message.c_str());
     }
     return fail(notes, 0, "File %s pointer is NULL\n", fileName);
   }
+  const FilePtr file = std::move(opened.value().file);
+  const size_t length = opened.value().size;
 
   char peek[kPeekBytes + 1];
   const size_t peeked = std::fread(peek, 1, std::min(length, kPeekBytes), file.get());
@@ -175,12 +170,9 @@ Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& not
   TextBuffer buffer = length < SIZE_MAX ? newTextBuffer(length + 1) : TextBuffer();
   if (!buffer) return fail(notes, 0, "Buffer Null\n");
   std::memcpy(buffer.get(), peek, peeked);
-  bool failed = false;
-  const size_t got =
-      peeked + readAt(file.get(), buffer.get() + peeked, peeked, length - peeked, &failed);
-  if (got < length && failed) {
-    return fail(notes, 0, "File %s could not be read\n", fileName);
-  }
+  const Outcome<size_t> rest = readAt(file.get(), buffer.get() + peeked, peeked, length - peeked);
+  if (!rest) return fail(notes, 0, "File %s could not be read\n", fileName);
+  const size_t got = peeked + rest.value();
   buffer[got] = '\0';
   text = std::move(buffer);
   size = got;

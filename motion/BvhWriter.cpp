@@ -410,19 +410,20 @@ void BvhMotion::writeJoint(int joint, int depth, std::FILE* file, Notes& notes) 
 Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
                  const FramePlacementFunction& placement, Notes& notes, ExistingTarget existing,
                  UpAxis up) {
-  if (fileName == nullptr) return Status::failed("");
   // Noted as the program prints it and returned without the line feed.
   const auto report = [&notes](const std::string& text) {
     notes.addf("%s\n", text.c_str());
     return Status::failed(text);
   };
+  // Nothing was asked of the file system, so nothing goes to the console.
+  if (fileName == nullptr) return Status::failed("Nothing written: no file name was given");
   if (motion.skeleton.empty()) {
     return report(std::string("Nothing written to ") + fileName + ": the clip has no hierarchy");
   }
 
   SafeFileWriter output;
-  std::string failure;
-  if (!output.open(fileName, &failure, existing)) return report(failure);
+  const Status opened = output.open(fileName, existing);
+  if (!opened) return report(opened.failure().message);
   std::FILE* file = output.file();
 
   if (!motion.skeleton.contains(carried)) carried = 0;
@@ -450,6 +451,7 @@ Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
     writeFrames(motion, carried, placement, ground, up, out, notes);
     if (out.failed()) output.fail(out.error());
   }
-  if (!output.commit(&failure)) return report(failure);
+  const Status committed = output.commit();
+  if (!committed) return report(committed.failure().message);
   return Status();
 }

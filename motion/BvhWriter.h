@@ -13,12 +13,12 @@ class BvhMotion;
 // have the carried joint's two ground position values (Xposition and
 // Zposition; Xposition and Yposition with Z up) replaced by it and its
 // rotation turned by its heading about the up axis; other frames are written
-// as read (the two ground values with "%f"). Fails with an empty message
-// without a file name. The file is replaced only once the whole clip is on
+// as read (the two ground values with "%f"). The file is replaced only once the whole clip is on
 // disk (a failed write leaves an existing file as it was); it never asks
 // before replacing, and with ExistingTarget::kKeep it fails instead of
-// replacing a file that exists. Fails when the file cannot be written, the
-// target is not a regular file or the clip has no joints; the failure's
+// replacing a file that exists. Fails without a file name, when the file
+// cannot be written, the target is not a regular file or the clip has no
+// joints; the failure's
 // message is then the clear line the program prints (noted with its line
 // feed). The console echo of the hierarchy ("MMM", "ROOT ...") and the notices
 // about a carried joint that cannot move or turn go to notes. Nesting beyond

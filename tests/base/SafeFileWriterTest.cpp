@@ -24,12 +24,15 @@ std::set<std::string> namesIn(const std::string& folder) {
   return names;
 }
 
-bool openAndWrite(SafeFileWriter& writer, const std::string& target, const std::string& text,
-                  ExistingTarget existing, std::string* message) {
-  if (!writer.open(target.c_str(), message, existing)) return false;
-  std::fputs(text.c_str(), writer.file());
-  return true;
+Status openAndWrite(SafeFileWriter& writer, const std::string& target, const std::string& text,
+                    ExistingTarget existing) {
+  const Status opened = writer.open(target.c_str(), existing);
+  if (opened) std::fputs(text.c_str(), writer.file());
+  return opened;
 }
+
+// The message of a failed step, "" when it succeeded.
+std::string messageOf(const Status& status) { return status ? "" : status.failure().message; }
 
 // Two writers open on one new name at once: without replacing, the second to
 // finish fails and the first one's file stays; with replacing, the last wins.
@@ -48,23 +51,26 @@ TEST(SafeFileWriter, TwoWritersForOneNewTarget) {
     const std::string target = dir.path() + "/out.bvh";
     SafeFileWriter first;
     SafeFileWriter second;
-    std::string message;
-    ASSERT_TRUE(openAndWrite(first, target, "first", row.existing, &message)) << message;
-    ASSERT_TRUE(openAndWrite(second, target, "second", row.existing, &message)) << message;
-    EXPECT_TRUE(first.commit(&message)) << message;
-    EXPECT_EQ(second.commit(&message), row.secondWritten);
+    Status step = openAndWrite(first, target, "first", row.existing);
+    ASSERT_TRUE(step) << messageOf(step);
+    step = openAndWrite(second, target, "second", row.existing);
+    ASSERT_TRUE(step) << messageOf(step);
+    step = first.commit();
+    EXPECT_TRUE(step) << messageOf(step);
+    step = second.commit();
+    EXPECT_EQ(step.ok(), row.secondWritten);
     if (!row.secondWritten) {
-      EXPECT_EQ(message, "Failed to write " + target + ": File exists");
+      EXPECT_EQ(messageOf(step), "Failed to write " + target + ": File exists");
     }
     EXPECT_EQ(readFile(target), row.kept);
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"out.bvh"});
 
     // A third writer meets the file at once.
     SafeFileWriter third;
-    EXPECT_EQ(openAndWrite(third, target, "third", row.existing, &message),
-              row.existing == ExistingTarget::kReplace);
+    step = openAndWrite(third, target, "third", row.existing);
+    EXPECT_EQ(step.ok(), row.existing == ExistingTarget::kReplace);
     if (row.existing == ExistingTarget::kKeep) {
-      EXPECT_EQ(message, "Cannot open " + target + " for writing: File exists");
+      EXPECT_EQ(messageOf(step), "Cannot open " + target + " for writing: File exists");
     }
   }
 }
@@ -77,16 +83,16 @@ TEST(SafeFileWriter, LongNamesUpToTheLimit) {
     SCOPED_TRACE(length);
     const std::string target = dir.path() + "/" + std::string(length, 'n');
     SafeFileWriter writer;
-    std::string message;
-    const bool opened = openAndWrite(writer, target, "clip", ExistingTarget::kKeep, &message);
+    const Status opened = openAndWrite(writer, target, "clip", ExistingTarget::kKeep);
     if (length > 255) {
       EXPECT_FALSE(opened);
-      EXPECT_EQ(message, "Cannot open " + target + " for writing: File name too long");
+      EXPECT_EQ(messageOf(opened), "Cannot open " + target + " for writing: File name too long");
       continue;
     }
-    ASSERT_TRUE(opened) << message;
+    ASSERT_TRUE(opened) << messageOf(opened);
     EXPECT_EQ(namesIn(dir.path()).size(), 1u) << "temporary file beside the target";
-    EXPECT_TRUE(writer.commit(&message)) << message;
+    const Status committed = writer.commit();
+    EXPECT_TRUE(committed) << messageOf(committed);
     EXPECT_EQ(readFile(target), "clip");
     std::filesystem::remove(target);
   }
@@ -108,7 +114,7 @@ TEST(SafeFileWriter, StopSignalsRemoveTheTemporaryFile) {
       // A test runner may have these ignored, which the writer respects.
       for (const int stop : {SIGINT, SIGTERM, SIGHUP}) ::signal(stop, SIG_DFL);
       SafeFileWriter writer;
-      if (!openAndWrite(writer, target, "partial", ExistingTarget::kReplace, nullptr)) _exit(2);
+      if (!openAndWrite(writer, target, "partial", ExistingTarget::kReplace)) _exit(2);
       std::fflush(writer.file());
       if (write(ready[1], "r", 1) != 1) _exit(3);
       for (;;) pause();
@@ -143,8 +149,8 @@ TEST(SafeFileWriter, NextWriteRemovesLeftoversOfDeadWriters) {
   };
   for (const std::string& name : kept) dir.write(name, "x");
   dir.write(".out.bvh." + deadId + ".a1B2c3", "left by a dead writer");
-  std::string message;
-  ASSERT_TRUE(writeFileSafely((dir.path() + "/out.bvh").c_str(), "new", 3, &message)) << message;
+  const Status written = writeFileSafely((dir.path() + "/out.bvh").c_str(), "new", 3);
+  ASSERT_TRUE(written) << messageOf(written);
   std::set<std::string> expected = kept;
   expected.insert("out.bvh");
   EXPECT_EQ(namesIn(dir.path()), expected);
