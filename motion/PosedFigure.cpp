@@ -10,10 +10,18 @@ Point3 rotatePoint(const Matrix3& m, const Point3& p) {
 }
 
 void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
+  out.resize(static_cast<size_t>(skeleton.size()));
+  visit(line, [&out](int joint, const JointPose& pose) { out[static_cast<size_t>(joint)] = pose; });
+}
+
+void PosedFigure::visit(const char* line,
+                        const std::function<void(int, const JointPose&)>& visitJoint) const {
   std::vector<double> values;
   readFrameValues(line, values);
   const ChannelLayout& layout = skeleton.layout();
-  out.resize(static_cast<size_t>(skeleton.size()));
+  // The pose of the joint at each depth on the path to the present one: in
+  // file order a joint's parent is the last joint one level up.
+  std::vector<JointPose> path;
   for (int j = 0; j < skeleton.size(); ++j) {
     const BvhJoint& joint = skeleton[j];
     const JointLayout& words = layout[static_cast<size_t>(j)];
@@ -23,15 +31,16 @@ void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
     for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(j))) {
       local.r = local.r * axisRotation(channel.axis, valueAt(values, channel.word));
     }
-    const size_t at = static_cast<size_t>(j);
-    if (joint.parent < 0) {
-      out[at] = local;
+    const size_t depth = static_cast<size_t>(skeleton.depth(j));
+    if (path.size() <= depth) path.resize(depth + 1);
+    if (depth == 0) {
+      path[0] = local;
     } else {
-      // Parents come before their children in file order.
-      const JointPose& parent = out[static_cast<size_t>(joint.parent)];
+      const JointPose& parent = path[depth - 1];
       const Point3 moved = rotatePoint(parent.r, local.t);
-      out[at].t = {parent.t.x + moved.x, parent.t.y + moved.y, parent.t.z + moved.z};
-      out[at].r = parent.r * local.r;
+      path[depth].t = {parent.t.x + moved.x, parent.t.y + moved.y, parent.t.z + moved.z};
+      path[depth].r = parent.r * local.r;
     }
+    visitJoint(j, path[depth]);
   }
 }

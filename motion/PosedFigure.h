@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "base/Point3.h"
@@ -30,4 +31,9 @@ struct PosedFigure {
   // Missing words read as 0. out is resized to one entry per joint. Costs
   // one read of the line's values.
   void pose(const char* line, std::vector<JointPose>& out) const;
+
+  // The same poses handed to visit(joint, pose) in skeleton order, holding
+  // only the poses of the joint's ancestors: memory for the skeleton's depth
+  // and the line's values, not one pose per joint.
+  void visit(const char* line, const std::function<void(int, const JointPose&)>& visit) const;
 };
