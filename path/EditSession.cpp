@@ -87,7 +87,7 @@ Status EditSession::load(const std::string& fileName,
   motion->frameCount =
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
-  const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
+  const UpAxis clipUp = up ? *up : decideUpAxis(*motion, notes_);
   auto loop = std::make_unique<LoopFit>();
   std::string reason;
   if (!fitClip(*motion, *loop, clipUp, notes_, &reason)) {
