@@ -27,6 +27,9 @@ class Notes {
   void add(const std::string& text) { text_ += text; }
   // printf-style; the text is formatted in full whatever its length.
   void addf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Room for more bytes of text, so that notes known to come in many small
+  // pieces (a colour per joint) are never copied while they grow.
+  void reserve(size_t more) { text_.reserve(text_.size() + more); }
   // Appends other's text after this one's.
   void append(const Notes& other) { text_ += other.text_; }
   const std::string& text() const { return text_; }

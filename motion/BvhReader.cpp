@@ -114,6 +114,11 @@ char* readChannelNames(WordScanner& words, BvhJoint& joint) {
 
 // rand() spans 0..RAND_MAX, which is wider than 15 bits on most platforms;
 // colours take 0..32767 as on platforms where that is the whole range.
+// Length of one colour note: "Nodes color: " and three numbers of [0, 1)
+// with six decimals, blank-separated.
+constexpr size_t kColorNoteLength = 13 + 3 * 8 + 2;
+constexpr size_t kNoteSlack = size_t{64} << 10;
+
 void giveColor(BvhJoint& joint, Notes& notes) {
   joint.color.r = (std::rand() % 32768) / 32768.0;
   joint.color.g = (std::rand() % 32768) / 32768.0;
@@ -447,6 +452,9 @@ Status BvhMotion::read(const char* fileName, Notes& notes) {
   if (words.remaining() < textSize - skipped) {
     return refuseNul(notes, lineAt(start, start + words.remaining()));
   }
-  skeleton.reserve(std::min(nodeBudget(textSize), nodeWordsIn(start, textSize - skipped)));
+  const size_t nodes = std::min(nodeBudget(textSize), nodeWordsIn(start, textSize - skipped));
+  skeleton.reserve(nodes);
+  // With room for the few lines that follow (the frame count, the fit's).
+  notes.reserve(nodes * kColorNoteLength + kNoteSlack);
   return ClipReader(*this, words, notes).read();
 }

@@ -1,5 +1,7 @@
 #include "motion/PosedFigure.h"
 
+#include <algorithm>
+
 #include "motion/FrameWords.h"
 #include "motion/Skeleton.h"
 
@@ -16,13 +18,30 @@ void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
 
 void PosedFigure::visit(const char* line,
                         const std::function<void(int, const JointPose&)>& visitJoint) const {
+  const int count = skeleton.size();
   std::vector<double> values;
+  if (count > 0) {
+    const BvhJoint& last = skeleton[count - 1];
+    values.reserve(static_cast<size_t>(std::max(0, last.channelOffset + last.channelCount)));
+  }
   readFrameValues(line, values);
   const ChannelLayout& layout = skeleton.layout();
-  // The pose of the joint at each depth on the path to the present one: in
-  // file order a joint's parent is the last joint one level up.
-  std::vector<JointPose> path;
-  for (int j = 0; j < skeleton.size(); ++j) {
+  // In file order a joint's first child comes right after it: only a joint
+  // with a later child keeps its pose while its subtree is posed, so a long
+  // chain holds one pose, not one per link.
+  std::vector<bool> hasLaterChild(static_cast<size_t>(count), false);
+  for (int j = 1; j < count; ++j) {
+    const int parent = skeleton[j].parent;
+    if (parent != j - 1 && parent >= 0) hasLaterChild[static_cast<size_t>(parent)] = true;
+  }
+  struct Kept {
+    int joint;
+    JointPose pose;
+  };
+  std::vector<Kept> kept;
+  JointPose previous;
+  JointPose world;
+  for (int j = 0; j < count; ++j) {
     const BvhJoint& joint = skeleton[j];
     const JointLayout& words = layout[static_cast<size_t>(j)];
     const Point3 own = words.position(values);
@@ -31,16 +50,23 @@ void PosedFigure::visit(const char* line,
     for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(j))) {
       local.r = local.r * axisRotation(channel.axis, valueAt(values, channel.word));
     }
-    const size_t depth = static_cast<size_t>(skeleton.depth(j));
-    if (path.size() <= depth) path.resize(depth + 1);
-    if (depth == 0) {
-      path[0] = local;
-    } else {
-      const JointPose& parent = path[depth - 1];
-      const Point3 moved = rotatePoint(parent.r, local.t);
-      path[depth].t = {parent.t.x + moved.x, parent.t.y + moved.y, parent.t.z + moved.z};
-      path[depth].r = parent.r * local.r;
+    // Joints kept after the parent have had all their children.
+    while (joint.parent != j - 1 && !kept.empty() && kept.back().joint != joint.parent) {
+      kept.pop_back();
     }
-    visitJoint(j, path[depth]);
+    const JointPose* parent = joint.parent < 0        ? nullptr
+                              : joint.parent == j - 1 ? &previous
+                              : !kept.empty()         ? &kept.back().pose
+                                                      : nullptr;
+    if (parent == nullptr) {
+      world = local;
+    } else {
+      const Point3 moved = rotatePoint(parent->r, local.t);
+      world.t = {parent->t.x + moved.x, parent->t.y + moved.y, parent->t.z + moved.z};
+      world.r = parent->r * local.r;
+    }
+    if (hasLaterChild[static_cast<size_t>(j)]) kept.push_back({j, world});
+    previous = world;
+    visitJoint(j, world);
   }
 }

@@ -33,7 +33,8 @@ struct PosedFigure {
   void pose(const char* line, std::vector<JointPose>& out) const;
 
   // The same poses handed to visit(joint, pose) in skeleton order, holding
-  // only the poses of the joint's ancestors: memory for the skeleton's depth
-  // and the line's values, not one pose per joint.
+  // only the poses of ancestors with children still to come: memory for the
+  // line's values and the skeleton's branching depth (a chain costs one
+  // pose), not one pose per joint.
   void visit(const char* line, const std::function<void(int, const JointPose&)>& visit) const;
 };
