@@ -77,7 +77,8 @@ void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FI
 
   std::fputc('\n', file);
   writeTabs(indent, indentOf(nodeDepth + 1), file);
-  std::fprintf(file, "OFFSET\t%f\t%f\t%f\n", joint.offset.x, joint.offset.y, joint.offset.z);
+  std::fprintf(file, "OFFSET\t%s\t%s\t%s\n", fixedOrExact(joint.offset.x).c_str(),
+               fixedOrExact(joint.offset.y).c_str(), fixedOrExact(joint.offset.z).c_str());
 
   if (!joint.isEndSite) {
     writeTabs(indent, indentOf(nodeDepth + 1), file);
@@ -441,7 +442,7 @@ Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
   std::fputs("HIERARCHY\n", file);
   motion.writeJoint(0, 0, file, notes);
   std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %s\n", motion.frameCount,
-               fixedUnlessLost(motion.frameTime).c_str());
+               fixedOrExact(motion.frameTime).c_str());
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.

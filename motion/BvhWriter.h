@@ -23,8 +23,10 @@ class BvhMotion;
 // feed). The console echo of the hierarchy ("MMM", "ROOT ...") and the notices
 // about a carried joint that cannot move or turn go to notes. Nesting beyond
 // 64 levels is indented as level 64. A position that is not a finite number
-// is written as read. carried is the carried joint's index in the skeleton
-// (any other value: the root).
+// is written as read. Offsets and the frame time are written with "%f" where
+// that holds them within 1e-4 of their value, else with the digits they need
+// (fixedOrExact). carried is the carried joint's index in the skeleton (any
+// other value: the root).
 Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
                  const FramePlacementFunction& placement, Notes& notes,
                  ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);
