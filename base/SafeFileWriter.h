@@ -27,11 +27,17 @@ enum class ExistingTarget {
 // link counts as existing.
 //
 // The temporary file is named ".<target name>.<process id>.<6 characters>"
-// (the target's name shortened so that the whole fits a file name's limit).
-// While it exists, SIGINT, SIGTERM and SIGHUP remove it before the signal
-// takes its previous effect (a signal that was ignored stays ignored), and
-// opening a write removes what writers to the same target that no longer run
-// left behind. Several writers may be open at once.
+// (the target's name shortened so that the whole fits a file name's limit;
+// the process id without leading zeros; 3 random letters or digits and 3
+// that check the rest of the name), created with mode 0600, and the writer
+// holds a lock (flock) on it while it is open. While it exists, SIGINT,
+// SIGTERM and SIGHUP remove it before the signal takes its previous effect
+// (a signal that was ignored stays ignored). Opening a write removes what
+// writers to the same target that no longer run left behind: only regular
+// files named exactly that way (check characters included), whose process id
+// no process has and which no process holds the lock on; anything else in
+// the folder (".out.bvh.2023.backup", say) stays. Several writers may be open
+// at once.
 //
 // A failure's message is one line without a line feed, "Cannot open <target>
 // for writing: <reason>" before anything was written and "Failed to write
