@@ -32,6 +32,14 @@ class Notes {
   void reserve(size_t more) { text_.reserve(text_.size() + more); }
   // Appends other's text after this one's.
   void append(const Notes& other) { text_ += other.text_; }
+  // The same, taking other's text over without a copy where this is empty.
+  void append(Notes&& other) {
+    if (text_.empty()) {
+      text_.swap(other.text_);
+    } else {
+      text_ += other.text_;
+    }
+  }
   const std::string& text() const { return text_; }
   bool empty() const { return text_.empty(); }
   void clear() { text_.clear(); }
