@@ -132,10 +132,11 @@ bool feetOnFloor(const BvhMotion& motion, const PosedFigure& figure, const Sampl
   if (samples.frames < 2) return false;
   const double height = view.tallest[up];
   const double floor = view.bounds.low[up];
-  const int step = motion.frameTime > 0.0 && std::isfinite(motion.frameTime)
-                       ? static_cast<int>(std::clamp(std::lround(kStepSeconds / motion.frameTime),
-                                                     1L, static_cast<long>(samples.frames - 1)))
-                       : 1;
+  // Frames in a step; clamped before rounding, since a tiny frame time gives
+  // more than any integer holds.
+  const double framesInStep = motion.frameTime > 0.0 ? kStepSeconds / motion.frameTime : 1.0;
+  const int step = static_cast<int>(
+      std::lround(std::clamp(framesInStep, 1.0, static_cast<double>(samples.frames - 1))));
   std::vector<Point3> before;
   int moving = 0;
   int planted = 0;
