@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && code == 0) code = errno;
   };
   put(notes.text());
-  put(motion->dump());
+  motion->dump(put);
   errno = 0;
   const bool flushed = std::fflush(stdout) == 0;
   if (!flushed && code == 0) code = errno;

@@ -72,11 +72,12 @@ size_t writeFixedNumber(char* out, double value) {
   return written.ec == std::errc() ? static_cast<size_t>(written.ptr - out) : 0;
 }
 
-std::string fixedUnlessLost(double value) {
+std::string fixedOrExact(double value) {
   char text[kMaxFixedNumberSize + 1];
   size_t size = writeFixedNumber(text, value);
   text[size] = '\0';
-  if (value != 0.0 && std::isfinite(value) && readLeadingNumber(text, text + size) == 0.0) {
+  const double back = readLeadingNumber(text, text + size);
+  if (std::isfinite(value) && std::fabs(back - value) > kFixedTolerance * std::fabs(value)) {
     size = static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
   }
   return std::string(text, size);

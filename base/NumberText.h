@@ -22,7 +22,12 @@ constexpr size_t kMaxFixedNumberSize = 320;
 // terminating zero; returns the number of characters written.
 size_t writeFixedNumber(char* out, double value);
 
-// value as "%f" writes it, unless that would read back as zero while value is
-// not (1e-7 gives "0.000000"): then the shortest text that reads back as
-// value exactly ("1e-07").
-std::string fixedUnlessLost(double value);
+// Relative error "%f" may add to a value it writes; beyond it a writer
+// writes the digits the value needs.
+constexpr double kFixedTolerance = 1e-4;
+
+// value as "%f" writes it where that reads back within kFixedTolerance of
+// value, relative to it (0.0333333 gives "0.033333"), and for values that
+// are not finite; else the shortest text that reads back as value exactly
+// (1.5e-6 gives "1.5e-06", not "0.000002").
+std::string fixedOrExact(double value);

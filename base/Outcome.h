@@ -27,8 +27,19 @@ class Notes {
   void add(const std::string& text) { text_ += text; }
   // printf-style; the text is formatted in full whatever its length.
   void addf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Room for more bytes of text, so that notes known to come in many small
+  // pieces (a colour per joint) are never copied while they grow.
+  void reserve(size_t more) { text_.reserve(text_.size() + more); }
   // Appends other's text after this one's.
   void append(const Notes& other) { text_ += other.text_; }
+  // The same, taking other's text over without a copy where this is empty.
+  void append(Notes&& other) {
+    if (text_.empty()) {
+      text_.swap(other.text_);
+    } else {
+      text_ += other.text_;
+    }
+  }
   const std::string& text() const { return text_; }
   bool empty() const { return text_.empty(); }
   void clear() { text_.clear(); }

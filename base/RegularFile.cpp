@@ -12,35 +12,35 @@
 #include <system_error>
 #include <thread>
 
-std::FILE* openRegularFile(const char* fileName, std::size_t* size, std::string* message) {
-  std::string reason;
-  std::FILE* file = nullptr;
+Outcome<RegularFile> openRegularFile(const char* fileName) {
+  if (fileName == nullptr) return Failure{std::strerror(EINVAL), 0, EINVAL};
+  const auto systemFailure = [](int code) { return Failure{std::strerror(code), 0, code}; };
   // Opening a FIFO for reading blocks until a writer comes; O_NONBLOCK makes
   // it return at once so that the type can be checked first.
-  const int fd = fileName != nullptr ? open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+  const int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return systemFailure(errno);
   struct stat status;
-  if (fd < 0) {
-    reason = std::strerror(fileName != nullptr ? errno : EINVAL);
-  } else if (fstat(fd, &status) != 0) {
-    reason = std::strerror(errno);
-  } else if (!S_ISREG(status.st_mode)) {
-    reason = std::string(fileName) +
-             (S_ISDIR(status.st_mode) ? " is a directory" : " is not a regular file");
-  } else if (static_cast<std::uintmax_t>(status.st_size) >= SIZE_MAX) {
-    reason = std::string(fileName) + " is too large";
-  } else {
-    // Reads from a regular file never block; the flag only mattered for open.
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file = fdopen(fd, "rb");
-    if (file == nullptr) reason = std::strerror(errno);
-    if (size != nullptr) *size = static_cast<std::size_t>(status.st_size);
+  const auto refuse = [fd](Failure failure) {
+    close(fd);
+    return failure;
+  };
+  if (fstat(fd, &status) != 0) return refuse(systemFailure(errno));
+  if (!S_ISREG(status.st_mode)) {
+    return refuse(
+        Failure{std::string(fileName) +
+                (S_ISDIR(status.st_mode) ? " is a directory" : " is not a regular file")});
   }
-  if (file == nullptr) {
-    if (fd >= 0) close(fd);
-    if (message != nullptr) *message = reason;
+  if (static_cast<std::uintmax_t>(status.st_size) >= SIZE_MAX) {
+    return refuse(Failure{std::string(fileName) + " is too large"});
   }
-  return file;
+  // Reads from a regular file never block; the flag only mattered for open.
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  RegularFile opened;
+  opened.file.reset(fdopen(fd, "rb"));
+  if (!opened.file) return refuse(systemFailure(errno));
+  opened.size = static_cast<std::size_t>(status.st_size);
+  return opened;
 }
 
 namespace {
@@ -50,7 +50,7 @@ constexpr std::size_t kTwoThreadReadBytes = std::size_t{32} << 20;
 
 struct ReadPart {
   std::size_t got = 0;
-  bool failed = false;
+  int error = 0;  // errno's value after a failed read
 };
 
 // pread until size bytes are read, the file ends or an error occurs.
@@ -63,7 +63,7 @@ void readPart(int fd, char* buffer, std::size_t offset, std::size_t size, ReadPa
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else {
-      part.failed = n < 0;
+      part.error = n < 0 ? errno : 0;
       return;
     }
   }
@@ -92,8 +92,7 @@ TextBuffer newTextBuffer(std::size_t size) {
   return TextBuffer(static_cast<char*>(area), TextBufferRelease{size});
 }
 
-std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_t size,
-                   bool* failed) {
+Outcome<std::size_t> readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_t size) {
   const int fd = fileno(file);
   ReadPart first;
   ReadPart second;
@@ -114,13 +113,13 @@ std::size_t readAt(std::FILE* file, char* buffer, std::size_t offset, std::size_
   readPart(fd, buffer, offset, half, first);
   if (other.joinable()) other.join();
   std::size_t got = first.got;
-  bool error = first.failed;
+  int error = first.error;
   // The second half counts only after a whole first half: a file cut short
   // while it was read ends where the first gap is, as one read would.
   if (half < size && got == half) {
     got += second.got;
-    error = second.failed;
+    error = second.error;
   }
-  if (failed != nullptr) *failed = error;
+  if (error != 0) return Failure{std::strerror(error), 0, error};
   return got;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Outcome.h"
+
 // What a write does when its target exists by the time the file is put in
 // place.
 enum class ExistingTarget {
@@ -25,15 +27,21 @@ enum class ExistingTarget {
 // link counts as existing.
 //
 // The temporary file is named ".<target name>.<process id>.<6 characters>"
-// (the target's name shortened so that the whole fits a file name's limit).
-// While it exists, SIGINT, SIGTERM and SIGHUP remove it before the signal
-// takes its previous effect (a signal that was ignored stays ignored), and
-// opening a write removes what writers to the same target that no longer run
-// left behind. Several writers may be open at once.
+// (the target's name shortened so that the whole fits a file name's limit;
+// the process id without leading zeros; 3 random letters or digits and 3
+// that check the rest of the name), created with mode 0600, and the writer
+// holds a lock (flock) on it while it is open. While it exists, SIGINT,
+// SIGTERM and SIGHUP remove it before the signal takes its previous effect
+// (a signal that was ignored stays ignored). Opening a write removes what
+// writers to the same target that no longer run left behind: only regular
+// files named exactly that way (check characters included), whose process id
+// no process has and which no process holds the lock on; anything else in
+// the folder (".out.bvh.2023.backup", say) stays. Several writers may be open
+// at once.
 //
-// Messages are one line without a line feed, "Cannot open <target> for
-// writing: <reason>" before anything was written and "Failed to write
-// <target>: <reason>" afterwards.
+// A failure's message is one line without a line feed, "Cannot open <target>
+// for writing: <reason>" before anything was written and "Failed to write
+// <target>: <reason>" afterwards; its code is errno's value for the reason.
 class SafeFileWriter {
  public:
   SafeFileWriter() = default;
@@ -42,10 +50,9 @@ class SafeFileWriter {
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  // Creates the temporary file for target. False with *message on failure;
-  // with kKeep also when target exists already.
-  bool open(const char* target, std::string* message,
-            ExistingTarget existing = ExistingTarget::kReplace);
+  // Creates the temporary file for target. Fails when it cannot, and with
+  // kKeep also when target exists already.
+  Status open(const char* target, ExistingTarget existing = ExistingTarget::kReplace);
 
   // The stream to write to; null unless open succeeded. Write errors are
   // picked up by commit through the stream's error flag.
@@ -56,9 +63,8 @@ class SafeFileWriter {
   void fail(int code);
 
   // Flushes, syncs and closes the temporary file, then puts it in place of
-  // the target. False with *message (and the temporary file removed) on
-  // failure.
-  bool commit(std::string* message);
+  // the target. On failure the temporary file is removed.
+  Status commit();
 
  private:
   void discard();
@@ -74,5 +80,4 @@ class SafeFileWriter {
 };
 
 // Writes size bytes from data to fileName through a SafeFileWriter.
-bool writeFileSafely(const char* fileName, const void* data, std::size_t size,
-                     std::string* message);
+Status writeFileSafely(const char* fileName, const void* data, std::size_t size);

@@ -23,16 +23,6 @@ constexpr std::size_t kHeaderBytes = 18;
 constexpr std::size_t kMaxSide = 16384;
 constexpr std::size_t kMaxBlockBytes = std::size_t{256} << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Opens a regular file (never a FIFO or a device, which could block or never
-// end) and reads its first bytes.
-std::unique_ptr<std::FILE, FileCloser> openImage(const char* fileName, std::size_t& size) {
-  return std::unique_ptr<std::FILE, FileCloser>(openRegularFile(fileName, &size, nullptr));
-}
-
 // Appends up to count more bytes of the file; a file shorter than that
 // simply gives fewer.
 void readMore(std::FILE* file, std::size_t count, std::vector<unsigned char>& bytes) {
@@ -121,13 +111,69 @@ struct PixelDecoder {
   }
 };
 
+// Fills the block's pixelCount pixels from the decoder's source, raw or as
+// run-length packets, through store(k, colour).
+template <class Store>
+void decodePixels(const PixelDecoder& decoder, bool runLength, std::size_t pixelCount,
+                  const Store& store) {
+  if (!runLength) {
+    for (std::size_t k = 0; k < pixelCount; ++k) store(k, decoder.next());
+    return;
+  }
+  std::size_t k = 0;
+  while (k < pixelCount) {
+    unsigned char packet;
+    // Past the end every packet is a short raw one of zero pixels, so a
+    // cut-short file still fills the whole block.
+    if (!decoder.source.next(packet)) packet = 1;
+    std::size_t n = (packet & 0x7Fu) + 1;
+    // A packet reaching past the last pixel is cut there.
+    if (n > pixelCount - k) n = pixelCount - k;
+    if (packet & 0x80u) {
+      const TgaRgba colour = decoder.next();
+      for (std::size_t i = 0; i < n; ++i) store(k + i, colour);
+    } else {
+      for (std::size_t i = 0; i < n; ++i) store(k + i, decoder.next());
+    }
+    k += n;
+  }
+}
+
+// Checks what the header says against what the decoder can do and the bytes
+// the source holds after the image ID and the colour map.
+TgaErrorCode checkDecodable(const TgaHeader& h, bool hasMap, bool runLength, int pixelBytes,
+                            int format, const TgaByteSource& source) {
+  const std::size_t pixelCount = h.width * h.height;
+  if (!runLength && h.imageType != 1 && h.imageType != 2 && h.imageType != 3) {
+    return kTgaUnknownType;
+  }
+  if (!depthFits(h)) return kTgaBadPixelDepth;
+  // Colour-mapped pixels are indices: without a map they mean nothing.
+  if (isMappedType(h.imageType) && !hasMap) return kTgaBadColourMap;
+  if ((runLength && (h.width > kMaxSide || h.height > kMaxSide)) ||
+      pixelCount * static_cast<std::size_t>(format) > kMaxBlockBytes) {
+    return kTgaTooLarge;
+  }
+  // Uncompressed pixels must all be in the file; a header that claims more
+  // is not an image this file holds. A run-length packet gives at most 128
+  // pixels for its byte and one pixel value, so the bytes left bound the
+  // pixels too (one packet more lets a file cut short still load).
+  const std::size_t packetBytes = 1 + static_cast<std::size_t>(pixelBytes);
+  const std::size_t encodable =
+      runLength ? 128 * ((source.remaining() + packetBytes - 1) / packetBytes + 1)
+                : source.remaining() / static_cast<std::size_t>(pixelBytes);
+  return pixelCount > encodable ? kTgaUnexpectedEnd : kTgaNoError;
+}
+
 }  // namespace
 
 Outcome<TgaImage> tgaLoad(const char* fileName, int format) {
   if (format != 3 && format != 4) return tgaFailure(kTgaBadFormat);
-  std::size_t fileSize = 0;
-  const auto file = openImage(fileName, fileSize);
-  if (!file) return tgaFailure(kTgaCannotOpen);
+  // Only a regular file: a FIFO or a device could block or never end.
+  Outcome<RegularFile> opened = openRegularFile(fileName);
+  if (!opened) return tgaFailure(kTgaCannotOpen);
+  const FilePtr file = std::move(opened.value().file);
+  const std::size_t fileSize = opened.value().size;
   std::vector<unsigned char> bytes;
   readMore(file.get(), kHeaderBytes, bytes);
   if (bytes.size() < kHeaderBytes) return tgaFailure(kTgaBadHeader);
@@ -146,7 +192,6 @@ Outcome<TgaImage> tgaLoad(const char* fileName, int format) {
   TgaByteSource source(std::move(bytes));
   source.skip(kHeaderBytes);
 
-  const int alphaBits = static_cast<int>(h.descriptor & 0x0F);
   if (h.idLength != 0 && !source.skip(h.idLength)) return tgaFailure(kTgaUnexpectedEnd);
   if (h.imageType == 0) return tgaFailure(kTgaNoData);
   TgaColourMap map;
@@ -155,56 +200,17 @@ Outcome<TgaImage> tgaLoad(const char* fileName, int format) {
     const TgaErrorCode code = readColourMap(source, h, map);
     if (code != kTgaNoError) return tgaFailure(code);
   }
-  if (!runLength && h.imageType != 1 && h.imageType != 2 && h.imageType != 3) {
-    return tgaFailure(kTgaUnknownType);
-  }
-  if (!depthFits(h)) return tgaFailure(kTgaBadPixelDepth);
-  // Colour-mapped pixels are indices: without a map they mean nothing.
-  if (isMappedType(h.imageType) && !hasMap) return tgaFailure(kTgaBadColourMap);
-  if ((runLength && (h.width > kMaxSide || h.height > kMaxSide)) ||
-      pixelCount * static_cast<std::size_t>(format) > kMaxBlockBytes) {
-    return tgaFailure(kTgaTooLarge);
-  }
-  // Uncompressed pixels must all be in the file; a header that claims more
-  // is not an image this file holds. A run-length packet gives at most 128
-  // pixels for its byte and one pixel value, so the bytes left bound the
-  // pixels too (one packet more lets a file cut short still load).
-  const std::size_t packetBytes = 1 + static_cast<std::size_t>(pixelBytes);
-  const std::size_t encodable =
-      runLength ? 128 * ((source.remaining() + packetBytes - 1) / packetBytes + 1)
-                : source.remaining() / static_cast<std::size_t>(pixelBytes);
-  if (pixelCount > encodable) return tgaFailure(kTgaUnexpectedEnd);
+  const TgaErrorCode decodable = checkDecodable(h, hasMap, runLength, pixelBytes, format, source);
+  if (decodable != kTgaNoError) return tgaFailure(decodable);
   TgaBlock block(tgaAllocateBlock(h.width, h.height, format));
   if (!block) return tgaFailure(kTgaBadHeader);
 
+  const int alphaBits = static_cast<int>(h.descriptor & 0x0F);
   const PixelDecoder decoder{source, pixelBytes, hasMap ? &map : nullptr,
                              static_cast<int>(hasMap ? h.mapEntrySize : h.pixelDepth), alphaBits};
   const int descriptor = static_cast<int>(h.descriptor);
-  auto store = [&](std::size_t k, const TgaRgba& colour) {
+  decodePixels(decoder, runLength, pixelCount, [&](std::size_t k, const TgaRgba& colour) {
     storePixel(block.get(), descriptor, k, h.width, h.height, colour, format);
-  };
-
-  if (!runLength) {
-    for (std::size_t k = 0; k < pixelCount; ++k) store(k, decoder.next());
-  } else {
-    std::size_t k = 0;
-    while (k < pixelCount) {
-      unsigned char packet;
-      // Past the end every packet is a short raw one of zero pixels, so a
-      // cut-short file still fills the whole block.
-      if (!source.next(packet)) packet = 1;
-      std::size_t n = (packet & 0x7Fu) + 1;
-      // A packet reaching past the last pixel is cut there.
-      if (n > pixelCount - k) n = pixelCount - k;
-      if (packet & 0x80u) {
-        const TgaRgba colour = decoder.next();
-        for (std::size_t i = 0; i < n; ++i) store(k + i, colour);
-      } else {
-        for (std::size_t i = 0; i < n; ++i) store(k + i, decoder.next());
-      }
-      k += n;
-    }
-  }
-
+  });
   return TgaImage{std::move(block), static_cast<int>(h.width), static_cast<int>(h.height), format};
 }

@@ -48,7 +48,7 @@ void putPixel(std::vector<unsigned char>& out, const FilePixel& pixel, int forma
   out.insert(out.end(), pixel.begin(), pixel.begin() + format);
 }
 
-// Checks the arguments and builds the header and image ID; error 3 when the
+// Checks the arguments and builds the header and image ID; kTgaBadFormat when the
 // arguments cannot be written.
 Status startFile(std::vector<unsigned char>& out, int width, int height,
                  const unsigned char* pixels, int format, unsigned char imageType) {
@@ -76,13 +76,13 @@ Status startFile(std::vector<unsigned char>& out, int width, int height,
   return Status();
 }
 
-// Replaces the file only once every byte is on disk; error 2 when the file
-// cannot be created, 14 when writing it failed.
+// Replaces the file only once every byte is on disk; kTgaCannotOpen when the
+// file cannot be created, kTgaCannotWrite when writing it failed.
 Status writeFile(const char* fileName, const std::vector<unsigned char>& bytes) {
   SafeFileWriter writer;
-  if (fileName == nullptr || !writer.open(fileName, nullptr)) return tgaFailure(kTgaCannotOpen);
+  if (fileName == nullptr || !writer.open(fileName)) return tgaFailure(kTgaCannotOpen);
   if (std::fwrite(bytes.data(), 1, bytes.size(), writer.file()) != bytes.size()) writer.fail(errno);
-  if (!writer.commit(nullptr)) return tgaFailure(kTgaCannotWrite);
+  if (!writer.commit()) return tgaFailure(kTgaCannotWrite);
   return Status();
 }
 

@@ -13,14 +13,16 @@ struct BvhJoint {
     double b = 0.0;
   };
 
+  // The fields are ordered for size: a skeleton may hold a few hundred
+  // thousand joints.
   const char* name = nullptr;
   Point3 offset;
+  PackedTextList channelNames;
+  Color color;
   // Index of the parent in the skeleton; -1 for the root.
   int parent = -1;
-  bool isEndSite = false;
   int channelCount = 0;
-  PackedTextList channelNames;
   // Frame-line word of the first channel; -1 for an End Site.
   int channelOffset = 0;
-  Color color;
+  bool isEndSite = false;
 };

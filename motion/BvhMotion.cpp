@@ -19,6 +19,12 @@ void BvhMotion::reset() {
 }
 
 std::string BvhMotion::dump() const {
+  std::string text;
+  dump([&text](const std::string& piece) { text += piece; });
+  return text;
+}
+
+void BvhMotion::dump(const std::function<void(const std::string&)>& put) const {
   // Each joint's children, linked in file order in one pass: a per-joint
   // search would cost the square of a deep chain.
   const int count = skeleton.size();
@@ -38,6 +44,7 @@ std::string BvhMotion::dump() const {
   Notes out;
   for (int i = 0; i < count; ++i) {
     const BvhJoint& joint = skeleton[i];
+    out.clear();
     out.add("\n\n----------------------------------------------------\n");
     out.addf("Name %s, Offset XYZ %f %f %f\n", printable(joint.name), joint.offset.x,
              joint.offset.y, joint.offset.z);
@@ -54,6 +61,6 @@ std::string BvhMotion::dump() const {
     } else {
       out.add("NULL Parent\n");
     }
+    put(out.text());
   }
-  return out.text();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "base/Outcome.h"
@@ -41,6 +42,9 @@ class BvhMotion {
 
   // The hierarchy, pre-order, as the program prints it; empty without joints.
   std::string dump() const;
+  // The same text handed to put one joint at a time, so that printing the
+  // hierarchy of a huge skeleton never holds all of it.
+  void dump(const std::function<void(const std::string&)>& put) const;
 
   // Writes joint and its subtree in the BVH layout, indented by depth tabs
   // and one more per level below it (at most 64 in all). The root's echo

@@ -21,11 +21,6 @@ namespace {
 
 const char* const kEndSiteName = "END";
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool is(const char* word, const char* keyword) {
   return word != nullptr && std::strcmp(word, keyword) == 0;
 }
@@ -119,6 +114,11 @@ char* readChannelNames(WordScanner& words, BvhJoint& joint) {
 
 // rand() spans 0..RAND_MAX, which is wider than 15 bits on most platforms;
 // colours take 0..32767 as on platforms where that is the whole range.
+// Length of one colour note: "Nodes color: " and three numbers of [0, 1)
+// with six decimals, blank-separated.
+constexpr size_t kColorNoteLength = 13 + 3 * 8 + 2;
+constexpr size_t kNoteSlack = size_t{64} << 10;
+
 void giveColor(BvhJoint& joint, Notes& notes) {
   joint.color.r = (std::rand() % 32768) / 32768.0;
   joint.color.g = (std::rand() % 32768) / 32768.0;
@@ -140,21 +140,37 @@ size_t byteOrderMarkSize(const char* text, size_t size) {
              : 0;
 }
 
+// The 1-based line of the byte at, counting line ends as WordScanner does (a
+// line feed, or a carriage return that no line feed follows).
+long lineAt(const char* text, const char* at) {
+  long line = 1;
+  for (const char* p = text; p < at; ++p) {
+    if (*p == '\n' || (*p == '\r' && p[1] != '\n')) ++line;
+  }
+  return line;
+}
+
+// A clip is text: a NUL byte would end it early and pass a clip cut short
+// for a whole one.
+Failure refuseNul(Notes& notes, long line) {
+  return fail(notes, line, "Bad File: line %ld holds a NUL byte, which no clip text has\n", line);
+}
+
 // Reads the whole file into one terminated buffer; the reason, noted, when
 // that is not possible. Only regular files are read, and
 // a file whose first word is not HIERARCHY is refused after its first
 // kilobytes, however large it claims to be.
 Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& notes) {
-  size_t length = 0;
-  std::string reason;
-  std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(fileName, &length, &reason));
-  if (!file) {
+  Outcome<RegularFile> opened = openRegularFile(fileName);
+  if (!opened) {
     // A name that opens but is no clip file is told apart from a missing one.
-    if (reason.compare(0, std::strlen(fileName), fileName) == 0) {
-      return fail(notes, 0, "File %s\n", reason.c_str());
+    if (opened.failure().code == 0) {
+      return fail(notes, 0, "File %s\n", opened.failure().message.c_str());
     }
     return fail(notes, 0, "File %s pointer is NULL\n", fileName);
   }
+  const FilePtr file = std::move(opened.value().file);
+  const size_t length = opened.value().size;
 
   char peek[kPeekBytes + 1];
   const size_t peeked = std::fread(peek, 1, std::min(length, kPeekBytes), file.get());
@@ -166,25 +182,250 @@ Status loadText(const char* fileName, TextBuffer& text, size_t& size, Notes& not
   // Decided when the word ended inside the peek (or the file did).
   if (first != peek + peeked && (firstEnd < peek + peeked || peeked == length)) {
     const std::string word(first, firstEnd);
+    if (word != "HIERARCHY" && firstEnd < peek + peeked && *firstEnd == '\0') {
+      return refuseNul(notes, lineAt(peek, firstEnd));
+    }
     if (word != "HIERARCHY") {
-      const long line = 1 + std::count(static_cast<const char*>(peek), first, '\n');
-      return fail(notes, line, "%s HIERARCHY not found\n", echo(word.c_str()).c_str());
+      return fail(notes, lineAt(peek, first), "%s HIERARCHY not found\n",
+                  echo(word.c_str()).c_str());
     }
   }
 
   TextBuffer buffer = length < SIZE_MAX ? newTextBuffer(length + 1) : TextBuffer();
   if (!buffer) return fail(notes, 0, "Buffer Null\n");
   std::memcpy(buffer.get(), peek, peeked);
-  bool failed = false;
-  const size_t got =
-      peeked + readAt(file.get(), buffer.get() + peeked, peeked, length - peeked, &failed);
-  if (got < length && failed) {
-    return fail(notes, 0, "File %s could not be read\n", fileName);
-  }
+  const Outcome<size_t> rest = readAt(file.get(), buffer.get() + peeked, peeked, length - peeked);
+  if (!rest) return fail(notes, 0, "File %s could not be read\n", fileName);
+  const size_t got = peeked + rest.value();
   buffer[got] = '\0';
   text = std::move(buffer);
   size = got;
   return Status();
+}
+
+// How many nodes the hierarchy of text can hold at most: the JOINT and End
+// words before the first MOTION (a name may hold one too, so it can only
+// count more). Reserving that much at once spares the skeleton's arrays the
+// copies of growing, which a file of many joints pays in memory.
+size_t nodeWordsIn(const char* text, size_t size) {
+  const void* motion = memmem(text, size, "MOTION", 6);
+  const char* end = motion != nullptr ? static_cast<const char*>(motion) : text + size;
+  size_t count = 1;
+  for (const char* keyword : {"JOINT", "End"}) {
+    const size_t length = std::strlen(keyword);
+    for (const char* p = text; p < end;) {
+      const void* found = memmem(p, static_cast<size_t>(end - p), keyword, length);
+      if (found == nullptr) break;
+      ++count;
+      p = static_cast<const char*>(found) + length;
+    }
+  }
+  return count;
+}
+
+// The steps of one read of a clip's words into its (empty) skeleton, counts
+// and frame lines. Each step returns the failure that ends the read; the
+// messages and console notes are those of BvhMotion::read.
+class ClipReader {
+ public:
+  ClipReader(BvhMotion& motion, WordScanner& words, Notes& notes)
+      : motion_(motion), words_(words), notes_(notes), maxNodes_(nodeBudget(motion.textSize)) {}
+
+  Status read() {
+    Status step = readRoot();
+    if (step) step = readHierarchy();
+    if (step) step = readMotionHeader();
+    if (step) readFrameLines();
+    return step;
+  }
+
+ private:
+  Status readRoot();
+  // The hierarchy loop after the root, up to MOTION or the end of the text.
+  Status readHierarchy();
+  // One JOINT (its word at hand) with its channel names; it becomes current.
+  Status readJoint();
+  // One End Site (its word at hand) and the two braces that close it and its
+  // joint.
+  Status readEndSite();
+  Status readMotionHeader();
+  void readFrameLines();
+
+  char* next() { return words_.next(kWordSeparators); }
+  Failure failHere(const char* message) { return fail(notes_, words_.line(), "%s", message); }
+
+  BvhMotion& motion_;
+  WordScanner& words_;
+  Notes& notes_;
+  const size_t maxNodes_;
+  // The word at hand: the one that stopped a channel list, or the next one.
+  char* word_ = nullptr;
+  int runningTotal_ = 0;
+  int current_ = 0;
+  size_t nodes_ = 1;
+  // Set when an End Site directly inside the root closed the root: nothing
+  // may be attached after that.
+  bool rootClosed_ = false;
+  int declaredFrames_ = 0;
+};
+
+Status ClipReader::readRoot() {
+  word_ = next();
+  if (!is(word_, "HIERARCHY")) {
+    return fail(notes_, words_.line(), "%s HIERARCHY not found\n", echo(word_).c_str());
+  }
+  if (!is(next(), "ROOT")) return failHere("ROOT not found\n");
+
+  // A root that fails part way is kept as far as it was read, so that a
+  // dump still shows it.
+  BvhJoint root;
+  const auto keepRoot = [&](Failure failure) -> Status {
+    motion_.skeleton.add(std::move(root));
+    return failure;
+  };
+  root.name = printable(next());
+  word_ = next();
+  if (!is(word_, "{")) {
+    return keepRoot(fail(notes_, words_.line(), "Bad File1 %s\n", echo(word_).c_str()));
+  }
+  if (!is(next(), "OFFSET")) return keepRoot(failHere("Bad File2\n"));
+  readOffset(words_, root);
+  if (!is(next(), "CHANNELS")) return keepRoot(failHere("Bad File3\n"));
+  // The count of values per frame line must stay a valid int.
+  if (!count(next(), 0, INT_MAX, root.channelCount)) return keepRoot(failHere("Bad File3\n"));
+  root.channelOffset = runningTotal_;
+  runningTotal_ += root.channelCount;
+  word_ = readChannelNames(words_, root);
+  root.color = {1.0, 1.0, 1.0};
+  current_ = motion_.skeleton.add(std::move(root));
+  return Status();
+}
+
+Status ClipReader::readHierarchy() {
+  while (word_ != nullptr && !is(word_, "MOTION")) {
+    const bool node = is(word_, "JOINT") || is(word_, "End");
+    if (rootClosed_ && node) {
+      return fail(notes_, words_.line(), "Bad File: %s after an End Site closed the root\n",
+                  echo(word_).c_str());
+    }
+    if (node && ++nodes_ > maxNodes_) {
+      return fail(notes_, words_.line(),
+                  "Bad File: more than %zu joints, too many for a file of %zu bytes\n", maxNodes_,
+                  motion_.textSize);
+    }
+    Status step;
+    if (is(word_, "JOINT")) {
+      step = readJoint();  // leaves the word that ended the channel names at hand
+    } else if (is(word_, "End")) {
+      step = readEndSite();
+      if (step) word_ = next();
+    } else if (is(word_, "}")) {
+      if (motion_.skeleton[current_].parent >= 0) current_ = motion_.skeleton[current_].parent;
+      word_ = next();
+    } else {
+      step = failHere("Bad File100\n");
+    }
+    if (!step) return step;
+  }
+  motion_.channelTotal = runningTotal_;
+  return Status();
+}
+
+Status ClipReader::readJoint() {
+  BvhJoint joint;
+  joint.name = printable(next());
+  const char* afterName = next();
+  if (!is(afterName, "{")) {
+    // The console keeps its short text; the message says what is wrong.
+    Failure failure = failHere("Bad File4\n");
+    failure.message += ": \"{\" expected after JOINT " + echo(joint.name) + ", found " +
+                       (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
+                                             : std::string("the end of the file"));
+    return failure;
+  }
+  if (!is(next(), "OFFSET")) return failHere("Bad File5\n");
+  readOffset(words_, joint);
+  if (!is(next(), "CHANNELS")) return failHere("Bad File6\n");
+  if (!count(next(), 0, INT_MAX - runningTotal_, joint.channelCount)) {
+    return failHere("Bad File6\n");
+  }
+  joint.channelOffset = runningTotal_;
+  runningTotal_ += joint.channelCount;
+  word_ = readChannelNames(words_, joint);
+  giveColor(joint, notes_);
+  joint.parent = current_;
+  current_ = motion_.skeleton.add(std::move(joint));
+  return Status();
+}
+
+Status ClipReader::readEndSite() {
+  BvhJoint endSite;
+  endSite.name = kEndSiteName;
+  if (!is(next(), "Site")) return failHere("Bad File7\n");
+  if (!is(next(), "{")) return failHere("Bad File8\n");
+  if (!is(next(), "OFFSET")) return failHere("Bad File9\n");
+  readOffset(words_, endSite);
+  endSite.parent = current_;
+  endSite.channelCount = 0;
+  endSite.channelOffset = -1;
+  endSite.isEndSite = true;
+  const int site = motion_.skeleton.add(std::move(endSite));
+  if (!is(next(), "}") || !is(next(), "}")) return failHere("Bad File10\n");
+  giveColor(motion_.skeleton[site], notes_);
+  if (motion_.skeleton[current_].parent >= 0) {
+    current_ = motion_.skeleton[current_].parent;
+  } else {
+    rootClosed_ = true;
+  }
+  return Status();
+}
+
+Status ClipReader::readMotionHeader() {
+  if (!is(next(), "Frames:")) {
+    Failure failure = failHere("Bad File11\n");
+    failure.message +=
+        word_ == nullptr ? ": the file ended before MOTION" : ": \"Frames:\" expected after MOTION";
+    return failure;
+  }
+  // A negative count means no frames. The field is set only together with
+  // the lines, so a clip never claims frames it has no line for.
+  if (!count(next(), INT_MIN, INT_MAX, declaredFrames_)) return failHere("Bad File11\n");
+  declaredFrames_ = std::max(0, declaredFrames_);
+  if (!is(next(), "Frame")) return failHere("Bad File12\n");
+  word_ = next();
+  if (!is(word_, "Time:")) {
+    return fail(notes_, words_.line(), "Bad File13\n %s", echo(word_).c_str());
+  }
+  motion_.frameTime = number(next());
+  notes_.addf("NumFrames %i\tFrameTime %f\n", declaredFrames_, motion_.frameTime);
+  return Status();
+}
+
+void ClipReader::readFrameLines() {
+  // Anything left on the frame time's line (stray blanks, a carriage return)
+  // is not a frame: the first frame is always on the next line.
+  words_.skipRestOfLine();
+  // A well-formed line holds a word and a separator per channel, which bounds
+  // the reservation for a file that claims more frames than it can hold;
+  // shorter lines, if any, just grow the list.
+  PackedTextList& lines = motion_.frameLines;
+  const size_t bytesPerLine = 2 * static_cast<size_t>(std::max(1, motion_.channelTotal));
+  lines.reserve(
+      std::min(static_cast<size_t>(declaredFrames_), words_.remaining() / bytesPerLine + 1));
+  while (static_cast<int>(lines.size()) < declaredFrames_) {
+    char* line = words_.nextLine();
+    if (line == nullptr) break;
+    lines.appendPacked(line);
+  }
+  motion_.frameCount = static_cast<int>(lines.size());
+  if (motion_.frameCount < declaredFrames_) {
+    char warning[128];
+    std::snprintf(warning, sizeof warning,
+                  "Warning: only %i of %i frame lines found, reading %i frames", motion_.frameCount,
+                  declaredFrames_, motion_.frameCount);
+    motion_.readWarning = warning;
+    notes_.addf("%s\n", warning);
+  }
 }
 
 }  // namespace
@@ -206,174 +447,14 @@ Status BvhMotion::read(const char* fileName, Notes& notes) {
   textSize = newSize;
 
   const size_t skipped = byteOrderMarkSize(text.get(), textSize);
-  WordScanner words(text.get() + skipped, textSize - skipped);
-  int runningTotal = 0;
-
-  char* word = words.next(kWordSeparators);
-  if (!is(word, "HIERARCHY")) {
-    return fail(notes, words.line(), "%s HIERARCHY not found\n", echo(word).c_str());
+  char* const start = text.get() + skipped;
+  WordScanner words(start, textSize - skipped);
+  if (words.remaining() < textSize - skipped) {
+    return refuseNul(notes, lineAt(start, start + words.remaining()));
   }
-  if (!is(words.next(kWordSeparators), "ROOT")) {
-    return fail(notes, words.line(), "ROOT not found\n");
-  }
-
-  // A root that fails part way is kept as far as it was read, so that a
-  // dump still shows it.
-  BvhJoint root;
-  const auto keepRoot = [&](Failure failure) -> Status {
-    skeleton.add(std::move(root));
-    return failure;
-  };
-  root.name = printable(words.next(kWordSeparators));
-  word = words.next(kWordSeparators);
-  if (!is(word, "{")) {
-    return keepRoot(fail(notes, words.line(), "Bad File1 %s\n", echo(word).c_str()));
-  }
-  if (!is(words.next(kWordSeparators), "OFFSET")) {
-    return keepRoot(fail(notes, words.line(), "Bad File2\n"));
-  }
-  readOffset(words, root);
-  if (!is(words.next(kWordSeparators), "CHANNELS")) {
-    return keepRoot(fail(notes, words.line(), "Bad File3\n"));
-  }
-  // The count of values per frame line must stay a valid int.
-  if (!count(words.next(kWordSeparators), 0, INT_MAX, root.channelCount)) {
-    return keepRoot(fail(notes, words.line(), "Bad File3\n"));
-  }
-  root.channelOffset = runningTotal;
-  runningTotal += root.channelCount;
-  word = readChannelNames(words, root);
-  root.color = {1.0, 1.0, 1.0};
-  int current = skeleton.add(std::move(root));
-
-  const size_t maxNodes = nodeBudget(textSize);
-  size_t nodes = 1;
-  // Set when an End Site directly inside the root closed the root: nothing
-  // may be attached after that.
-  bool rootClosed = false;
-
-  while (word != nullptr && !is(word, "MOTION")) {
-    if (rootClosed && (is(word, "JOINT") || is(word, "End"))) {
-      return fail(notes, words.line(), "Bad File: %s after an End Site closed the root\n",
-                  echo(word).c_str());
-    }
-    if ((is(word, "JOINT") || is(word, "End")) && ++nodes > maxNodes) {
-      return fail(notes, words.line(),
-                  "Bad File: more than %zu joints, too many for a file of %zu bytes\n", maxNodes,
-                  textSize);
-    }
-    if (is(word, "JOINT")) {
-      BvhJoint joint;
-      joint.name = printable(words.next(kWordSeparators));
-      const char* afterName = words.next(kWordSeparators);
-      if (!is(afterName, "{")) {
-        // The console keeps its short text; the message says what is wrong.
-        Failure failure = fail(notes, words.line(), "Bad File4\n");
-        failure.message +=
-            ": \"{\" expected after JOINT " + echo(joint.name) + ", found " +
-            (afterName != nullptr ? "\"" + echo(afterName) + "\" (a blank in the name?)"
-                                  : std::string("the end of the file"));
-        return failure;
-      }
-      if (!is(words.next(kWordSeparators), "OFFSET")) {
-        return fail(notes, words.line(), "Bad File5\n");
-      }
-      readOffset(words, joint);
-      if (!is(words.next(kWordSeparators), "CHANNELS")) {
-        return fail(notes, words.line(), "Bad File6\n");
-      }
-      if (!count(words.next(kWordSeparators), 0, INT_MAX - runningTotal, joint.channelCount)) {
-        return fail(notes, words.line(), "Bad File6\n");
-      }
-      joint.channelOffset = runningTotal;
-      runningTotal += joint.channelCount;
-      word = readChannelNames(words, joint);
-      giveColor(joint, notes);
-      joint.parent = current;
-      current = skeleton.add(std::move(joint));
-      continue;  // the word that ended the channel names is at hand
-    }
-    if (is(word, "End")) {
-      BvhJoint endSite;
-      endSite.name = kEndSiteName;
-      if (!is(words.next(kWordSeparators), "Site")) {
-        return fail(notes, words.line(), "Bad File7\n");
-      }
-      if (!is(words.next(kWordSeparators), "{")) {
-        return fail(notes, words.line(), "Bad File8\n");
-      }
-      if (!is(words.next(kWordSeparators), "OFFSET")) {
-        return fail(notes, words.line(), "Bad File9\n");
-      }
-      readOffset(words, endSite);
-      endSite.parent = current;
-      endSite.channelCount = 0;
-      endSite.channelOffset = -1;
-      endSite.isEndSite = true;
-      const int site = skeleton.add(std::move(endSite));
-      if (!is(words.next(kWordSeparators), "}") || !is(words.next(kWordSeparators), "}")) {
-        return fail(notes, words.line(), "Bad File10\n");
-      }
-      giveColor(skeleton[site], notes);
-      if (skeleton[current].parent >= 0) {
-        current = skeleton[current].parent;
-      } else {
-        rootClosed = true;
-      }
-    } else if (is(word, "}")) {
-      if (skeleton[current].parent >= 0) current = skeleton[current].parent;
-    } else {
-      return fail(notes, words.line(), "Bad File100\n");
-    }
-    word = words.next(kWordSeparators);
-  }
-
-  channelTotal = runningTotal;
-  if (!is(words.next(kWordSeparators), "Frames:")) {
-    Failure failure = fail(notes, words.line(), "Bad File11\n");
-    failure.message +=
-        word == nullptr ? ": the file ended before MOTION" : ": \"Frames:\" expected after MOTION";
-    return failure;
-  }
-  // A negative count means no frames. The field is set only together with
-  // the lines, so a clip never claims frames it has no line for.
-  int declaredFrames = 0;
-  if (!count(words.next(kWordSeparators), INT_MIN, INT_MAX, declaredFrames)) {
-    return fail(notes, words.line(), "Bad File11\n");
-  }
-  declaredFrames = std::max(0, declaredFrames);
-  if (!is(words.next(kWordSeparators), "Frame")) {
-    return fail(notes, words.line(), "Bad File12\n");
-  }
-  word = words.next(kWordSeparators);
-  if (!is(word, "Time:")) {
-    return fail(notes, words.line(), "Bad File13\n %s", echo(word).c_str());
-  }
-  frameTime = number(words.next(kWordSeparators));
-  notes.addf("NumFrames %i\tFrameTime %f\n", declaredFrames, frameTime);
-
-  // Anything left on the frame time's line (stray blanks, a carriage return)
-  // is not a frame: the first frame is always on the next line.
-  words.skipRestOfLine();
-  // A well-formed line holds a word and a separator per channel, which bounds
-  // the reservation for a file that claims more frames than it can hold;
-  // shorter lines, if any, just grow the list.
-  const size_t bytesPerLine = 2 * static_cast<size_t>(std::max(1, channelTotal));
-  frameLines.reserve(
-      std::min(static_cast<size_t>(declaredFrames), words.remaining() / bytesPerLine + 1));
-  while (static_cast<int>(frameLines.size()) < declaredFrames) {
-    char* line = words.nextLine();
-    if (line == nullptr) break;
-    frameLines.appendPacked(line);
-  }
-  frameCount = static_cast<int>(frameLines.size());
-  if (frameCount < declaredFrames) {
-    char warning[128];
-    std::snprintf(warning, sizeof warning,
-                  "Warning: only %i of %i frame lines found, reading %i frames", frameCount,
-                  declaredFrames, frameCount);
-    readWarning = warning;
-    notes.addf("%s\n", warning);
-  }
-  return Status();
+  const size_t nodes = std::min(nodeBudget(textSize), nodeWordsIn(start, textSize - skipped));
+  skeleton.reserve(nodes);
+  // With room for the few lines that follow (the frame count, the fit's).
+  notes.reserve(nodes * kColorNoteLength + kNoteSlack);
+  return ClipReader(*this, words, notes).read();
 }

@@ -76,7 +76,8 @@ void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FI
 
   std::fputc('\n', file);
   writeTabs(indent, indentOf(nodeDepth + 1), file);
-  std::fprintf(file, "OFFSET\t%f\t%f\t%f\n", joint.offset.x, joint.offset.y, joint.offset.z);
+  std::fprintf(file, "OFFSET\t%s\t%s\t%s\n", fixedOrExact(joint.offset.x).c_str(),
+               fixedOrExact(joint.offset.y).c_str(), fixedOrExact(joint.offset.z).c_str());
 
   if (!joint.isEndSite) {
     writeTabs(indent, indentOf(nodeDepth + 1), file);
@@ -351,19 +352,20 @@ void BvhMotion::writeJoint(int joint, int depth, std::FILE* file, Notes& notes) 
 
 Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* editor, Notes& notes,
                  ExistingTarget existing) {
-  if (fileName == nullptr) return Status::failed("");
   // Noted as the program prints it and returned without the line feed.
   const auto report = [&notes](const std::string& text) {
     notes.addf("%s\n", text.c_str());
     return Status::failed(text);
   };
+  // Nothing was asked of the file system, so nothing goes to the console.
+  if (fileName == nullptr) return Status::failed("Nothing written: no file name was given");
   if (motion.skeleton.empty()) {
     return report(std::string("Nothing written to ") + fileName + ": the clip has no hierarchy");
   }
 
   SafeFileWriter output;
-  std::string failure;
-  if (!output.open(fileName, &failure, existing)) return report(failure);
+  const Status opened = output.open(fileName, existing);
+  if (!opened) return report(opened.failure().message);
   std::FILE* file = output.file();
   if (editor != nullptr) editor->noteBeforeFrames(notes);
 
@@ -372,7 +374,7 @@ Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* edi
   std::fputs("HIERARCHY\n", file);
   motion.writeJoint(0, 0, file, notes);
   std::fprintf(file, "MOTION\nFrames: %d\nFrame Time: %s\n", motion.frameCount,
-               fixedUnlessLost(motion.frameTime).c_str());
+               fixedOrExact(motion.frameTime).c_str());
 
   // Stdio keeps its error flag, so one check after the hierarchy covers
   // every fprintf above; the frames track their own writes.
@@ -383,6 +385,7 @@ Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* edi
     if (out.failed()) output.fail(out.error());
     if (editor != nullptr) editor->noteAfterFrames(notes);
   }
-  if (!output.commit(&failure)) return report(failure);
+  const Status committed = output.commit();
+  if (!committed) return report(committed.failure().message);
   return Status();
 }

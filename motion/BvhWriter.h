@@ -11,7 +11,7 @@ class BvhMotion;
 // Writes the clip as a BVH file: the hierarchy from the skeleton and every
 // frame line with the words the editor gives values written as "%f" and
 // every other word as read (null editor: every frame as read); the writer
-// formats and never edits. Fails with an empty message without a file name.
+// formats and never edits. Fails without a file name (noting nothing).
 // The file is replaced only once the whole clip is on disk (a failed write
 // leaves an existing file as it was); it never asks before replacing, and
 // with ExistingTarget::kKeep it fails instead of replacing a file that
@@ -20,6 +20,8 @@ class BvhMotion;
 // line the program prints (noted with its line feed). The console echo of
 // the hierarchy ("MMM", "ROOT ...") and the editor's notes go to notes.
 // Nesting beyond 64 levels is indented as level 64. An edited value that is
-// not a finite number leaves its word as read.
+// not a finite number leaves its word as read. Offsets and the frame time are
+// written with "%f" where that holds them within 1e-4 of their value, else
+// with the digits they need (fixedOrExact).
 Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* editor, Notes& notes,
                  ExistingTarget existing = ExistingTarget::kReplace);

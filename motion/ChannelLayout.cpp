@@ -26,6 +26,11 @@ void ChannelLayout::add(const BvhJoint& joint) {
   joints_.push_back(layout);
 }
 
+void ChannelLayout::reserve(size_t joints) {
+  joints_.reserve(joints);
+  rotations_.reserve(3 * joints);
+}
+
 void ChannelLayout::clear() {
   joints_.clear();
   joints_.shrink_to_fit();

@@ -43,6 +43,8 @@ class ChannelLayout {
  public:
   // Appends the layout of joint, whose channels start at its channelOffset.
   void add(const BvhJoint& joint);
+  // Room for joints' layouts and three rotation channels each.
+  void reserve(size_t joints);
   void clear();
 
   size_t size() const { return joints_.size(); }

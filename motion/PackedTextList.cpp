@@ -17,8 +17,9 @@ const char* PackedTextList::following(const char* text) {
 }
 
 const char* PackedTextList::operator[](size_t i) const {
-  const char* line = kept_[i >> shift_];
-  for (size_t skip = i & ((size_t{1} << shift_) - 1); skip > 0; --skip) line = following(line);
+  const char* line = kept_.empty() ? first_ : kept_[i >> shift_];
+  size_t skip = kept_.empty() ? i : i & ((size_t{1} << shift_) - 1);
+  for (; skip > 0; --skip) line = following(line);
   return line;
 }
 
@@ -30,6 +31,13 @@ void PackedTextList::push_back(const char* line) {
 }
 
 void PackedTextList::appendPacked(const char* line) {
+  // A list reserved for is meant to be long.
+  if (packed_ && kept_.capacity() == 0 && size_ < kFirstOnly) {
+    if (size_ == 0) first_ = line;
+    ++size_;
+    return;
+  }
+  if (kept_.empty()) keepEveryLine();
   if ((size_ & ((size_t{1} << shift_) - 1)) == 0) kept_.push_back(line);
   ++size_;
   if (packed_ && kept_.size() >= minThinnedLines &&
@@ -47,7 +55,15 @@ void PackedTextList::thin() {
 }
 
 void PackedTextList::keepEveryLine() {
-  if (shift_ == 0) return;
+  if (!walked()) return;
+  if (kept_.empty()) {
+    const char* text = first_;
+    for (size_t i = 0; i < size_; ++i) {
+      if (i > 0) text = following(text);
+      kept_.push_back(text);
+    }
+    return;
+  }
   std::vector<const char*> every;
   every.reserve(size_);
   for (size_t i = 0; i < size_; ++i) every.push_back((*this)[i]);
@@ -57,6 +73,7 @@ void PackedTextList::keepEveryLine() {
 
 void PackedTextList::clear() {
   std::vector<const char*>().swap(kept_);
+  first_ = nullptr;
   size_ = 0;
   shift_ = 0;
   packed_ = true;

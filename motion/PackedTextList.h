@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <iterator>
 #include <vector>
@@ -13,8 +14,10 @@
 // terminators before the next. Such a list keeps only every stride-th pointer
 // once it is long and its texts are short, and finds the others by skipping
 // forward from the nearest kept one, so that millions of one-character lines
-// or names cost a fraction of the text instead of eight bytes each. Ordinary
-// lists (up to 4096 entries, or long texts) keep every pointer.
+// or names cost a fraction of the text instead of eight bytes each. A packed
+// list of up to 16 texts that was not reserved for (a joint's channel names)
+// keeps only its first pointer, in place, and allocates nothing. Other lists (up to 4096 entries,
+// or long texts) keep every pointer. At most 2^32 - 1 entries.
 class PackedTextList {
  public:
   size_t size() const { return size_; }
@@ -28,7 +31,8 @@ class PackedTextList {
     return *this;
   }
 
-  // Entry i, i < size(). Costs at most stride - 1 skips over short texts.
+  // Entry i, i < size(). Costs at most stride - 1 (or 15) skips over short
+  // texts.
   const char* operator[](size_t i) const;
 
   // Appends a text anywhere in memory (every pointer is kept from now on).
@@ -64,11 +68,11 @@ class PackedTextList {
       ++index_;
       // A walk that reads only the first words of long lines touches a new
       // stretch of memory at every step, which the processor cannot foresee.
-      if (lines_->shift_ == 0 && index_ + kPrefetchAhead < lines_->size_) {
+      const bool walked = lines_->walked();
+      if (!walked && index_ + kPrefetchAhead < lines_->size_) {
         __builtin_prefetch(lines_->kept_[index_ + kPrefetchAhead]);
       }
-      text_ = text_ != nullptr && lines_->shift_ > 0 && index_ < lines_->size_ ? following(text_)
-                                                                               : nullptr;
+      text_ = text_ != nullptr && walked && index_ < lines_->size_ ? following(text_) : nullptr;
       return *this;
     }
     bool operator==(const const_iterator& other) const { return index_ == other.index_; }
@@ -84,14 +88,21 @@ class PackedTextList {
 
  private:
   static constexpr size_t kPrefetchAhead = 8;
+  // Packed lists up to this long keep only first_.
+  static constexpr size_t kFirstOnly = 16;
   // The packed text after text.
   static const char* following(const char* text);
+  // Whether entries are found by skipping from a kept one rather than kept
+  // each.
+  bool walked() const { return shift_ > 0 || kept_.empty(); }
   void thin();
   void keepEveryLine();
 
   std::vector<const char*> kept_;
-  size_t size_ = 0;
+  // Entry 0 while kept_ is empty (a short packed list).
+  const char* first_ = nullptr;
+  std::uint32_t size_ = 0;
   // Entry k * 2^shift_ is kept_[k].
-  unsigned shift_ = 0;
+  std::uint8_t shift_ = 0;
   bool packed_ = true;
 };

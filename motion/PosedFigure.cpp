@@ -1,5 +1,7 @@
 #include "motion/PosedFigure.h"
 
+#include <algorithm>
+
 #include "motion/FrameWords.h"
 #include "motion/Skeleton.h"
 
@@ -55,6 +57,50 @@ void PosedFigure::pose(const char* line, std::vector<JointPose>& out) const {
   readFrameValues(line, values, skeleton.layout().wordsUsed());
   out.resize(static_cast<size_t>(skeleton.size()));
   for (int j = 0; j < skeleton.size(); ++j) placeJoint(skeleton, j, values, out);
+}
+
+void PosedFigure::visit(const char* line,
+                        const std::function<void(int, const JointPose&)>& visitJoint) const {
+  const int count = skeleton.size();
+  std::vector<double> values;
+  readFrameValues(line, values, skeleton.layout().wordsUsed());
+  // In file order a joint's first child comes right after it: only a joint
+  // with a later child keeps its pose while its subtree is posed, so a long
+  // chain holds one pose, not one per link.
+  std::vector<bool> hasLaterChild(static_cast<size_t>(count), false);
+  for (int j = 1; j < count; ++j) {
+    const int parent = skeleton[j].parent;
+    if (parent != j - 1 && parent >= 0) hasLaterChild[static_cast<size_t>(parent)] = true;
+  }
+  struct Kept {
+    int joint;
+    JointPose pose;
+  };
+  std::vector<Kept> kept;
+  JointPose previous;
+  JointPose world;
+  for (int j = 0; j < count; ++j) {
+    const BvhJoint& joint = skeleton[j];
+    const JointPose local = localPose(skeleton, j, values);
+    // Joints kept after the parent have had all their children.
+    while (joint.parent != j - 1 && !kept.empty() && kept.back().joint != joint.parent) {
+      kept.pop_back();
+    }
+    const JointPose* parent = joint.parent < 0        ? nullptr
+                              : joint.parent == j - 1 ? &previous
+                              : !kept.empty()         ? &kept.back().pose
+                                                      : nullptr;
+    if (parent == nullptr) {
+      world = local;
+    } else {
+      const Point3 moved = rotatePoint(parent->r, local.t);
+      world.t = {parent->t.x + moved.x, parent->t.y + moved.y, parent->t.z + moved.z};
+      world.r = parent->r * local.r;
+    }
+    if (hasLaterChild[static_cast<size_t>(j)]) kept.push_back({j, world});
+    previous = world;
+    visitJoint(j, world);
+  }
 }
 
 void PosedFigure::poseJoints(const std::vector<double>& values, const std::vector<int>& joints,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "base/Point3.h"
@@ -38,6 +39,11 @@ struct PosedFigure {
   // joint, nothing for the others.
   void poseJoints(const std::vector<double>& values, const std::vector<int>& joints,
                   std::vector<JointPose>& out) const;
+  // The same poses handed to visit(joint, pose) in skeleton order, holding
+  // only the poses of ancestors with children still to come: memory for the
+  // line's values and the skeleton's branching depth (a chain costs one
+  // pose), not one pose per joint.
+  void visit(const char* line, const std::function<void(int, const JointPose&)>& visit) const;
 };
 
 // joint's pose in its parent's frame: offset plus position channels, and

@@ -6,13 +6,26 @@ int Skeleton::add(BvhJoint joint) {
   const int index = size();
   if (index == 0) {
     joint.parent = -1;
-  } else if (joint.parent < 0 || joint.parent >= index) {
+  } else if (joint.parent < 0 || joint.parent >= index || !onPathToLast(joint.parent)) {
     joint.parent = index - 1;
   }
   depths_.push_back(joint.parent < 0 ? 0 : depths_[static_cast<size_t>(joint.parent)] + 1);
   layout_.add(joint);
   joints_.push_back(std::move(joint));
   return index;
+}
+
+bool Skeleton::onPathToLast(int parent) const {
+  // Closing n braces walks n levels up: the reader pays once per level.
+  int j = size() - 1;
+  while (j > parent && depth(j) > depth(parent)) j = joints_[static_cast<size_t>(j)].parent;
+  return j == parent;
+}
+
+void Skeleton::reserve(size_t joints) {
+  joints_.reserve(joints);
+  depths_.reserve(joints);
+  layout_.reserve(joints);
 }
 
 void Skeleton::clear() {

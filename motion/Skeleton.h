@@ -15,9 +15,13 @@
 class Skeleton {
  public:
   // Appends joint and returns its index. Its parent must be -1 for the first
-  // joint and an earlier index for every other; a joint that breaks this is
+  // joint and, for every other, the previous joint or one of its ancestors
+  // (so that the array stays in pre-order); a joint that breaks this is
   // taken as a child of the previous one (the reader never gives one).
   int add(BvhJoint joint);
+  // Room for joints in every array, so that adding up to that many never
+  // copies them.
+  void reserve(size_t joints);
   // Forgets every joint and gives the memory back.
   void clear();
 
@@ -47,4 +51,7 @@ class Skeleton {
   std::vector<BvhJoint> joints_;
   std::vector<int> depths_;
   ChannelLayout layout_;
+
+  // Whether parent is the last joint or one of its ancestors.
+  bool onPathToLast(int parent) const;
 };

@@ -79,7 +79,7 @@ Status EditSession::load(const std::string& fileName,
   motion->frameCount =
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
-  const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
+  const UpAxis clipUp = up ? *up : decideUpAxis(*motion, notes_);
   const TrackJoint track = findTrackJoint(*motion, clipUp);
   std::vector<Slot> slots;
   std::string reason;

@@ -15,12 +15,16 @@ for source in tests/fuzz/*.cpp; do
   name=$(basename "$source" .cpp)
   options=()
   case "$name" in
-    # Long runs of frame lines and lone carriage returns are where the
-    # reader's costs hide: its inputs may be long from the start (32 KiB
-    # still runs well over a thousand inputs a second).
+    # Long runs of frame lines, long single lines, lone carriage returns and
+    # NUL bytes are where the reader's costs and cuts hide: its inputs may be
+    # long from the start (32 KiB still runs well over a thousand inputs a
+    # second).
     BvhReaderFuzz) seeds=tests/fuzz/corpus/reader
       options=(-dict="$root/tests/fuzz/BvhReaderFuzz.dict" -max_len=32768 -len_control=0) ;;
-    ReadFitWriteFuzz) seeds=tests/fuzz/corpus/readfitwrite ;;
+    # Long single frame lines and NUL bytes in frames come from the seeds and
+    # the dictionary; the length bound lets such lines grow.
+    ReadFitWriteFuzz) seeds=tests/fuzz/corpus/readfitwrite
+      options=(-dict="$root/tests/fuzz/BvhReaderFuzz.dict" -max_len=32768) ;;
     TgaLoadFuzz) seeds=tests/fuzz/corpus/tga ;;
     *) seeds=tests/fuzz/corpus/$name ;;
   esac

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "base/Outcome.h"
 
 TEST(Notes, FormatsTextOfAnyLengthAfterWhatIsThere) {
@@ -8,6 +10,17 @@ TEST(Notes, FormatsTextOfAnyLengthAfterWhatIsThere) {
   const std::string longName(5000, 'j');
   notes.addf("%d\t%s|%.2f\n", 7, longName.c_str(), 0.5);
   EXPECT_EQ(notes.text(), "NumFrames 7\t" + longName + "|0.50\n");
+
+  // Notes taken over, into empty notes or after text, keep their order.
+  Notes console;
+  Notes first;
+  first.add("a");
+  Notes second;
+  second.add("b");
+  console.append(std::move(first));
+  console.append(std::move(second));
+  console.append(notes);
+  EXPECT_EQ(console.text(), "ab" + notes.text());
 }
 
 TEST(Outcome, HoldsEitherTheValueOrTheFailure) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,10 +11,6 @@
 namespace {
 
 using testsupport::TempDir;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // A read large enough to be shared between two threads gives the bytes of
 // one plain read, and a file shorter than asked for (cut short after its
@@ -40,12 +37,12 @@ TEST(RegularFileReadAt, LargeReadsGiveTheFileAsOneReadWould) {
       {size - 100, 50, 50},                    // small: one thread
   };
   for (const Case& c : cases) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
+    FilePtr file(std::fopen(name.c_str(), "rb"));
     ASSERT_TRUE(file);
     std::unique_ptr<char[]> buffer(new char[c.asked]);
-    bool failed = true;
-    const size_t got = readAt(file.get(), buffer.get(), c.offset, c.asked, &failed);
-    EXPECT_FALSE(failed) << c.offset << " " << c.asked;
+    const Outcome<size_t> read = readAt(file.get(), buffer.get(), c.offset, c.asked);
+    ASSERT_TRUE(read) << c.offset << " " << c.asked;
+    const size_t got = read.value();
     ASSERT_EQ(got, c.expected) << c.offset << " " << c.asked;
     EXPECT_TRUE(std::string(buffer.get(), got) == text.substr(c.offset, got))
         << c.offset << " " << c.asked;
@@ -53,3 +50,31 @@ TEST(RegularFileReadAt, LargeReadsGiveTheFileAsOneReadWould) {
 }
 
 }  // namespace
+
+// Callers tell a file that is there but cannot be read as one (code 0, the
+// name in the message) from one the system refused (errno as the code).
+TEST(RegularFileOpen, FailuresSayWhetherTheSystemRefused) {
+  TempDir dir;
+  const std::string clip = dir.write("clip.bvh", "HIERARCHY\n");
+  const struct {
+    std::string name;
+    int code;  // -1: opens
+    std::string message;
+  } rows[] = {
+      {clip, -1, ""},
+      {dir.path() + "/absent.bvh", ENOENT, "No such file or directory"},
+      {dir.path(), 0, dir.path() + " is a directory"},
+      {"/dev/zero", 0, "/dev/zero is not a regular file"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Outcome<RegularFile> opened = openRegularFile(row.name.c_str());
+    ASSERT_EQ(opened.ok(), row.code < 0);
+    if (opened) {
+      EXPECT_EQ(opened.value().size, 10u);
+      continue;
+    }
+    EXPECT_EQ(opened.failure().code, row.code);
+    EXPECT_EQ(opened.failure().message, row.message);
+  }
+}

@@ -72,6 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkSkeleton(motion);
   require(motion.frameLines.size() == static_cast<size_t>(motion.frameCount));
   require(ok || motion.frameLines.empty());
+  // A clip is text: none is read from bytes with a NUL among them.
+  require(!ok || std::memchr(data, '\0', size) == nullptr);
 
   std::string copy;
   std::vector<const char*> words;

@@ -644,21 +644,38 @@ TEST(BvhReaderTest, NegativeFrameCountMeansNoFrames) {
 // ---------------------------------------------------------------------------
 // Bytes that are not text
 
-TEST(BvhReaderTest, NulByteEndsTheText) {
-  BvhMotion inHierarchy;
-  const ReadResult early = readText(inHierarchy, std::string("HIERARCHY ROOT Hips\0{ OFFSET", 28));
-  EXPECT_FALSE(early.ok);
-  EXPECT_EQ(early.output, "Bad File1 \n");
-
-  BvhMotion inFrames;
-  const std::string file = kRoot + kJoint + kEndSite + "}\n" +
-                           "MOTION\nFrames: 3\nFrame Time: 0.5\n1 2 3 4\n5 6" +
-                           std::string(1, '\0') + " 7 8\n9 9 9 9\n";
-  const ReadResult late = readText(inFrames, file);
-  ASSERT_TRUE(late.ok);
-  EXPECT_EQ(inFrames.textSize, file.size());
-  EXPECT_EQ(inFrames.frameCount, 2);
-  EXPECT_STREQ(inFrames.frameLine(1), "5 6");
+// A NUL byte would end the text early and pass a clip cut short for a whole
+// one: wherever it stands, the clip is refused and the line named.
+TEST(BvhReaderTest, NulByteIsRefusedNamingItsLine) {
+  const std::string nul(1, '\0');
+  const std::string head =
+      kRoot + kJoint + kEndSite + "}\n" + "MOTION\nFrames: 3\nFrame Time: 0.5\n";
+  const struct {
+    const char* name;
+    std::string input;
+    int line;
+  } rows[] = {
+      {"in the hierarchy", "HIERARCHY ROOT Hips" + nul + "{ OFFSET", 1},
+      {"first byte", nul + kGood, 1},
+      {"ending a first word that is not HIERARCHY", "\n\nHIER" + nul + "ARCHY", 3},
+      {"in a frame line", head + "1 2 3 4\n5 6" + nul + " 7 8\n9 9 9 9\n", 20},
+      {"after the frames needed", head + "1 2 3 4\n5 6 7 8\n9 9 9 9\n\n" + nul, 23},
+      {"CRLF line ends", "HIERARCHY\r\nROOT Hips\r\n{" + nul + "\r\n", 3},
+      {"CR-only line ends", "HIERARCHY\rROOT Hips\r{" + nul + "\r", 3},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    BvhMotion motion;
+    const ReadResult result = readText(motion, row.input);
+    EXPECT_FALSE(result.ok);
+    const std::string message =
+        "Bad File: line " + std::to_string(row.line) + " holds a NUL byte, which no clip text has";
+    EXPECT_EQ(result.output, message + "\n");
+    EXPECT_EQ(result.error, message);
+    EXPECT_EQ(result.line, row.line);
+    EXPECT_EQ(motion.frameCount, 0);
+    EXPECT_TRUE(motion.frameLines.empty());
+  }
 }
 
 TEST(BvhReaderTest, RandomBytesGiveAMessageOrAClip) {

@@ -187,24 +187,30 @@ TEST(BvhWriterLayout, FramesBeyondTheFitRecordKeepTheirOwnValues) {
   EXPECT_EQ(lines[9], "3.750000 0.9 -2.125000 0 0 9 10 20 30 -5 0 5.5 \n");
 }
 
-TEST(BvhWriterLayout, FrameTimeKeepsItsValueWhereSixDecimalsWouldLoseIt) {
+// The frame time and the offsets are written with six decimals where that
+// holds them within 1e-4 of their value, else with the digits they need.
+TEST(BvhWriterLayout, FrameTimeAndOffsetsKeepTheirDigits) {
   struct Row {
     const char* read;
     const char* written;
   };
   const Row rows[] = {
-      {".0083333", "0.008333"}, {"0.033333", "0.033333"}, {"0", "0.000000"},
-      {"1e-7", "1e-07"},        {"-4.9e-7", "-4.9e-07"},  {"5e-7", "5e-07"},
-      {"6e-7", "0.000001"},     {"12.5", "12.500000"},
+      {".0083333", "0.008333"},  {"0.033333", "0.033333"},
+      {"0.0333333", "0.033333"}, {"0", "0.000000"},
+      {"1e-7", "1e-07"},         {"-4.9e-7", "-4.9e-07"},
+      {"5e-7", "5e-07"},         {"6e-7", "6e-07"},
+      {"1.5e-6", "1.5e-06"},     {"0.00012345", "0.00012345"},
+      {"12.5", "12.500000"},     {"1234.5678901", "1234.567890"},
   };
   TempDir dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.read);
-    const std::string in =
-        dir.write("in.bvh",
-                  "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nEnd Site\n{\n"
-                  "OFFSET 0 1 0\n}\n}\nMOTION\nFrames: 1\nFrame Time: " +
-                      std::string(row.read) + "\n1\n");
+    const std::string in = dir.write(
+        "in.bvh",
+        "HIERARCHY\nROOT R\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\nEnd Site\n{\n"
+        "OFFSET 0 " +
+            std::string(row.read) +
+            " 0\n}\n}\nMOTION\nFrames: 1\nFrame Time: " + std::string(row.read) + "\n1\n");
     auto clip = loadClip(in, false);
     ASSERT_TRUE(clip->readOk);
     LoopFit unfitted;
@@ -212,9 +218,17 @@ TEST(BvhWriterLayout, FrameTimeKeepsItsValueWhereSixDecimalsWouldLoseIt) {
     ASSERT_TRUE(written.ok);
     EXPECT_NE(written.bytes.find(std::string("\nFrame Time: ") + row.written + "\n"),
               std::string::npos);
-    // What was written reads back as the value that was read, or as six decimals.
+    EXPECT_NE(
+        written.bytes.find(std::string("\tOFFSET\t0.000000\t") + row.written + "\t0.000000\n"),
+        std::string::npos)
+        << written.bytes;
+    // What was written reads back as what the writer wrote, which is the value
+    // read wherever six decimals were not close enough.
     auto back = loadClip(dir.path() + "/out.bvh", false);
+    const double value = std::atof(row.read);
     EXPECT_EQ(back->motion.frameTime, std::atof(row.written));
+    EXPECT_EQ(back->motion.skeleton[1].offset.y, std::atof(row.written));
+    EXPECT_LE(std::fabs(back->motion.frameTime - value), 1e-4 * std::fabs(value));
   }
 }
 

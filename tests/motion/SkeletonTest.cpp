@@ -54,6 +54,12 @@ TEST(SkeletonTest, AParentThatIsNotEarlierIsTakenAsThePreviousJoint) {
   EXPECT_EQ(skeleton[2].parent, 1);
   EXPECT_EQ(skeleton.add(jointUnder(-1)), 3);
   EXPECT_EQ(skeleton[3].parent, 2);
+  // Joint 4 goes under 0; joint 2 is no longer on the path to it, and a child
+  // of 2 after 4 would break the file order every walk relies on.
+  skeleton.add(jointUnder(0));
+  EXPECT_EQ(skeleton.add(jointUnder(2)), 5);
+  EXPECT_EQ(skeleton[5].parent, 4);
+  EXPECT_EQ(skeleton.subtreeEnd(0), 6);
 }
 
 TEST(SkeletonTest, AVeryDeepChainIsBuiltAndFreedWithoutRecursion) {
