@@ -48,12 +48,17 @@ struct Arguments {
   int points = 0;
   // --up: "y" or "z"; null lets the clip's figure decide.
   const char* upWord = nullptr;
+  // --contacts: the foot contacts are printed after the points.
+  bool contacts = false;
+  // --keep-feet or --free-feet; neither leaves the kind's own default.
+  std::optional<bool> keepFeet;
 };
 
 void printUsage(const char* program) {
   std::fprintf(stderr,
                "Usage: %s CLIP [--move K DX DZ]... [-o OUT [--force]]\n"
                "       %s CLIP --track [--points K] [--move K DX DZ]... [-o OUT [--force]]\n"
+               "  (each form also takes --up y|z, --contacts and --keep-feet or --free-feet)\n"
                "  Prints the fitted control points (after any moves) as \"point K: X Y Z\",\n"
                "  in the clip's axes (Z up: ground X Y, then the height).\n"
                "  --track         the open track path from the first frame to the last\n"
@@ -63,7 +68,10 @@ void printUsage(const char* program) {
                "  --move K DX DZ  moves control point K (0..3 on the loop path) by DX, DZ\n"
                "                  clip units along the ground (DX, DY with Z up), in order\n"
                "  -o OUT          writes the clip carried along the path to OUT\n"
-               "  --force         replaces OUT when it exists\n",
+               "  --force         replaces OUT when it exists\n"
+               "  --contacts      prints the foot contacts as \"contact NAME FIRST LAST X Y Z\"\n"
+               "  --keep-feet     keeps planted feet planted (the track path's default)\n"
+               "  --free-feet     lets the legs move with the path (the loop path's default)\n",
                program, program);
 }
 
@@ -105,6 +113,12 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
       arguments.force = true;
     } else if (word == "--track") {
       arguments.track = true;
+    } else if (word == "--contacts") {
+      arguments.contacts = true;
+    } else if (word == "--keep-feet" || word == "--free-feet") {
+      const bool keep = word == "--keep-feet";
+      if (arguments.keepFeet && *arguments.keepFeet != keep) return false;
+      arguments.keepFeet = keep;
     } else if (word == "--up") {
       if (i + 1 >= argc || arguments.upWord != nullptr) return false;
       arguments.upWord = argv[++i];
@@ -173,6 +187,22 @@ void releaseConsoleNotes(const Notes& console) {
   if (!text.empty() && text.back() != '\n') std::fputc('\n', stderr);
 }
 
+// One line per foot contact, in frame order: the foot joint's name, the
+// contact's first and last frames and where the foot stood at its middle
+// frame, in the clip's axes. None found is said on standard error, once.
+void printContacts(const EditSession& session, std::FILE* out, Notes& console) {
+  const FootContacts& feet = session.contacts();
+  const Skeleton& skeleton = session.motion().skeleton;
+  for (const FootContact& contact : feet.contacts) {
+    const int foot = feet.legs[static_cast<size_t>(contact.leg)].foot;
+    const char* name = skeleton.contains(foot) ? skeleton[foot].name : nullptr;
+    std::fprintf(out, "contact %s %d %d %f %f %f\n", name != nullptr ? name : "", contact.first,
+                 contact.last, contact.position.x, contact.position.y, contact.position.z);
+  }
+  const char* none = "No foot contacts found\n";
+  if (feet.contacts.empty() && console.text().find(none) == std::string::npos) console.add(none);
+}
+
 // Loads, moves, prints and writes; false (reported) at the first failure.
 bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   std::FILE* points = stdout;
@@ -192,6 +222,10 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
     if (arguments.points > 0) session.refit(arguments.points);
     console.append(session.takeConsoleNotes());
   }
+  if (arguments.keepFeet) {
+    session.setKeepsFeet(*arguments.keepFeet);
+    console.append(session.takeConsoleNotes());
+  }
   for (const Move& move : arguments.moves) {
     const Status moved = session.movePoint(move.index, move.dx, move.dz);
     if (!moved) {
@@ -203,6 +237,7 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
     const Point3 p = fileFromGround(session.point(k), session.upAxis());
     std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);
   }
+  if (arguments.contacts) printContacts(session, points, console);
   if (std::fflush(points) != 0) {
     report(std::string("cannot print the points: ") + std::strerror(errno));
     return false;

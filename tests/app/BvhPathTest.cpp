@@ -50,14 +50,15 @@ struct SessionRun {
   std::string bytes;
 };
 
-SessionRun runSession(const std::function<void(EditSession&)>& edit) {
+SessionRun runSession(const std::function<void(EditSession&)>& edit,
+                      const std::string& clip = kClip) {
   SessionRun run;
   const TempDir dir;
   const std::string file = dir.path() + "/session.bvh";
   // Run as a lambda so that a failed ASSERT ends only it.
   [&] {
     EditSession session;
-    ASSERT_TRUE(session.load(kClip));
+    ASSERT_TRUE(session.load(clip));
     edit(session);
     ASSERT_TRUE(session.write(file));
     for (int k = 0; k < session.pointCount(); ++k) {
@@ -211,6 +212,40 @@ TEST(BvhPathTest, TrackPrintsAndWritesTheEditSessionsTrackPath) {
   // The fit's own count; the path starts where the clip's first frame stands.
   const std::string own = runPath(kClip + " --track").output;
   EXPECT_EQ(own.substr(0, own.find('\n')), "point 0: -88.632700 0.000000 35.628300");
+}
+
+// The feet options give the session's bytes for the same setting, and the
+// contacts follow the points in frame order.
+TEST(BvhPathTest, FeetOptionsWriteWhatTheSessionWritesAndContactsAreListed) {
+  TempDir dir;
+  const std::string walk = std::string(MPE_CLIP_DATA_DIR) + "/xia-neutral-01.bvh";
+  const struct {
+    const char* options;
+    bool track;
+    bool keep;
+  } rows[] = {
+      {"--track --free-feet", true, false}, {"--track", true, true}, {"--keep-feet", false, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.options);
+    const SessionRun session = runSession(
+        [&](EditSession& edited) {
+          if (row.track) edited.setKind(pathKindOf("track"));
+          edited.setKeepsFeet(row.keep);
+          ASSERT_TRUE(edited.movePoint(2, 0.0, 3.0));
+        },
+        walk);
+    const std::string out = dir.path() + "/feet.bvh";
+    std::filesystem::remove(out);
+    const PathRun written = runPath(walk + " " + row.options + " --move 2 0 3 -o " + out);
+    EXPECT_EQ(written.status, 0);
+    EXPECT_EQ(readFile(out), session.bytes);
+  }
+  const PathRun listed = runPath(walk + " --contacts");
+  EXPECT_EQ(listed.status, 0);
+  const std::string contacts = listed.output.substr(listed.output.find("contact "));
+  EXPECT_EQ(std::count(contacts.begin(), contacts.end(), '\n'), 4) << contacts;
+  EXPECT_EQ(contacts.rfind("contact RightToeBase 0 ", 0), 0u) << contacts;
+  EXPECT_EQ(runPath(walk + " --keep-feet --free-feet").status, 2);
 }
 
 // Two runs writing one new OUT at the same moment (a batch with two clips of
