@@ -236,10 +236,6 @@ bool measureQualityFiles(const std::string& original, const std::string& edited,
   return measureQuality(a, b, quality, error);
 }
 
-namespace {
-
-// The offset that moves middle square to the line through before and after,
-// by a quarter of its mean distance to them.
 Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& after) {
   const double reach = (std::hypot(middle.x - before.x, middle.z - before.z) +
                         std::hypot(after.x - middle.x, after.z - middle.z)) /
@@ -250,8 +246,6 @@ Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& 
   if (!(chord > 0.0)) return Point3{};
   return {cz / chord * reach / 4.0, 0.0, -cx / chord * reach / 4.0};
 }
-
-}  // namespace
 
 bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
                        std::string* error, int* points) {
