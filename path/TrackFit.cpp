@@ -1,6 +1,7 @@
 #include "path/TrackFit.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -144,7 +145,8 @@ TrackSummary summarise(const BvhMotion& motion, const TrackJoint& track, int fra
       s.line.lengths.push_back(travelled);
     }
     if (frame % TrackRecord::step == 0) {
-      guesses[static_cast<size_t>(frame / TrackRecord::step)] = static_cast<float>(travelled);
+      guesses[static_cast<size_t>(frame / TrackRecord::step)] =
+          static_cast<float>(std::min(travelled, static_cast<double>(FLT_MAX)));
     }
     latest = p;
     latestLength = travelled;

@@ -14,11 +14,14 @@ namespace {
 // one scan step either side of it.
 double scanWindow(const TrackCurve& curve, double x, double z, double guess, double& low,
                   double& high, double& bestDistance) {
-  low = std::max(curve.firstKnot(), guess - 0.5);
-  high = std::min(curve.lastKnot(), guess + 0.5);
+  // A guess from a track too long to measure stays on the curve.
+  const double at = std::isfinite(guess) ? std::clamp(guess, curve.firstKnot(), curve.lastKnot())
+                                         : curve.firstKnot();
+  low = std::max(curve.firstKnot(), at - 0.5);
+  high = std::min(curve.lastKnot(), at + 0.5);
   constexpr int coarse = 16;
-  double best = guess;
-  bestDistance = squaredGroundDistance(curve, guess, x, z);
+  double best = at;
+  bestDistance = squaredGroundDistance(curve, at, x, z);
   const double step = (high - low) / coarse;
   for (int k = 0; k <= coarse; ++k) {
     const double t = low + step * k;

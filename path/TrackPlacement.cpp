@@ -58,6 +58,10 @@ bool trackFrameKnot(const TrackFit& fit, int f, double x, double z, double& knot
   if (!guessKnot(record, f, guess, low, high)) return false;
   low = std::max(low, fitted.firstKnot());
   high = std::min(high, fitted.lastKnot());
+  if (!(low <= high)) {
+    low = fitted.firstKnot();
+    high = fitted.lastKnot();
+  }
   knot = refinedKnot(fitted, x, z, std::clamp(guess, low, high), low, high);
   return true;
 }
