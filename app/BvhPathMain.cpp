@@ -48,6 +48,8 @@ struct Arguments {
   int points = 0;
   // --up: "y" or "z"; null lets the clip's figure decide.
   const char* upWord = nullptr;
+  // --pace: "keep" or "points"; null keeps the default (points).
+  const char* paceWord = nullptr;
   // --contacts: the foot contacts are printed after the points.
   bool contacts = false;
   // --keep-feet or --free-feet; neither leaves the kind's own default.
@@ -57,13 +59,18 @@ struct Arguments {
 void printUsage(const char* program) {
   std::fprintf(stderr,
                "Usage: %s CLIP [--move K DX DZ]... [-o OUT [--force]]\n"
-               "       %s CLIP --track [--points K] [--move K DX DZ]... [-o OUT [--force]]\n"
+               "       %s CLIP --track [--points K] [--pace keep|points] [--move K DX DZ]...\n"
+               "            [-o OUT [--force]]\n"
                "  (each form also takes --up y|z, --contacts and --keep-feet or --free-feet)\n"
                "  Prints the fitted control points (after any moves) as \"point K: X Y Z\",\n"
                "  in the clip's axes (Z up: ground X Y, then the height).\n"
                "  --track         the open track path from the first frame to the last\n"
                "                  instead of the loop path (Y of its points: ground height)\n"
                "  --points K      fits the track path with K points (1..1000)\n"
+               "  --pace keep     frames keep their distance along the edited track path\n"
+               "                  (default: points, each frame keeps its place between the\n"
+               "                  points, so the clip passes each point on time and ends on\n"
+               "                  the last)\n"
                "  --up y|z        the clip's up axis (default: decided from the figure)\n"
                "  --move K DX DZ  moves control point K (0..3 on the loop path) by DX, DZ\n"
                "                  clip units along the ground (DX, DY with Z up), in order\n"
@@ -125,6 +132,13 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
       if (std::strcmp(arguments.upWord, "y") != 0 && std::strcmp(arguments.upWord, "z") != 0) {
         return false;
       }
+    } else if (word == "--pace") {
+      if (i + 1 >= argc || arguments.paceWord != nullptr) return false;
+      arguments.paceWord = argv[++i];
+      if (std::strcmp(arguments.paceWord, "keep") != 0 &&
+          std::strcmp(arguments.paceWord, "points") != 0) {
+        return false;
+      }
     } else if (word == "--points") {
       if (i + 1 >= argc || arguments.pointsWord != nullptr) return false;
       arguments.pointsWord = argv[++i];
@@ -136,7 +150,9 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
   }
   if (positional.size() != 1 || positional[0].empty()) return false;
   if (arguments.force && arguments.out.empty()) return false;
-  if (arguments.pointsWord != nullptr && !arguments.track) return false;
+  if ((arguments.pointsWord != nullptr || arguments.paceWord != nullptr) && !arguments.track) {
+    return false;
+  }
   arguments.clip = positional[0];
   return true;
 }
@@ -208,6 +224,9 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   std::FILE* points = stdout;
   std::optional<UpAxis> up;
   if (arguments.upWord != nullptr) up = *arguments.upWord == 'z' ? UpAxis::z : UpAxis::y;
+  // The kind is chosen before the clip is read, so that only its path is
+  // fitted.
+  if (arguments.track) session.setKind(pathKindOf("track"));
   const Status loaded = session.load(arguments.clip, nullptr, up);
   console.append(session.takeConsoleNotes());
   if (!loaded) {
@@ -218,8 +237,10 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   if (zUp) report("up axis: Z");
   if (!session.canCarry()) report(kNoGroundChannels);
   if (arguments.track) {
-    session.setKind(pathKindOf("track"));
     if (arguments.points > 0) session.refit(arguments.points);
+    if (arguments.paceWord != nullptr && std::strcmp(arguments.paceWord, "keep") == 0) {
+      session.setPace(PathPace::keep);
+    }
     console.append(session.takeConsoleNotes());
   }
   if (arguments.keepFeet) {
@@ -233,6 +254,9 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
       return false;
     }
   }
+  // How the moves stretch the strides, when they do.
+  const std::string timing = session.path().timingNote();
+  if (!arguments.moves.empty() && !timing.empty()) report(timing);
   for (int k = 0; k < session.pointCount(); ++k) {
     const Point3 p = fileFromGround(session.point(k), session.upAxis());
     std::fprintf(points, "point %d: %f %f %f\n", k, p.x, p.y, p.z);

@@ -2,7 +2,7 @@
 
 // Runs a whole program as a child process and times it from fork to exit, for
 // measures of a console tool against a shell command doing the plain work.
-// Linux only (fork, exec, wait4).
+// Linux only (fork, exec, wait4, /proc/self/exe).
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,27 @@ ProcessResult bestProcessRun(int runs, const std::vector<std::string>& argv,
     best.peakBytes = highest;
   }
   return best;
+}
+
+// The program called name in the folder of the running program, or "" when
+// there is none (the benches run the tools built beside them).
+inline std::string programBesideThis(const char* name) {
+  char self[4096];
+  const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (size <= 0) return "";
+  std::string path(self, static_cast<size_t>(size));
+  path.erase(path.find_last_of('/') + 1);
+  path += name;
+  return access(path.c_str(), X_OK) == 0 ? path : "";
+}
+
+// A new private folder directory/prefix.XXXXXX, or "" (with a message on
+// standard error) when it cannot be made.
+inline std::string privateFolder(const std::string& directory, const char* prefix) {
+  std::string folder = directory + "/" + prefix + ".XXXXXX";
+  if (mkdtemp(&folder[0]) != nullptr) return folder;
+  std::fprintf(stderr, "cannot create a folder under %s\n", directory.c_str());
+  return "";
 }
 
 }  // namespace bench

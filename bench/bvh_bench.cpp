@@ -158,17 +158,6 @@ std::string formatted(const char* pattern, double value) {
   return text;
 }
 
-// bvh-path in the folder of this program, or "" when there is none.
-std::string toolBesideThisProgram() {
-  char self[4096];
-  const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (size <= 0) return "";
-  std::string path(self, static_cast<size_t>(size));
-  path.erase(path.find_last_of('/') + 1);
-  path += "bvh-path";
-  return access(path.c_str(), X_OK) == 0 ? path : "";
-}
-
 void printProcess(const char* name, const bench::ProcessResult& r, double bytes) {
   if (!r.ok) {
     std::printf("%-34s %12s\n", name, "FAILED");
@@ -180,7 +169,7 @@ void printProcess(const char* name, const bench::ProcessResult& r, double bytes)
 
 // The whole program against cat, without and with an fsync of cat's output.
 void measureTool(const std::string& clip, const std::string& folder, double clipBytes) {
-  const std::string tool = toolBesideThisProgram();
+  const std::string tool = bench::programBesideThis("bvh-path");
   if (tool.empty()) {
     std::printf("\nbvh-path: not found beside this program; build it to measure it.\n");
     return;
@@ -226,11 +215,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Usage: %s [directory [frames >= 5]]\n", argv[0]);
     return 1;
   }
-  std::string folder = directory + "/bvh_bench.XXXXXX";
-  if (mkdtemp(&folder[0]) == nullptr) {
-    std::fprintf(stderr, "cannot create a folder under %s\n", directory.c_str());
-    return 1;
-  }
+  const std::string folder = bench::privateFolder(directory, "bvh_bench");
+  if (folder.empty()) return 1;
   const std::string clip = folder + "/large.bvh";
   const std::string output = folder + "/written.bvh";
 

@@ -1,7 +1,8 @@
 // path_quality_bench: how faithfully an edited path carries a clip, for the
 // track path and the loop path, with the planted feet kept and without.
 //
-// Usage: path_quality_bench [--contacts] [CLIP[@FRAMES]]...
+// Usage: path_quality_bench [--contacts] [CLIP[@FRAMES|~FORWARD:BACK:FRAMES]]...
+//                           [--wiggly CLIP...]
 //   (default: the walks of tests/data/clips: the CMU 01_01 walk, its first
 //   1100 frames and whole, the three Xia walks and the MakeHuman zombie)
 //
@@ -22,7 +23,10 @@
 // against travel (95th percentile change over walking frames) and the
 // carried joint's largest lowering. Marks each figure PASS or MISS against
 // the targets and always exits 0 once the measurements ran. --contacts also
-// lists each clip's contacts.
+// lists each clip's contacts. Last, the track path's timing: scaled about its
+// first point and moved sideways, by control points and with Keep Pace
+// (tests/quality/PathTiming); clips after --wiggly are judged on their facing
+// alone.
 
 #include <unistd.h>
 
@@ -39,6 +43,7 @@
 #include "motion/FootContacts.h"
 #include "motion/TrackJoint.h"
 #include "quality/MotionQuality.h"
+#include "quality/PathTiming.h"
 
 namespace {
 
@@ -54,13 +59,18 @@ constexpr double kStillLimit = 0.02;         // hip heights
 
 const char* mark(bool pass) { return pass ? "PASS" : "MISS"; }
 
-// Reads a clip, or its first frames when the argument ends in @FRAMES.
+// Reads a clip, or its first frames when the argument ends in @FRAMES, or
+// its frames back and forth (backAndForthOf) with ~FORWARD:BACK:FRAMES.
 bool readClip(const std::string& argument, const std::string& scratch, BvhMotion& motion) {
-  const size_t at = argument.rfind('@');
+  const size_t at = argument.find_last_of("@~");
   std::string file = argument;
   if (at != std::string::npos) {
     file = argument.substr(0, at);
-    const std::string text = firstFramesOf(file, std::atoi(argument.c_str() + at + 1));
+    int forward = 0, back = 0, frames = 0;
+    const bool shuffled = argument[at] == '~' && std::sscanf(argument.c_str() + at + 1, "%d:%d:%d",
+                                                             &forward, &back, &frames) == 3;
+    const std::string text = shuffled ? backAndForthOf(file, forward, back, frames)
+                                      : firstFramesOf(file, std::atoi(argument.c_str() + at + 1));
     std::FILE* out = std::fopen(scratch.c_str(), "wb");
     if (out == nullptr || text.empty()) {
       if (out != nullptr) std::fclose(out);
@@ -74,13 +84,14 @@ bool readClip(const std::string& argument, const std::string& scratch, BvhMotion
   return motion.read(file.c_str(), notes).ok();
 }
 
-// Runs body with standard output sent to /dev/null: the reader, the fit and
-// the writer report progress there.
-bool quietly(const std::function<bool()>& body) {
+// Runs work with standard output sent to /dev/null: the reader, the fit and
+// the writer leave notes nobody reads here.
+template <typename Work>
+bool quietly(const Work& work) {
   std::fflush(stdout);
   const int saved = dup(STDOUT_FILENO);
-  const bool quiet = std::freopen("/dev/null", "w", stdout) != nullptr;
-  const bool ok = quiet && body();
+  std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
+  const bool ok = quiet != nullptr && work();
   std::fflush(stdout);
   dup2(saved, STDOUT_FILENO);
   close(saved);
@@ -216,36 +227,136 @@ void sweepTable(const std::vector<std::pair<std::string, std::unique_ptr<BvhMoti
   }
 }
 
+std::string nameOf(const std::string& clip) { return clip.substr(clip.find_last_of('/') + 1); }
+
+struct Scratch {
+  std::string clip;
+  std::string edited;
+};
+
+// Limits of the timing report: walking clips reach the end and pass each
+// point on time; clips that turn on the spot or go back and forth keep
+// their facing within looser bounds.
+constexpr double kEndLimit = 0.05;       // hip heights
+constexpr double kDelayLimit = 0.1;      // seconds
+constexpr double kScaledFacing = 2.0;    // degrees, walking clips
+constexpr double kWigglySideways = 8.0;  // degrees
+constexpr double kWigglyScaled = 5.0;    // degrees, scaled by 1.15
+
+struct TimingRow {
+  const char* name;
+  TrackEdit edit;
+};
+
+// One line of the timing report; false when the edit could not be measured.
+void reportTimingRow(const std::string& clip, const BvhMotion& motion, const TimingRow& row,
+                     bool wiggly, const Scratch& scratch) {
+  std::vector<Point3> fitted, moved;
+  std::string error;
+  MotionQuality q;
+  PathTiming t;
+  const bool ok = quietly([&] {
+    BvhMotion written;
+    Notes notes;
+    return writeTrackEdit(motion, row.edit, scratch.edited, fitted, moved, &error) &&
+           written.read(scratch.edited.c_str(), notes) &&
+           measureQuality(motion, written, q, &error) &&
+           measureTiming(motion, written, fitted, moved, t, &error);
+  });
+  const bool keep = row.edit.pace == PathPace::keep;
+  std::printf("%-26s %-13s %-6s ", nameOf(clip).c_str(), row.name, keep ? "keep" : "points");
+  if (!ok) {
+    std::printf("failed: %s\n", error.c_str());
+    return;
+  }
+  const bool scaled = !row.edit.sideways;
+  const double facingLimit = !wiggly ? (scaled ? kScaledFacing : kFacingLimit)
+                                     : (scaled ? kWigglyScaled : kWigglySideways);
+  // Wiggling clips are judged on their facing alone, and only at 1.15 when
+  // scaled.
+  const bool judgedFacing = !wiggly || !scaled || row.edit.scale == 1.15;
+  std::printf("%6.3f %s %6.2f %s %6.2f  %6.2f %s  %5.3f/%-5.3f\n", t.endDistance,
+              wiggly ? "    " : mark(t.endDistance <= kEndLimit), t.worstDelay,
+              wiggly ? "    " : mark(t.worstDelay <= kDelayLimit), t.worstMiss, q.facingChange95,
+              judgedFacing ? mark(q.facingChange95 <= facingLimit) : "    ", q.slideOriginal,
+              q.slideEdited);
+}
+
+void reportTiming(const std::vector<std::string>& clips, size_t firstWiggly,
+                  const Scratch& scratch) {
+  std::printf(
+      "\nTrack path timing: every point scaled about the first, or the middle point moved "
+      "sideways\n"
+      "targets (walking clips, pace points): last frame within %.0f%% hip height of the last "
+      "point, every point passed within %.1f s of the original's frame, facing change <= %.0f "
+      "deg scaled (<= %.0f sideways); clips after --wiggly: facing <= %.0f sideways, <= %.0f "
+      "scaled by 1.15\n\n",
+      kEndLimit * 100.0, kDelayLimit, kScaledFacing, kFacingLimit, kWigglySideways, kWigglyScaled);
+  std::printf("%-26s %-13s %-6s %11s %11s %6s %12s %11s\n", "clip", "edit", "pace", "end (hip)",
+              "delay (s)", "miss", "facing (deg)", "sliding");
+  const TimingRow rows[] = {
+      {"sideways", {1.0, true, PathPace::points}},
+      {"sideways", {1.0, true, PathPace::keep}},
+      {"scale 0.7", {0.7, false, PathPace::points}},
+      {"scale 0.7", {0.7, false, PathPace::keep}},
+      {"scale 0.85", {0.85, false, PathPace::points}},
+      {"scale 0.85", {0.85, false, PathPace::keep}},
+      {"scale 1.15", {1.15, false, PathPace::points}},
+      {"scale 1.15", {1.15, false, PathPace::keep}},
+      {"scale 1.3", {1.3, false, PathPace::points}},
+      {"scale 1.3", {1.3, false, PathPace::keep}},
+  };
+  for (size_t c = 0; c < clips.size(); ++c) {
+    BvhMotion motion;
+    if (!quietly([&] { return readClip(clips[c], scratch.clip, motion); })) {
+      std::printf("%-26s could not be read\n", nameOf(clips[c]).c_str());
+      continue;
+    }
+    for (const TimingRow& row : rows) {
+      reportTimingRow(clips[c], motion, row, c >= firstWiggly, scratch);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> clips;
   bool contacts = false;
+  size_t firstWiggly = static_cast<size_t>(-1);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--contacts") == 0) {
       contacts = true;
+    } else if (std::strcmp(argv[i], "--wiggly") == 0) {
+      firstWiggly = clips.size();
     } else {
       clips.push_back(argv[i]);
     }
   }
+  std::vector<std::string> timed = clips;
+  size_t timedWiggly = firstWiggly;
   if (clips.empty()) {
     const std::string data = std::string(MPE_CLIP_DATA_DIR) + "/";
     clips = {data + "cmu-01_01.bvh@1100", data + "cmu-01_01.bvh",
              data + "xia-neutral-01.bvh", data + "xia-old-13.bvh",
              data + "xia-angry-13.bvh",   data + "makehuman-zombieWalk1.bvh"};
+    // The whole CMU clip turns on the spot twice: it is judged as wiggling.
+    timed = {data + "cmu-01_01.bvh@1100", data + "xia-neutral-01.bvh", data + "xia-old-13.bvh",
+             data + "xia-angry-13.bvh", data + "cmu-01_01.bvh"};
+    timedWiggly = 4;
   }
   char folder[] = "/tmp/path_quality_bench.XXXXXX";
   if (mkdtemp(folder) == nullptr) {
     std::perror("path_quality_bench: mkdtemp");
     return 1;
   }
-  const std::string scratch = std::string(folder) + "/clip.bvh";
-  const std::string edited = std::string(folder) + "/edited.bvh";
-  const auto read = readClips(clips, scratch);
-  quarterTable(read, edited);
-  sweepTable(read, contacts, edited);
-  std::remove(scratch.c_str());
-  std::remove(edited.c_str());
+  const Scratch scratch{std::string(folder) + "/clip.bvh", std::string(folder) + "/edited.bvh"};
+  const auto read = readClips(clips, scratch.clip);
+  quarterTable(read, scratch.edited);
+  sweepTable(read, contacts, scratch.edited);
+  reportTiming(timed, timedWiggly, scratch);
+  std::remove(scratch.clip.c_str());
+  std::remove(scratch.edited.c_str());
   rmdir(folder);
   return 0;
 }

@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "path/ClipPath.h"
 
 namespace {
@@ -49,21 +51,69 @@ void leaveFloorFrame() {
   glPopAttrib();
 }
 
+// One line strip through points on the floor, in the floor frame.
+void drawStrip(const std::vector<Point3>& points, const PathLayout& layout) {
+  glBegin(GL_LINE_STRIP);
+  for (const Point3& sample : points) {
+    const Point3 ground = groundMapping(sample, layout);
+    glVertex3d(ground.x, ground.y, ground.z);
+  }
+  glEnd();
+}
+
 }  // namespace
 
 void drawPath(const ClipPath& path, const PathLayout& layout, bool withPoints, int selected) {
   enterFloorFrame(layout.up);
   glColor3d(1.0, 0.55, 0.0);
   glLineWidth(stripWidth);
-  glBegin(GL_LINE_STRIP);
-  for (const Point3& sample : path.samples()) {
-    const Point3 ground = groundMapping(sample, layout);
-    glVertex3d(ground.x, ground.y, ground.z);
-  }
-  glEnd();
+  drawStrip(path.samples(), layout);
   glFlush();
   leaveFloorFrame();
   if (withPoints) drawControlPoints(path, layout, selected);
+}
+
+void drawPathRuns(const ClipPath& path, const PathLayout& layout) {
+  const PathRuns runs = path.runs();
+  enterFloorFrame(layout.up);
+  glLineWidth(stripWidth);
+  glColor3d(1.0, 0.55, 0.0);
+  drawStrip(runs.walked, layout);
+  // Dashes: what the clip does not walk, and the run it walks off the path.
+  glEnable(GL_LINE_STIPPLE);
+  glLineStipple(3, 0x3333);
+  drawStrip(runs.pastEnd, layout);
+  glColor3d(0.55, 0.45, 0.35);
+  drawStrip(runs.unreached, layout);
+  glFlush();
+  leaveFloorFrame();
+}
+
+void drawFramePlace(const Point3& place, const PathLayout& layout) {
+  constexpr double pi = 3.14159265358979323846;
+  constexpr int ringSteps = 24;
+  const Point3 at = groundMapping(place, layout);
+  const double r = 1.5 * layout.cubeHalfSize;
+  // The floor frame holds the ground as x and z, or with Z up as x and y.
+  const bool zUp = layout.up == UpAxis::z;
+  const auto vertex = [&](double x, double ground, double height) {
+    glVertex3d(at.x + x, at.y + (zUp ? ground : height), at.z + (zUp ? height : ground));
+  };
+  enterFloorFrame(layout.up);
+  glLineWidth(stripWidth);
+  glColor3d(1.0, 1.0, 0.2);
+  glBegin(GL_LINE_LOOP);
+  for (int k = 0; k < ringSteps; ++k) {
+    const double a = 2.0 * pi * k / ringSteps;
+    vertex(r * std::cos(a), r * std::sin(a), 0.0);
+  }
+  glEnd();
+  glBegin(GL_LINES);
+  vertex(0.0, 0.0, 0.0);
+  vertex(0.0, 0.0, 2.0 * r);
+  glEnd();
+  glFlush();
+  leaveFloorFrame();
 }
 
 void drawControlPoints(const ClipPath& path, const PathLayout& layout, int selected) {

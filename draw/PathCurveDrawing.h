@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "base/Point3.h"
 #include "path/GroundMapping.h"
 
 class ClipPath;
@@ -17,3 +20,16 @@ void drawPath(const ClipPath& path, const PathLayout& layout, bool withPoints, i
 // Draws each control point as a cube centred on its floor point, green when
 // selected, else blue.
 void drawControlPoints(const ClipPath& path, const PathLayout& layout, int selected);
+
+// Draws the path as the clip walks it (ClipPath::runs): the walked run as
+// drawPath draws the curve, the rest of the path that the clip does not
+// reach dimmed and dashed, and the straight run past the last point that it
+// does walk dashed in the walked run's colour, so a person sees where the clip
+// ends. Needs a current GL context; restores what it changes.
+void drawPathRuns(const ClipPath& path, const PathLayout& layout);
+
+// Marks place (ClipPath::framePlace: the current frame's place on the path)
+// with a flat ring on the floor and a short upright tick, sized with the
+// control points' cubes. Needs a current GL context; restores what it
+// changes.
+void drawFramePlace(const Point3& place, const PathLayout& layout);

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "motion/BvhMotion.h"
+#include "motion/FigureFrame.h"
 #include "motion/FrameWords.h"
+#include "motion/GroundAxes.h"
 
 namespace {
 
@@ -67,4 +69,14 @@ TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up) {
     }
   }
   return rootTrack;
+}
+
+double restHeight(const BvhMotion& motion, int joint, UpAxis up) {
+  if (motion.skeleton.empty()) return 1.0;
+  const RestPoseBox box = restPoseBox(motion.skeleton);
+  const Point3 at = joint >= 0 ? offsetFromRoot(motion.skeleton, joint) : box.low;
+  double height = groundFromFile(at, up).y - groundFromFile(box.low, up).y;
+  if (!(height > 0.0) || !std::isfinite(height)) height = box.size() / 2.0;
+  if (!(height > 0.0) || !std::isfinite(height)) height = 1.0;
+  return height;
 }

@@ -46,6 +46,11 @@ extern const char* const kNoGroundChannels;
 // window when the track joint is not the root.
 std::string trackJointNotice(const BvhJoint& joint);
 
+// The joint's rest height above the lowest joint along up (offsets only):
+// the hip height that the paths' rules measure lengths in. Half the rest
+// pose's size where that is not positive, then 1; 1 without joints.
+double restHeight(const BvhMotion& motion, int joint, UpAxis up);
+
 // candidate when it is a joint index of the clip, else the root (0; -1 for a
 // clip without joints).
 int jointOfClip(const BvhMotion& motion, int candidate);

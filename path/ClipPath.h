@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "base/Outcome.h"
@@ -18,6 +20,31 @@ struct PathClip {
   TrackJoint track;
 };
 
+// How an edited path times the frames along it: each frame keeps its place
+// between the control points it stood between, so that it passes every point
+// at the frame it passed it before and the clip ends on the last point
+// (points, the default), or each frame keeps its distance along the path
+// (keep: "Keep Pace"), so that strides keep their length and the clip ends
+// where its distance runs out.
+enum class PathPace { points, keep };
+
+// The path as a clip walks it, for drawing, each run a line of points in
+// order: walked, from the first frame's place on the path to the last's;
+// unreached, the rest of the path beyond the last frame's place (Keep Pace
+// on a path longer than the clip walks); pastEnd, the straight run past the
+// last point that frames walk (Keep Pace on a path shorter than the clip
+// walks). Runs that are not there are empty.
+struct PathRuns {
+  std::vector<Point3> walked;
+  std::vector<Point3> unreached;
+  std::vector<Point3> pastEnd;
+};
+
+// Placements beyond this magnitude are refused: the written clip's
+// positions must still add up over its frames when it is read and fitted
+// again.
+constexpr double kLargestPlacement = 1e300;
+
 // A path a clip is carried along: its control points, the record that
 // carries every frame along any later edit of them, and the samples it is
 // drawn with. Points, placements and samples are in the ground frame
@@ -27,6 +54,9 @@ struct PathClip {
 class ClipPath {
  public:
   virtual ~ClipPath() = default;
+
+  // A copy of the path as it stands, edits and record included.
+  virtual std::unique_ptr<ClipPath> clone() const = 0;
 
   // The kind's name for the status line ("Loop path") and its word for the
   // command line ("loop").
@@ -65,12 +95,35 @@ class ClipPath {
   // otherwise (EditSession::setKeepsFeet).
   virtual bool keepsFeetByDefault() const = 0;
 
+  // Whether every frame the record covers is placed at finite numbers
+  // within kLargestPlacement, and the path itself is: checked after an edit,
+  // before anything is drawn or written. The failure says why not, to follow
+  // "Control point K moved by DX, DZ".
+  virtual Status checkPlacements() const = 0;
+
+  // How frames are timed along the edited path. A kind whose timing is its
+  // own (pacesFrames false) takes the setting and places frames as before.
+  virtual void setPace(PathPace pace) = 0;
+  virtual PathPace pace() const = 0;
+  virtual bool pacesFrames() const = 0;
+  // What the timing does to the clip's strides, for the status line:
+  // "Strides up to 18% longer", "Strides 31% longer: the feet cannot stay
+  // planted" beyond 25%; empty when they barely change or the kind does not
+  // stretch them.
+  virtual std::string timingNote() const = 0;
+
   // The joint the fit found walking, with its words (joint -1 before a fit
   // or for a clip without joints).
   virtual TrackJoint trackJoint() const = 0;
 
   // The curve as drawn: points along it in order.
   virtual std::vector<Point3> samples() const = 0;
+  // The path as the clip walks it (PathRuns).
+  virtual PathRuns runs() const = 0;
+  // Where on the path frame f stands (the curve point its offset is kept
+  // from), from the frame's values as place takes them; false, at
+  // unchanged, for a frame the record does not cover.
+  virtual bool framePlace(int f, const std::vector<double>& values, Point3& at) const = 0;
   // The larger ground extent (x or z) of the track the path was fitted to
   // (0 without a fit): what its cubes are sized by.
   virtual double trackExtent() const = 0;

@@ -52,16 +52,15 @@ bool EditSession::fitKinds(const BvhMotion& motion, const TrackJoint& track, UpA
                            std::vector<Slot>& slots, std::string* reason) {
   slots = freshSlots();
   const PathClip clip{motion, up, track};
-  for (int kind : {0, kind_}) {
-    Slot& slot = slots[static_cast<size_t>(kind)];
-    if (slot.fitted) continue;
-    const Status fitted = slot.path->fit(clip, 0, notes_);
-    if (!fitted) {
-      *reason = fitted.failure().message;
-      return false;
-    }
-    slot.fitted = true;
+  // Only the kind shown: a long clip should not pay for a path nobody looks
+  // at (the others are fitted when first shown).
+  Slot& slot = slots[static_cast<size_t>(kind_)];
+  const Status fitted = slot.path->fit(clip, 0, notes_);
+  if (!fitted) {
+    *reason = fitted.failure().message;
+    return false;
   }
+  slot.fitted = true;
   return true;
 }
 
@@ -88,6 +87,7 @@ Status EditSession::load(const std::string& fileName,
   }
   motion_ = std::move(motion);
   slots_ = std::move(slots);
+  paceAll();
   up_ = clipUp;
   track_ = track;
   canCarry_ = ::canCarry(track_);
@@ -113,6 +113,7 @@ Status EditSession::fit() {
   // Whether each kind keeps the feet is the user's choice, not the fit's.
   for (size_t kind = 0; kind < slots.size(); ++kind) slots[kind].keepsFeet = slots_[kind].keepsFeet;
   slots_ = std::move(slots);
+  paceAll();
   track_ = track;
   canCarry_ = ::canCarry(track_);
   startFreshHistory();
@@ -198,8 +199,18 @@ Status EditSession::movePoint(int index, double dx, double dz) {
                   index, dx, dz);
     return refuse(text);
   }
+  ClipPath& path = *shown().path;
+  path.setPoint(index, p);
+  // The point alone can be finite while the curve beyond it or a frame it
+  // carries is not.
+  const Status placed = path.checkPlacements();
+  if (!placed) {
+    path.setPoint(index, before);
+    char text[160];
+    std::snprintf(text, sizeof text, "Control point %d moved by %g, %g ", index, dx, dz);
+    return refuse(text + placed.failure().message + "; it stays where it is");
+  }
   ++revision_;
-  shown().path->setPoint(index, p);
   // Every change is a new state, also one merged into the open step, so a
   // write in the middle of a run is never mistaken for the state after it.
   const long state = nextState_++;
@@ -209,10 +220,11 @@ Status EditSession::movePoint(int index, double dx, double dz) {
     undo.back().after = p;
     undo.back().state = state;
   } else {
-    undo.push_back(Step{index, before, p, state});
+    undo.push_back(Step{index, before, p, state, Step::Change::move, nullptr});
     stepOpen_ = true;
   }
   shown().history.redo.clear();
+  noteTiming("");
   return Status();
 }
 
@@ -238,7 +250,7 @@ Status EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool 
   const char* what = step.change == Step::Change::insert   ? " the insertion of "
                      : step.change == Step::Change::remove ? " the deletion of "
                                                            : " the move of ";
-  message_ = std::string(forward ? "Redid" : "Undid") + what + pointText(step.index);
+  noteTiming(std::string(forward ? "Redid" : "Undid") + what + pointText(step.index));
   return Status();
 }
 
@@ -251,6 +263,13 @@ void EditSession::applyStep(const Step& step, bool forward) {
       break;
     case Step::Change::insert:
     case Step::Change::remove:
+      // The path as it was before, exactly: a removed point's place on the
+      // curve is more than its position.
+      if (!forward) {
+        shown().path = step.pathBefore->clone();
+        shown().path->setPace(pace_);
+        break;
+      }
       // Steps replay what was done, in order, so they cannot be refused.
       if (adds) {
         path.insertPoint(step.index,
@@ -280,6 +299,7 @@ Status EditSession::setKind(int kind) {
   if (!slot.fitted) {
     const Status fitted = slot.path->fit(PathClip{*motion_, up_, track_}, 0, notes_);
     if (!fitted) return refuse("Could not fit a path" + fitted.failure().message);
+    slot.path->setPace(pace_);
     slot.fitted = true;
   }
   if (kind != kind_) ++revision_;
@@ -293,6 +313,7 @@ Status EditSession::refit(int pointCount) {
   std::unique_ptr<ClipPath> path = makePath(kind_);
   const Status fitted = path->fit(PathClip{*motion_, up_, track_}, pointCount, notes_);
   if (!fitted) return refuse("Could not fit a path" + fitted.failure().message);
+  path->setPace(pace_);
   ++revision_;
   Slot& slot = shown();
   slot.path = std::move(path);
@@ -378,11 +399,41 @@ Status EditSession::startPointChange() {
   return Status();
 }
 
-void EditSession::recordPointChange(int index, const Point3& p, Step::Change change) {
+void EditSession::recordPointChange(int index, const Point3& p, Step::Change change,
+                                    std::shared_ptr<const ClipPath> pathBefore) {
   ++revision_;
   History& history = shown().history;
-  history.undo.push_back(Step{index, p, p, nextState_++, change});
+  history.undo.push_back(Step{index, p, p, nextState_++, change, std::move(pathBefore)});
   history.redo.clear();
+}
+
+void EditSession::paceAll() {
+  for (Slot& slot : slots_) slot.path->setPace(pace_);
+}
+
+void EditSession::setPace(PathPace pace) {
+  if (pace != pace_) ++revision_;
+  pace_ = pace;
+  paceAll();
+  message_ = pace_ == PathPace::keep
+                 ? "Keep Pace on: frames keep their distance along the path"
+                 : "Keep Pace off: frames pass each control point at the frame they passed it";
+  if (!path().pacesFrames()) {
+    message_ += std::string(" (the ") + path().name() + " keeps each frame at its own place)";
+  }
+  timingNote_.clear();
+}
+
+void EditSession::noteTiming(const std::string& text) {
+  const std::string note = path().timingNote();
+  if (!text.empty()) {
+    message_ = note.empty() ? text : text + ". " + note;
+  } else if (!note.empty()) {
+    message_ = note;
+  } else if (!timingNote_.empty() && message_ == timingNote_) {
+    message_.clear();
+  }
+  timingNote_ = note;
 }
 
 Status EditSession::insertPoint() {
@@ -390,12 +441,13 @@ Status EditSession::insertPoint() {
   if (!start) return start;
   int index = 0;
   Point3 p;
+  std::shared_ptr<const ClipPath> before = path().clone();
   Status placed = path().insertionAfter(selected(), index, p);
   if (placed) placed = shown().path->insertPoint(index, p);
   if (!placed) return refuse(placed.failure().message);
-  recordPointChange(index, p, Step::Change::insert);
+  recordPointChange(index, p, Step::Change::insert, std::move(before));
   shown().selected = index;
-  message_ = "Inserted " + pointText(index);
+  noteTiming("Inserted " + pointText(index));
   return Status();
 }
 
@@ -404,11 +456,12 @@ Status EditSession::removePoint() {
   if (!start) return start;
   const int k = selected();
   const Point3 p = point(k);
+  std::shared_ptr<const ClipPath> before = path().clone();
   const Status removed = shown().path->removePoint(k);
   if (!removed) return refuse(removed.failure().message);
-  recordPointChange(k, p, Step::Change::remove);
+  recordPointChange(k, p, Step::Change::remove, std::move(before));
   shown().selected = -1;
-  message_ = "Deleted " + pointText(k);
+  noteTiming("Deleted " + pointText(k));
   return Status();
 }
 

@@ -54,8 +54,8 @@ class EditSession {
   Status load(const std::string& fileName,
               const std::function<void(const BvhMotion&)>& afterRead = nullptr,
               std::optional<UpAxis> up = std::nullopt);
-  // Fits the paths to the present clip (also an empty one) anew: the first
-  // kind and the kind shown at once, the others when next shown; replaces
+  // Fits the paths to the present clip (also an empty one) anew: the kind
+  // shown at once, the others when next shown; replaces
   // them and starts fresh histories on success, leaving the message as it
   // was. The fit's console text goes to the console notes either way.
   Status fit();
@@ -89,9 +89,12 @@ class EditSession {
   // kNoGroundChannels when the path cannot carry the clip. Consecutive
   // moves of the same point, with no select, undo, redo, write or endMove in
   // between, form one undo step: a run of arrow presses or a whole drag.
-  // A new step clears the redo list. Fails for an index that is no point
-  // and for a move that would take the point past the largest number. A
-  // move that succeeds leaves the message as it was.
+  // A new step clears the redo list. Fails, the point where it was, for an
+  // index that is no point, for a move that would take the point past the
+  // largest number and for one whose path or placements would not be finite
+  // (ClipPath::checkPlacements). A move that succeeds leaves the path's
+  // timing note in the message (ClipPath::timingNote), or the message as it
+  // was when there is none (a note it left before is cleared).
   Status movePoint(int index, double dx, double dz);
   // movePoint of the selected point; fails when none is selected.
   Status moveSelected(double dx, double dz);
@@ -113,7 +116,7 @@ class EditSession {
   // The kinds of path a session holds (path/PathKinds.h), each with its own
   // points, selection and history, so a switch never loses an edit. kind()
   // is the one shown: select, moves, insert, delete, undo, redo, point and
-  // write act on it. The first kind is fitted with every load; the others
+  // write act on it. The kind shown is fitted with every load; the others
   // when first shown.
   int kind() const { return kind_; }
   // Shows kind from now on (fitting it when it was not), ending the open
@@ -133,7 +136,9 @@ class EditSession {
   std::string kindText() const;
   // Each one undo step that selects its point: insert puts a point on the
   // curve after the selected one (ClipPath::insertionAfter); remove takes the
-  // selected point out. Fails when the path shown refuses.
+  // selected point out. Fails when the path shown refuses. Undoing either
+  // gives back the path exactly as it was. Their messages, and undo's and
+  // redo's, end with the timing note when there is one.
   Status insertPoint();
   Status removePoint();
 
@@ -149,6 +154,13 @@ class EditSession {
   // found when first asked for and kept until the clip or its up axis
   // changes.
   const FootContacts& contacts() const;
+  // How every kind of path times the frames along its edits (PathPace); the
+  // setting holds for every kind, also those fitted later, and for the
+  // whole session. Setting it leaves "Keep Pace on: ..." or "Keep Pace
+  // off: ..." in the message, saying when the path shown times frames its
+  // own way. Not an edit: it has no undo step.
+  void setPace(PathPace pace);
+  PathPace pace() const { return pace_; }
 
   // The joint the paths carry (the root, or the joint that walks below a
   // still root) with its words, and its index in the skeleton (the root
@@ -200,6 +212,8 @@ class EditSession {
     Point3 after;
     long state;  // identifies the path state this step leads to
     enum class Change { move, insert, remove } change = Change::move;
+    // The path before an insertion or removal, which undo puts back.
+    std::shared_ptr<const ClipPath> pathBefore;
   };
   struct History {
     std::vector<Step> undo;
@@ -229,8 +243,8 @@ class EditSession {
   // the track joint, the up axis when it is Z (withUpAxis), a short clip's
   // fit, nothing to carry.
   std::string clipNotes(bool withUpAxis) const;
-  // Fits fresh paths of every kind to motion, carrying track, with up: the
-  // first kind and the kind shown; false (with *reason set) when one fails.
+  // Fresh paths of every kind for motion, carrying track, with up, the kind
+  // shown fitted; false (with *reason set) when that fit fails.
   bool fitKinds(const BvhMotion& motion, const TrackJoint& track, UpAxis up,
                 std::vector<Slot>& slots, std::string* reason);
   // The clip edited along the path shown, with the feet kept when they are;
@@ -249,7 +263,13 @@ class EditSession {
   // Insert and delete: whether one may start (else the failure says why),
   // and the undo step that records it.
   Status startPointChange();
-  void recordPointChange(int index, const Point3& p, Step::Change change);
+  void recordPointChange(int index, const Point3& p, Step::Change change,
+                         std::shared_ptr<const ClipPath> pathBefore);
+  // Gives every path the session's pace.
+  void paceAll();
+  // Puts the timing note of the path shown in the message: after text
+  // (". " between), or in its place when text is empty and there is one.
+  void noteTiming(const std::string& text);
 
   std::unique_ptr<BvhMotion> motion_;
   std::vector<Slot> slots_;
@@ -265,6 +285,9 @@ class EditSession {
   long revision_ = 0;
   mutable std::unique_ptr<FootContacts> contacts_;
   bool feetNoted_ = false;
+  PathPace pace_ = PathPace::points;
+  // The timing note last left in the message.
+  std::string timingNote_;
   // The edits drawn, and the revision they were made for.
   mutable std::unique_ptr<FrameEditor> edited_;
   mutable long editedRevision_ = -1;

@@ -22,7 +22,7 @@ bool isFinite(const Point3& p) {
 
 Status LoopPath::fit(const PathClip& clip, int, Notes& notes) {
   LoopFit fitted;
-  if (!fitPath(clip.motion, clip.track, fitted, notes) || fitted.path.pointCount() <= 0) {
+  if (!fitPath(clip.motion, clip.track, fitted, notes, clip.up) || fitted.path.pointCount() <= 0) {
     return Status::failed("");
   }
   for (const Point3& p : fitted.path.points()) {
@@ -63,6 +63,40 @@ std::vector<Point3> LoopPath::samples() const {
   // 1,201 samples, the last just under stripEnd.
   for (double u = 0.0; u < stripEnd; u += stripStep) samples.push_back(fit_.path.positionAt(u));
   return samples;
+}
+
+Status LoopPath::checkPlacements() const {
+  // A placement is the path's point plus the frame's offset from the fitted
+  // curve; a curve point is a blend of four points whose weights add up to
+  // less than two in magnitude.
+  double reach = 0.0;
+  for (const PathCurve* curve : {&fit_.path, &fit_.fitted}) {
+    for (const Point3& p : curve->points()) {
+      reach += 2.0 * std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+    }
+  }
+  for (const Point3& b : {fit_.boundsMin, fit_.boundsMax}) {
+    reach += std::max({std::fabs(b.x), std::fabs(b.y), std::fabs(b.z)});
+  }
+  if (!(reach <= kLargestPlacement)) {
+    return Status::failed("would carry frames beyond 1e300, too far to be written");
+  }
+  return Status();
+}
+
+PathRuns LoopPath::runs() const {
+  PathRuns runs;
+  if (fit_.frames <= 0) return runs;
+  const double last = PathCurve::framePathParameter(fit_.frames - 1, fit_.frames);
+  for (double u = 0.0; u < last; u += stripStep) runs.walked.push_back(fit_.path.positionAt(u));
+  runs.walked.push_back(fit_.path.positionAt(last));
+  return runs;
+}
+
+bool LoopPath::framePlace(int f, const std::vector<double>&, Point3& at) const {
+  if (f < 0 || f >= fit_.frames) return false;
+  at = fit_.path.positionAt(PathCurve::framePathParameter(f, fit_.frames));
+  return true;
 }
 
 double LoopPath::trackExtent() const {

@@ -8,6 +8,7 @@
 // path the editor shows at start.
 class LoopPath : public ClipPath {
  public:
+  std::unique_ptr<ClipPath> clone() const override { return std::make_unique<LoopPath>(*this); }
   const char* name() const override { return "Loop path"; }
   const char* key() const override { return "loop"; }
 
@@ -31,8 +32,18 @@ class LoopPath : public ClipPath {
 
   // framePlacement for the fitted clip's frame count.
   bool place(int f, const std::vector<double>& values, FramePlacement& placement) const override;
+  Status checkPlacements() const override;
+  // Frames keep their parameter on the loop whatever the setting.
+  void setPace(PathPace pace) override { pace_ = pace; }
+  PathPace pace() const override { return pace_; }
+  bool pacesFrames() const override { return false; }
+  std::string timingNote() const override { return ""; }
+
   // Parameter 0 to 0.6: the part the clip runs over and a little more.
   std::vector<Point3> samples() const override;
+  // The loop from the first frame's parameter to the last's.
+  PathRuns runs() const override;
+  bool framePlace(int f, const std::vector<double>& values, Point3& at) const override;
   TrackJoint trackJoint() const override { return fit_.track; }
   double trackExtent() const override;
 
@@ -42,4 +53,5 @@ class LoopPath : public ClipPath {
 
  private:
   LoopFit fit_;
+  PathPace pace_ = PathPace::points;
 };

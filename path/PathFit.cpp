@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -21,6 +22,9 @@ constexpr int groups = 4;
 constexpr double pointHeight = 0.05;
 // Fit-time directions shorter than this share of the clip's size are noise.
 constexpr double noDirectionShare = 1e-6;
+// A loop whose points lie within this share of the hip height of one another
+// has no direction.
+constexpr double stillShare = 0.05;
 
 // An r x 4 matrix with 1-based rows and columns over one block of storage,
 // as the decomposition expects; allocated once per fit.
@@ -179,6 +183,18 @@ Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
   }
 }
 
+// The larger ground extent (x or z) of the points.
+double pointSpread(const std::array<Point3, 4>& points) {
+  double lowX = points[0].x, highX = points[0].x, lowZ = points[0].z, highZ = points[0].z;
+  for (const Point3& p : points) {
+    lowX = std::min(lowX, p.x);
+    highX = std::max(highX, p.x);
+    lowZ = std::min(lowZ, p.z);
+    highZ = std::max(highZ, p.z);
+  }
+  return std::max(highX - lowX, highZ - lowZ);
+}
+
 // Unknowns a group of rows frames can settle: a cubic from four frames on, a
 // line from two, else the group's mean. More unknowns than frames would
 // leave the solve free to throw the point far from the track.
@@ -239,7 +255,7 @@ std::string shortClipNote(int frames) {
 }
 
 Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
-  return fitPath(motion, findTrackJoint(motion, up), fit, notes);
+  return fitPath(motion, findTrackJoint(motion, up), fit, notes, up);
 }
 
 namespace {
@@ -335,7 +351,7 @@ void placeAtMean(const BvhMotion& motion, const TrackJoint& track, int frames,
 // The fit of the points found, with its notes: the "General setting" lines,
 // the track joint and short clip notes, and the direction that counts as
 // none.
-LoopFit fittedLoop(const BvhMotion& motion, const TrackJoint& track, int frames,
+LoopFit fittedLoop(const BvhMotion& motion, const TrackJoint& track, UpAxis up, int frames,
                    const std::array<Point3, groups>& points, const std::array<int, groups>& middles,
                    const Bounds& bounds, Notes& notes) {
   LoopFit fitted;
@@ -356,19 +372,24 @@ LoopFit fittedLoop(const BvhMotion& motion, const TrackJoint& track, int frames,
   const std::string note = shortClipNote(frames);
   if (!note.empty()) notes.add(note + "\n");
 
-  // A track that stands still away from the origin fits a curve whose
-  // direction is rounding noise; turning frames by that noise would spin
-  // them, so such a direction counts as none (no turn).
+  // A track that stands still fits a curve whose direction is rounding
+  // noise; turning frames by that noise would spin them, so such a
+  // direction counts as none (no turn). The figure sets the scale: a loop
+  // a few hundredths of its height across has no direction at all.
   const double extent = std::max(bounds.max.x - bounds.min.x, bounds.max.z - bounds.min.z);
   const double figure = restPoseBox(motion.skeleton).size();
   fitted.noDirection = noDirectionShare * std::max(extent, figure);
   if (!std::isfinite(fitted.noDirection)) fitted.noDirection = 0.0;
+  if (pointSpread(points) < stillShare * restHeight(motion, track.joint, up)) {
+    fitted.noDirection = std::numeric_limits<double>::infinity();
+  }
   return fitted;
 }
 
 }  // namespace
 
-Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes) {
+Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes,
+               UpAxis up) {
   notes.addf("Number of Frames: %d\n", motion.frameCount);
   notes.add("\n");
   const int frames = std::max(motion.frameCount, 0);
@@ -404,6 +425,6 @@ Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, N
   // The last few frames belong to no group.
   addBounds(motion, track, groups * rows, frames, bounds);
   if (rows == 0) placeAtMean(motion, track, frames, points);
-  fit = fittedLoop(motion, track, frames, points, middles, bounds, notes);
+  fit = fittedLoop(motion, track, up, frames, points, middles, bounds, notes);
   return Status();
 }

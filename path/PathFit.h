@@ -11,9 +11,12 @@ class BvhMotion;
 // Fits the four control points of a closed loop path to the ground track of
 // the clip's track joint (findTrackJoint: the root, unless the root stands
 // still and a joint below it walks) by least squares, and replaces fit with
-// the new path and its record. A fit-time direction shorter than 1e-6 of the
-// larger of the track's extent and the skeleton's rest size is recorded as
-// none, so a still track is never turned.
+// the new path and its record. A fitted loop whose points all lie within 5%
+// of the track joint's rest height (restHeight) of one another has no
+// direction anywhere: its direction is rounding noise, and frames are never
+// turned by it. On a larger loop a fit-time direction shorter than 1e-6 of
+// the larger of the track's extent and the skeleton's rest size counts as
+// none.
 // Leaves in notes "Number of Frames: %d\n", "\n" and four "General setting ..."
 // lines, then trackJointNotice when the track joint is not the root and
 // shortClipNote for a clip under 20 frames, each ending in a line feed.
@@ -34,8 +37,9 @@ class BvhMotion;
 // finds no memory: notes then end with "Path could not be fitted: ...; the
 // path is kept as it was\n" and fit is left as it was.
 Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up = UpAxis::y);
-// The same for the track joint already found (findTrackJoint with the up axis).
-Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes);
+// The same for the track joint already found (findTrackJoint with up).
+Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes,
+               UpAxis up = UpAxis::y);
 
 // "Short clip (N frames): ..." saying how a clip of 1 to 19 frames has its
 // points placed; empty for any other count.

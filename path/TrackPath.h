@@ -5,10 +5,12 @@
 
 // The open path from the clip's first frame to its last, with its control
 // points on the ground track smoothed over a second (fitTrackPath); frames
-// keep their distance along it (trackPlacement). Points can be inserted and
-// removed, down to two.
+// keep their place between the points, or with Keep Pace their distance
+// along the path (trackPlacement). Points can be inserted and removed, down
+// to two.
 class TrackPath : public ClipPath {
  public:
+  std::unique_ptr<ClipPath> clone() const override { return std::make_unique<TrackPath>(*this); }
   const char* name() const override { return "Track path"; }
   const char* key() const override { return "track"; }
 
@@ -21,7 +23,8 @@ class TrackPath : public ClipPath {
 
   Status canChangePointCount() const override { return Status(); }
   // The middle of the segment after the selected point (before it when the
-  // last is selected).
+  // last is selected), on the curve: inserting it there changes no place on
+  // the path.
   Status insertionAfter(int selected, int& index, Point3& p) const override;
   Status insertPoint(int index, const Point3& p) override;
   // Never below two points.
@@ -30,8 +33,18 @@ class TrackPath : public ClipPath {
   bool keepsFeetByDefault() const override { return true; }
 
   bool place(int f, const std::vector<double>& values, FramePlacement& placement) const override;
-  // The whole curve, 32 samples a segment.
+  Status checkPlacements() const override;
+  void setPace(PathPace pace) override { pace_ = pace; }
+  PathPace pace() const override { return pace_; }
+  bool pacesFrames() const override { return true; }
+  // The stride note (strideNote) with timing by points; empty with Keep Pace,
+  // which keeps strides as they were.
+  std::string timingNote() const override;
+
+  // The whole curve, 32 samples a knot unit.
   std::vector<Point3> samples() const override;
+  PathRuns runs() const override;
+  bool framePlace(int f, const std::vector<double>& values, Point3& at) const override;
   TrackJoint trackJoint() const override { return fit_.track; }
   double trackExtent() const override { return fit_.trackExtent; }
 
@@ -41,4 +54,5 @@ class TrackPath : public ClipPath {
 
  private:
   TrackFit fit_;
+  PathPace pace_ = PathPace::points;
 };

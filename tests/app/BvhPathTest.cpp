@@ -118,8 +118,22 @@ TEST(BvhPathTest, FailuresExitWithTheirStatusAndOneClearLineFirst) {
       {kClip + " --move 1 1e400 0", 1, "bvh-path: \"1e400\" is not a finite number"},
       // Too small to hold: a move by 0, as the clip reader reads such numbers.
       {kClip + " --move 1 1e-400 -4e-320", 0, ""},
+      // Finite moves whose path or frames would not be: refused, nothing
+      // written. Point 6 is the track path's last, whose straight run past
+      // the end overflows.
       {kClip + " --move 1 1e308 0 --move 1 1e308 0 -o " + out, 1,
-       "bvh-path: Control point 1 moved by 1e+308, 0 would not be finite; it stays where it is"},
+       "bvh-path: Control point 1 moved by 1e+308, 0 would carry frames beyond 1e300, too far "
+       "to be written; it stays where it is"},
+      {kClip + " --move 0 8.9e307 0 -o " + out, 1,
+       "bvh-path: Control point 0 moved by 8.9e+307, 0 would carry frames beyond 1e300"},
+      {kClip + " --track --move 6 1.7e308 0 -o " + out, 1,
+       "bvh-path: Control point 6 moved by 1.7e+308, 0 would carry frames beyond 1e300"},
+      {kClip + " --track --move 0 8.9e307 0 -o " + out, 1,
+       "bvh-path: Control point 0 moved by 8.9e+307, 0 would carry frames beyond 1e300"},
+      {kClip + " --track --pace keep --move 3 0 -2e300 -o " + out, 1,
+       "bvh-path: Control point 3 moved by 0, -2e+300 would carry frames beyond 1e300"},
+      {kClip + " --pace keep", 2, "Usage: "},
+      {kClip + " --track --pace slow", 2, "Usage: "},
       {hugeClip + " -o " + out, 1,
        "bvh-path: Could not fit a path to " + hugeClip +
            " (the fitted path is not finite: the positions are too large); the clip was not "
@@ -212,6 +226,25 @@ TEST(BvhPathTest, TrackPrintsAndWritesTheEditSessionsTrackPath) {
   // The fit's own count; the path starts where the clip's first frame stands.
   const std::string own = runPath(kClip + " --track").output;
   EXPECT_EQ(own.substr(0, own.find('\n')), "point 0: -88.632700 0.000000 35.628300");
+
+  // Standard error says how the move stretches strides; --pace keep writes
+  // what the session writes with Keep Pace, which keeps strides and so
+  // writes other frames.
+  EXPECT_EQ(written.firstErrorLine.rfind("bvh-path: Strides up to ", 0), 0u)
+      << written.firstErrorLine;
+  const SessionRun kept = runSession([](EditSession& edited) {
+    edited.setKind(pathKindOf("track"));
+    edited.refit(5);
+    edited.setPace(PathPace::keep);
+    ASSERT_TRUE(edited.movePoint(2, 12.5, -3.25));
+  });
+  const std::string keptOut = dir.path() + "/kept.bvh";
+  const PathRun keep =
+      runPath(kClip + " --track --points 5 --pace keep --move 2 12.5 -3.25 -o " + keptOut);
+  EXPECT_EQ(keep.status, 0);
+  EXPECT_EQ(keep.firstErrorLine.find("Strides"), std::string::npos) << keep.firstErrorLine;
+  EXPECT_EQ(readFile(keptOut), kept.bytes);
+  EXPECT_NE(kept.bytes, session.bytes);
 }
 
 // The feet options give the session's bytes for the same setting, and the

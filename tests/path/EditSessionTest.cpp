@@ -191,6 +191,16 @@ TEST_F(EditSessionTest, AFailureCarriesTheMessageTheStatusLineShows) {
        "There is no control point 4", 0},
       {"move past the largest number", [&] { return session.movePoint(2, HUGE_VAL, 0.0); },
        "Control point 2 moved by inf, 0 would not be finite; it stays where it is", 0},
+      {"move that carries frames too far",
+       [&] {
+         const Point3 before = session.point(2);
+         const Status moved = session.movePoint(2, 8.9e307, 0.0);
+         EXPECT_EQ(session.point(2).x, before.x);
+         return moved;
+       },
+       "Control point 2 moved by 8.9e+307, 0 would carry frames beyond 1e300, too far to be "
+       "written; it stays where it is",
+       0},
       {"move with nothing selected", [&] { return session.moveSelected(1.0, 0.0); },
        "Select a control point first", 0},
       {"undo", [&] { return session.undo(); }, "Nothing to undo", 0},
@@ -215,6 +225,37 @@ TEST_F(EditSessionTest, AFailureCarriesTheMessageTheStatusLineShows) {
     EXPECT_EQ(session.message(), row.message);
     EXPECT_EQ(status.failure().line, row.line);
   }
+}
+
+TEST_F(EditSessionTest, TheMessageSaysHowAnEditStretchesStridesAndWhatKeepPaceDoes) {
+  ASSERT_TRUE(session.setKind(testsupport::trackKind()));
+  const int last = session.pointCount() - 1;
+  const Point3 end = session.point(last);
+  const Point3 before = session.point(last - 1);
+  // The last segment made 40% longer along the line.
+  ASSERT_TRUE(session.movePoint(last, 0.4 * (end.x - before.x), 0.4 * (end.z - before.z)));
+  EXPECT_EQ(session.message(), "Strides 40% longer: the feet cannot stay planted");
+  ASSERT_TRUE(session.undo());
+  EXPECT_EQ(session.message(), "Undid the move of point " + std::to_string(last));
+
+  // With Keep Pace strides keep their length: no note.
+  session.setPace(PathPace::keep);
+  EXPECT_EQ(session.message(), "Keep Pace on: frames keep their distance along the path");
+  ASSERT_TRUE(session.redo());
+  EXPECT_EQ(session.message(), "Redid the move of point " + std::to_string(last));
+  EXPECT_EQ(session.path().pace(), PathPace::keep);
+  session.setPace(PathPace::points);
+  ASSERT_TRUE(session.movePoint(last, 0.0, 0.0));
+  EXPECT_EQ(session.message(), "Strides 40% longer: the feet cannot stay planted");
+  // A move that leaves no stretch takes the note it left away.
+  ASSERT_TRUE(session.movePoint(last, -0.4 * (end.x - before.x), -0.4 * (end.z - before.z)));
+  EXPECT_EQ(session.message(), "");
+
+  ASSERT_TRUE(session.setKind(testsupport::loopKind()));
+  session.setPace(PathPace::keep);
+  EXPECT_EQ(session.message(),
+            "Keep Pace on: frames keep their distance along the path (the Loop path keeps each "
+            "frame at its own place)");
 }
 
 TEST(EditSessionNameTest, SuggestsANameBesideTheClip) {

@@ -9,6 +9,9 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
+#include "motion/FrameWords.h"
+#include "motion/TrackJoint.h"
+#include "path/EditSession.h"
 #include "path/LoopPath.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
@@ -465,6 +468,36 @@ TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
     if (std::stod(line) != std::round(at.x * 1e6) / 1e6) ++moved;
   }
   EXPECT_GT(moved, 0) << "the edit moved no frame";
+}
+
+// A figure walking in place (the MakeHuman zombie: its loop's points lie
+// within a few thousandths of its hip height) fits a loop whose direction is
+// rounding noise: moving a point by a hair or by half the hip height moves
+// the frames and never turns them.
+TEST(PathFitMapping, ALoopAFewHundredthsOfTheFigureAcrossTurnsNoFrame) {
+  EditSession session;
+  ASSERT_TRUE(session.load(MPE_CLIP_DATA_DIR "/makehuman-zombieWalk1.bvh"));
+  const BvhMotion& motion = session.motion();
+  const double hip = restHeight(motion, session.trackJoint().joint, session.upAxis());
+  for (const double move : {0.0002, hip / 2.0}) {
+    for (int k = 0; k < 4; ++k) {
+      SCOPED_TRACE("point " + std::to_string(k) + " moved by " + std::to_string(move));
+      ASSERT_TRUE(session.movePoint(k, move, 0.0));
+      double largestShift = 0.0;
+      for (int f = 0; f < motion.frameCount; ++f) {
+        std::vector<double> values;
+        readFrameValues(motion.frameLine(f), values);
+        FramePlacement placement;
+        ASSERT_TRUE(session.path().place(f, values, placement));
+        EXPECT_EQ(placement.headingDegrees, 0.0) << "frame " << f;
+        largestShift =
+            std::max(largestShift, std::fabs(placement.x - values[session.trackJoint().xWord]));
+      }
+      // Point 0 only weighs in at the start of the part the clip runs over.
+      EXPECT_GT(largestShift, move / 20.0);
+      ASSERT_TRUE(session.undo());
+    }
+  }
 }
 
 // Long clips are read and carried in two halves at once: every frame of

@@ -1,5 +1,6 @@
-// The track path from fit to file: an unedited path gives the clip back, and
-// a still clip's single point moves the whole clip without turning it.
+// The track path from fit to file: an unedited path gives the clip back, a
+// still clip's single point moves the whole clip without turning it, and
+// inserting and deleting points keeps the frames where the curve keeps them.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
 #include "path/TrackPath.h"
+#include "path/TrackPlacement.h"
 
 namespace {
 
@@ -124,6 +126,132 @@ TEST(TrackPathTest, AStillClipHasOnePointThatMovesItWholeAndUnturned) {
     EXPECT_NEAR(std::stod(after[2]), std::stod(before[2]) - 5.0, 1e-6);
     for (size_t w : {1, 3, 4, 5, 6, 7, 8}) EXPECT_EQ(after[w], before[w]) << w;
   });
+}
+
+}  // namespace
+
+namespace {
+
+// Each frame's carried position and turn along the path.
+std::vector<FramePlacement> placements(const BvhMotion& clip, const ClipPath& path) {
+  std::vector<FramePlacement> all;
+  for (int f = 0; f < clip.frameCount; ++f) {
+    std::vector<double> values;
+    readFrameValues(clip.frameLine(f), values);
+    FramePlacement p;
+    EXPECT_TRUE(path.place(f, values, p)) << f;
+    all.push_back(p);
+  }
+  return all;
+}
+
+bool samePlace(const FramePlacement& a, const FramePlacement& b, double tolerance) {
+  return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.z - b.z) <= tolerance &&
+         std::fabs(a.headingDegrees - b.headingDegrees) <= tolerance;
+}
+
+TEST(TrackPathTest, InsertingOnTheCurveChangesNothingAndDeletingRetimesOnlyItsSegments) {
+  BvhMotion clip;
+  read(clip, MPE_CLIP_DATA_DIR "/cmu-01_01.bvh");
+  TrackPath path;
+  Notes notes;
+  ASSERT_TRUE(path.fit(PathClip{clip, UpAxis::y, findTrackJoint(clip)}, 8, notes));
+  // A bent path, so that an insertion that moved the curve would show.
+  const Point3 p3 = path.point(3);
+  ASSERT_TRUE(path.setPoint(3, {p3.x + 30.0, p3.y, p3.z - 20.0}));
+  const std::vector<FramePlacement> bent = placements(clip, path);
+
+  for (int selected : {2, 3, 4, 4}) {
+    int index = 0;
+    Point3 p;
+    ASSERT_TRUE(path.insertionAfter(selected, index, p));
+    ASSERT_TRUE(path.insertPoint(index, p));
+  }
+  ASSERT_EQ(path.pointCount(), 12);
+  const std::vector<FramePlacement> inserted = placements(clip, path);
+  for (int f = 0; f < clip.frameCount; ++f) {
+    ASSERT_TRUE(samePlace(inserted[f], bent[f], 1e-9)) << "frame " << f;
+  }
+
+  // Deleting point 8 (the fitted path's point 4, between its points 3 and
+  // 5, at knot 4) changes the frames that walked the two segments it joined,
+  // and no other.
+  ASSERT_EQ(path.record().path.knot(8), 4.0);
+  ASSERT_TRUE(path.removePoint(8));
+  const std::vector<FramePlacement> deleted = placements(clip, path);
+  const TrackFit& fit = path.record();
+  int changed = 0;
+  for (int f = 0; f < clip.frameCount; ++f) {
+    std::vector<double> values;
+    readFrameValues(clip.frameLine(f), values);
+    const TrackJoint& track = fit.track;
+    double knot = 0.0;
+    ASSERT_TRUE(trackFrameKnot(fit, f, values[track.xWord], values[track.zWord], knot));
+    const bool same = samePlace(deleted[f], bent[f], 1e-9);
+    if (knot <= 3.0 || knot >= 5.0) {
+      EXPECT_TRUE(same) << "frame " << f << " at knot " << knot;
+    }
+    changed += same ? 0 : 1;
+  }
+  EXPECT_GT(changed, 100);
+}
+
+}  // namespace
+
+namespace {
+
+double groundGap(const Point3& a, const Point3& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+// What the drawing is given: with timing by points the clip walks the whole
+// path; with Keep Pace a longer path has a part the clip does not reach and
+// a shorter one a straight run past its end, which the last frame stands on.
+TEST(TrackPathTest, TheRunsShowWhereTheClipWalksAndEnds) {
+  BvhMotion clip;
+  read(clip, MPE_SOURCE_DIR "/dance01.bvh");
+  const struct Row {
+    double scale;
+    PathPace pace;
+    bool unreached;
+    bool pastEnd;
+  } rows[] = {
+      {1.3, PathPace::points, false, false},
+      {0.7, PathPace::points, false, false},
+      {1.3, PathPace::keep, true, false},
+      {0.7, PathPace::keep, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.scale) + (row.pace == PathPace::keep ? " keep" : " points"));
+    TrackPath path;
+    Notes notes;
+    ASSERT_TRUE(path.fit(PathClip{clip, UpAxis::y, findTrackJoint(clip)}, 0, notes));
+    path.setPace(row.pace);
+    const Point3 origin = path.point(0);
+    for (int k = 1; k < path.pointCount(); ++k) {
+      const Point3 p = path.point(k);
+      path.setPoint(k, {origin.x + (p.x - origin.x) * row.scale, p.y,
+                        origin.z + (p.z - origin.z) * row.scale});
+    }
+    const PathRuns runs = path.runs();
+    const Point3 last = path.point(path.pointCount() - 1);
+    ASSERT_GE(runs.walked.size(), 2u);
+    EXPECT_LT(groundGap(runs.walked.front(), origin), 1e-6);
+    EXPECT_EQ(runs.unreached.empty(), !row.unreached);
+    EXPECT_EQ(runs.pastEnd.empty(), !row.pastEnd);
+    // The walk ends at the last point, or where the clip stops short of it
+    // or runs past it.
+    const Point3 end = row.pastEnd ? runs.pastEnd.back() : runs.walked.back();
+    EXPECT_EQ(groundGap(runs.walked.back(), last) < 1e-6, !row.unreached);
+    if (row.unreached) {
+      EXPECT_LT(groundGap(runs.unreached.back(), last), 1e-6);
+    }
+    // The last frame's place on the path is where the walk ends.
+    const int f = clip.frameCount - 1;
+    std::vector<double> values;
+    readFrameValues(clip.frameLine(f), values);
+    Point3 place;
+    ASSERT_TRUE(path.framePlace(f, values, place));
+    EXPECT_LT(groundGap(place, end), 1e-6);
+  }
 }
 
 }  // namespace

@@ -443,6 +443,10 @@ Status writeEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool ke
 
 }  // namespace
 
+Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& after) {
+  return sidewaysOffset(before, middle, after, 0.25);
+}
+
 const char* pathEditName(PathEdit edit) {
   switch (edit) {
     case PathEdit::quarterSideways:

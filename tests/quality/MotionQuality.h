@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/Point3.h"
+
 class BvhMotion;
 
 // How an edited clip keeps the motion of its original, judged as an animator
@@ -71,6 +73,10 @@ bool measureQuality(const BvhMotion& original, const BvhMotion& edited, MotionQu
 // The same from two files; their reader's console output is left to stdout.
 bool measureQualityFiles(const std::string& original, const std::string& edited,
                          MotionQuality& quality, std::string* error);
+
+// The offset that moves middle square to the line through before and after,
+// by a quarter of its mean distance to them (ground x and z).
+Point3 sidewaysOffset(const Point3& before, const Point3& middle, const Point3& after);
 
 // The edits the measure is judged on, each made to a freshly fitted path
 // (its kind's middle control point: the loop path's point 2, the track

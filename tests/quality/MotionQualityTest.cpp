@@ -28,11 +28,14 @@
 
 namespace {
 
-// The clip written along a track path with fit as its record.
+// The clip written along a track path with fit as its record, each frame
+// keeping its distance along the path (Keep Pace), so that strides keep
+// their length.
 Status writeTrackPathFor(const std::string& out, const BvhMotion& motion, const TrackFit& fit,
                          Notes& notes) {
   TrackPath path;
   path.record() = fit;
+  path.setPace(PathPace::keep);
   return writePath(out.c_str(), motion, path, UpAxis::y, notes);
 }
 
