@@ -3,6 +3,8 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Value_Slider.H>
 #include <gtest/gtest.h>
 
@@ -19,7 +21,7 @@ namespace {
 using editortest::walkClip;
 using editortest::Workspace;
 
-enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox, ValueInput };
+enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox, ValueInput, TypedField, Menu };
 
 struct ControlRow {
   const char* label;
@@ -27,8 +29,9 @@ struct ControlRow {
   int x, y, w, h;
 };
 
-// The eighteen controls in creation order. Labels too wide for their
-// control were made smaller, never by moving a control's centre.
+// The controls in creation order: the eighteen long-standing ones, then the
+// new ones in the strip's free places. Labels too wide for their control
+// were made smaller, never by moving a control's centre.
 const ControlRow controls[] = {
     {"\nStrobing", Kind::CheckButton, 5, 10, 20, 20},
     {"Reset Camera", Kind::PushButton, 15, 70, 85, 30},
@@ -48,6 +51,13 @@ const ControlRow controls[] = {
     {"Camera Controls", Kind::LabelBox, 310, 75, 20, 20},
     {"Seconds a Frame", Kind::ValueInput, 395, 22, 95, 24},
     {"Clip's Rate", Kind::PushButton, 395, 56, 95, 24},
+    {"Frame", Kind::TypedField, 670, 5, 48, 25},
+    {"Point", Kind::LabelBox, 612, 2, 56, 16},
+    {"x", Kind::TypedField, 626, 18, 42, 22},
+    {"z", Kind::TypedField, 626, 43, 42, 22},
+    {"View", Kind::Menu, 500, 70, 36, 24},
+    {"Path", Kind::Menu, 537, 70, 36, 24},
+    {"Play", Kind::Menu, 574, 70, 36, 24},
 };
 constexpr int controlCount = sizeof controls / sizeof controls[0];
 
@@ -124,17 +134,25 @@ TEST_F(EditorWindowTest, CreatesTheControlsInOrder) {
       case Kind::ValueInput:
         EXPECT_EQ(widget, window->rateInput);
         break;
+      case Kind::TypedField:
+        EXPECT_NE(dynamic_cast<Fl_Input*>(widget), nullptr);
+        break;
+      case Kind::Menu:
+        EXPECT_NE(dynamic_cast<Fl_Menu_Button*>(widget), nullptr);
+        break;
       case Kind::LabelBox:
         EXPECT_NE(dynamic_cast<Fl_Box*>(widget), nullptr);
         EXPECT_EQ(widget->box(), FL_NO_BOX);
         EXPECT_EQ(widget->callback(), Fl_Widget::default_callback);
         break;
     }
-    if (row.kind != Kind::LabelBox) {
+    // A menu's items carry its callbacks.
+    if (row.kind != Kind::LabelBox && row.kind != Kind::Menu) {
       EXPECT_NE(widget->callback(), Fl_Widget::default_callback);
     }
-    // Only the typed rate may take the keyboard from the view.
-    EXPECT_EQ(widget->visible_focus() != 0, row.kind == Kind::ValueInput);
+    // Only the typed fields may take the keyboard from the view.
+    EXPECT_EQ(widget->visible_focus() != 0,
+              row.kind == Kind::ValueInput || row.kind == Kind::TypedField);
   }
 }
 
