@@ -17,7 +17,7 @@ class SceneExtent {
  public:
   // A long clip's trail takes every n-th frame, so that it holds at most this
   // many points (and always the last frame).
-  static constexpr int maxTrailPoints = 2048;
+  static constexpr int maxTrailPoints = 1024;
 
   // Brings the extent up to date with session.
   void update(const EditSession& session);

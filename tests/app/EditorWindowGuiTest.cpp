@@ -8,6 +8,7 @@
 #include <FL/Fl_Value_Slider.H>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -362,6 +363,43 @@ TEST_F(EditorWindowTest, EscapeDoesNotCloseAndClosingWithUnsavedEditsAsks) {
   window->do_callback();  // closed, edits dropped
   EXPECT_FALSE(window->shown());
   EXPECT_EQ(space.questions.size(), 2u);
+}
+
+// The window grows and the view with it, the controls keep their places;
+// the frame box shows the frame the status line shows and takes a typed
+// one; the point's fields show its ground position and take typed ones.
+TEST_F(EditorWindowTest, GrowsWithTheWindowAndItsTypedFieldsDriveTheFrameAndThePoint) {
+  window->resize(100, 100, 1200, 900);
+  EXPECT_EQ(window->view->w(), 1200);
+  EXPECT_EQ(window->view->h(), 800);
+  EXPECT_EQ(window->view->y(), 100);
+  EXPECT_EQ(window->state().width, 1200);
+  EXPECT_EQ(window->state().height, 800);
+  for (int i = 0; i < controlCount; ++i) {
+    EXPECT_EQ(window->child(i + 1)->x(), controls[i].x) << controls[i].label;
+    EXPECT_EQ(window->child(i + 1)->w(), controls[i].w) << controls[i].label;
+  }
+
+  window->frameSlider->value(20.0);
+  window->frameSlider->do_callback();
+  EXPECT_STREQ(window->frameInput->value(), "19");
+  EXPECT_NE(window->actions().statusText().find("frame 19 / 20"), std::string::npos);
+  window->frameInput->value("7");
+  window->frameInput->do_callback();
+  EXPECT_EQ(window->state().playback.frame(), 7);
+  EXPECT_EQ(window->frameSlider->value(), 7.0);
+
+  EXPECT_FALSE(window->pointX->active()) << "no point selected";
+  window->actions().selectPoint(2);
+  const Point3 before = window->session().point(2);
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%.2f", before.x);
+  EXPECT_STREQ(window->pointX->value(), shown);
+  window->pointX->value("12.5");
+  window->pointX->do_callback();
+  EXPECT_DOUBLE_EQ(window->session().point(2).x, 12.5);
+  EXPECT_NEAR(window->session().point(2).z, before.z, 0.005) << "z as the field showed it";
+  EXPECT_STREQ(window->pointX->value(), "12.50");
 }
 
 }  // namespace
