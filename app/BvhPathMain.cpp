@@ -16,6 +16,8 @@
 #include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 #include "path/EditSession.h"
+#include "path/PathKinds.h"
+#include "path/TrackCurve.h"
 
 namespace {
 
@@ -128,17 +130,17 @@ bool parseShape(int argc, char** argv, Arguments& arguments) {
 // Turns the move words into moves; false (reported) at the first wrong value.
 bool parseMoves(Arguments& arguments) {
   if (arguments.pointsWord != nullptr &&
-      (!parseIndex(arguments.pointsWord, arguments.points, TrackPath::maxPoints + 1L) ||
+      (!parseIndex(arguments.pointsWord, arguments.points, TrackCurve::maxPoints + 1L) ||
        arguments.points < 1)) {
     report(std::string("point count \"") + arguments.pointsWord + "\" is not one of 1.." +
-           std::to_string(TrackPath::maxPoints));
+           std::to_string(TrackCurve::maxPoints));
     return false;
   }
   for (const MoveWords& words : arguments.moveWords) {
     Move move;
     // The track path's count is known once it is fitted; the session then
     // refuses a point it does not have.
-    const long limit = arguments.track ? TrackPath::maxPoints : kPointCount;
+    const long limit = arguments.track ? TrackCurve::maxPoints : kPointCount;
     if (!parseIndex(words.index, move.index, limit)) {
       report(std::string("control point \"") + words.index + "\" is not one of 0.." +
              std::to_string(limit - 1));
@@ -186,8 +188,8 @@ bool run(const Arguments& arguments, EditSession& session, Notes& console) {
   if (zUp) report("up axis: Z");
   if (!session.canCarry()) report(kNoGroundChannels);
   if (arguments.track) {
-    session.setKind(EditSession::PathKind::track);
-    if (arguments.points > 0) session.fitTrack(arguments.points);
+    session.setKind(pathKindOf("track"));
+    if (arguments.points > 0) session.refit(arguments.points);
     console.append(session.takeConsoleNotes());
   }
   for (const Move& move : arguments.moves) {

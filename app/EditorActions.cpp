@@ -10,6 +10,7 @@
 #include "motion/FigureFrame.h"
 #include "motion/GroundAxes.h"
 #include "path/GroundMapping.h"
+#include "path/PathKinds.h"
 #include "view/CameraGuard.h"
 #include "view/FigureFocus.h"
 #include "view/FloorExtent.h"
@@ -298,10 +299,7 @@ bool EditorActions::nudge(Command command, int times) {
   return true;
 }
 
-void EditorActions::switchPathKind() {
-  session_.setKind(session_.kind() == EditSession::PathKind::track ? EditSession::PathKind::loop
-                                                                   : EditSession::PathKind::track);
-}
+void EditorActions::switchPathKind() { session_.setKind((session_.kind() + 1) % pathKindCount()); }
 
 void EditorActions::stepPoint(bool forward) {
   const int count = session_.pointCount();

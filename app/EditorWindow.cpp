@@ -147,10 +147,7 @@ const MenuRow menuRows[] = {
      [](const ViewState& s, const EditSession&) { return s.spreadStrobe; }},
     {"View", "Keys (F1, ?)", Command::toggleKeyList,
      [](const ViewState& s, const EditSession&) { return s.keyList; }},
-    {"Path", "Track Path (T)", Command::switchPathKind,
-     [](const ViewState&, const EditSession& e) {
-       return e.kind() == EditSession::PathKind::track;
-     }},
+    {"Path", "Next Kind of Path (T)", Command::switchPathKind, nullptr},
     {"Path", "Next Point (Tab)", Command::nextPoint, nullptr},
     {"Path", "Previous Point (Shift+Tab)", Command::previousPoint, nullptr},
     {"Path", "Insert Point (Insert)", Command::insertPoint, nullptr},

@@ -27,6 +27,7 @@
 #include "bench/ProcessRun.h"
 #include "bench/ReadFloor.h"
 #include "motion/BvhMotion.h"
+#include "path/LoopPath.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -96,11 +97,11 @@ bool measureWrite(const std::string& clip, const std::string& output, bench::Ste
   const bool read = motion.read(clip.c_str(), notes).ok();
   printNotes(notes);
   if (!read) return false;
-  LoopFit path;
-  fitPath(motion, path, notes);
+  LoopPath path;
+  fitPath(motion, path.record(), notes);
   notes.clear();
   clock.start();
-  const bool ok = writePath(output.c_str(), motion, path, notes).ok();
+  const bool ok = writePath(output.c_str(), motion, path, UpAxis::y, notes).ok();
   clock.stop();
   printNotes(notes);
   bytes = static_cast<double>(fileSize(output));

@@ -4,7 +4,7 @@
 
 void drawGhost(const BvhMotion& motion, SkeletonDrawOptions options, bool& depthLimitReported,
                Notes& notes) {
-  options.placement = nullptr;
+  options.edits = nullptr;
   options.strobing = false;
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
                GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_LINE_BIT);

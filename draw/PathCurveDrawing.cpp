@@ -1,19 +1,12 @@
-// GL drawing of the path: the curve strip and the control-point cubes. The
-// cubes carry selection names so one drawing serves display and picking.
+// GL drawing of the path: the curve strip and the control-point cubes.
 #include "draw/PathCurveDrawing.h"
 
 #include <GL/gl.h>
 
-#include <algorithm>
-
-#include "path/PathCurve.h"
-#include "path/TrackPath.h"
+#include "path/ClipPath.h"
 
 namespace {
 
-constexpr double stripStep = 0.0005;
-// Only the part of the loop the clip runs over (and a little more) is drawn.
-constexpr double stripEnd = 0.6;
 constexpr float stripWidth = 3.0f;
 
 void drawCube(double s) {
@@ -56,79 +49,36 @@ void leaveFloorFrame() {
   glPopAttrib();
 }
 
-// Starts the strip: its colour and width, in the floor frame.
-void beginStrip(UpAxis up) {
-  enterFloorFrame(up);
+}  // namespace
+
+void drawPath(const ClipPath& path, const PathLayout& layout, bool withPoints, int selected) {
+  enterFloorFrame(layout.up);
   glColor3d(1.0, 0.55, 0.0);
   glLineWidth(stripWidth);
   glBegin(GL_LINE_STRIP);
-}
-
-void endStrip() {
+  for (const Point3& sample : path.samples()) {
+    const Point3 ground = groundMapping(sample, layout);
+    glVertex3d(ground.x, ground.y, ground.z);
+  }
   glEnd();
   glFlush();
   leaveFloorFrame();
+  if (withPoints) drawControlPoints(path, layout, selected);
 }
 
-// The cubes of pointCount points, pointAt giving each one.
-template <typename PointAt>
-void drawCubes(int pointCount, int selected, const PointAt& pointAt, const PathLayout& layout) {
+void drawControlPoints(const ClipPath& path, const PathLayout& layout, int selected) {
   enterFloorFrame(layout.up);
-  // Pushed and never popped: the pick relies on the stack growing by one name
-  // per drawing, so only the second drawing of a pick gives three names.
-  glPushName(1);
-  for (int i = 0; i < pointCount; ++i) {
+  for (int i = 0; i < path.pointCount(); ++i) {
     if (i == selected) {
       glColor3d(0.0, 1.0, 0.0);
     } else {
       glColor3d(0.0, 0.0, 1.0);
     }
-    glLoadName(static_cast<GLuint>(i));
-    const Point3 ground = groundMapping(pointAt(i), layout);
+    const Point3 ground = groundMapping(path.point(i), layout);
     glPushMatrix();
     glTranslated(ground.x, ground.y, ground.z);
     drawCube(layout.cubeHalfSize);
     glPopMatrix();
   }
-  glLoadName(0);
   leaveFloorFrame();
-}
-
-// Strip vertices per segment of the track path.
-constexpr int trackStripSteps = 32;
-
-}  // namespace
-
-void drawPath(const PathCurve& path, const PathLayout& layout, bool withPoints, int selected) {
-  beginStrip(layout.up);
-  // The parameter is accumulated step by step; with its rounding this gives
-  // 1,201 vertices, the last just under stripEnd.
-  for (double u = 0.0; u < stripEnd; u += stripStep) {
-    const Point3 ground = groundMapping(path.positionAt(u), layout);
-    glVertex3d(ground.x, ground.y, ground.z);
-  }
-  endStrip();
-  if (withPoints) drawControlPoints(path, layout, selected);
-}
-
-void drawControlPoints(const PathCurve& path, const PathLayout& layout, int selected) {
-  drawCubes(
-      path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
-}
-
-void drawPath(const TrackPath& path, const PathLayout& layout, bool withPoints, int selected) {
-  beginStrip(layout.up);
-  const int steps = std::max(path.pointCount() - 1, 0) * trackStripSteps;
-  for (int j = 0; j <= steps; ++j) {
-    const Point3 ground =
-        groundMapping(path.positionAt(static_cast<double>(j) / trackStripSteps), layout);
-    glVertex3d(ground.x, ground.y, ground.z);
-  }
-  endStrip();
-  if (withPoints) drawControlPoints(path, layout, selected);
-}
-
-void drawControlPoints(const TrackPath& path, const PathLayout& layout, int selected) {
-  drawCubes(
-      path.pointCount(), selected, [&path](int i) { return path.point(i); }, layout);
 }

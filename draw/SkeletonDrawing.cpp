@@ -53,16 +53,11 @@ void drawBone(GLUquadric* quadric, const Point3& to, double radius) {
 // One frame's joints, as the walk enters them.
 class FramePainter {
  public:
-  FramePainter(const Skeleton& skeleton, GLUquadric* quadric, Radii radii, int carried, bool placed,
-               const FramePlacement& placement, const std::vector<double>& values, double k,
-               double alpha, UpAxis up)
+  FramePainter(const Skeleton& skeleton, GLUquadric* quadric, Radii radii,
+               const std::vector<double>& values, double k, double alpha)
       : skeleton_(skeleton),
-        up_(up),
         quadric_(quadric),
         radii_(radii),
-        carried_(carried),
-        placed_(placed),
-        placement_(placement),
         values_(values),
         k_(k),
         alpha_(alpha) {}
@@ -74,12 +69,7 @@ class FramePainter {
     const ChannelLayout& layout = skeleton_.layout();
     glColor4f(static_cast<float>(joint.color.r + k_), static_cast<float>(joint.color.g + k_),
               static_cast<float>(joint.color.b + k_), static_cast<float>(alpha_));
-    Point3 position = layout[static_cast<size_t>(index)].position(values_);
-    const bool carried = placed_ && index == carried_;
-    if (carried) {
-      position.x = placement_.x;
-      (up_ == UpAxis::z ? position.y : position.z) = placement_.z;
-    }
+    const Point3 position = layout[static_cast<size_t>(index)].position(values_);
     const Point3 at{joint.offset.x + position.x, joint.offset.y + position.y,
                     joint.offset.z + position.z};
     if (joint.parent >= 0) drawBone(quadric_, at, radii_.bone);
@@ -88,12 +78,6 @@ class FramePainter {
     glTranslated(at.x, at.y, at.z);
     gluSphere(quadric_, radii_.joint, 10, 10);
     glFlush();
-    // The path's turn is about the carried joint itself, outside its own
-    // rotation: Ry(heading) * R, as the writer writes it.
-    if (carried) {
-      const double upZ = up_ == UpAxis::z ? 1.0 : 0.0;
-      glRotated(placement_.headingDegrees, 0.0, 1.0 - upZ, upZ);
-    }
     for (const RotationChannel& channel : layout.rotations(static_cast<size_t>(index))) {
       const int axis = channel.axis;
       glRotated(valueAt(values_, channel.word), axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0,
@@ -103,12 +87,8 @@ class FramePainter {
 
  private:
   const Skeleton& skeleton_;
-  UpAxis up_;
   GLUquadric* quadric_;
   Radii radii_;
-  int carried_;
-  bool placed_;
-  FramePlacement placement_;
   const std::vector<double>& values_;
   double k_;
   double alpha_;
@@ -155,7 +135,6 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
     double size = restPoseBox(skeleton).size();
     if (!(size > 0.0) || !std::isfinite(size)) size = pointSkeletonSize;
     const Radii radii{size * jointRadiusShare, size * boneRadiusShare};
-    const int carried = skeleton.contains(options.carriedJoint) ? options.carriedJoint : 0;
 
     // Every drawn joint holds one matrix level for its subtree, and one more
     // for its children's bones while drawing them.
@@ -166,16 +145,18 @@ void drawSkeleton(const BvhMotion& motion, const SkeletonDrawOptions& options,
     const long deepestDrawn = static_cast<long>(maxStack) - usedStack - 2;
 
     std::vector<double> values;
+    EditedFrame edited;
     bool leftOut = false;
     for (const StrobeDraw& draw :
          strobeSchedule(options.currentFrame, motion.frameCount, options.strobing)) {
       if (static_cast<size_t>(draw.frame) >= motion.frameLines.size()) continue;
-      readFrameValues(motion.frameLine(draw.frame), values);
-      FramePlacement placement;
-      const bool placed = options.placement && options.placement(draw.frame, placement);
-      const FramePainter painter(skeleton, quadric.get(), radii, carried, placed, placement, values,
-                                 strobeColorOffset(options.currentFrame, draw.frame), draw.alpha,
-                                 options.up);
+      readFrameValues(motion.frameLine(draw.frame), values, skeleton.layout().wordsUsed());
+      if (options.edits != nullptr) {
+        options.edits->edit(draw.frame, values, edited);
+        edited.applyTo(values);
+      }
+      const FramePainter painter(skeleton, quadric.get(), radii, values,
+                                 strobeColorOffset(options.currentFrame, draw.frame), draw.alpha);
       leftOut = drawJoints(skeleton, painter, deepestDrawn) || leftOut;
     }
     if (leftOut && !depthLimitReported) {

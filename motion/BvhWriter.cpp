@@ -19,7 +19,6 @@
 #include "motion/BvhMotion.h"
 #include "motion/FrameNumbering.h"
 #include "motion/FrameWords.h"
-#include "motion/HeadingTurn.h"
 
 namespace {
 
@@ -85,27 +84,6 @@ void writeNodeHead(const BvhJoint& joint, int nodeDepth, Indent& indent, std::FI
     for (const char* channel : joint.channelNames) std::fprintf(file, "%s ", textOrEmpty(channel));
     std::fputc('\n', file);
   }
-}
-
-// Word indices of the track joint's x and z ground position within a frame
-// line, from the clip's channel layout, so that any channel order is
-// written right.
-struct GroundWords {
-  bool found = false;
-  size_t x = 0;
-  size_t z = 0;
-};
-
-GroundWords findGroundWords(const BvhMotion& motion, int joint, UpAxis up) {
-  GroundWords words;
-  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
-  const int x = layout.wordOf(ChannelKind::xPosition);
-  const int z = layout.wordOf(secondGroundKind(up));
-  if (x < 0 || z < 0) return words;
-  words.found = true;
-  words.x = static_cast<size_t>(x);
-  words.z = static_cast<size_t>(z);
-  return words;
 }
 
 // Room for any double in "%f" and the blank after it.
@@ -268,87 +246,52 @@ class PlainRun {
   const char* irregular_ = nullptr;
 };
 
-// Which word of a frame line, if any, a frame writes as a number of its
-// own: the ground position's x or z, or a turned rotation angle.
-struct NumberWords {
-  const GroundWords& ground;
-  const TurnedWords& turned;
-
-  // Words from this one on are written as they stand.
-  size_t plainFrom() const {
-    size_t from = ground.found ? std::max(ground.x, ground.z) + 1 : 0;
-    for (int n = 0; n < turned.count; ++n) {
-      from = std::max(from, static_cast<size_t>(turned.word[n]) + 1);
-    }
-    return from;
-  }
-  // The turned angle of word k, or -1.
-  int turnedAt(size_t k) const {
-    for (int n = 0; n < turned.count; ++n) {
-      if (static_cast<size_t>(turned.word[n]) == k) return n;
-    }
-    return -1;
-  }
-};
-
-// The words are walked in place rather than split from a copy: the stored
-// line is only read, and a frame then costs no copying and no word list.
-void writeFrame(const char* line, const GroundWords& ground, const FrameNumbers& frame,
-                BlockWriter& out) {
+// Writes the words of one frame line, those edits gives a value as "%f "
+// and every other one as it stands, each followed by one blank. The words
+// are walked in place rather than split from a copy: the stored line is only
+// read, and a frame then costs no copying and no word list.
+void writeFrame(const char* line, const EditedFrame& edits, BlockWriter& out) {
   if (line == nullptr) line = "";
-  const NumberWords numbers{ground, frame.turned};
-  const bool onPath = frame.onPath;
-  const double x = frame.x;
-  const double z = frame.z;
+  const std::vector<WordValue>& edited = edits.words();
   const size_t length = std::strlen(line);
   // Each word gains at most one blank (the separators after it are at least
-  // one byte, except after the last word); the two ground numbers and the
-  // three angles may be longer than the words they replace.
-  char* block = out.reserve(length + 2 + 5 * maxNumberSize);
+  // one byte, except after the last word); edited numbers may be longer than
+  // the words they replace.
+  char* block = out.reserve(length + 2 + edited.size() * maxNumberSize);
   PlainRun plain(line, length);
-  const size_t plainFrom = numbers.plainFrom();
+  // Words from this one on are written as they stand.
+  const size_t plainFrom = edited.empty() ? 0 : static_cast<size_t>(edited.back().word) + 1;
+  size_t nextEdit = 0;
   const unsigned char* c = reinterpret_cast<const unsigned char*>(line);
   for (size_t k = 0;; ++k) {
     while (charClasses.of[*c] == separatorChar) ++c;
     if (*c == 0) break;
     const char* word = reinterpret_cast<const char*>(c);
     if (block != nullptr && k >= plainFrom && plain.copyFrom(word, block)) break;
-    const bool isX = ground.found && k == ground.x;
-    const bool isZ = ground.found && k == ground.z;
-    const int angle = numbers.turnedAt(k);
-    if (block != nullptr && !isX && !isZ && angle < 0) {
+    const bool isEdited =
+        nextEdit < edited.size() && static_cast<size_t>(edited[nextEdit].word) == k;
+    if (block != nullptr && !isEdited) {
       while (charClasses.of[*c] == wordChar) *block++ = static_cast<char>(*c++);
       *block++ = ' ';
       continue;
     }
     while (charClasses.of[*c] == wordChar) ++c;
     const size_t size = static_cast<size_t>(reinterpret_cast<const char*>(c) - word);
-    if (angle >= 0) {
-      const double value = numbers.turned.value[angle];
+    const double value = isEdited ? edited[nextEdit++].value : 0.0;
+    // The writer never makes up a non-finite number: such a word stays as read.
+    if (!isEdited || !std::isfinite(value)) {
       if (block != nullptr) {
-        block += formatNumber(block, value);
+        std::memcpy(block, word, size);
+        block += size;
+        *block++ = ' ';
       } else {
-        out.appendNumber(value);
+        // A line longer than the whole block goes word by word.
+        out.appendWord(word, size);
       }
-      continue;
-    }
-    const double value = onPath ? (isX ? x : z) : wordValue(word, word + size);
-    // A frame whose position was read as nan, inf or out of range keeps its
-    // word as read: the writer never makes up a non-finite number.
-    const bool keepWord = !std::isfinite(value);
-    if (keepWord && block != nullptr) {
-      std::memcpy(block, word, size);
-      block += size;
-      *block++ = ' ';
-    } else if (keepWord) {
-      out.appendWord(word, size);
     } else if (block != nullptr) {
       block += formatNumber(block, value);
-    } else if (isX || isZ) {
-      out.appendNumber(value);
     } else {
-      // A line longer than the whole block goes word by word.
-      out.appendWord(word, size);
+      out.appendNumber(value);
     }
   }
   if (block != nullptr) {
@@ -359,20 +302,19 @@ void writeFrame(const char* line, const GroundWords& ground, const FrameNumbers&
   }
 }
 
-void writeFrames(const BvhMotion& motion, int carried, const FramePlacementFunction& placement,
-                 const GroundWords& ground, UpAxis up, BlockWriter& out, Notes& notes) {
+void writeFrames(const BvhMotion& motion, FrameEditor* editor, BlockWriter& out) {
   const size_t lineCount = motion.frameCount > 0 ? std::min(static_cast<size_t>(motion.frameCount),
                                                             motion.frameLines.size())
                                                  : 0;
-  FrameNumbering numbering(motion, lineCount, carried, ground.found, placement, up, notes);
+  FrameNumbering numbering(motion, lineCount, editor);
   PackedTextList::const_iterator lines = motion.frameLines.begin();
   size_t first = 0;
   size_t size = 0;
   while (!out.failed()) {
-    const FrameNumbers* numbers = numbering.next(first, size);
+    const EditedFrame* frames = numbering.next(first, size);
     if (size == 0) break;
     for (size_t k = 0; k < size && !out.failed(); ++k, ++lines) {
-      writeFrame(*lines, ground, numbers[k], out);
+      writeFrame(*lines, frames[k], out);
     }
   }
   out.flush();
@@ -407,9 +349,8 @@ void BvhMotion::writeJoint(int joint, int depth, std::FILE* file, Notes& notes) 
   closeDownTo(0);
 }
 
-Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
-                 const FramePlacementFunction& placement, Notes& notes, ExistingTarget existing,
-                 UpAxis up) {
+Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* editor, Notes& notes,
+                 ExistingTarget existing) {
   if (fileName == nullptr) return Status::failed("");
   // Noted as the program prints it and returned without the line feed.
   const auto report = [&notes](const std::string& text) {
@@ -424,16 +365,7 @@ Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
   std::string failure;
   if (!output.open(fileName, &failure, existing)) return report(failure);
   std::FILE* file = output.file();
-
-  if (!motion.skeleton.contains(carried)) carried = 0;
-  const GroundWords ground = findGroundWords(motion, carried, up);
-  if (!ground.found) {
-    notes.addf(
-        "%s %s has no Xposition and %s channels: frames written as read, "
-        "path not applied\n",
-        carried == 0 ? "Root" : "Joint", textOrEmpty(motion.skeleton[carried].name),
-        secondGroundChannel(up));
-  }
+  if (editor != nullptr) editor->noteBeforeFrames(notes);
 
   // errno is read only after a failed call; clear what earlier calls left.
   errno = 0;
@@ -447,8 +379,9 @@ Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
   if (std::ferror(file)) output.fail(errno);
   if (!std::ferror(file)) {
     BlockWriter out(file);
-    writeFrames(motion, carried, placement, ground, up, out, notes);
+    writeFrames(motion, editor, out);
     if (out.failed()) output.fail(out.error());
+    if (editor != nullptr) editor->noteAfterFrames(notes);
   }
   if (!output.commit(&failure)) return report(failure);
   return Status();

@@ -4,27 +4,22 @@
 
 #include "base/Outcome.h"
 #include "base/SafeFileWriter.h"
-#include "motion/FigureFrame.h"
-#include "motion/UpAxis.h"
+#include "motion/FrameEditor.h"
 
 class BvhMotion;
 
-// Writes the clip as a BVH file. Frames for which placement gives a place
-// have the carried joint's two ground position values (Xposition and
-// Zposition; Xposition and Yposition with Z up) replaced by it and its
-// rotation turned by its heading about the up axis; other frames are written
-// as read (the two ground values with "%f"). Fails with an empty message
-// without a file name. The file is replaced only once the whole clip is on
-// disk (a failed write leaves an existing file as it was); it never asks
-// before replacing, and with ExistingTarget::kKeep it fails instead of
-// replacing a file that exists. Fails when the file cannot be written, the
-// target is not a regular file or the clip has no joints; the failure's
-// message is then the clear line the program prints (noted with its line
-// feed). The console echo of the hierarchy ("MMM", "ROOT ...") and the notices
-// about a carried joint that cannot move or turn go to notes. Nesting beyond
-// 64 levels is indented as level 64. A position that is not a finite number
-// is written as read. carried is the carried joint's index in the skeleton
-// (any other value: the root).
-Status writeClip(const char* fileName, const BvhMotion& motion, int carried,
-                 const FramePlacementFunction& placement, Notes& notes,
-                 ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);
+// Writes the clip as a BVH file: the hierarchy from the skeleton and every
+// frame line with the words the editor gives values written as "%f" and
+// every other word as read (null editor: every frame as read); the writer
+// formats and never edits. Fails with an empty message without a file name.
+// The file is replaced only once the whole clip is on disk (a failed write
+// leaves an existing file as it was); it never asks before replacing, and
+// with ExistingTarget::kKeep it fails instead of replacing a file that
+// exists. Fails when the file cannot be written, the target is not a regular
+// file or the clip has no joints; the failure's message is then the clear
+// line the program prints (noted with its line feed). The console echo of
+// the hierarchy ("MMM", "ROOT ...") and the editor's notes go to notes.
+// Nesting beyond 64 levels is indented as level 64. An edited value that is
+// not a finite number leaves its word as read.
+Status writeClip(const char* fileName, const BvhMotion& motion, FrameEditor* editor, Notes& notes,
+                 ExistingTarget existing = ExistingTarget::kReplace);

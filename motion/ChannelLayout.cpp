@@ -17,6 +17,7 @@ void ChannelLayout::add(const BvhJoint& joint) {
     const ChannelKind kind = channelKind(joint.channelNames[static_cast<size_t>(i)]);
     if (kind == ChannelKind::other) continue;
     const int word = joint.channelOffset + i;
+    if (static_cast<size_t>(word) >= wordsUsed_) wordsUsed_ = static_cast<size_t>(word) + 1;
     layout.word[static_cast<int>(kind)] = word;
     const int axis = rotationAxis(kind);
     if (axis >= 0) rotations_.push_back({axis, word});
@@ -30,6 +31,7 @@ void ChannelLayout::clear() {
   joints_.shrink_to_fit();
   rotations_.clear();
   rotations_.shrink_to_fit();
+  wordsUsed_ = 0;
 }
 
 ChannelLayout::Rotations ChannelLayout::rotations(size_t joint) const {

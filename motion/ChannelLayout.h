@@ -58,7 +58,12 @@ class ChannelLayout {
   };
   Rotations rotations(size_t joint) const;
 
+  // One past the highest frame-line word any known channel uses: the words
+  // that ever need reading (0 without channels).
+  size_t wordsUsed() const { return wordsUsed_; }
+
  private:
   std::vector<JointLayout> joints_;
   std::vector<RotationChannel> rotations_;
+  size_t wordsUsed_ = 0;
 };

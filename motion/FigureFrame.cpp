@@ -41,19 +41,19 @@ Point3 offsetFromRoot(const Skeleton& skeleton, int joint) {
   return sum;
 }
 
-Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
-                            const FramePlacement* placement, UpAxis up) {
+Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f, FrameEditor* edits) {
   Point3 at = offsetFromRoot(motion.skeleton, joint);
   if (!motion.skeleton.contains(joint) || f < 0 || f >= motion.frameCount ||
       static_cast<size_t>(f) >= motion.frameLines.size()) {
     return at;
   }
   std::vector<double> values;
-  readFrameValues(motion.frameLine(f), values);
-  Point3 own = motion.skeleton.layout()[static_cast<size_t>(joint)].position(values);
-  if (placement != nullptr) {
-    own.x = placement->x;
-    (up == UpAxis::z ? own.y : own.z) = placement->z;
+  readFrameValues(motion.frameLine(f), values, motion.skeleton.layout().wordsUsed());
+  if (edits != nullptr) {
+    EditedFrame edited;
+    edits->edit(f, values, edited);
+    edited.applyTo(values);
   }
+  const Point3 own = motion.skeleton.layout()[static_cast<size_t>(joint)].position(values);
   return {at.x + own.x, at.y + own.y, at.z + own.z};
 }

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "base/Point3.h"
+#include "motion/FrameEditor.h"
 #include "motion/UpAxis.h"
 
 class Skeleton;
@@ -59,9 +60,9 @@ Point3 offsetFromRoot(const Skeleton& skeleton, int joint);
 
 class BvhMotion;
 
-// Where joint's (an index of the clip's skeleton) origin is drawn in frame f, in the figure's
-// frame: offsetFromRoot plus its own position channels, with x and z taken from placement when one
-// is given (x and y with Z up). Meant for the carried joint, above which nothing moves (the root
-// has nothing above it). Offsets only when the clip has no frame f.
-Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f,
-                            const FramePlacement* placement, UpAxis up = UpAxis::y);
+// Where joint's (an index of the clip's skeleton) origin is drawn in frame f,
+// in the figure's frame: offsetFromRoot plus its own position channels, as
+// edits gives them when given (else as read). Meant for the carried joint,
+// above which nothing moves (the root has nothing above it). Offsets only
+// when the clip has no frame f.
+Point3 carriedJointPosition(const BvhMotion& motion, int joint, int f, FrameEditor* edits);

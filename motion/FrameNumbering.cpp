@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "motion/BvhMotion.h"
+#include "motion/FrameWords.h"
 
 namespace {
 
@@ -13,15 +14,8 @@ constexpr size_t kFramesForTwoThreads = 50000;
 
 }  // namespace
 
-FrameNumbering::FrameNumbering(const BvhMotion& motion, size_t count, int carried, bool placed,
-                               const FramePlacementFunction& placement, UpAxis up, Notes& notes)
-    : motion_(motion),
-      count_(count),
-      placed_(placed && placement),
-      placement_(placement),
-      turn_(motion.skeleton, carried, upAxisIndex(up)),
-      notes_(notes),
-      runs_((count + kRun - 1) / kRun) {
+FrameNumbering::FrameNumbering(const BvhMotion& motion, size_t count, FrameEditor* editor)
+    : motion_(motion), count_(count), editor_(editor), runs_((count + kRun - 1) / kRun) {
   slots_[0].resize(std::min(count, kRun));
   if (count < kFramesForTwoThreads) return;
   slots_[1].resize(kRun);
@@ -44,20 +38,18 @@ void FrameNumbering::stop() {
   ahead_.join();
 }
 
-void FrameNumbering::numberRun(size_t run, std::vector<FrameNumbers>& numbers) {
+void FrameNumbering::numberRun(size_t run, std::vector<EditedFrame>& frames) {
   const size_t first = run * kRun;
   const size_t size = std::min(kRun, count_ - first);
+  if (editor_ == nullptr) {
+    for (size_t k = 0; k < size; ++k) frames[k].clear();
+    return;
+  }
+  const size_t wordsRead = editor_->wordsRead();
   PackedTextList::const_iterator lines(&motion_.frameLines, first);
   for (size_t k = 0; k < size; ++k, ++lines) {
-    FrameNumbers& frame = numbers[k];
-    FramePlacement place;
-    // Frames without a place keep the clip's own position.
-    frame.onPath = placed_ && placement_(static_cast<int>(first + k), place);
-    frame.x = place.x;
-    frame.z = place.z;
-    // A bent path turns the carried joint as well as moving it.
-    frame.turned.count = 0;
-    if (frame.onPath) turn_.turn(*lines, place.headingDegrees, notes_, frame.turned);
+    readFrameValues(*lines, values_, wordsRead);
+    editor_->edit(static_cast<int>(first + k), values_, frames[k]);
   }
 }
 
@@ -87,7 +79,7 @@ void FrameNumbering::numberAhead() {
   }
 }
 
-const FrameNumbers* FrameNumbering::next(size_t& first, size_t& size) {
+const EditedFrame* FrameNumbering::next(size_t& first, size_t& size) {
   first = taken_ * kRun;
   size = taken_ < runs_ ? std::min(kRun, count_ - first) : 0;
   if (size == 0) return nullptr;

@@ -14,12 +14,21 @@ bool frameWordValue(const char* line, int word, double& value) {
   return false;
 }
 
-void readFrameValues(const char* line, std::vector<double>& values) {
+void readFrameValues(const char* line, std::vector<double>& values, size_t limit) {
   values.clear();
   FrameWords words(line);
   const char* first = nullptr;
   const char* last = nullptr;
-  while (words.next(first, last)) values.push_back(wordValue(first, last));
+  while (values.size() < limit && words.next(first, last)) values.push_back(wordValue(first, last));
+}
+
+size_t readFrameValues(const char* line, double* values, size_t limit) {
+  FrameWords words(line);
+  const char* first = nullptr;
+  const char* last = nullptr;
+  size_t count = 0;
+  while (count < limit && words.next(first, last)) values[count++] = wordValue(first, last);
+  return count;
 }
 
 void splitFrameLine(const char* line, std::string& copy, std::vector<const char*>& words) {

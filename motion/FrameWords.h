@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,15 @@ class FrameWords {
 // word (or word < 0). Stops at that word.
 bool frameWordValue(const char* line, int word, double& value);
 
-// The values of every word of a frame line (null: none), in order; values
-// is cleared first. Costs one pass over the line.
-void readFrameValues(const char* line, std::vector<double>& values);
+// The values of the words of a frame line (null: none), in order, up to
+// limit of them; values is cleared first. The rest of the line is never
+// looked at, so a line of millions of words beyond a clip's channels costs
+// no more than its channels. Costs one pass over the words read.
+void readFrameValues(const char* line, std::vector<double>& values,
+                     size_t limit = static_cast<size_t>(-1));
+// The same into values[0..limit - 1], for callers that read a few words of
+// every frame; returns how many words the line had, up to limit.
+size_t readFrameValues(const char* line, double* values, size_t limit);
 
 // The value of word `word` in values; 0.0 when there is no such word (a
 // missing word or channel reads as 0, as atof of nothing).

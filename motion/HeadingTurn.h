@@ -1,19 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "base/Outcome.h"
+#include "motion/EditedFrame.h"
 #include "motion/RotationMatrix.h"
 
 class Skeleton;
-
-// Rotation words of one frame line and their turned values, in channel order.
-// A value that "%f" would show as zero is zero, never -0.
-struct TurnedWords {
-  int count = 0;
-  long word[3] = {-1, -1, -1};
-  double value[3] = {0.0, 0.0, 0.0};
-};
 
 // Turns one joint's rotation in frame lines by a heading about the clip's up
 // axis (Y, or Z for a Z-up clip): with R the joint's rotation from its
@@ -31,13 +25,17 @@ class HeadingTurn {
   // upAxis as axisRotation counts axes: 1 (y) or 2 (z).
   HeadingTurn(const Skeleton& skeleton, int joint, int upAxis = 1);
 
-  // The joint's rotation words in line and the values they take turned, for
-  // the writer to put in their place ("%f", every other character as it
-  // stands). False, turned.count 0, when the line keeps its words: the
-  // heading is exactly 0, the channels cannot hold a turn, the line lacks one
-  // of the words or one of the angles is not a finite number. The first line
-  // that cannot take its turn notes why.
-  bool turn(const char* line, double headingDegrees, Notes& notes, TurnedWords& turned);
+  // Adds the joint's rotation words turned by headingDegrees to out, from
+  // the frame's values (readFrameValues, at least wordsRead() of them). A
+  // value that "%f" would show as zero is zero, never -0. False, nothing
+  // added, when the frame keeps its words: the heading is exactly 0, the
+  // channels cannot hold a turn (remembered for noteRefusal), the frame
+  // lacks one of the words or one of the angles is not a finite number.
+  bool turn(const std::vector<double>& values, double headingDegrees, EditedFrame& out);
+  // How many leading words of a frame turn() reads.
+  size_t wordsRead() const;
+  // Once a turn was refused for want of channels: notes why, once.
+  void noteRefusal(Notes& notes);
 
  private:
   enum class Mode { cannotTurn, addToFirstYaw, threeAxes };
@@ -49,5 +47,6 @@ class HeadingTurn {
   std::vector<long> words_;
   AxisOrder order_{{0, 1, 2}};
   int upAxis_ = 1;
+  bool refused_ = false;
   bool reported_ = false;
 };

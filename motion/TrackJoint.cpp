@@ -8,11 +8,6 @@
 
 namespace {
 
-TrackJoint channelsOf(const BvhMotion& motion, int joint, UpAxis up) {
-  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
-  return {joint, layout.wordOf(ChannelKind::xPosition), layout.wordOf(secondGroundKind(up))};
-}
-
 // Whether the finite values of one word differ anywhere across the frames.
 bool wordChanges(const BvhMotion& motion, int word) {
   if (word < 0) return false;
@@ -33,6 +28,16 @@ bool wordChanges(const BvhMotion& motion, int word) {
 }
 
 }  // namespace
+
+TrackJoint channelsOf(const BvhMotion& motion, int joint, UpAxis up) {
+  joint = jointOfClip(motion, joint);
+  if (joint < 0) return TrackJoint{};
+  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
+  return {joint, layout.wordOf(ChannelKind::xPosition), layout.wordOf(secondGroundKind(up)),
+          layout.wordOf(upPositionKind(up))};
+}
+
+int TrackJoint::wordsRead() const { return std::max({xWord, zWord, upWord}) + 1; }
 
 const char* const kNoGroundChannels =
     "This clip has no ground position channels: the path cannot move it";

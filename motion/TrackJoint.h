@@ -8,14 +8,18 @@ struct BvhJoint;
 class BvhMotion;
 
 // The joint whose ground track a clip's path follows, by its index in the
-// clip's skeleton (-1: none), with the frame-line word index of its two
-// ground position values (-1 where it has no such channel within its channel
-// count): xWord its Xposition, zWord its second ground axis (Zposition with
-// Y up, Yposition with Z up).
+// clip's skeleton (-1: none), with the frame-line word index of its position
+// values in the ground frame (-1 where it has no such channel within its
+// channel count): xWord its Xposition, zWord its second ground axis
+// (Zposition with Y up, Yposition with Z up), upWord its height (Yposition,
+// Zposition with Z up). The one place the carried joint's words are found.
 struct TrackJoint {
   int joint = -1;
   int xWord = -1;
   int zWord = -1;
+  int upWord = -1;
+  // The word after the last of the three: how many a frame must be read for.
+  int wordsRead() const;
 };
 
 // Picks the joint that walks: the root when one of its ground position values
@@ -26,6 +30,10 @@ struct TrackJoint {
 // non-finite values left out. Costs at most one pass over the frames per
 // candidate joint, stopping at the first change.
 TrackJoint findTrackJoint(const BvhMotion& motion, UpAxis up = UpAxis::y);
+
+// The words of joint (jointOfClip: the root when it is no joint of the clip)
+// as a track joint with up.
+TrackJoint channelsOf(const BvhMotion& motion, int joint, UpAxis up = UpAxis::y);
 
 // True when the track joint has both ground position channels: without them
 // the path has nothing to carry.

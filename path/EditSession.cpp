@@ -10,11 +10,10 @@
 #include <cstring>
 
 #include "motion/TrackJoint.h"
-#include "path/GroundMapping.h"
+#include "path/EditedClip.h"
 #include "path/PathFit.h"
+#include "path/PathKinds.h"
 #include "path/PathWriter.h"
-#include "path/TrackFit.h"
-#include "path/TrackPlacement.h"
 
 namespace {
 
@@ -34,44 +33,35 @@ bool isFinite(const Point3& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Fits a loop path to motion into fit; false when no path could be fitted,
-// with *reason set when the fit overflowed. The fit's console text goes to
-// notes either way.
-bool fitClip(const BvhMotion& motion, LoopFit& fit, UpAxis up, Notes& notes, std::string* reason) {
-  if (!fitPath(motion, fit, notes, up) || fit.path.pointCount() <= 0) return false;
-  for (const Point3& p : fit.path.points()) {
-    // Positions near the largest number overflow the fit: such a path can
-    // be neither drawn nor written.
-    if (!isFinite(p)) {
-      *reason = " (the fitted path is not finite: the positions are too large)";
-      return false;
-    }
-  }
-  return true;
-}
-
-// Writes the clip carried along the track path when one is given, else along
-// the loop path; on failure *message says why, naming the file once.
-bool writeClip(const std::string& fileName, const BvhMotion& motion, const LoopFit& loop,
-               const TrackFit* track, ExistingTarget existing, UpAxis up, Notes& notes,
-               std::string* message) {
-  const Status written = track != nullptr
-                             ? writeTrackPath(fileName.c_str(), motion, *track, notes, existing, up)
-                             : writePath(fileName.c_str(), motion, loop, notes, existing, up);
-  if (written) return true;
-  *message = written.failure().message;
-  if (message->empty()) {
-    *message = "Could not write " + fileName + ": the file could not be written";
-  }
-  return false;
-}
-
 std::string pointText(int index) { return "point " + std::to_string(index); }
 
 }  // namespace
 
-EditSession::EditSession()
-    : motion_(std::make_unique<BvhMotion>()), loop_(std::make_unique<LoopFit>()) {}
+std::vector<EditSession::Slot> EditSession::freshSlots() {
+  std::vector<Slot> slots(static_cast<size_t>(pathKindCount()));
+  for (size_t kind = 0; kind < slots.size(); ++kind)
+    slots[kind].path = makePath(static_cast<int>(kind));
+  return slots;
+}
+
+EditSession::EditSession() : motion_(std::make_unique<BvhMotion>()) { slots_ = freshSlots(); }
+
+bool EditSession::fitKinds(const BvhMotion& motion, const TrackJoint& track, UpAxis up,
+                           std::vector<Slot>& slots, std::string* reason) {
+  slots = freshSlots();
+  const PathClip clip{motion, up, track};
+  for (int kind : {0, kind_}) {
+    Slot& slot = slots[static_cast<size_t>(kind)];
+    if (slot.fitted) continue;
+    const Status fitted = slot.path->fit(clip, 0, notes_);
+    if (!fitted) {
+      *reason = fitted.failure().message;
+      return false;
+    }
+    slot.fitted = true;
+  }
+  return true;
+}
 
 Status EditSession::load(const std::string& fileName,
                          const std::function<void(const BvhMotion&)>& afterRead,
@@ -88,17 +78,17 @@ Status EditSession::load(const std::string& fileName,
       std::clamp(motion->frameCount, 0, static_cast<int>(motion->frameLines.size()));
   if (afterRead) afterRead(*motion);
   const UpAxis clipUp = up ? *up : decideUpAxis(*motion);
-  auto loop = std::make_unique<LoopFit>();
+  const TrackJoint track = findTrackJoint(*motion, clipUp);
+  std::vector<Slot> slots;
   std::string reason;
-  if (!fitClip(*motion, *loop, clipUp, notes_, &reason)) {
+  if (!fitKinds(*motion, track, clipUp, slots, &reason)) {
     return refuse("Could not fit a path to " + fileName + reason + "; the clip was not loaded");
   }
   motion_ = std::move(motion);
-  loop_ = std::move(loop);
-  loopSelected_ = -1;
+  slots_ = std::move(slots);
   up_ = clipUp;
-  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
-  dropTrackFit();
+  track_ = track;
+  canCarry_ = ::canCarry(track_);
   clipName_ = fileName;
   startFreshHistory();
   message_ = "Loaded " + fileName + " (" + std::to_string(motion_->frameCount) + " frames)";
@@ -110,15 +100,15 @@ Status EditSession::load(const std::string& fileName,
 
 Status EditSession::fit() {
   ++revision_;
-  auto loop = std::make_unique<LoopFit>();
+  const TrackJoint track = findTrackJoint(*motion_, up_);
+  std::vector<Slot> slots;
   std::string reason;
-  if (!fitClip(*motion_, *loop, up_, notes_, &reason)) {
+  if (!fitKinds(*motion_, track, up_, slots, &reason)) {
     return refuse("Could not fit a path" + reason + "; the path stays as it was");
   }
-  loop_ = std::move(loop);
-  loopSelected_ = -1;
-  canCarry_ = ::canCarry(findTrackJoint(*motion_, up_));
-  dropTrackFit();
+  slots_ = std::move(slots);
+  track_ = track;
+  canCarry_ = ::canCarry(track_);
   startFreshHistory();
   return Status();
 }
@@ -145,7 +135,7 @@ Status EditSession::refuseQuietly() const { return Status(Failure{message_}); }
 
 std::string EditSession::clipNotes(bool withUpAxis) const {
   std::string notes;
-  const int track = loop_->trackJoint;
+  const int track = track_.joint;
   if (track > 0 && motion_->skeleton.contains(track)) {
     notes += ". " + trackJointNotice(motion_->skeleton[track]);
   }
@@ -158,13 +148,16 @@ std::string EditSession::clipNotes(bool withUpAxis) const {
 
 Status EditSession::write(const std::string& fileName, ExistingTarget existing) {
   stepOpen_ = false;
-  std::string failure;
-  const TrackFit* track = kind_ == PathKind::track ? &track_ : nullptr;
   // The writer's message already names the file and what failed.
-  if (!writeClip(fileName, *motion_, *loop_, track, existing, up_, notes_, &failure)) {
-    return refuse(std::move(failure));
+  const Status written = writePath(fileName.c_str(), *motion_, path(), up_, notes_, existing);
+  if (!written) {
+    const std::string& failure = written.failure().message;
+    return refuse(failure.empty()
+                      ? "Could not write " + fileName + ": the file could not be written"
+                      : failure);
   }
-  savedState_ = currentState();
+  History& history = shown().history;
+  history.savedState = history.currentState();
   message_ = "Wrote " + fileName;
   return Status();
 }
@@ -172,13 +165,11 @@ Status EditSession::write(const std::string& fileName, ExistingTarget existing) 
 Status EditSession::select(int index) {
   if (index < -1 || index >= pointCount()) return refuseQuietly();
   stepOpen_ = false;
-  selectShown(index);
+  shown().selected = index;
   return Status();
 }
 
-int EditSession::selected() const {
-  return kind_ == PathKind::track ? trackSelected_ : loopSelected_;
-}
+int EditSession::selected() const { return shown().selected; }
 
 Status EditSession::movePoint(int index, double dx, double dz) {
   if (index < 0 || index >= pointCount()) {
@@ -196,19 +187,21 @@ Status EditSession::movePoint(int index, double dx, double dz) {
                   index, dx, dz);
     return refuse(text);
   }
-  setShownPoint(p, index);
+  ++revision_;
+  shown().path->setPoint(index, p);
   // Every change is a new state, also one merged into the open step, so a
   // write in the middle of a run is never mistaken for the state after it.
   const long state = nextState_++;
-  if (stepOpen_ && !undo_.empty() && undo_.back().index == index &&
-      undo_.back().change == Step::Change::move) {
-    undo_.back().after = p;
-    undo_.back().state = state;
+  std::vector<Step>& undo = shown().history.undo;
+  if (stepOpen_ && !undo.empty() && undo.back().index == index &&
+      undo.back().change == Step::Change::move) {
+    undo.back().after = p;
+    undo.back().state = state;
   } else {
-    undo_.push_back(Step{index, before, p, state});
+    undo.push_back(Step{index, before, p, state});
     stepOpen_ = true;
   }
-  redo_.clear();
+  shown().history.redo.clear();
   return Status();
 }
 
@@ -217,24 +210,20 @@ Status EditSession::moveSelected(double dx, double dz) {
   return movePoint(selected(), dx, dz);
 }
 
-Status EditSession::undo() { return replay(undo_, redo_, false); }
+Status EditSession::undo() { return replay(shown().history.undo, shown().history.redo, false); }
 
-Status EditSession::redo() { return replay(redo_, undo_, true); }
+Status EditSession::redo() { return replay(shown().history.redo, shown().history.undo, true); }
 
 Status EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
-  ++revision_;
   stepOpen_ = false;
   const char* verb = forward ? "redo" : "undo";
   if (from.empty()) return refuse(std::string("Nothing to ") + verb);
+  ++revision_;
   const Step step = from.back();
   from.pop_back();
   to.push_back(step);
-  if (kind_ == PathKind::track) {
-    replayTrack(step, forward);
-  } else {
-    loop_->path.setPoint(step.index, forward ? step.after : step.before);
-  }
-  selectShown(std::min(step.index, pointCount() - 1));
+  applyStep(step, forward);
+  shown().selected = std::min(step.index, pointCount() - 1);
   const char* what = step.change == Step::Change::insert   ? " the insertion of "
                      : step.change == Step::Change::remove ? " the deletion of "
                                                            : " the move of ";
@@ -242,113 +231,114 @@ Status EditSession::replay(std::vector<Step>& from, std::vector<Step>& to, bool 
   return Status();
 }
 
-void EditSession::replayTrack(const Step& step, bool forward) {
-  TrackPath& path = track_.path;
+void EditSession::applyStep(const Step& step, bool forward) {
+  ClipPath& path = *shown().path;
+  const bool adds = (step.change == Step::Change::insert) == forward;
   switch (step.change) {
     case Step::Change::move:
       path.setPoint(step.index, forward ? step.after : step.before);
       break;
     case Step::Change::insert:
-      if (forward) {
-        path.insertPoint(step.index, step.after);
-      } else {
-        path.removePoint(step.index);
-      }
-      break;
     case Step::Change::remove:
-      if (forward) {
-        path.removePoint(step.index);
+      // Steps replay what was done, in order, so they cannot be refused.
+      if (adds) {
+        path.insertPoint(step.index,
+                         step.change == Step::Change::insert ? step.after : step.before);
       } else {
-        path.insertPoint(step.index, step.before);
+        path.removePoint(step.index);
       }
       break;
   }
 }
 
 bool EditSession::unsaved() const {
-  const long parkedState = parked_.undo.empty() ? 0 : parked_.undo.back().state;
-  return currentState() != savedState_ || parkedState != parked_.savedState;
-}
-
-void EditSession::dropTrackFit() {
-  track_ = TrackFit{};
-  trackFitted_ = false;
-  trackSelected_ = -1;
-  if (kind_ == PathKind::track) fitTrack(0);
-}
-
-void EditSession::setKind(PathKind kind) {
-  ++revision_;
-  stepOpen_ = false;
-  // Fitted when first shown: a session that only edits the loop path never
-  // pays for it.
-  if (kind == PathKind::track && !trackFitted_) fitTrack(0);
-  if (kind == kind_) return;
-  std::swap(undo_, parked_.undo);
-  std::swap(redo_, parked_.redo);
-  std::swap(savedState_, parked_.savedState);
-  kind_ = kind;
-}
-
-void EditSession::fitTrack(int pointCount) {
-  ++revision_;
-  track_ = fitTrackPath(*motion_, pointCount, up_);
-  trackFitted_ = true;
-  trackSelected_ = -1;
-  if (kind_ == PathKind::track) {
-    undo_.clear();
-    redo_.clear();
-    stepOpen_ = false;
-    savedState_ = 0;
-  } else {
-    parked_ = History{};
+  for (const Slot& slot : slots_) {
+    if (slot.history.currentState() != slot.history.savedState) return true;
   }
+  return false;
 }
 
-bool EditSession::placeFrame(int f, FramePlacement& placement) const {
-  if (kind_ == PathKind::track) return trackPlacement(track_, f, placement);
-  return framePlacement(*loop_, *motion_, f, motion_->frameCount, placement);
+Status EditSession::setKind(int kind) {
+  stepOpen_ = false;
+  if (kind < 0 || kind >= static_cast<int>(slots_.size())) {
+    return Status::failed("There is no path kind " + std::to_string(kind));
+  }
+  Slot& slot = slots_[static_cast<size_t>(kind)];
+  // Fitted when first shown: a session that only edits one kind never pays
+  // for the others.
+  if (!slot.fitted) {
+    const Status fitted = slot.path->fit(PathClip{*motion_, up_, track_}, 0, notes_);
+    if (!fitted) return refuse("Could not fit a path" + fitted.failure().message);
+    slot.fitted = true;
+  }
+  if (kind != kind_) ++revision_;
+  kind_ = kind;
+  return Status();
+}
+
+Status EditSession::refit(int pointCount) {
+  stepOpen_ = false;
+  std::unique_ptr<ClipPath> path = makePath(kind_);
+  const Status fitted = path->fit(PathClip{*motion_, up_, track_}, pointCount, notes_);
+  if (!fitted) return refuse("Could not fit a path" + fitted.failure().message);
+  ++revision_;
+  Slot& slot = shown();
+  slot.path = std::move(path);
+  slot.fitted = true;
+  slot.history = History{};
+  slot.selected = -1;
+  return Status();
 }
 
 std::string EditSession::kindText() const {
   const int count = pointCount();
-  return std::string(kind_ == PathKind::track ? "Track path, " : "Loop path, ") +
-         std::to_string(count) + (count == 1 ? " point" : " points");
+  return std::string(path().name()) + ", " + std::to_string(count) +
+         (count == 1 ? " point" : " points");
 }
 
-int EditSession::pointCount() const {
-  return kind_ == PathKind::track ? track_.path.pointCount() : loop_->path.pointCount();
+int EditSession::pointCount() const { return path().pointCount(); }
+
+int EditSession::carriedJoint() const { return jointOfClip(*motion_, track_.joint); }
+
+PathLayout EditSession::layout() const {
+  return pathLayout(*motion_, carriedJoint(), path().trackExtent(), up_);
+}
+
+FrameEditor& EditSession::editedFrames() const {
+  if (!edited_ || editedRevision_ != revision_) {
+    edited_ = std::make_unique<EditedClip>(*motion_, &path(),
+                                           channelsOf(*motion_, track_.joint, up_), up_);
+    editedRevision_ = revision_;
+  }
+  return *edited_;
 }
 
 Status EditSession::startPointChange() {
   stepOpen_ = false;
-  if (kind_ != PathKind::track) return refuse("Points are inserted and deleted on the track path");
+  const Status changes = path().canChangePointCount();
+  if (!changes) return refuse(changes.failure().message);
   if (selected() < 0) return refuse("Select a control point first");
   return Status();
 }
 
 void EditSession::recordPointChange(int index, const Point3& p, Step::Change change) {
   ++revision_;
-  undo_.push_back(Step{index, p, p, nextState_++, change});
-  redo_.clear();
+  History& history = shown().history;
+  history.undo.push_back(Step{index, p, p, nextState_++, change});
+  history.redo.clear();
 }
 
 Status EditSession::insertPoint() {
   Status start = startPointChange();
   if (!start) return start;
-  const int k = selected();
-  const int n = pointCount();
-  if (n < 2) return refuse("A path of one point has no segment to insert into");
-  // The middle of the segment after the selected point: the curve barely
-  // changes, since the new point lies on it.
-  const int segment = k < n - 1 ? k : k - 1;
-  const Point3 p = track_.path.positionAt(segment + 0.5);
-  if (!track_.path.insertPoint(segment + 1, p)) {
-    return refuse("A track path holds at most " + std::to_string(TrackPath::maxPoints) + " points");
-  }
-  recordPointChange(segment + 1, p, Step::Change::insert);
-  selectShown(segment + 1);
-  message_ = "Inserted " + pointText(segment + 1);
+  int index = 0;
+  Point3 p;
+  Status placed = path().insertionAfter(selected(), index, p);
+  if (placed) placed = shown().path->insertPoint(index, p);
+  if (!placed) return refuse(placed.failure().message);
+  recordPointChange(index, p, Step::Change::insert);
+  shown().selected = index;
+  message_ = "Inserted " + pointText(index);
   return Status();
 }
 
@@ -356,38 +346,23 @@ Status EditSession::removePoint() {
   Status start = startPointChange();
   if (!start) return start;
   const int k = selected();
-  if (pointCount() <= 2) return refuse("A track path keeps at least two points");
   const Point3 p = point(k);
-  track_.path.removePoint(k);
+  const Status removed = shown().path->removePoint(k);
+  if (!removed) return refuse(removed.failure().message);
   recordPointChange(k, p, Step::Change::remove);
-  selectShown(-1);
+  shown().selected = -1;
   message_ = "Deleted " + pointText(k);
   return Status();
 }
 
-void EditSession::setShownPoint(const Point3& p, int index) {
-  ++revision_;
-  if (kind_ == PathKind::track) {
-    track_.path.setPoint(index, p);
-  } else {
-    loop_->path.setPoint(index, p);
-  }
-}
-
-void EditSession::selectShown(int index) {
-  (kind_ == PathKind::track ? trackSelected_ : loopSelected_) = index;
-}
-
 bool EditSession::wouldDropEdits(Action action) const {
-  // Switching the up axis fits both paths again.
+  // Switching the up axis fits every path again.
   const bool replacesPath = action == Action::Load || action == Action::Fit ||
                             action == Action::Close || action == Action::SetUpAxis;
   return replacesPath && unsaved();
 }
 
-Point3 EditSession::point(int index) const {
-  return kind_ == PathKind::track ? track_.path.point(index) : loop_->path.point(index);
-}
+Point3 EditSession::point(int index) const { return path().point(index); }
 
 std::string EditSession::suggestedWriteName(const std::string& clipName) {
   if (clipName.empty()) return "path.bvh";
@@ -400,9 +375,9 @@ std::string EditSession::suggestedWriteName(const std::string& clipName) {
 }
 
 void EditSession::startFreshHistory() {
-  undo_.clear();
-  redo_.clear();
   stepOpen_ = false;
-  savedState_ = 0;
-  parked_ = History{};
+  for (Slot& slot : slots_) {
+    slot.history = History{};
+    slot.selected = -1;
+  }
 }

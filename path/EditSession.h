@@ -11,10 +11,11 @@
 #include "base/Point3.h"
 #include "base/SafeFileWriter.h"
 #include "motion/BvhMotion.h"
-#include "motion/FigureFrame.h"
+#include "motion/FrameEditor.h"
+#include "motion/TrackJoint.h"
 #include "motion/UpAxis.h"
-#include "path/LoopFit.h"
-#include "path/TrackFit.h"
+#include "path/ClipPath.h"
+#include "path/GroundMapping.h"
 
 // One clip being edited: the clip, the path fitted to it (with its fit
 // record), the selected control point, the undo history of point moves,
@@ -50,8 +51,9 @@ class EditSession {
   Status load(const std::string& fileName,
               const std::function<void(const BvhMotion&)>& afterRead = nullptr,
               std::optional<UpAxis> up = std::nullopt);
-  // Fits a new path to the present clip (also an empty one); replaces the
-  // path and starts a fresh history on success, leaving the message as it
+  // Fits the paths to the present clip (also an empty one) anew: the first
+  // kind and the kind shown at once, the others when next shown; replaces
+  // them and starts fresh histories on success, leaving the message as it
   // was. The fit's console text goes to the console notes either way.
   Status fit();
 
@@ -59,8 +61,8 @@ class EditSession {
   // Both kinds of path, moves (dx, dz: along the ground's second axis, the
   // clip's y with Z up) and write use it.
   UpAxis upAxis() const { return up_; }
-  // Sets the up axis and fits both kinds of path again for it (fresh
-  // history); fails, nothing changed, when it is already up (the message
+  // Sets the up axis and fits the paths again for it (fit: fresh
+  // histories); fails, nothing changed, when it is already up (the message
   // as it was) or the fit fails (the fit's message). On success the message
   // says "Up axis: Y" or "Up axis: Z".
   Status setUpAxis(UpAxis up);
@@ -97,42 +99,51 @@ class EditSession {
   // the last undone step again. Fails when there is nothing to undo or redo.
   Status undo();
   Status redo();
-  bool canUndo() const { return !undo_.empty(); }
-  bool canRedo() const { return !redo_.empty(); }
+  bool canUndo() const { return !shown().history.undo.empty(); }
+  bool canRedo() const { return !shown().history.redo.empty(); }
 
   // Edits not yet written: a path of either kind differs from the last load,
   // fit or write of it (undoing back to the written state counts as saved
   // again).
   bool unsaved() const;
 
-  // The two kinds of path a session holds: the closed loop over the clip's
-  // track, and the open track path from its first frame to its last.
-  enum class PathKind { loop, track };
-  PathKind kind() const { return kind_; }
-  // Shows kind from now on: select, moves, insert, delete, undo, redo, point
-  // and write act on it. Each kind keeps its own points, selection and
-  // history, so a switch never loses an edit. Ends the open move step.
-  void setKind(PathKind kind);
-  // The track path and the record that carries the clip along it; fitted
-  // when the track path is first shown (empty before).
-  const TrackFit& track() const { return track_; }
-  // Refits the track path with pointCount points (0: chosen from the track)
-  // and starts its history afresh (no point selected); the loop path is not
-  // touched.
-  void fitTrack(int pointCount);
-  // Points of the kind shown.
+  // The kinds of path a session holds (path/PathKinds.h), each with its own
+  // points, selection and history, so a switch never loses an edit. kind()
+  // is the one shown: select, moves, insert, delete, undo, redo, point and
+  // write act on it. The first kind is fitted with every load; the others
+  // when first shown.
+  int kind() const { return kind_; }
+  // Shows kind from now on (fitting it when it was not), ending the open
+  // move step; fails, nothing changed, for a kind that is none or does not
+  // fit.
+  Status setKind(int kind);
+  // The path shown, and the path of any kind (unfitted until first shown).
+  const ClipPath& path() const { return *shown().path; }
+  const ClipPath& pathOf(int kind) const { return *slots_[static_cast<size_t>(kind)].path; }
+  // Refits the path shown with pointCount points (0: the kind chooses) and
+  // starts its history afresh (no point selected); the other kinds are not
+  // touched. Fails, nothing changed, when the fit does.
+  Status refit(int pointCount);
+  // Points of the path shown.
   int pointCount() const;
-  // Where frame f's track joint stands when carried along the path shown
-  // (framePlacement or trackPlacement); false for a frame it does not place.
-  bool placeFrame(int f, FramePlacement& placement) const;
-  // "Loop path, 4 points" or "Track path, 6 points", for the status line.
+  // "Loop path, 4 points" or "Track path, 1 point", for the status line.
   std::string kindText() const;
-  // Track path only, each one undo step that selects its point: insert puts
-  // a point on the curve in the middle of the segment after the selected one
-  // (before it when the last is selected); remove takes the selected point
-  // out, never below two. Fails when refused.
+  // Each one undo step that selects its point: insert puts a point on the
+  // curve after the selected one (ClipPath::insertionAfter); remove takes the
+  // selected point out. Fails when the path shown refuses.
   Status insertPoint();
   Status removePoint();
+
+  // The joint the paths carry (the root, or the joint that walks below a
+  // still root) with its words, and its index in the skeleton (the root
+  // for a clip whose paths found none).
+  const TrackJoint& trackJoint() const { return track_; }
+  int carriedJoint() const;
+  // How the path shown is laid under the figure (pathLayout).
+  PathLayout layout() const;
+  // The clip as edited along the path shown, for drawing what write writes:
+  // the same edits, kept until the path, the clip or its axis change.
+  FrameEditor& editedFrames() const;
 
   // What can be done to a session from the editor.
   enum class Action { Load, Fit, Write, Select, Move, Undo, Redo, Close, SetUpAxis };
@@ -159,8 +170,6 @@ class EditSession {
   // File name the clip was loaded from ("" before any load).
   const std::string& clipName() const { return clipName_; }
   const BvhMotion& motion() const { return *motion_; }
-  // The loop path and the record that carries the clip along it.
-  const LoopFit& loop() const { return *loop_; }
   // Control point index of the kind shown, or a zero point when there is none.
   Point3 point(int index) const;
 
@@ -176,13 +185,24 @@ class EditSession {
     long state;  // identifies the path state this step leads to
     enum class Change { move, insert, remove } change = Change::move;
   };
-  // The history of the kind not shown, parked while the other one is.
   struct History {
     std::vector<Step> undo;
     std::vector<Step> redo;
     long savedState = 0;
+    long currentState() const { return undo.empty() ? 0 : undo.back().state; }
+  };
+  // One kind of path with its own edits.
+  struct Slot {
+    std::unique_ptr<ClipPath> path;
+    bool fitted = false;
+    History history;
+    int selected = -1;
   };
 
+  // One unfitted path of every kind.
+  static std::vector<Slot> freshSlots();
+  Slot& shown() { return slots_[static_cast<size_t>(kind_)]; }
+  const Slot& shown() const { return slots_[static_cast<size_t>(kind_)]; }
   void startFreshHistory();
   // Leaves text in the message and returns it as the failure.
   Status refuse(std::string text, int line = 0);
@@ -192,41 +212,33 @@ class EditSession {
   // the track joint, the up axis when it is Z (withUpAxis), a short clip's
   // fit, nothing to carry.
   std::string clipNotes(bool withUpAxis) const;
+  // Fits fresh paths of every kind to motion, carrying track, with up: the
+  // first kind and the kind shown; false (with *reason set) when one fails.
+  bool fitKinds(const BvhMotion& motion, const TrackJoint& track, UpAxis up,
+                std::vector<Slot>& slots, std::string* reason);
   // Moves the last step of from to to, setting its point to the state after
   // it (forward) or before it.
   Status replay(std::vector<Step>& from, std::vector<Step>& to, bool forward);
-  long currentState() const { return undo_.empty() ? 0 : undo_.back().state; }
-  // Point changes of the kind shown.
-  void setShownPoint(const Point3& p, int index);
-  void selectShown(int index);
-  // Forgets the track path of an earlier clip or fit; fits it again at once
-  // while it is shown.
-  void dropTrackFit();
+  // Applies step to the path shown, forward or back.
+  void applyStep(const Step& step, bool forward);
   // Insert and delete: whether one may start (else the failure says why),
   // and the undo step that records it.
   Status startPointChange();
   void recordPointChange(int index, const Point3& p, Step::Change change);
-  // Applies step to the track path, forward or back.
-  void replayTrack(const Step& step, bool forward);
 
   std::unique_ptr<BvhMotion> motion_;
-  std::unique_ptr<LoopFit> loop_;
+  std::vector<Slot> slots_;
+  int kind_ = 0;
+  TrackJoint track_;
   std::string clipName_;
   std::string message_;
   Notes notes_;
-  std::vector<Step> undo_;
-  std::vector<Step> redo_;
   bool stepOpen_ = false;
   long nextState_ = 1;
-  long savedState_ = 0;
-  PathKind kind_ = PathKind::loop;
   UpAxis up_ = UpAxis::y;
   bool canCarry_ = false;
-  TrackFit track_;
-  bool trackFitted_ = false;
-  // The selected point of each kind, -1 for none.
-  int loopSelected_ = -1;
-  int trackSelected_ = -1;
-  History parked_;
   long revision_ = 0;
+  // The edits drawn, and the revision they were made for.
+  mutable std::unique_ptr<FrameEditor> edited_;
+  mutable long editedRevision_ = -1;
 };

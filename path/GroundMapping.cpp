@@ -6,7 +6,6 @@
 #include "motion/BvhMotion.h"
 #include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
-#include "path/LoopFit.h"
 
 namespace {
 
@@ -21,15 +20,12 @@ constexpr double smallestCubeHalfSize = 1e-3;
 
 }  // namespace
 
-PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried, UpAxis up) {
+PathLayout pathLayout(const BvhMotion& motion, int carried, double trackExtent, UpAxis up) {
   PathLayout layout;
   layout.up = up;
-  if (!motion.skeleton.contains(carried)) carried = jointOfClip(motion, fit.trackJoint);
-  layout.trackOffset = offsetFromRoot(motion.skeleton, carried);
-  const double track =
-      std::max(fit.boundsMax.x - fit.boundsMin.x, fit.boundsMax.z - fit.boundsMin.z);
+  layout.trackOffset = offsetFromRoot(motion.skeleton, jointOfClip(motion, carried));
   const double figure = restPoseBox(motion.skeleton).size();
-  const double size = std::max(track, figure) * cubeShare;
+  const double size = std::max(trackExtent, figure) * cubeShare;
   layout.cubeHalfSize =
       std::isfinite(size) ? std::max(size, smallestCubeHalfSize) : smallestCubeHalfSize;
   return layout;

@@ -5,7 +5,6 @@
 #include "motion/UpAxis.h"
 
 class BvhMotion;
-struct LoopFit;
 
 // How the path is laid under the figure: in the figure's frame, shifted by
 // the carried joint's fixed offset so that it lies under that joint's track.
@@ -18,11 +17,11 @@ struct PathLayout {
   UpAxis up = UpAxis::y;
 };
 
-// The layout for the clip's carried joint (its skeleton index; -1: the loop
-// fit's track joint, or the root when the clip has no such joint). Cubes are sized from the
-// larger of the loop fit's track extent and the skeleton's rest size, so they
-// read the same whatever the clip's units.
-PathLayout pathLayout(const BvhMotion& motion, const LoopFit& fit, int carried,
+// The layout for the clip's carried joint (its skeleton index; the root
+// when it is none). Cubes are sized from the larger of the track's extent
+// (ClipPath::trackExtent) and the skeleton's rest size, so they read the same
+// whatever the clip's units.
+PathLayout pathLayout(const BvhMotion& motion, int carried, double trackExtent,
                       UpAxis up = UpAxis::y);
 
 // How far one arrow press moves a control point, in clip units: 1% of the

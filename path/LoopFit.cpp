@@ -1,6 +1,7 @@
 #include "path/LoopFit.h"
 
 #include <cmath>
+#include <vector>
 
 #include "motion/BvhMotion.h"
 #include "motion/FrameWords.h"
@@ -23,37 +24,47 @@ void fitDirection(const LoopFit& fit, int i, double& x, double& z) {
 
 }  // namespace
 
-Point3 readTrackPosition(const char* line, const TrackWords& words) {
-  double coordinate[3] = {0.0, 0.0, 0.0};
+Point3 readTrackPosition(const char* line, const TrackJoint& track) {
   if (line == nullptr) return Point3{};
-  // Words are read where they stand, as atof reads them, so no copy of the
-  // line is made; the rest of a long line (every other joint) is never looked at.
-  FrameWords frameWords(line);
-  const char* first = nullptr;
-  const char* last = nullptr;
-  for (int word = 0; word <= words.last && frameWords.next(first, last); ++word) {
-    for (int axis = 0; axis < 3; ++axis) {
-      if (words.index[axis] == word) coordinate[axis] = wordValue(first, last);
-    }
+  // Only the first words are read: the rest of a long line (every other
+  // joint) is never looked at.
+  constexpr size_t kMostWords = 64;
+  const int wanted = track.wordsRead();
+  if (wanted <= 0) return Point3{};
+  double small[kMostWords];
+  std::vector<double> large;
+  double* values = small;
+  if (static_cast<size_t>(wanted) > kMostWords) {
+    large.resize(static_cast<size_t>(wanted));
+    values = large.data();
   }
-  return Point3{coordinate[0], coordinate[1], coordinate[2]};
+  const size_t count = readFrameValues(line, values, static_cast<size_t>(wanted));
+  const auto at = [&](int word) {
+    return word >= 0 && static_cast<size_t>(word) < count ? values[word] : 0.0;
+  };
+  return {at(track.xWord), at(track.upWord), at(track.zWord)};
 }
 
-bool loopGroundPosition(const LoopFit& fit, const BvhMotion& motion, int i, int N, double& x,
+bool loopGroundPosition(const LoopFit& fit, double trackX, double trackZ, int i, int N, double& x,
                         double& z) {
   if (!covers(fit, i, N)) return false;
-  // A clip with fewer stored lines than its count reads the missing frames
-  // as the origin, as the fit did.
-  const char* line =
-      static_cast<size_t>(i) < motion.frameLines.size() ? motion.frameLine(i) : nullptr;
-  const Point3 track = readTrackPosition(line, fit.words);
   const Point3 fitted = fit.fitted.positionAt(PathCurve::framePathParameter(i, fit.frames));
   const Point3 c = fit.path.positionAt(PathCurve::framePathParameter(i, N));
   // A frame left out of the fit keeps its non-finite offset: the writer then
   // writes that frame's position as it was read.
-  x = c.x + (track.x - fitted.x);
-  z = c.z + (track.z - fitted.z);
+  x = c.x + (trackX - fitted.x);
+  z = c.z + (trackZ - fitted.z);
   return true;
+}
+
+bool loopGroundPosition(const LoopFit& fit, const BvhMotion& motion, int i, int N, double& x,
+                        double& z) {
+  // A clip with fewer stored lines than its count reads the missing frames
+  // as the origin, as the fit did.
+  const char* line =
+      i >= 0 && static_cast<size_t>(i) < motion.frameLines.size() ? motion.frameLine(i) : nullptr;
+  const Point3 track = readTrackPosition(line, fit.track);
+  return loopGroundPosition(fit, track.x, track.z, i, N, x, z);
 }
 
 double loopHeadingDegrees(const LoopFit& fit, int i, int N) {
@@ -72,13 +83,21 @@ double loopHeadingDegrees(const LoopFit& fit, int i, int N) {
   return std::atan2(cross, dot) * degreesPerRadian;
 }
 
-bool framePlacement(const LoopFit& fit, const BvhMotion& motion, int f, int frameCount,
+bool framePlacement(const LoopFit& fit, double trackX, double trackZ, int f, int frameCount,
                     FramePlacement& placement) {
   double x = 0.0;
   double z = 0.0;
-  if (!loopGroundPosition(fit, motion, f, frameCount, x, z)) return false;
+  if (!loopGroundPosition(fit, trackX, trackZ, f, frameCount, x, z)) return false;
   placement.x = x;
   placement.z = z;
   placement.headingDegrees = loopHeadingDegrees(fit, f, frameCount);
   return true;
+}
+
+bool framePlacement(const LoopFit& fit, const BvhMotion& motion, int f, int frameCount,
+                    FramePlacement& placement) {
+  const char* line =
+      f >= 0 && static_cast<size_t>(f) < motion.frameLines.size() ? motion.frameLine(f) : nullptr;
+  const Point3 track = readTrackPosition(line, fit.track);
+  return framePlacement(fit, track.x, track.z, f, frameCount, placement);
 }

@@ -2,21 +2,15 @@
 
 #include "base/Point3.h"
 #include "motion/FigureFrame.h"
+#include "motion/TrackJoint.h"
 #include "path/PathCurve.h"
 
 class BvhMotion;
 
-// Word index, within a frame line, of the track joint's value on each axis of
-// the fit's ground frame (x, height, z); -1 where it has no such channel (that
-// coordinate then reads as 0).
-struct TrackWords {
-  int index[3] = {-1, -1, -1};
-  int last = -1;
-};
-
-// The track joint's coordinates in one frame line, reading no further than the
-// last word asked for; missing words read 0.0, a null line the origin.
-Point3 readTrackPosition(const char* line, const TrackWords& words);
+// The track joint's position in one frame line in the ground frame (x,
+// height, z), reading no further than its last word; missing words read 0.0,
+// a null line the origin.
+Point3 readTrackPosition(const char* line, const TrackJoint& track);
 
 // The closed loop path as fitted to a clip, and the record that carries the
 // clip's frames along any later edit of it. The record is the curve as fitted
@@ -32,10 +26,8 @@ struct LoopFit {
   PathCurve fitted;
   // Frames of the fitted clip: the record covers frames 0 .. frames - 1.
   int frames = 0;
-  // The track joint's index in the clip's joints in file order (JointIndex);
-  // -1 for a clip without hierarchy.
-  int trackJoint = -1;
-  TrackWords words;
+  // The track joint and its words (-1 for a clip without hierarchy).
+  TrackJoint track;
   // Fit-time directions shorter than this on the ground count as none.
   double noDirection = 0.0;
   // Bounds of the track joint's finite positions (the origin without one).
@@ -45,9 +37,12 @@ struct LoopFit {
 
 // Ground position (x, z) of frame i of a clip of N frames carried along the
 // path: the path's point at the frame's parameter plus the frame's offset
-// from the fitted curve (its track position in motion minus the fitted
-// curve's point). False, x and z unchanged, when the record does not cover
-// frame i (or N <= 0). Costs one read of the frame line's first words.
+// from the fitted curve (its track position, trackX and trackZ in the ground
+// frame, minus the fitted curve's point). False, x and z unchanged, when the
+// record does not cover frame i (or N <= 0).
+bool loopGroundPosition(const LoopFit& fit, double trackX, double trackZ, int i, int N, double& x,
+                        double& z);
+// The same with the track position read from motion's frame line i.
 bool loopGroundPosition(const LoopFit& fit, const BvhMotion& motion, int i, int N, double& x,
                         double& z);
 
@@ -57,9 +52,12 @@ bool loopGroundPosition(const LoopFit& fit, const BvhMotion& motion, int i, int 
 // than noDirection).
 double loopHeadingDegrees(const LoopFit& fit, int i, int N);
 
-// Where frame f of a clip of frameCount frames stands when carried along the
-// loop path: loopGroundPosition and loopHeadingDegrees. False, placement
-// unchanged, for frames the record does not cover (they keep the clip's own
-// placement).
+// Where frame f of a clip of frameCount frames, whose track joint stands at
+// trackX, trackZ (ground frame), stands when carried along the loop path:
+// loopGroundPosition and loopHeadingDegrees. False, placement unchanged, for
+// frames the record does not cover (they keep the clip's own placement).
+bool framePlacement(const LoopFit& fit, double trackX, double trackZ, int f, int frameCount,
+                    FramePlacement& placement);
+// The same with the track position read from motion's frame line f.
 bool framePlacement(const LoopFit& fit, const BvhMotion& motion, int f, int frameCount,
                     FramePlacement& placement);

@@ -22,21 +22,6 @@ constexpr double pointHeight = 0.05;
 // Fit-time directions shorter than this share of the clip's size are noise.
 constexpr double noDirectionShare = 1e-6;
 
-// With Z up the fit's ground frame takes the clip's y as its z and the
-// clip's z as its height, so everything after the read stays one ground
-// frame (x, height, z) whatever the clip's up axis.
-TrackWords findTrackWords(const BvhMotion& motion, int joint, UpAxis up) {
-  TrackWords words;
-  if (!motion.skeleton.contains(joint)) return words;
-  const JointLayout& layout = motion.skeleton.layout()[static_cast<size_t>(joint)];
-  const ChannelKind kinds[3] = {ChannelKind::xPosition, upPositionKind(up), secondGroundKind(up)};
-  for (int axis = 0; axis < 3; ++axis) {
-    words.index[axis] = layout.wordOf(kinds[axis]);
-    words.last = std::max(words.last, words.index[axis]);
-  }
-  return words;
-}
-
 // An r x 4 matrix with 1-based rows and columns over one block of storage,
 // as the decomposition expects; allocated once per fit.
 class Matrix {
@@ -120,7 +105,7 @@ constexpr int kBlockRows = 1 << 16;
 // to bounds, in frame order.
 void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int after, int count,
                 int first, int frames, PackedTextList::const_iterator& lines, size_t stored,
-                const TrackWords& words, Bounds& bounds) {
+                const TrackJoint& words, Bounds& bounds) {
   for (int k = 1; k <= count; ++k) {
     const int i = first + k - 1;
     const char* line = nullptr;
@@ -155,7 +140,7 @@ void fillDesign(Matrix& design, std::array<std::vector<double>, 2>& rhs, int aft
 // converge or finds no room.
 Status solveCubics(Matrix& work, Matrix& v, std::vector<double>& w,
                    std::array<std::vector<double>, 2>& rhs, int rows, int columns, int frames,
-                   const GroupLines& group, const TrackWords& words,
+                   const GroupLines& group, const TrackJoint& words,
                    std::array<std::vector<double>, 2>& coefficients, Bounds& bounds) {
   for (std::vector<double>& c : coefficients) std::fill(c.begin(), c.end(), 0.0);
   PackedTextList::const_iterator lines = group.first;
@@ -254,67 +239,151 @@ std::string shortClipNote(int frames) {
 }
 
 Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
-  const int frameTotal = motion.frameCount;
-  notes.addf("Number of Frames: %d\n", frameTotal);
+  return fitPath(motion, findTrackJoint(motion, up), fit, notes);
+}
 
-  const int frames = std::max(frameTotal, 0);
+namespace {
+
+// What one group's solve gives: its control point and the frame at its
+// middle, and the bounds of its usable positions.
+struct GroupResult {
+  Status solved;
+  Point3 point;
+  int middle = 0;
+  Bounds bounds;
+};
+using GroupResults = std::array<GroupResult, groups>;
+
+// A clip with fewer stored lines than its count reads the missing frames
+// as the origin instead of reading past the list.
+const char* lineAt(PackedTextList::const_iterator& lines, int i, size_t stored) {
+  const char* line = nullptr;
+  if (static_cast<size_t>(i) < stored) {
+    line = *lines;
+    ++lines;
+  }
+  return line;
+}
+
+// Solves the groups firstGroup..endGroup - 1 of rows frames each, one cubic
+// (or line, or mean) per group, into results.
+void solveGroups(const BvhMotion& motion, const TrackJoint& track, int frames, int rows,
+                 int firstGroup, int endGroup, GroupResults& results) {
   const size_t stored = motion.frameLines.size();
-  notes.add("\n");
+  const int columns = fitColumns(rows);
+  const int blockRows = std::min(rows, kBlockRows) + unknowns;
+  Matrix work(blockRows, unknowns);
+  Matrix v(unknowns, unknowns);
+  std::vector<double> w(unknowns + 1, 0.0);
+  std::array<std::vector<double>, 2> rhs;
+  for (std::vector<double>& r : rhs) r.assign(static_cast<size_t>(blockRows) + 1, 0.0);
+  std::array<std::vector<double>, 2> coefficients;
+  for (std::vector<double>& c : coefficients) c.assign(unknowns + 1, 0.0);
+  // The groups follow one another, so one walk finds them all.
+  PackedTextList::const_iterator lines(&motion.frameLines,
+                                       std::min(static_cast<size_t>(firstGroup) * rows, stored));
+  for (int g = firstGroup; g < endGroup; ++g) {
+    GroupResult& result = results[static_cast<size_t>(g)];
+    const int first = g * rows;
+    const GroupLines group{lines, first, stored};
+    result.solved = solveCubics(work, v, w, rhs, rows, columns, frames, group, track, coefficients,
+                                result.bounds);
+    if (!result.solved) return;
+    for (int k = 0; k < rows && static_cast<size_t>(first + k) < stored; ++k) ++lines;
 
-  // A clip with fewer stored lines than its count reads the missing frames
-  // as the origin instead of reading past the list.
-  const auto lineAt = [stored](PackedTextList::const_iterator& lines, int i) {
-    const char* line = nullptr;
-    if (static_cast<size_t>(i) < stored) {
-      line = *lines;
-      ++lines;
-    }
-    return line;
-  };
+    result.middle = (g + 1) * rows - rows / 2;
+    // Without frames there is no parameter; the zero coefficients then put
+    // the point at the origin instead of at 0 * infinity.
+    const double pm = frames > 0 ? static_cast<double>(result.middle + 1) / frames : 0.0;
+    result.point = Point3{cubicAt(coefficients[0], pm), pointHeight, cubicAt(coefficients[1], pm)};
+  }
+}
+
+// Adds the usable positions of frames first..frames - 1 to bounds.
+void addBounds(const BvhMotion& motion, const TrackJoint& track, int first, int frames,
+               Bounds& bounds) {
+  const size_t stored = motion.frameLines.size();
+  PackedTextList::const_iterator lines(&motion.frameLines,
+                                       std::min(static_cast<size_t>(first), stored));
+  for (int i = first; i < frames; ++i) {
+    const Point3 p = readTrackPosition(lineAt(lines, i, stored), track);
+    if (isFinite(p)) bounds.add(p);
+  }
+}
+
+// Under five frames no group has a frame: every point stands at the
+// track's mean position, so the clip stays where it is.
+void placeAtMean(const BvhMotion& motion, const TrackJoint& track, int frames,
+                 std::array<Point3, groups>& points) {
+  const size_t stored = motion.frameLines.size();
+  double meanX = 0.0;
+  double meanZ = 0.0;
+  int counted = 0;
+  PackedTextList::const_iterator lines(&motion.frameLines, 0);
+  for (int i = 0; i < frames; ++i) {
+    const Point3 p = readTrackPosition(lineAt(lines, i, stored), track);
+    if (!isFinite(p)) continue;
+    meanX += p.x;
+    meanZ += p.z;
+    ++counted;
+  }
+  for (Point3& point : points) {
+    if (counted > 0) point = {meanX / counted, pointHeight, meanZ / counted};
+  }
+}
+
+// The fit of the points found, with its notes: the "General setting" lines,
+// the track joint and short clip notes, and the direction that counts as
+// none.
+LoopFit fittedLoop(const BvhMotion& motion, const TrackJoint& track, int frames,
+                   const std::array<Point3, groups>& points, const std::array<int, groups>& middles,
+                   const Bounds& bounds, Notes& notes) {
+  LoopFit fitted;
+  fitted.frames = frames;
+  fitted.track = track;
+  fitted.boundsMin = bounds.min;
+  fitted.boundsMax = bounds.max;
+  fitted.path.setBasis(PathCurve::catmullRomBasis);
+  for (int g = 0; g < groups; ++g) {
+    const Point3& point = points[static_cast<size_t>(g)];
+    fitted.path.setPoint(g, point);
+    notes.addf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(g)], point.x, point.y,
+               point.z);
+  }
+  fitted.fitted = fitted.path;
+
+  if (track.joint > 0) notes.add(trackJointNotice(motion.skeleton[track.joint]) + "\n");
+  const std::string note = shortClipNote(frames);
+  if (!note.empty()) notes.add(note + "\n");
+
+  // A track that stands still away from the origin fits a curve whose
+  // direction is rounding noise; turning frames by that noise would spin
+  // them, so such a direction counts as none (no turn).
+  const double extent = std::max(bounds.max.x - bounds.min.x, bounds.max.z - bounds.min.z);
+  const double figure = restPoseBox(motion.skeleton).size();
+  fitted.noDirection = noDirectionShare * std::max(extent, figure);
+  if (!std::isfinite(fitted.noDirection)) fitted.noDirection = 0.0;
+  return fitted;
+}
+
+}  // namespace
+
+Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes) {
+  notes.addf("Number of Frames: %d\n", motion.frameCount);
+  notes.add("\n");
+  const int frames = std::max(motion.frameCount, 0);
 
   // A frame whose position is nan or infinite is left out of the bounds and
   // of the solve, so that one bad value cannot spoil the whole path. Bounds
   // start from the first usable frame; without one they are the origin. They
   // are taken while the groups are solved, which reads every grouped frame.
-  const TrackJoint track = findTrackJoint(motion, up);
-  const TrackWords words = findTrackWords(motion, track.joint, up);
+  // With Z up the track joint's words put the clip's y as the ground frame's
+  // z and its z as the height, so everything after the read stays one
+  // ground frame (x, height, z) whatever the clip's up axis.
   const int rows = frames / 5;
-  const int columns = fitColumns(rows);
-  struct GroupResult {
-    Status solved;
-    Point3 point;
-    int middle = 0;
-    Bounds bounds;
-  };
-  std::array<GroupResult, groups> results;
+  GroupResults results;
   shareGroups(frames >= kFramesForTwoThreads, [&](int firstGroup, int endGroup) {
-    const int blockRows = std::min(rows, kBlockRows) + unknowns;
-    Matrix work(blockRows, unknowns);
-    Matrix v(unknowns, unknowns);
-    std::vector<double> w(unknowns + 1, 0.0);
-    std::array<std::vector<double>, 2> rhs;
-    for (std::vector<double>& r : rhs) r.assign(static_cast<size_t>(blockRows) + 1, 0.0);
-    std::array<std::vector<double>, 2> coefficients;
-    for (std::vector<double>& c : coefficients) c.assign(unknowns + 1, 0.0);
-    // The groups follow one another, so one walk finds them all.
-    PackedTextList::const_iterator lines(&motion.frameLines,
-                                         std::min(static_cast<size_t>(firstGroup) * rows, stored));
-    for (int g = firstGroup; g < endGroup; ++g) {
-      GroupResult& result = results[static_cast<size_t>(g)];
-      const int first = g * rows;
-      const GroupLines group{lines, first, stored};
-      result.solved = solveCubics(work, v, w, rhs, rows, columns, frames, group, words,
-                                  coefficients, result.bounds);
-      if (!result.solved) return;
-      for (int k = 0; k < rows && static_cast<size_t>(first + k) < stored; ++k) ++lines;
-
-      result.middle = (g + 1) * rows - rows / 2;
-      // Without frames there is no parameter; the zero coefficients then put
-      // the point at the origin instead of at 0 * infinity.
-      const double pm = frames > 0 ? static_cast<double>(result.middle + 1) / frames : 0.0;
-      result.point =
-          Point3{cubicAt(coefficients[0], pm), pointHeight, cubicAt(coefficients[1], pm)};
-    }
+    solveGroups(motion, track, frames, rows, firstGroup, endGroup, results);
   });
   // The fit is changed only once every solve has succeeded, so a failed
   // fit leaves the path the editor has.
@@ -333,64 +402,8 @@ Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up) {
     bounds.add(results[g].bounds);
   }
   // The last few frames belong to no group.
-  {
-    PackedTextList::const_iterator lines(&motion.frameLines,
-                                         std::min(static_cast<size_t>(groups) * rows, stored));
-    for (int i = groups * rows; i < frames; ++i) {
-      const Point3 p = readTrackPosition(lineAt(lines, i), words);
-      if (isFinite(p)) bounds.add(p);
-    }
-  }
-  const Point3 boundsMin = bounds.min;
-  const Point3 boundsMax = bounds.max;
-
-  // Under five frames no group has a frame: every point stands at the
-  // track's mean position, so the clip stays where it is.
-  if (rows == 0) {
-    double meanX = 0.0;
-    double meanZ = 0.0;
-    int counted = 0;
-    PackedTextList::const_iterator lines(&motion.frameLines, 0);
-    for (int i = 0; i < frames; ++i) {
-      const Point3 p = readTrackPosition(lineAt(lines, i), words);
-      if (!isFinite(p)) continue;
-      meanX += p.x;
-      meanZ += p.z;
-      ++counted;
-    }
-    for (Point3& point : points) {
-      if (counted > 0) point = {meanX / counted, pointHeight, meanZ / counted};
-    }
-  }
-
-  LoopFit fitted;
-  fitted.frames = frames;
-  fitted.trackJoint = track.joint;
-  fitted.words = words;
-  fitted.boundsMin = boundsMin;
-  fitted.boundsMax = boundsMax;
-  fitted.path.setBasis(PathCurve::catmullRomBasis);
-  for (int g = 0; g < groups; ++g) {
-    const Point3& point = points[static_cast<size_t>(g)];
-    fitted.path.setPoint(g, point);
-    notes.addf("General setting %d: %f %f %f\n", middles[static_cast<size_t>(g)], point.x, point.y,
-               point.z);
-  }
-  fitted.fitted = fitted.path;
-
-  if (track.joint > 0) {
-    notes.add(trackJointNotice(motion.skeleton[track.joint]) + "\n");
-  }
-  const std::string note = shortClipNote(frames);
-  if (!note.empty()) notes.add(note + "\n");
-
-  // A track that stands still away from the origin fits a curve whose
-  // direction is rounding noise; turning frames by that noise would spin
-  // them, so such a direction counts as none (no turn).
-  const double extent = std::max(boundsMax.x - boundsMin.x, boundsMax.z - boundsMin.z);
-  const double figure = restPoseBox(motion.skeleton).size();
-  fitted.noDirection = noDirectionShare * std::max(extent, figure);
-  if (!std::isfinite(fitted.noDirection)) fitted.noDirection = 0.0;
-  fit = std::move(fitted);
+  addBounds(motion, track, groups * rows, frames, bounds);
+  if (rows == 0) placeAtMean(motion, track, frames, points);
+  fit = fittedLoop(motion, track, frames, points, middles, bounds, notes);
   return Status();
 }

@@ -34,6 +34,8 @@ class BvhMotion;
 // finds no memory: notes then end with "Path could not be fitted: ...; the
 // path is kept as it was\n" and fit is left as it was.
 Status fitPath(const BvhMotion& motion, LoopFit& fit, Notes& notes, UpAxis up = UpAxis::y);
+// The same for the track joint already found (findTrackJoint with the up axis).
+Status fitPath(const BvhMotion& motion, const TrackJoint& track, LoopFit& fit, Notes& notes);
 
 // "Short clip (N frames): ..." saying how a clip of 1 to 19 frames has its
 // points placed; empty for any other count.

@@ -5,22 +5,17 @@
 #include "motion/UpAxis.h"
 
 class BvhMotion;
-struct LoopFit;
-struct TrackFit;
+class ClipPath;
+struct FootContacts;
 
-// Writes the clip carried along the loop path (writeClip): every frame the fit
-// record covers has its track joint's ground position (x and z; x and y with
-// Z up) moved to the path's and its rotation turned by the path's heading
-// about the up axis. motion must be the clip fitted (its frame lines are read
-// again) and up the axis the path was fitted with. Same failures, console
-// notes and safe replacement as writeClip, which existing and notes are
-// passed to.
-Status writePath(const char* fileName, const BvhMotion& motion, const LoopFit& fit, Notes& notes,
-                 ExistingTarget existing = ExistingTarget::kReplace, UpAxis up = UpAxis::y);
-
-// The same along the fit's present track path (trackPlacement): frames on it
-// have their track joint moved and turned; the unedited path writes rotation
-// words as read and positions equal up to "%f" rounding.
-Status writeTrackPath(const char* fileName, const BvhMotion& motion, const TrackFit& fit,
-                      Notes& notes, ExistingTarget existing = ExistingTarget::kReplace,
-                      UpAxis up = UpAxis::y);
+// Writes the clip carried along path (EditedClip: the carried joint's ground
+// position moved to the path's and its rotation turned by the path's heading
+// about the up axis, for every frame the path's record covers) with
+// writeClip, whose failures, console notes and safe replacement (existing)
+// it has. motion must be the clip the path was fitted to (its frame lines
+// are read again) and up the axis it was fitted with. With feet (the clip's
+// contacts, found for the path's track joint and up), the planted feet are
+// kept planted (EditedClip::keepFeet); without, the output is as before.
+Status writePath(const char* fileName, const BvhMotion& motion, const ClipPath& path, UpAxis up,
+                 Notes& notes, ExistingTarget existing = ExistingTarget::kReplace,
+                 const FootContacts* feet = nullptr);

@@ -6,6 +6,7 @@
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
 #include "motion/FrameWords.h"
+#include "motion/GroundAxes.h"
 #include "motion/TrackJoint.h"
 
 namespace {
@@ -35,7 +36,7 @@ double hipHeightOf(const BvhMotion& motion, int track, UpAxis up) {
   if (motion.skeleton.empty()) return 1.0;
   const RestPoseBox box = restPoseBox(motion.skeleton);
   const Point3 at = track >= 0 ? offsetFromRoot(motion.skeleton, track) : box.low;
-  double height = up == UpAxis::z ? at.z - box.low.z : at.y - box.low.y;
+  double height = groundFromFile(at, up).y - groundFromFile(box.low, up).y;
   if (!(height > 0.0) || !std::isfinite(height)) height = box.size() / 2.0;
   if (!(height > 0.0) || !std::isfinite(height)) height = 1.0;
   return height;
@@ -96,23 +97,23 @@ GroundPoint pointAtLength(const std::vector<GroundPoint>& line, const std::vecto
 
 // Control points at even spacing along the smoothed track, the ends on the
 // track's own ends.
-TrackPath pathThrough(const std::vector<GroundPoint>& line, const std::vector<double>& lengths,
-                      int count) {
+TrackCurve pathThrough(const std::vector<GroundPoint>& line, const std::vector<double>& lengths,
+                       int count) {
   std::vector<Point3> points;
   const double total = lengths.back();
   for (int k = 0; k < count; ++k) {
     const GroundPoint p = pointAtLength(line, lengths, total * k / (count - 1));
     points.push_back({p.x, 0.0, p.z});
   }
-  return TrackPath(std::move(points));
+  return TrackCurve(std::move(points));
 }
 
 // Parameter on the path that the smoothed track's distance s corresponds to.
-double parameterOf(const TrackPath& path, double s, double total) {
+double parameterOf(const TrackCurve& path, double s, double total) {
   return total > 0.0 ? s / total * (path.pointCount() - 1) : 0.0;
 }
 
-double squaredGroundDistance(const TrackPath& path, double t, const GroundPoint& p) {
+double squaredGroundDistance(const TrackCurve& path, double t, const GroundPoint& p) {
   const Point3 c = path.positionAt(t);
   return (c.x - p.x) * (c.x - p.x) + (c.z - p.z) * (c.z - p.z);
 }
@@ -120,7 +121,7 @@ double squaredGroundDistance(const TrackPath& path, double t, const GroundPoint&
 // The parameter of the path point nearest p, looked for within half a
 // segment of guess: the track can cross itself, and the guess from the
 // smoothed track keeps the search on the right pass.
-double nearestParameter(const TrackPath& path, const GroundPoint& p, double guess) {
+double nearestParameter(const TrackCurve& path, const GroundPoint& p, double guess) {
   const double last = path.pointCount() - 1;
   double low = std::max(0.0, guess - 0.5);
   double high = std::min(last, guess + 0.5);
@@ -153,7 +154,7 @@ double nearestParameter(const TrackPath& path, const GroundPoint& p, double gues
 
 // How far the smoothed track strays from the path: the largest distance
 // from one of its points to the nearest point of the path.
-double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& line,
+double largestDeviation(const TrackCurve& path, const std::vector<GroundPoint>& line,
                         const std::vector<double>& lengths) {
   // Some dozens of samples per segment are plenty for a track smoothed over
   // a second, and keep long clips cheap.
@@ -170,9 +171,12 @@ double largestDeviation(const TrackPath& path, const std::vector<GroundPoint>& l
 }  // namespace
 
 TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
+  return fitTrackPath(motion, findTrackJoint(motion, up), pointCount, up);
+}
+
+TrackFit fitTrackPath(const BvhMotion& motion, const TrackJoint& track, int pointCount, UpAxis up) {
   TrackFit fit;
-  const TrackJoint track = findTrackJoint(motion, up);
-  fit.trackJoint = track.joint;
+  fit.track = track;
   fit.hipHeight = hipHeightOf(motion, track.joint, up);
   const int frames =
       std::max(0, std::min(motion.frameCount, static_cast<int>(motion.frameLines.size())));
@@ -192,8 +196,17 @@ TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
     raw.push_back({x, z});
   }
   if (raw.empty()) {
-    fit.path = TrackPath({Point3{}});
+    fit.path = TrackCurve({Point3{}});
     return fit;
+  }
+  {
+    GroundPoint low = raw.front();
+    GroundPoint high = raw.front();
+    for (const GroundPoint& p : raw) {
+      low = {std::min(low.x, p.x), std::min(low.z, p.z)};
+      high = {std::max(high.x, p.x), std::max(high.z, p.z)};
+    }
+    fit.trackExtent = std::max(high.x - low.x, high.z - low.z);
   }
 
   const double frameTime = motion.frameTime > 0.0 && std::isfinite(motion.frameTime)
@@ -210,7 +223,7 @@ TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
     if (!(groundExtent(line) >= stillShare * hip)) {
       count = 1;
     } else {
-      const int limit = std::min(TrackPath::maxPoints, std::max(2, static_cast<int>(raw.size())));
+      const int limit = std::min(TrackCurve::maxPoints, std::max(2, static_cast<int>(raw.size())));
       // A floor by time as well: slow walks still get a point every two
       // seconds to bend.
       const double duration = static_cast<double>(raw.size()) * frameTime;
@@ -224,21 +237,21 @@ TrackFit fitTrackPath(const BvhMotion& motion, int pointCount, UpAxis up) {
       }
     }
   }
-  count = std::clamp(count, 1, TrackPath::maxPoints);
-  fit.path = count == 1 ? TrackPath({Point3{raw.front().x, 0.0, raw.front().z}})
+  count = std::clamp(count, 1, TrackCurve::maxPoints);
+  fit.path = count == 1 ? TrackCurve({Point3{raw.front().x, 0.0, raw.front().z}})
                         : pathThrough(line, lengths, count);
 
   // The record: each frame's distance along the path and its offset in the
   // path's frame there, measured against the station the placement will use,
   // so that the unedited path gives every position back.
-  const TrackPath& path = fit.path;
+  const TrackCurve& path = fit.path;
   for (size_t j = 0; j < raw.size(); ++j) {
     double distanceAlong = 0.0;
     if (path.pointCount() > 1) {
       const double guess = parameterOf(path, lengths[j], travel);
       distanceAlong = path.distanceAt(nearestParameter(path, raw[j], guess));
     }
-    const TrackPath::Station station = path.stationAt(distanceAlong);
+    const TrackCurve::Station station = path.stationAt(distanceAlong);
     const double dx = raw[j].x - station.at.x;
     const double dz = raw[j].z - station.at.z;
     TrackFrame& frame = fit.frames[static_cast<size_t>(used[j])];

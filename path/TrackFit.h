@@ -2,8 +2,9 @@
 
 #include <vector>
 
+#include "motion/TrackJoint.h"
 #include "motion/UpAxis.h"
-#include "path/TrackPath.h"
+#include "path/TrackCurve.h"
 
 class BvhMotion;
 
@@ -23,16 +24,17 @@ struct TrackFrame {
 // A track path as fitted to a clip, and the record that carries the clip's
 // frames along any later edit of it.
 struct TrackFit {
-  TrackPath path;
+  TrackCurve path;
   // One entry per frame of the fitted clip.
   std::vector<TrackFrame> frames;
-  // The joint whose ground track was fitted (motion/TrackJoint), as its index
-  // in the clip's joints in file order (JointIndex); -1 for a clip without
-  // hierarchy.
-  int trackJoint = -1;
+  // The joint whose ground track was fitted (motion/TrackJoint); joint -1
+  // for a clip without hierarchy.
+  TrackJoint track;
   // Rest height of the track joint above the lowest joint: the length unit
   // of the point rule.
   double hipHeight = 0.0;
+  // The larger extent (x or z) of the finite track positions.
+  double trackExtent = 0.0;
 };
 
 // Fits an open path to the track joint's ground track, from the first
@@ -48,3 +50,5 @@ struct TrackFit {
 // over the frames per tried count. With Z up the ground is the clip's x and y, held as the path's x
 // and z (as the loop fit does).
 TrackFit fitTrackPath(const BvhMotion& motion, int pointCount = 0, UpAxis up = UpAxis::y);
+// The same for the track joint already found (findTrackJoint with up).
+TrackFit fitTrackPath(const BvhMotion& motion, const TrackJoint& track, int pointCount, UpAxis up);

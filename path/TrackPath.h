@@ -1,63 +1,42 @@
 #pragma once
 
-#include <vector>
+#include "path/ClipPath.h"
+#include "path/TrackFit.h"
 
-#include "base/Point3.h"
-
-// The open path a clip's track walks, from its first frame's place to its
-// last: a uniform Catmull-Rom curve through its control points, each end
-// continued by reflecting its neighbour, so it starts at the first point and
-// ends at the last. Positions and directions are asked for by distance along
-// the curve on the ground (x and z); beyond either end the path goes on
-// straight. Headless; no operation prints.
-class TrackPath {
+// The open path from the clip's first frame to its last, with its control
+// points on the ground track smoothed over a second (fitTrackPath); frames
+// keep their distance along it (trackPlacement). Points can be inserted and
+// removed, down to two.
+class TrackPath : public ClipPath {
  public:
-  static constexpr int maxPoints = 1000;
+  const char* name() const override { return "Track path"; }
+  const char* key() const override { return "track"; }
 
-  // Where the path is at one distance along it, and which way it runs there
-  // on the ground (unit vector); hasDirection is false for a single point or
-  // a path of no length (the direction is then (1, 0)).
-  struct Station {
-    Point3 at;
-    double dirX = 1.0;
-    double dirZ = 0.0;
-    bool hasDirection = false;
-  };
+  // fitTrackPath with pointCount (0: chosen from the track); never fails.
+  Status fit(const PathClip& clip, int pointCount, Notes& notes) override;
 
-  TrackPath() = default;
-  // Up to maxPoints points; any beyond are dropped.
-  explicit TrackPath(std::vector<Point3> points);
+  int pointCount() const override { return fit_.path.pointCount(); }
+  Point3 point(int k) const override { return fit_.path.point(k); }
+  bool setPoint(int k, const Point3& p) override { return fit_.path.setPoint(k, p); }
 
-  int pointCount() const { return static_cast<int>(points_.size()); }
-  const std::vector<Point3>& points() const { return points_; }
-  // Point k, or a zero point when there is none.
-  Point3 point(int k) const;
-  // False, nothing changed, for an index that is no point.
-  bool setPoint(int k, const Point3& p);
-  // Puts p before index (0..pointCount); false at maxPoints or a wrong index.
-  bool insertPoint(int index, const Point3& p);
-  // False for an index that is no point.
-  bool removePoint(int k);
+  Status canChangePointCount() const override { return Status(); }
+  // The middle of the segment after the selected point (before it when the
+  // last is selected).
+  Status insertionAfter(int selected, int& index, Point3& p) const override;
+  Status insertPoint(int index, const Point3& p) override;
+  // Never below two points.
+  Status removePoint(int k) override;
 
-  // Curve position at the parameter t in [0, pointCount - 1] (point k at
-  // t = k; t is clamped to that range). Zero without points.
-  Point3 positionAt(double t) const;
-  // Derivative with respect to t; zero with fewer than two points.
-  Point3 derivativeAt(double t) const;
+  bool place(int f, const std::vector<double>& values, FramePlacement& placement) const override;
+  // The whole curve, 32 samples a segment.
+  std::vector<Point3> samples() const override;
+  TrackJoint trackJoint() const override { return fit_.track; }
+  double trackExtent() const override { return fit_.trackExtent; }
 
-  // Length on the ground, measured over a fine polyline of the curve.
-  double length() const { return lengths_.empty() ? 0.0 : lengths_.back(); }
-  // Distance along the path to parameter t (clamped as positionAt).
-  double distanceAt(double t) const;
-  // The station at distance s; s below 0 or beyond length() lies on the
-  // straight continuation of the nearer end.
-  Station stationAt(double s) const;
+  // The curve and its fit record.
+  const TrackFit& record() const { return fit_; }
+  TrackFit& record() { return fit_; }
 
  private:
-  void measure();
-  double clampParameter(double t) const;
-
-  std::vector<Point3> points_;
-  // Distance along the curve at t = j / samplesPerSegment.
-  std::vector<double> lengths_;
+  TrackFit fit_;
 };

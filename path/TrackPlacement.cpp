@@ -14,7 +14,7 @@ bool trackPlacement(const TrackFit& fit, int f, FramePlacement& placement) {
   if (f < 0 || static_cast<size_t>(f) >= fit.frames.size()) return false;
   const TrackFrame& frame = fit.frames[static_cast<size_t>(f)];
   if (!frame.onPath) return false;
-  const TrackPath::Station station = fit.path.stationAt(frame.distance);
+  const TrackCurve::Station station = fit.path.stationAt(frame.distance);
   // Without a direction (a single point, a path of no length) the frame
   // keeps its own and is not turned.
   const double dirX = station.hasDirection ? station.dirX : frame.dirX;

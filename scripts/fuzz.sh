@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 bash scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMPE_FUZZ=ON -DMPE_GUI=OFF -DMPE_TESTS=OFF
+  -DMPE_FUZZ=ON -DMPE_GUI=OFF -DMPE_TESTS=OFF -DMPE_WERROR=ON
 cmake --build build-fuzz -j"$(nproc)"
 
 root=$(pwd)

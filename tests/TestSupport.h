@@ -3,6 +3,13 @@
 #include <functional>
 #include <string>
 
+#include "path/EditSession.h"
+#include "path/LoopFit.h"
+#include "path/LoopPath.h"
+#include "path/PathKinds.h"
+#include "path/TrackFit.h"
+#include "path/TrackPath.h"
+
 // Skips the running test in an address-sanitizer build: the sanitizer aborts
 // on huge allocations and does not mix with address-space limits, which such
 // tests rely on.
@@ -59,5 +66,17 @@ void runOnSmallStack(size_t stackBytes, const std::function<void()>& body);
 // Console output with every "Nodes color: r g b" message of the reader taken
 // out; count, when given, receives how many there were.
 std::string withoutColors(const std::string& output, int* count = nullptr);
+
+// The record of a session's loop path and track path, whichever is shown
+// (the track path's is empty until it was first shown).
+inline const LoopFit& loopRecord(const EditSession& session) {
+  return static_cast<const LoopPath&>(session.pathOf(pathKindOf("loop"))).record();
+}
+inline const TrackFit& trackRecord(const EditSession& session) {
+  return static_cast<const TrackPath&>(session.pathOf(pathKindOf("track"))).record();
+}
+// The kinds by their keys.
+inline int loopKind() { return pathKindOf("loop"); }
+inline int trackKind() { return pathKindOf("track"); }
 
 }  // namespace testsupport

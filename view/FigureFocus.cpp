@@ -7,22 +7,16 @@
 
 namespace {
 
-int carriedJoint(const EditSession& session) {
-  return jointOfClip(session.motion(), session.loop().trackJoint);
-}
+int carriedJoint(const EditSession& session) { return session.carriedJoint(); }
 
 }  // namespace
 
 Point3 carriedJointWorld(const EditSession& session, int f, bool carried) {
   const BvhMotion& motion = session.motion();
   if (motion.skeleton.empty()) return figureToWorld({});
-  FramePlacement placement;
-  const UpAxis up = session.upAxis();
-  const bool placed = carried && session.placeFrame(f, placement);
-  placement = placementInFileAxes(placement, up);
-  return figureToWorld(
-      carriedJointPosition(motion, carriedJoint(session), f, placed ? &placement : nullptr, up),
-      up);
+  FrameEditor* edits = carried ? &session.editedFrames() : nullptr;
+  return figureToWorld(carriedJointPosition(motion, carriedJoint(session), f, edits),
+                       session.upAxis());
 }
 
 Point3 figureMiddle(const EditSession& session, int f, bool carried, double& size) {

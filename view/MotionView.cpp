@@ -14,8 +14,6 @@
 #include "draw/SkeletonDrawing.h"
 #include "draw/TrailDrawing.h"
 #include "motion/FigureFrame.h"
-#include "motion/GroundAxes.h"
-#include "motion/TrackJoint.h"
 #include "path/GroundMapping.h"
 #include "view/CommandTable.h"
 #include "view/FloorExtent.h"
@@ -161,16 +159,8 @@ void MotionView::drawFigure() {
   SkeletonDrawOptions options;
   options.currentFrame = state_.playback.frame();
   options.strobing = state_.playback.strobing();
-  options.carriedJoint = jointOfClip(motion, session_.loop().trackJoint);
   options.up = session_.upAxis();
-  if (state_.usesPath) {
-    options.placement = [this](int f, FramePlacement& placement) {
-      FramePlacement ground;
-      if (!session_.placeFrame(f, ground)) return false;
-      placement = placementInFileAxes(ground, session_.upAxis());
-      return true;
-    };
-  }
+  if (state_.usesPath) options.edits = &session_.editedFrames();
   Notes notes;
   drawSkeleton(motion, options, depthLimitReported_, notes);
   if (state_.spreadStrobe) {
@@ -317,10 +307,5 @@ void MotionView::drawFloor() {
 }
 
 void MotionView::drawShownPath() {
-  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
-  if (session_.kind() == EditSession::PathKind::track) {
-    drawPath(session_.track().path, layout, true, session_.selected());
-  } else {
-    drawPath(session_.loop().path, layout, true, session_.selected());
-  }
+  drawPath(session_.path(), session_.layout(), true, session_.selected());
 }

@@ -159,7 +159,7 @@ int MotionView::pointUnder(int pointerX, int pointerY) const {
   const GLint viewport[4] = {0, 0, w(), h()};
   const double windowX = pointerX;
   const double windowY = h() - pointerY;
-  const PathLayout layout = pathLayout(session_.motion(), session_.loop(), -1, session_.upAxis());
+  const PathLayout layout = session_.layout();
   int picked = -1;
   for (int i = 0; i < session_.pointCount(); ++i) {
     const Point3 ground = groundMapping(session_.point(i), layout);

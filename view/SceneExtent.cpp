@@ -5,27 +5,22 @@
 #include "motion/FigureFrame.h"
 #include "path/EditSession.h"
 #include "path/GroundMapping.h"
+#include "path/PathKinds.h"
 #include "view/FigureFocus.h"
 
 namespace {
 
-// Samples of the loop path's drawn part (parameter 0 to 0.6) and of the
-// track path, and the points of both, where the view draws them.
+// The drawn samples and the points of every kind of path, where the view
+// draws them.
 void addPaths(const EditSession& session, WorldBox& box) {
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1, session.upAxis());
+  const PathLayout layout = session.layout();
   const auto add = [&](const Point3& p) {
     box.add(figureToWorld(groundMapping(p, layout), layout.up));
   };
-  const PathCurve& loop = session.loop().path;
-  for (int i = 0; i <= 60; ++i) add(loop.positionAt(i * 0.01));
-  for (const Point3& p : loop.points()) add(p);
-  const TrackPath& track = session.track().path;
-  constexpr int stepsPerSegment = 8;
-  for (int i = 0; i < track.pointCount(); ++i) {
-    add(track.point(i));
-    for (int j = 1; j < stepsPerSegment && i + 1 < track.pointCount(); ++j) {
-      add(track.positionAt(i + static_cast<double>(j) / stepsPerSegment));
-    }
+  for (int kind = 0; kind < pathKindCount(); ++kind) {
+    const ClipPath& path = session.pathOf(kind);
+    for (const Point3& p : path.samples()) add(p);
+    for (int i = 0; i < path.pointCount(); ++i) add(path.point(i));
   }
 }
 

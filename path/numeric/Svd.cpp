@@ -135,14 +135,13 @@ double hypotenuse(double a, double b) {
   return absB * std::sqrt(1.0 + square);
 }
 
-Status svdcmp(double** a, int m, int n, double* w, double** v) {
-  if (n <= 0) return Status();
-  if (m < 0) m = 0;
-  // e[i] couples w[i - 1] and w[i]; e[1] stays 0, which ends every split scan.
-  WorkVector e(1, n);
-  if (!e.ok()) return Status::failed(kNoRoom);
+namespace {
 
-  // Reduce to upper bidiagonal form: A = Q B P^T.
+// Reduces a to upper bidiagonal form, A = Q B P^T: the diagonal into w, the
+// superdiagonal into e (e[i] couples w[i - 1] and w[i]; e[1] is 0), the
+// reflections left in a. Returns the largest |w[i]| + |e[i]|, the scale that
+// decides what counts as negligible.
+double bidiagonalize(double** a, int m, int n, double* w, WorkVector& e) {
   double anorm = 0.0;
   e[1] = 0.0;
   for (int i = 1; i <= n; ++i) {
@@ -150,11 +149,14 @@ Status svdcmp(double** a, int m, int n, double* w, double** v) {
     if (i < n) e[i + 1] = (i <= m) ? reflectRow(a, m, n, i) : 0.0;
     anorm = std::max(anorm, std::fabs(w[i]) + std::fabs(e[i]));
   }
+  return anorm;
+}
 
-  // V = P_1 P_2 ..., built from the last reflection backwards so that each
-  // step touches only the trailing block it acts on. A reflection vector u
-  // with first entry u1 and result e satisfies I - u u^T / K with K = -e u1.
-  // Rows below m made no reflection (and a has no such rows to read).
+// V = P_1 P_2 ..., built from the last reflection backwards so that each
+// step touches only the trailing block it acts on. A reflection vector u
+// with first entry u1 and result e satisfies I - u u^T / K with K = -e u1.
+// Rows below m made no reflection (and a has no such rows to read).
+void accumulateRight(double** a, int m, int n, WorkVector& e, double** v) {
   for (int i = n; i >= 1; --i) {
     if (i < n && i <= m) {
       const double u1 = a[i][i + 1];
@@ -174,10 +176,12 @@ Status svdcmp(double** a, int m, int n, double* w, double** v) {
     }
     v[i][i] = 1.0;
   }
+}
 
-  // U = Q restricted to its first n columns, built in place over a the same
-  // way. Row i still holds the right reflection, which is consumed by now.
-  // With m < n the columns beyond m have no rows of their own and end up 0.
+// U = Q restricted to its first n columns, built in place over a the same
+// way. Row i still holds the right reflection, which is consumed by now.
+// With m < n the columns beyond m have no rows of their own and end up 0.
+void accumulateLeft(double** a, int m, int n, const double* w) {
   for (int i = std::min(m, n); i >= 1; --i) {
     for (int j = i + 1; j <= n; ++j) a[i][j] = 0.0;
     const double u1 = a[i][i];
@@ -195,102 +199,146 @@ Status svdcmp(double** a, int m, int n, double* w, double** v) {
     }
     a[i][i] += 1.0;
   }
+}
 
-  // Diagonalise B one singular value at a time from the bottom up, keeping
-  // A = U B V^T through every rotation.
-  const auto negligible = [anorm](double value) { return std::fabs(value) + anorm == anorm; };
-  for (int k = n; k >= 1; --k) {
+// The bidiagonal B being diagonalised, with U and V kept so that
+// A = U B V^T holds through every rotation.
+struct Bidiagonal {
+  double** u;
+  int m;
+  int n;
+  double* w;
+  WorkVector& e;
+  double** v;
+  double anorm;
+
+  bool negligible(double value) const { return std::fabs(value) + anorm == anorm; }
+
+  // The start l of the block that ends at k: e[l] is negligible (or l is 1).
+  // Sets cancel when w[l - 1] is negligible instead.
+  int splitAbove(int k, bool& cancel) const {
+    cancel = false;
+    int l = k;
+    for (; l >= 1; --l) {
+      if (l == 1 || negligible(e[l])) break;
+      if (negligible(w[l - 1])) {
+        cancel = true;
+        break;
+      }
+    }
+    return l;
+  }
+
+  // w[l - 1] counts as zero, so row l - 1 can be emptied by rotating it
+  // against rows l..k; each rotation pushes its entry one column right.
+  void cancelRow(int l, int k) {
+    double g = e[l];
+    e[l] = 0.0;
+    for (int i = l; i <= k; ++i) {
+      if (negligible(g)) break;
+      const Rotation rot = rotationFor(w[i], g);
+      w[i] = rot.r;
+      w[l - 1] *= rot.c;
+      rotateColumns(u, m, i, l - 1, rot.c, rot.s);
+      if (i < k) {
+        g = -rot.s * e[i + 1];
+        e[i + 1] *= rot.c;
+      }
+    }
+  }
+
+  // Wilkinson shift: the eigenvalue of the trailing 2 x 2 of B^T B nearer
+  // its last entry, on values scaled to at most 1 so squares stay finite.
+  // scale receives the scale used.
+  double shift(int l, int k, double& scale) const {
+    scale = std::max({std::fabs(w[l]), std::fabs(e[l + 1]), std::fabs(w[k - 1]), std::fabs(w[k]),
+                      std::fabs(e[k])});
+    if (k - 1 > l) scale = std::max(scale, std::fabs(e[k - 1]));
+    const double dPrev = w[k - 1] / scale;
+    const double ePrev = k - 1 > l ? e[k - 1] / scale : 0.0;
+    const double dLast = w[k] / scale;
+    const double eLast = e[k] / scale;
+    const double t11 = dPrev * dPrev + ePrev * ePrev;
+    const double t12 = dPrev * eLast;
+    const double t22 = dLast * dLast + eLast * eLast;
+    if (t12 == 0.0) return t22;
+    const double delta = 0.5 * (t11 - t22);
+    const double denominator = delta + std::copysign(hypotenuse(delta, t12), delta);
+    return t22 - t12 * (t12 / denominator);
+  }
+
+  // One shifted QR step on the block l..k. The first right rotation is the
+  // one that would start a QR step on B^T B - shift; every later rotation
+  // removes the bulge the previous one made.
+  void chase(int l, int k) {
+    double scale = 1.0;
+    const double mu = shift(l, k, scale);
+    const double top = w[l] / scale;
+    const double topCoupling = e[l + 1] / scale;
+    double y = top * top - mu;
+    double z = top * topCoupling;
+    for (int i = l; i < k; ++i) {
+      Rotation rot = rotationFor(y, z);
+      if (i > l) e[i] = rot.r;
+      const double di = w[i];
+      const double fNext = e[i + 1];
+      const double dNext = w[i + 1];
+      const double newDi = rot.c * di + rot.s * fNext;
+      const double newF = -rot.s * di + rot.c * fNext;
+      const double below = rot.s * dNext;
+      const double newDNext = rot.c * dNext;
+      rotateColumns(v, n, i, i + 1, rot.c, rot.s);
+
+      rot = rotationFor(newDi, below);
+      w[i] = rot.r;
+      e[i + 1] = rot.c * newF + rot.s * newDNext;
+      w[i + 1] = -rot.s * newF + rot.c * newDNext;
+      rotateColumns(u, m, i, i + 1, rot.c, rot.s);
+      if (i + 1 < k) {
+        y = e[i + 1];
+        z = rot.s * e[i + 2];
+        e[i + 2] *= rot.c;
+      }
+    }
+    e[l] = 0.0;
+  }
+
+  // Settles singular value k (made non-negative); false when it would not
+  // within maxPasses steps.
+  bool settle(int k) {
     for (int pass = 1;; ++pass) {
-      int l = k;
       bool cancel = false;
-      for (; l >= 1; --l) {
-        if (l == 1 || negligible(e[l])) break;
-        if (negligible(w[l - 1])) {
-          cancel = true;
-          break;
-        }
-      }
-
-      if (cancel) {
-        // w[l - 1] counts as zero, so row l - 1 can be emptied by rotating it
-        // against rows l..k; each rotation pushes its entry one column right.
-        double g = e[l];
-        e[l] = 0.0;
-        for (int i = l; i <= k; ++i) {
-          if (negligible(g)) break;
-          const Rotation rot = rotationFor(w[i], g);
-          w[i] = rot.r;
-          w[l - 1] *= rot.c;
-          rotateColumns(a, m, i, l - 1, rot.c, rot.s);
-          if (i < k) {
-            g = -rot.s * e[i + 1];
-            e[i + 1] *= rot.c;
-          }
-        }
-      }
-
+      const int l = splitAbove(k, cancel);
+      if (cancel) cancelRow(l, k);
       if (l == k) {
         if (w[k] < 0.0) {
           w[k] = -w[k];
           for (int j = 1; j <= n; ++j) v[j][k] = -v[j][k];
         }
-        break;
+        return true;
       }
-      // The caller decides what a failed decomposition means; ending the
-      // program here would throw away the user's unsaved work.
-      if (pass >= maxPasses) return Status::failed(kNoConvergence);
-
-      // Wilkinson shift: the eigenvalue of the trailing 2 x 2 of B^T B nearer
-      // its last entry, on values scaled to at most 1 so squares stay finite.
-      double scale = std::max({std::fabs(w[l]), std::fabs(e[l + 1]), std::fabs(w[k - 1]),
-                               std::fabs(w[k]), std::fabs(e[k])});
-      if (k - 1 > l) scale = std::max(scale, std::fabs(e[k - 1]));
-      const double top = w[l] / scale;
-      const double topCoupling = e[l + 1] / scale;
-      const double dPrev = w[k - 1] / scale;
-      const double ePrev = k - 1 > l ? e[k - 1] / scale : 0.0;
-      const double dLast = w[k] / scale;
-      const double eLast = e[k] / scale;
-      const double t11 = dPrev * dPrev + ePrev * ePrev;
-      const double t12 = dPrev * eLast;
-      const double t22 = dLast * dLast + eLast * eLast;
-      double shift = t22;
-      if (t12 != 0.0) {
-        const double delta = 0.5 * (t11 - t22);
-        const double denominator = delta + std::copysign(hypotenuse(delta, t12), delta);
-        shift = t22 - t12 * (t12 / denominator);
-      }
-
-      // Chase: the first right rotation is the one that would start a QR
-      // step on B^T B - shift; every later rotation removes the bulge the
-      // previous one made.
-      double y = top * top - shift;
-      double z = top * topCoupling;
-      for (int i = l; i < k; ++i) {
-        Rotation rot = rotationFor(y, z);
-        if (i > l) e[i] = rot.r;
-        const double di = w[i];
-        const double fNext = e[i + 1];
-        const double dNext = w[i + 1];
-        const double newDi = rot.c * di + rot.s * fNext;
-        const double newF = -rot.s * di + rot.c * fNext;
-        const double below = rot.s * dNext;
-        const double newDNext = rot.c * dNext;
-        rotateColumns(v, n, i, i + 1, rot.c, rot.s);
-
-        rot = rotationFor(newDi, below);
-        w[i] = rot.r;
-        e[i + 1] = rot.c * newF + rot.s * newDNext;
-        w[i + 1] = -rot.s * newF + rot.c * newDNext;
-        rotateColumns(a, m, i, i + 1, rot.c, rot.s);
-        if (i + 1 < k) {
-          y = e[i + 1];
-          z = rot.s * e[i + 2];
-          e[i + 2] *= rot.c;
-        }
-      }
-      e[l] = 0.0;
+      if (pass >= maxPasses) return false;
+      chase(l, k);
     }
+  }
+};
+
+}  // namespace
+
+Status svdcmp(double** a, int m, int n, double* w, double** v) {
+  if (n <= 0) return Status();
+  if (m < 0) m = 0;
+  WorkVector e(1, n);
+  if (!e.ok()) return Status::failed(kNoRoom);
+  const double anorm = bidiagonalize(a, m, n, w, e);
+  accumulateRight(a, m, n, e, v);
+  accumulateLeft(a, m, n, w);
+  // Diagonalise B one singular value at a time from the bottom up.
+  Bidiagonal b{a, m, n, w, e, v, anorm};
+  for (int k = n; k >= 1; --k) {
+    // The caller decides what a failed decomposition means; ending the
+    // program here would throw away the user's unsaved work.
+    if (!b.settle(k)) return Status::failed(kNoConvergence);
   }
   return Status();
 }

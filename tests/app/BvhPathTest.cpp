@@ -12,6 +12,7 @@
 
 #include "TestSupport.h"
 #include "path/EditSession.h"
+#include "path/PathKinds.h"
 
 namespace {
 
@@ -195,8 +196,8 @@ TEST(BvhPathTest, MovesPrintsAndWritesWhatTheEditSessionWrites) {
 TEST(BvhPathTest, TrackPrintsAndWritesTheEditSessionsTrackPath) {
   TempDir dir;
   const SessionRun session = runSession([](EditSession& edited) {
-    edited.setKind(EditSession::PathKind::track);
-    edited.fitTrack(5);
+    edited.setKind(pathKindOf("track"));
+    edited.refit(5);
     ASSERT_TRUE(edited.movePoint(2, 12.5, -3.25));
   });
   const std::string& points = session.points;

@@ -120,12 +120,12 @@ class LoadedActionsTest : public ActionsTest {
 
 TEST_F(LoadedActionsTest, LoadPathWithoutANameChangesNothing) {
   actions->setCurrentFrame(13);
-  const Point3 before = session.loop().path.point(2);
+  const Point3 before = testsupport::loopRecord(session).path.point(2);
   actions->loadPath(nullptr);
   EXPECT_EQ(console, "");
   EXPECT_EQ(session.motion().frameCount, 20);
   EXPECT_EQ(playback().frame(), 13);
-  const Point3 after = session.loop().path.point(2);
+  const Point3 after = testsupport::loopRecord(session).path.point(2);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.z, before.z);
 }
@@ -140,9 +140,9 @@ TEST_F(LoadedActionsTest, LoadPathReplacesTheClipAndRefitsWithoutPrintingIt) {
   EXPECT_EQ(playback().frame(), 0);                // a new clip starts at its first frame
   EXPECT_DOUBLE_EQ(playback().frameTime(), 0.02);  // the new clip's pace
   EXPECT_TRUE(state.usesPath);
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
-  EXPECT_EQ(session.loop().frames, 5);
-  EXPECT_DOUBLE_EQ(session.loop().boundsMin.x, -16.0);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, 5);
+  EXPECT_DOUBLE_EQ(testsupport::loopRecord(session).boundsMin.x, -16.0);
   EXPECT_NE(console.find("Number of Frames: 5\n"), std::string::npos) << console;
   EXPECT_EQ(console.find("Name Hips"), std::string::npos) << console;
 }

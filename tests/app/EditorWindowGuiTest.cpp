@@ -296,7 +296,7 @@ TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   window->actions().setCurrentFrame(9);
   window->frameSlider->bounds(0.0, 3.0);
   Point3 before;
-  before = window->session().loop().path.point(1);
+  before = testsupport::loopRecord(window->session()).path.point(1);
   space.answers = {std::nullopt};
   const std::string out = testsupport::captureStdout([&] { press("Load Path"); });
   ASSERT_EQ(space.requests.size(), 1u);
@@ -306,7 +306,7 @@ TEST_F(EditorWindowTest, LoadPathCancelledKeepsTheClipAndResetsTheSliderRange) {
   EXPECT_EQ(window->session().motion().frameCount, 20);
   EXPECT_EQ(view.playback.frame(), 9);
   Point3 after;
-  after = window->session().loop().path.point(1);
+  after = testsupport::loopRecord(window->session()).path.point(1);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(window->frameSlider->maximum(), 20.0);
 }

@@ -52,8 +52,8 @@ TEST(StartUpTest, LoadsTheChosenClipPrintsItAndFitsThePath) {
   EXPECT_EQ(out.find("Failed to load"), std::string::npos) << out;
   // The hierarchy is printed before the fit reports.
   EXPECT_LT(out.find("Name Hips"), out.find("Number of Frames"));
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
-  EXPECT_EQ(session.loop().frames, 7);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, 7);
 
   const Playback& playback = editor->state.playback;
   EXPECT_EQ(playback.frame(), 0);
@@ -94,7 +94,7 @@ TEST_P(StartUpFallbackTest, LoadsTheDefaultClip) {
   const std::string out = testsupport::captureStdout([&] { editor = startView(session); });
   EXPECT_EQ(session.motion().frameCount, editortest::defaultClipFrames);
   EXPECT_DOUBLE_EQ(editor->state.playback.frameTime(), 0.05);
-  EXPECT_EQ(session.loop().frames, editortest::defaultClipFrames);
+  EXPECT_EQ(testsupport::loopRecord(session).frames, editortest::defaultClipFrames);
   EXPECT_EQ(countOf(out, "Failed to load, loading dance instead\n"), c.failureMessage ? 1u : 0u)
       << out;
   EXPECT_EQ(countOf(out, "\n\n----------------------------------------------------\nName Hips"), 1u)

@@ -139,7 +139,9 @@ bool isBrightenedRed(const std::array<int, 3>& c) {
 BvhMotion& clipOf(const MotionView& view) {
   return const_cast<BvhMotion&>(view.session().motion());
 }
-LoopFit& loopOf(const MotionView& view) { return const_cast<LoopFit&>(view.session().loop()); }
+LoopFit& loopOf(const MotionView& view) {
+  return const_cast<LoopFit&>(testsupport::loopRecord(view.session()));
+}
 
 std::unique_ptr<editortest::Editor> makeShownView(Workspace& space, EditSession& session,
                                                   const std::string& clipName,
@@ -351,7 +353,7 @@ TEST(SkeletonDrawingTest, UsesPathStandsEachFrameOnTheEditedCurveTurnedAboutItse
   editor->actions.run(Command::toggleUsesPath);
   ASSERT_TRUE(session.movePoint(1, 0.0, 8.0));
   FramePlacement placement;
-  ASSERT_TRUE(framePlacement(session.loop(), session.motion(), 6, 20, placement));
+  ASSERT_TRUE(framePlacement(testsupport::loopRecord(session), session.motion(), 6, 20, placement));
   ASSERT_GT(std::fabs(placement.headingDegrees), 10.0);
   Skeleton& skeleton = clipOf(editor->view).skeleton;
   skeleton[skeleton.children(0)[0]].color = {0.0, 0.0, 0.0};
@@ -375,9 +377,9 @@ TEST(SkeletonDrawingTest, PathCubesLieOnTheFloorUnderTheRootTrack) {
   editor->actions.setCurrentFrame(19);
   editor->actions.run(Command::toggleUsesPath);
   const Frame frame(editor->view);
-  for (int i = 0; i < session.loop().path.pointCount(); ++i) {
+  for (int i = 0; i < testsupport::loopRecord(session).path.pointCount(); ++i) {
     Point3 p;
-    p = session.loop().path.point(i);
+    p = testsupport::loopRecord(session).path.point(i);
     // (0.05 x, -2, 0.05 z) in the world.
     EXPECT_TRUE(frame.mostlyAround({p.x, 0.0, p.z}, isBlue))
         << "point " << i << " at " << frame.project({p.x, 0.0, p.z})[0] << ", "

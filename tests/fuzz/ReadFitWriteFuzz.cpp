@@ -1,6 +1,6 @@
-// Arbitrary bytes through the whole save path: read, fit when the read
-// succeeds, write. Files live in the scratch folder under names unique to
-// this process.
+// Arbitrary bytes through the whole save path: read, fit every kind of path
+// when the read succeeds, move a point, write. Files live in the scratch folder under names unique
+// to this process.
 
 #include <unistd.h>
 
@@ -9,9 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "motion/BvhMotion.h"
-#include "path/PathFit.h"
-#include "path/PathWriter.h"
+#include "path/EditSession.h"
+#include "path/PathKinds.h"
 #include "tests/fuzz/ScratchFolder.h"
 
 namespace {
@@ -36,12 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!writeBytes(input, data, size)) return 0;
 
   {
-    BvhMotion motion;
-    Notes notes;
-    if (motion.read(input.c_str(), notes)) {
-      LoopFit path;
-      fitPath(motion, path, notes);
-      writePath(output.c_str(), motion, path, notes);
+    // Every kind of path, fitted, edited and written as the editor does.
+    EditSession session;
+    if (session.load(input)) {
+      for (int kind = 0; kind < pathKindCount(); ++kind) {
+        if (!session.setKind(kind)) continue;
+        session.movePoint(session.pointCount() / 2, 13.0, -7.0);
+        session.write(output);
+        session.takeConsoleNotes();
+      }
     }
   }
   std::remove(input.c_str());

@@ -14,6 +14,7 @@
 
 #include "motion/BvhMotion.h"
 #include "path/LoopFit.h"
+#include "path/LoopPath.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -42,7 +43,9 @@ inline std::unique_ptr<LoadedClip> loadClip(const std::string& fileName, bool fi
 inline std::string writeNoting(bool& ok, const char* fileName, const BvhMotion& motion,
                                const LoopFit& path, std::string* message = nullptr) {
   Notes notes;
-  const Status written = writePath(fileName, motion, path, notes);
+  LoopPath loop;
+  loop.record() = path;
+  const Status written = writePath(fileName, motion, loop, UpAxis::y, notes);
   ok = written.ok();
   if (!ok && message != nullptr) *message = written.failure().message;
   return notes.text();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
@@ -26,47 +27,53 @@ std::unique_ptr<BvhMotion> longClip(testsupport::TempDir& dir, int frames) {
   return motion;
 }
 
-// Each frame's numbers are its own, in order, and stay so while the caller
-// writes them, however far the second thread runs ahead; frames with heading 0 or no place are not
-// turned.
+// Edits frames as a path would: words 0 and 2 placed, word 3 turned by
+// f % 5 from the frame's own value, nothing for frames it does not place.
+class PlacingEditor : public FrameEditor {
+ public:
+  size_t wordsRead() const override { return 4; }
+  void edit(int f, const std::vector<double>& values, EditedFrame& out) override {
+    out.clear();
+    if (f % 11 == 3) return;
+    out.set(0, f);
+    out.set(2, -2.0 * f);
+    if (f % 5 != 0 && values.size() >= 4) out.set(3, values[3] + f % 5);
+  }
+};
+
+// Each frame's edits are its own, in order, and stay so while the caller
+// writes them, however far the second thread runs ahead.
 TEST(FrameNumbering, EveryFrameGetsItsOwnNumbersInOrder) {
   testsupport::TempDir dir;
   const int frames = 3 * static_cast<int>(FrameNumbering::kRun) * 5 + 17;
   const auto clip = longClip(dir, frames);
   const BvhMotion& motion = *clip;
   ASSERT_EQ(motion.frameCount, frames);
-  const FramePlacementFunction placement = [](int f, FramePlacement& place) {
-    if (f % 11 == 3) return false;
-    place.x = f;
-    place.z = -2.0 * f;
-    place.headingDegrees = f % 5;
-    return true;
-  };
-  Notes notes;
-  FrameNumbering numbering(motion, static_cast<size_t>(frames), 0, true, placement, UpAxis::y,
-                           notes);
+  PlacingEditor editor;
+  FrameNumbering numbering(motion, static_cast<size_t>(frames), &editor);
   size_t expectedFirst = 0;
   size_t first = 0;
   size_t size = 0;
   int wrong = 0;
-  const auto check = [&](const FrameNumbers* numbers) {
+  const auto check = [&](const EditedFrame* edits) {
     for (size_t k = 0; k < size; ++k) {
       const int f = static_cast<int>(first + k);
-      const FrameNumbers& n = numbers[k];
+      const EditedFrame& e = edits[k];
       const bool placed = f % 11 != 3;
       const bool turned = placed && f % 5 != 0;
-      const bool right = n.onPath == placed && (!placed || (n.x == f && n.z == -2.0 * f)) &&
-                         n.turned.count == (turned ? 1 : 0) &&
-                         (!turned || (n.turned.word[0] == 3 && n.turned.value[0] == 10 + f % 5));
+      const size_t count = placed ? (turned ? 3 : 2) : 0;
+      const bool right = e.words().size() == count &&
+                         (!placed || (e.valueOr(0, 0.5) == f && e.valueOr(2, 0.5) == -2.0 * f)) &&
+                         (!turned || e.valueOr(3, 0.5) == 10 + f % 5);
       if (!right && ++wrong <= 5) ADD_FAILURE() << "frame " << f;
     }
   };
-  while (const FrameNumbers* numbers = numbering.next(first, size)) {
+  while (const EditedFrame* edits = numbering.next(first, size)) {
     ASSERT_EQ(first, expectedFirst);
-    check(numbers);
+    check(edits);
     // A slow writer: the run must stay as it was until the next is asked for.
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    check(numbers);
+    check(edits);
     expectedFirst += size;
   }
   EXPECT_EQ(expectedFirst, static_cast<size_t>(frames));
@@ -80,16 +87,11 @@ TEST(FrameNumbering, StoppingEarlyEndsTheSecondThread) {
   const int frames = 60000;
   const auto clip = longClip(dir, frames);
   const BvhMotion& motion = *clip;
-  const FramePlacementFunction placement = [](int, FramePlacement& place) {
-    place.headingDegrees = 1.0;
-    return true;
-  };
-  Notes notes;
+  PlacingEditor editor;
   size_t first = 0;
   size_t size = 0;
   {
-    FrameNumbering numbering(motion, static_cast<size_t>(frames), 0, true, placement, UpAxis::y,
-                             notes);
+    FrameNumbering numbering(motion, static_cast<size_t>(frames), &editor);
     ASSERT_NE(numbering.next(first, size), nullptr);
     ASSERT_NE(numbering.next(first, size), nullptr);
   }

@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "motion/BvhWriterTestSupport.h"
+#include "motion/FrameWords.h"
 #include "motion/HeadingTurn.h"
 #include "motion/Skeleton.h"
 #include "path/PathWriter.h"
@@ -49,15 +50,17 @@ TEST(HeadingTurnTest, TurnsOnlyTheRotationWordsItCan) {
     Skeleton skeleton;
     skeleton.add(std::move(joint));
     HeadingTurn turn(skeleton, 0);
-    Notes notes;
-    TurnedWords turned;
-    const bool didTurn = turn.turn(c.line, c.heading, notes, turned);
+    std::vector<double> values;
+    readFrameValues(c.line, values);
+    EditedFrame turned;
+    const bool didTurn = turn.turn(values, c.heading, turned);
     EXPECT_EQ(didTurn, !c.expected.empty()) << c.name;
-    ASSERT_EQ(turned.count, static_cast<int>(c.expected.size())) << c.name;
+    ASSERT_EQ(turned.words().size(), c.expected.size()) << c.name;
     for (size_t n = 0; n < c.expected.size(); ++n) {
-      EXPECT_EQ(turned.word[n], c.expected[n].first) << c.name;
-      EXPECT_NEAR(turned.value[n], c.expected[n].second, 1e-9) << c.name;
-      EXPECT_FALSE(std::signbit(turned.value[n]) && turned.value[n] == 0.0) << c.name;
+      const WordValue& edit = turned.words()[n];
+      EXPECT_EQ(edit.word, c.expected[n].first) << c.name;
+      EXPECT_NEAR(edit.value, c.expected[n].second, 1e-9) << c.name;
+      EXPECT_FALSE(std::signbit(edit.value) && edit.value == 0.0) << c.name;
     }
   }
 }
@@ -70,12 +73,14 @@ TEST(HeadingTurnTest, ChannelsThatCannotHoldATurnAreLeftAndSaidOnce) {
   Skeleton skeleton;
   skeleton.add(std::move(joint));
   HeadingTurn turn(skeleton, 0);
-  const char* line = "10 20";
+  const std::vector<double> line = {10.0, 20.0};
   Notes notes;
-  TurnedWords turned;
-  EXPECT_FALSE(turn.turn(line, 30.0, notes, turned));
-  EXPECT_FALSE(turn.turn(line, 40.0, notes, turned));
-  EXPECT_EQ(turned.count, 0);
+  EditedFrame turned;
+  EXPECT_FALSE(turn.turn(line, 30.0, turned));
+  turn.noteRefusal(notes);
+  EXPECT_FALSE(turn.turn(line, 40.0, turned));
+  turn.noteRefusal(notes);
+  EXPECT_TRUE(turned.empty());
   EXPECT_EQ(notes.text(),
             "Hips has no rotation channels that can hold the path's turn: its rotations are "
             "written as read\n");

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
+#include "motion/FrameWords.h"
 #include "path/EditSession.h"
 
 namespace {
@@ -250,25 +252,23 @@ TEST_F(EditSessionTest, FitsLeaveTheirConsoleLinesInTheNotesInOrder) {
 }
 
 TEST_F(EditSessionTest, EachKindKeepsItsOwnSelectionAndAFitClearsIt) {
-  using Kind = EditSession::PathKind;
   ASSERT_TRUE(session.select(3));
-  session.setKind(Kind::track);
+  session.setKind(testsupport::trackKind());
   EXPECT_EQ(session.selected(), -1);
   ASSERT_TRUE(session.select(1));
-  session.setKind(Kind::loop);
+  session.setKind(testsupport::loopKind());
   EXPECT_EQ(session.selected(), 3);
   EXPECT_FALSE(session.select(4));
   EXPECT_EQ(session.selected(), 3);
   ASSERT_TRUE(session.fit());
   EXPECT_EQ(session.selected(), -1);
-  session.setKind(Kind::track);
+  session.setKind(testsupport::trackKind());
   EXPECT_EQ(session.selected(), -1);
 }
 
 TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
-  using Kind = EditSession::PathKind;
   ASSERT_TRUE(session.movePoint(2, 5.0, 0.0));
-  session.setKind(Kind::track);
+  session.setKind(testsupport::trackKind());
   const int n = session.pointCount();
   ASSERT_GE(n, 4);
   // From the first frame's place (0, 0) to the last's (117, 78), along the line.
@@ -278,7 +278,9 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   EXPECT_FALSE(session.canUndo());
   EXPECT_EQ(session.kindText(), "Track path, " + std::to_string(n) + " points");
   FramePlacement placement;
-  ASSERT_TRUE(session.placeFrame(5, placement));
+  std::vector<double> values;
+  readFrameValues(session.motion().frameLine(5), values);
+  ASSERT_TRUE(session.path().place(5, values, placement));
   EXPECT_NEAR(placement.x, 15.0, 1e-9);
   EXPECT_NEAR(placement.z, 10.0, 1e-9);
   EXPECT_EQ(placement.headingDegrees, 0.0);
@@ -307,14 +309,14 @@ TEST_F(EditSessionTest, EachKindKeepsItsPointsAndHistoryAndWritesItself) {
   ASSERT_TRUE(session.undo());
 
   // The loop path's edit and history outlived the switch.
-  session.setKind(Kind::loop);
+  session.setKind(testsupport::loopKind());
   EXPECT_FALSE(session.insertPoint());
   EXPECT_EQ(x(2), original.x + 5.0);
   EXPECT_TRUE(session.canUndo());
 
   // Write writes the kind shown: the unedited track path gives the clip's
   // own positions back; the loop path's edit is still unwritten.
-  session.setKind(Kind::track);
+  session.setKind(testsupport::trackKind());
   const std::string out = dir.path() + "/track.bvh";
   ASSERT_TRUE(session.write(out));
   EXPECT_TRUE(session.unsaved());

@@ -27,19 +27,17 @@ struct Recorded {
     clip.frameLines = {"11.5 17.5", "1 3"};
     clip.frameCount = 2;
     fit.frames = 2;
-    fit.words.index[0] = 0;
-    fit.words.index[2] = 1;
-    fit.words.last = 1;
+    fit.track.xWord = 0;
+    fit.track.zWord = 1;
     fit.fitted = catmullRom({{0, 0, 0}, {10, 0, 20}, {2, 0, 0}, {10, 0, 18}});
     fit.path = catmullRom({{0, 0, 0}, {10, 0, 20}, {0, 0, 2}, {5, 0, 5}});
   }
 };
 
 TEST(LoopFit, TrackPositionsAreReadFromTheFrameLine) {
-  TrackWords words;
-  words.index[0] = 2;
-  words.index[1] = 0;
-  words.last = 2;
+  TrackJoint words;
+  words.xWord = 2;
+  words.upWord = 0;
   const Point3 p = readTrackPosition(" 4\t5x 6.5e1 7", words);
   EXPECT_EQ(p.x, 65.0);
   EXPECT_EQ(p.y, 4.0);

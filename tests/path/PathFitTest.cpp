@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "motion/BvhMotion.h"
+#include "path/LoopPath.h"
 #include "path/PathFit.h"
 #include "path/PathWriter.h"
 
@@ -449,7 +450,9 @@ TEST(PathFitMapping, AStillTrackAwayFromTheOriginIsMovedUnturned) {
   TempDir dir;
   const std::string out = dir.path() + "/moved.bvh";
   Notes notes;
-  ASSERT_TRUE(writePath(out.c_str(), motion, path, notes));
+  LoopPath loop;
+  loop.record() = path;
+  ASSERT_TRUE(writePath(out.c_str(), motion, loop, UpAxis::y, notes));
   BvhMotion written;
   readClip(written, testsupport::readFile(out));
   ASSERT_EQ(written.frameCount, frames);

@@ -41,7 +41,7 @@ TEST(TrackJointPathTest, StillRootClipIsFittedToTheHipsAndWrittenAlongTheirEdite
 
   // The hips walk half a circle of radius 100 from (0, 0) to (0, 200); the
   // root's zeros would put every point at the origin.
-  const LoopFit& path = session.loop();
+  const LoopFit& path = testsupport::loopRecord(session);
   EXPECT_NEAR(path.boundsMax.x, 100.0, 0.5);
   EXPECT_NEAR(path.boundsMax.z, 200.0 - 100.0 * (1.0 - std::cos(M_PI / 40.0)), 0.5);
   for (int k = 0; k < 4; ++k) {

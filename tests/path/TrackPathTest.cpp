@@ -14,8 +14,17 @@
 #include "motion/TrackJoint.h"
 #include "path/PathWriter.h"
 #include "path/TrackFit.h"
+#include "path/TrackPath.h"
 
 namespace {
+
+// The clip written along a track path with fit as its record.
+Status writeTrackPathFor(const std::string& out, const BvhMotion& motion, const TrackFit& fit,
+                         Notes& notes) {
+  TrackPath path;
+  path.record() = fit;
+  return writePath(out.c_str(), motion, path, UpAxis::y, notes);
+}
 
 using testsupport::TempDir;
 
@@ -50,7 +59,7 @@ void writeAndRead(const BvhMotion& clip, const TrackFit& fit, BvhMotion& written
   TempDir dir;
   const std::string out = dir.path() + "/out.bvh";
   Notes notes;
-  ASSERT_TRUE(writeTrackPath(out.c_str(), clip, fit, notes));
+  ASSERT_TRUE(writeTrackPathFor(out, clip, fit, notes));
   read(written, out);
   ASSERT_EQ(written.frameCount, clip.frameCount);
 }

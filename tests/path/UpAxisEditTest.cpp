@@ -41,8 +41,8 @@ TEST(UpAxisEditTest, AZUpEditMovesAlongXAndYAndTurnsAboutZ) {
   TempDir dir;
   const int frames = 40;
   const std::string clip = dir.write("walk.bvh", zUpWalk(frames));
-  for (const auto kind : {EditSession::PathKind::loop, EditSession::PathKind::track}) {
-    SCOPED_TRACE(kind == EditSession::PathKind::loop ? "loop path" : "track path");
+  for (const auto kind : {testsupport::loopKind(), testsupport::trackKind()}) {
+    SCOPED_TRACE(kind == testsupport::loopKind() ? "loop path" : "track path");
     EditSession session;
     const std::string out = dir.path() + "/out.bvh";
     BvhMotion original;
@@ -50,7 +50,7 @@ TEST(UpAxisEditTest, AZUpEditMovesAlongXAndYAndTurnsAboutZ) {
     ASSERT_TRUE(session.load(clip));
     session.setKind(kind);
     // Bends the path sideways: along the clip's y.
-    const int middle = kind == EditSession::PathKind::loop ? 2 : session.pointCount() / 2;
+    const int middle = kind == testsupport::loopKind() ? 2 : session.pointCount() / 2;
     ASSERT_TRUE(session.movePoint(middle, 0.0, 30.0));
     ASSERT_TRUE(session.write(out));
     Notes testNotes;

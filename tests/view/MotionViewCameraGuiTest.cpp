@@ -239,7 +239,7 @@ TEST_F(CameraTest, StartUpShowsEveryFigureWholeAtAWorkableSize) {
     EXPECT_LE(high[1], 600.0);
     EXPECT_GT(std::max(high[0] - low[0], high[1] - low[1]), 0.2 * 600.0);
     // A control point's cube is wide enough to click.
-    const double s = pathLayout(session.motion(), session.loop(), -1, up).cubeHalfSize;
+    const double s = session.layout().cubeHalfSize;
     const Point3 root = pose[0].t;
     const double cube = std::fabs(project({root.x + s, root.y, root.z}, up)[0] -
                                   project({root.x - s, root.y, root.z}, up)[0]);

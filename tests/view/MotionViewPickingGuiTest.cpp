@@ -54,7 +54,7 @@ class MotionViewPicking : public ::testing::Test {
       waitUntilDrawn();
     });
     ASSERT_TRUE(view->valid()) << "the view was never drawn";
-    ASSERT_EQ(session.loop().path.pointCount(), 4);
+    ASSERT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
   }
 
   // The view goes before the window that holds it.
@@ -97,13 +97,13 @@ class MotionViewPicking : public ::testing::Test {
 
   Point3 controlPoint(int i) const {
     Point3 p;
-    p = session.loop().path.point(i);
+    p = testsupport::loopRecord(session).path.point(i);
     return p;
   }
 
   // World point on the floor under a curve point, where the path is drawn.
   Point3 onFloor(const Point3& curvePoint) const {
-    return floorWorld(groundMapping(curvePoint, pathLayout(session.motion(), session.loop(), -1)));
+    return floorWorld(groundMapping(curvePoint, session.layout()));
   }
 
   Pixel controlPointPixel(int i) { return project(onFloor(controlPoint(i))); }
@@ -239,7 +239,7 @@ TEST_F(MotionViewPicking, ArrowKeysMoveTheSelectedPointByOneStep) {
   EXPECT_NEAR(controlPoint(1).x, start.x + 10 * s, 1e-9);
 
   // The other points stay.
-  EXPECT_EQ(session.loop().path.pointCount(), 4);
+  EXPECT_EQ(testsupport::loopRecord(session).path.pointCount(), 4);
   const int otherIndices[] = {0, 2, 3};
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(controlPoint(otherIndices[k]).x, others[k].x) << otherIndices[k];
@@ -435,9 +435,7 @@ FeedbackCapture feedback(MotionView& view, bool withPoints, bool tilted) {
   std::vector<GLfloat> buffer(40000);
   glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
   glRenderMode(GL_FEEDBACK);
-  drawPath(view.session().loop().path,
-           pathLayout(view.session().motion(), view.session().loop(), -1), withPoints,
-           view.session().selected());
+  drawPath(view.session().path(), view.session().layout(), withPoints, view.session().selected());
   const GLint size = glRenderMode(GL_RENDER);
   EXPECT_GT(size, 0) << "feedback buffer overflow";
   capture.primitives = parseFeedback(buffer, size);
@@ -458,7 +456,7 @@ TEST_F(MotionViewPicking, StripHas1201VerticesOfOneColourOnTheFloor) {
       ASSERT_EQ(std::vector<float>(v.begin() + 3, v.begin() + 6), colour);
     }
   }
-  const PathCurve& path = session.loop().path;
+  const PathCurve& path = testsupport::loopRecord(session).path;
   auto expectAt = [&](const std::vector<float>& vertex, double u) {
     const Point3 onCurve = path.positionAt(u);
     const std::vector<double> at =
@@ -485,7 +483,7 @@ TEST_F(MotionViewPicking, CubesHaveSixQuadsGreenWhenSelectedElseBlue) {
   ASSERT_TRUE(faces.size() == 4u * 6u || faces.size() == 4u * 6u * 2u) << faces.size();
   const size_t piecesPerFace = faces.size() / 24u;
 
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
+  const PathLayout layout = session.layout();
   const double s = layout.cubeHalfSize;
   const double corners[8][3] = {{-s, -s, s},  {s, -s, s},  {s, s, s},  {-s, s, s},
                                 {-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}};
@@ -531,54 +529,10 @@ TEST_F(MotionViewPicking, DrawingWithoutPointsDrawsNoCubes) {
   }
 }
 
-// The hit records of one selection pass that draws the path `drawings` times
-// with nothing clipped away; names listed per record.
-std::vector<std::vector<GLuint>> selectionNames(MotionView& view, int drawings) {
-  view.make_current();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-20, 20, -20, 20, -20, 20);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  std::vector<GLuint> buffer(1000);
-  glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
-  glRenderMode(GL_SELECT);
-  glInitNames();
-  glPushName(0);
-  const PathLayout layout = pathLayout(view.session().motion(), view.session().loop(), -1);
-  for (int i = 0; i < drawings; ++i) {
-    drawPath(view.session().loop().path, layout, true, view.session().selected());
-  }
-  const GLint hits = glRenderMode(GL_RENDER);
-  std::vector<std::vector<GLuint>> records;
-  size_t at = 0;
-  for (GLint h = 0; h < hits; ++h) {
-    const GLuint count = buffer[at];
-    records.emplace_back(buffer.begin() + at + 3, buffer.begin() + at + 3 + count);
-    at += 3 + count;
-  }
-  return records;
-}
-
-TEST_F(MotionViewPicking, NameStackGivesThreeNamesOnlyOnTheSecondDrawing) {
-  using Names = std::vector<std::vector<GLuint>>;
-  EXPECT_EQ(selectionNames(*view, 1), (Names{{0}, {0, 0}, {0, 1}, {0, 2}, {0, 3}}));
-  EXPECT_EQ(selectionNames(*view, 2), (Names{{0},
-                                             {0, 0},
-                                             {0, 1},
-                                             {0, 2},
-                                             {0, 3},
-                                             {0, 0},
-                                             {0, 0, 0},
-                                             {0, 0, 1},
-                                             {0, 0, 2},
-                                             {0, 0, 3}}));
-}
-
 TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit) {
   usePath(true);
   EXPECT_EQ(key('t'), 1);
-  ASSERT_EQ(session.kind(), EditSession::PathKind::track);
+  ASSERT_EQ(session.kind(), testsupport::trackKind());
   const int n = session.pointCount();
   ASSERT_GE(n, 3);
   EXPECT_NE(editor->actions.statusText().find("Track path, " + std::to_string(n) + " points"),
@@ -586,7 +540,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
       << editor->actions.statusText();
 
   // The track path's cubes lie on the floor under its points and pick.
-  const PathLayout layout = pathLayout(session.motion(), session.loop(), -1);
+  const PathLayout layout = session.layout();
   const Pixel at = project(floorWorld(groundMapping(session.point(1), layout)));
   mouse(FL_PUSH, 1, at);
   mouse(FL_RELEASE, 1, at);
@@ -599,7 +553,7 @@ TEST_F(MotionViewPicking, TShowsTheTrackPathWhoseCubesPickAndInsertAndDeleteEdit
 
   // Back to the loop path, as it was.
   EXPECT_EQ(key('t'), 1);
-  EXPECT_EQ(session.kind(), EditSession::PathKind::loop);
+  EXPECT_EQ(session.kind(), testsupport::loopKind());
   EXPECT_NE(editor->actions.statusText().find("Loop path, 4 points"), std::string::npos);
 }
 
@@ -626,7 +580,7 @@ TEST_F(MotionViewPicking, AZUpClipsCubesPickWhereTheyAreDrawnOnBothPaths) {
     if (track) {
       EXPECT_EQ(key('t'), 1);
     }
-    const PathLayout layout = pathLayout(session.motion(), session.loop(), -1, UpAxis::z);
+    const PathLayout layout = session.layout();
     int picked = 0;
     for (int i = 0; i < session.pointCount(); ++i) {
       Point3 world = figureToWorld(groundMapping(session.point(i), layout), UpAxis::z);
