@@ -12,7 +12,9 @@
 // asks for, carried out on the session and the view state, with the
 // questions and choosers they need. Headless: the questions, the file
 // chooser and the console come in as functions, so tests drive every flow
-// without a display. After each operation that changed what is shown it
+// without a display. Every operation leaves its outcome in the session's
+// message ("Moved point 2 to x 10.00, z 4.50"), so the status line never
+// shows a stale one. After each operation that changed what is shown it
 // calls the changed function (the window redraws and brings its controls in
 // line there).
 class EditorActions : public CommandSink {
@@ -63,26 +65,37 @@ class EditorActions : public CommandSink {
   // The pan buttons: the camera along the ground by step world units.
   void panX(double step);
   void panZ(double step);
+  // The typed frame: that frame, brought into the clip (the message says so
+  // when it was not in it).
+  void goToFrame(double typed);
+  // The typed ground coordinates of the selected point (x and the ground's
+  // second axis, z or, with Z up, the clip's y): the point moves there as
+  // one undo step. Refused without a selection or for a value that is not a
+  // finite number.
+  void movePointTo(double x, double z);
 
   // Null: nothing happens. Otherwise loads the file as the new clip with a
   // fresh fit and history, takes its frame time, starts at frame 0, frames
   // the figure (as F). A file that cannot be read or fitted changes nothing
   // but the message. Edits not yet written are dropped only when the user
-  // agrees. Returns whether the file was loaded.
+  // agrees, or written first when the user asks for "Write First" (a write
+  // that does not happen loads nothing). Returns whether the file was loaded.
   bool loadPath(const char* fileName);
   // Null: nothing is written. An existing name (a dangling link too) is
   // replaced only after the user agreed. Returns whether the file was written.
   bool writePath(const char* fileName);
   // "Load Path" and "Write Path" with their choosers ("Choose a BVH File: ",
   // "Enter a BVH File name: ", "*.bvh"); writing suggests <clip>-path.bvh.
-  void chooseAndLoadPath();
-  void chooseAndWritePath();
+  // Return whether the clip was loaded, written.
+  bool chooseAndLoadPath();
+  bool chooseAndWritePath();
   // U: the other up axis, with both paths fitted again for it (the console
   // and the message say "Up axis: Y" or "Up axis: Z"); the figure is framed
   // anew. Edits not yet written are dropped only when the user agrees.
   void switchUpAxis();
   // Whether the editor may close now: yes without unwritten edits, else only
-  // when the user agrees (the message says so when not).
+  // when the user agrees or the edits were written first ("Write First");
+  // the message says so when not.
   bool mayClose();
 
   // The playback clock's step: the frame due now, when playing.
@@ -96,17 +109,32 @@ class EditorActions : public CommandSink {
   const ViewState& state() const { return state_; }
 
  private:
-  // The groups of commands run() hands on to; each returns false for a
-  // command that is not its own.
+  // The groups of commands run() hands on to; each carries the command out
+  // with its message and returns false for a command that is not its own.
   bool runPlayback(Command command);
+  bool runTimeline(Command command);
   bool runCamera(Command command);
+  bool runDisplay(Command command);
   bool runEdit(Command command);
+  bool runPoints(Command command);
   bool nudge(Command command, int times);
   void switchPathKind();
+  void stepPoint(bool forward);
   void resetCamera();
   void frameFigure();
-  // The one question of every action that would drop unwritten edits.
-  bool agreesToDropEdits(const std::string& action, const char* goAhead);
+  void frameEverything();
+  void switchTopView();
+  // Whether the camera stands where one can work (cameraStandsSound).
+  bool cameraSound() const;
+  // "Moved point 2 to x 10.00, z 4.50" and the like, for the selected point.
+  void notePoint(const char* verb);
+  // How an action that would drop unwritten edits may go on: the user
+  // agreed to drop them, they were written first, the user keeps them, or
+  // the write asked for first did not happen (its message says why).
+  enum class GoOn { dropping, written, kept, notWritten };
+  // The one question of every action that would drop unwritten edits;
+  // offerWriteFirst adds "Write First", which writes as Write Path does.
+  GoOn mayDropEdits(const std::string& action, const char* goAhead, bool offerWriteFirst);
   // After a clip was loaded: its pace from frame 0.
   void clipLoaded();
   void noteClipPace();

@@ -2,10 +2,13 @@
 
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Value_Input.H>
 #include <FL/Fl_Value_Slider.H>
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,6 +16,9 @@
 #include "path/EditSession.h"
 #include "view/MotionView.h"
 #include "view/ViewState.h"
+
+// One control of the window's strip (EditorWindow.cpp lists them).
+struct ControlRow;
 
 // What the editor hands its actions: the question dialogs (askQuestion), the
 // file chooser (chooseFile) and the console (printToConsole).
@@ -25,12 +31,17 @@ EditorActions::Seams toolkitSeams();
 // asks first.
 class EditorWindow : public Fl_Double_Window {
  public:
-  // Runs the start-up (startUp: asks for, loads, prints and fits a clip),
-  // then builds the actions, the view on them and the controls, which
-  // follow the view's state.
-  EditorWindow();
+  // Runs the start-up (startUp: loads clip, or with none asks for one with
+  // the chooser, and prints and fits it), then builds the actions, the view
+  // on them and the controls, which follow the view's state.
+  explicit EditorWindow(const std::string& clip = "");
   // Destroys the view first; the toolkit then destroys the remaining controls.
   ~EditorWindow() override;
+  // The view takes the window's size below the strip of controls.
+  void resize(int x, int y, int w, int h) override;
+  // Keys the view leaves unused (an arrow with no point selected) stay
+  // there: they do not move the keyboard to a typed field.
+  int handle(int event) override;
   EditorWindow(const EditorWindow&) = delete;
   EditorWindow& operator=(const EditorWindow&) = delete;
 
@@ -53,11 +64,18 @@ class EditorWindow : public Fl_Double_Window {
   Fl_Check_Button* animated = nullptr;
   // The frame time typed in seconds; "Clip's Rate" brings back the clip's own.
   Fl_Value_Input* rateInput = nullptr;
+  // The frame typed over the frame slider's value box, and the selected
+  // point's ground coordinates.
+  Fl_Input* frameInput = nullptr;
+  Fl_Input* pointX = nullptr;
+  Fl_Input* pointZ = nullptr;
 
  private:
   // The steps of construction.
   void buildView();
   void buildControls();
+  Fl_Widget* makeControl(const ControlRow& row);
+  void syncPointFields();
   // After every operation: redraw, controls, timer.
   void changed();
   void schedulePlayback();
@@ -67,6 +85,8 @@ class EditorWindow : public Fl_Double_Window {
   EditSession session_;
   ViewState state_;
   std::unique_ptr<EditorActions> actions_;
-  // The switches, each with the state it shows.
-  std::vector<std::pair<Fl_Check_Button*, bool (*)(const ViewState&)>> switches_;
+  // The switches, each with the state it shows, and the menus.
+  std::vector<std::pair<Fl_Check_Button*, bool (*)(const ViewState&, const EditSession&)>>
+      switches_;
+  std::vector<Fl_Menu_Button*> menus_;
 };

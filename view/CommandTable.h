@@ -30,6 +30,20 @@ enum class Command {
   nudgeRight,
   nudgeAway,
   nudgeNear,
+  nextPoint,
+  previousPoint,
+  firstFrame,
+  lastFrame,
+  rangeStart,
+  rangeEnd,
+  clearRange,
+  topView,
+  frameAll,
+  toggleLevelOrbit,
+  toggleGhost,
+  toggleTrail,
+  toggleSpreadStrobe,
+  toggleKeyList,
 };
 
 // Keys other than printable characters, which stand for themselves (letters

@@ -42,9 +42,15 @@ class MotionView : public Fl_Gl_Window {
   // The path of the kind the session shows, with its cubes.
   void drawShownPath();
   // The figure at the current frame (or its strobe), carried along the path
-  // with Uses Path.
+  // with Uses Path; the spread strobe's figures and the ghost when shown.
   void drawFigure();
+  // The carried joint's trails over the whole clip, as captured and as
+  // carried along the path (M).
+  void drawTrails();
+  // The status line, wrapped onto more lines for a long message.
   void drawStatusLine();
+  // Every key of the command table over the view (F1, ?).
+  void drawKeyList();
   // Loads the camera's projection and model view into GL, with the viewport.
   void applyCamera();
   // Keeps the matrices drawScene left, for turning the pointer into ground

@@ -24,6 +24,7 @@ void Playback::startClip(int frameCount, double clipFrameTime, long nowMs) {
   frameCount_ = std::max(0, frameCount);
   clipFrameTime_ = clipFrameTime;
   frame_ = 0;
+  hasRange_ = false;
   frameTime_ = clipPace();
   restartClock(nowMs);
 }
@@ -60,11 +61,15 @@ bool Playback::advance(long nowMs) {
     stepOriginMs_ = static_cast<double>(nowMs);
   }
   lastStepClock_ = nowMs;
-  const int count = frameCount_;
-  if (count > 0 && frame_ >= 0 && frame_ < count) {
-    frame_ = static_cast<int>(std::fmod(frame_ + std::fmod(due, count), count));
-  } else {
+  const int first = rangeFirst();
+  const int count = rangeLast() - first + 1;
+  if (frameCount_ <= 0) {
     frame_ = 0;
+  } else if (frame_ >= first && frame_ < first + count) {
+    frame_ = first + static_cast<int>(std::fmod(frame_ - first + std::fmod(due, count), count));
+  } else {
+    // Entering the range is the first step.
+    frame_ = first + static_cast<int>(std::fmod(due - 1.0, count));
   }
   return true;
 }
@@ -112,4 +117,37 @@ void Playback::setFrameTime(double seconds, long nowMs) {
 void Playback::toggleAnimated(long nowMs) {
   animated_ = !animated_;
   if (animated_) restartClock(nowMs);
+}
+
+int Playback::rangeFirst() const { return hasRange_ ? rangeFirst_ : 0; }
+
+int Playback::rangeLast() const { return hasRange_ ? rangeLast_ : std::max(0, frameCount_ - 1); }
+
+void Playback::startRangeHere() {
+  if (frameCount_ <= 0) return;
+  const int end = hasRange_ && rangeLast_ >= frame_ ? rangeLast_ : frameCount_ - 1;
+  rangeFirst_ = frame_;
+  rangeLast_ = end;
+  hasRange_ = true;
+}
+
+void Playback::endRangeHere() {
+  if (frameCount_ <= 0) return;
+  rangeFirst_ = hasRange_ ? std::min(rangeFirst_, frame_) : 0;
+  rangeLast_ = frame_;
+  hasRange_ = true;
+}
+
+std::vector<int> Playback::spreadFrames(int count) const {
+  std::vector<int> frames;
+  if (frameCount_ <= 0 || count < 1) return frames;
+  const int first = rangeFirst();
+  const int span = rangeLast() - first;
+  const int n = std::min(count, span + 1);
+  for (int i = 0; i < n; ++i) {
+    // Rounded to the nearest frame; with n <= span + 1 no two coincide.
+    const double at = n == 1 ? 0.0 : static_cast<double>(span) * i / (n - 1);
+    frames.push_back(first + static_cast<int>(std::lround(at)));
+  }
+  return frames;
 }

@@ -1,17 +1,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the view plays: the frame shown, whether it plays on by itself, the
-// pace (seconds a frame), strobing. Headless: time comes in as readings of
-// the millisecond playback clock (playbackClockMs), so tests drive it by hand.
-// With no frames every operation keeps frame 0, and nothing divides by the
-// count.
+// pace (seconds a frame), strobing, and the play range it loops within. Headless: time comes in as
+// readings of the millisecond playback clock (playbackClockMs), so tests drive it by hand. With no
+// frames every operation keeps frame 0, and nothing divides by the count.
 class Playback {
  public:
   // A clip of frameCount frames read with clipFrameTime: frame 0, the clip's
-  // pace (clipPace), the clock counting from nowMs. Animated and strobing
-  // stay as they were (on and off at first).
+  // pace (clipPace), no play range, the clock counting from nowMs. Animated
+  // and strobing stay as they were (on and off at first).
   void startClip(int frameCount, double clipFrameTime, long nowMs);
 
   int frame() const { return frame_; }
@@ -33,7 +33,9 @@ class Playback {
   // While animated and more than one frame time has passed since the current
   // frame became due, shows the frame due at nowMs: frames are skipped when
   // the caller is late, and the time base keeps the remainder so playback does
-  // not drift; frames wrap around the clip. Returns whether the frame stepped.
+  // not drift; frames wrap around the play range (the clip without one),
+  // which a frame outside it enters at its first frame. Returns whether the
+  // frame stepped.
   bool advance(long nowMs);
   // Seconds from nowMs until advance will step (a millisecond past the frame
   // time, which the step needs strictly exceeded), within 0.001 and one frame
@@ -54,6 +56,23 @@ class Playback {
   void toggleAnimated(long nowMs);
   void toggleStrobing() { strobing_ = !strobing_; }
 
+  // The play range, first to last frame, both played; without one the whole
+  // clip (0 to frameCount - 1).
+  bool hasRange() const { return hasRange_; }
+  int rangeFirst() const;
+  int rangeLast() const;
+  // I: the range starts at the current frame and ends where it did, or at
+  // the clip's last frame when it had no end or its end came before. O: it
+  // ends at the current frame and starts where it did, or at the current
+  // frame when its start came after. Nothing happens without frames.
+  void startRangeHere();
+  void endRangeHere();
+  void clearRange() { hasRange_ = false; }
+  // count frames spread evenly over the play range (the clip without one),
+  // its first and last among them, in order and each once: fewer when the
+  // range holds fewer. Empty without frames or for a count below 1.
+  std::vector<int> spreadFrames(int count) const;
+
  private:
   void restartClock(long nowMs);
 
@@ -62,6 +81,9 @@ class Playback {
   int frame_ = 0;
   bool animated_ = true;
   bool strobing_ = false;
+  bool hasRange_ = false;
+  int rangeFirst_ = 0;
+  int rangeLast_ = 0;
   double frameTime_ = 0.0;
   long lastStepClock_ = 0;
   // Clock reading (ms, with fractions) at which the current frame became due.

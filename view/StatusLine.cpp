@@ -115,21 +115,30 @@ double lineWidth(const std::string& text, const WordMeasure& measureWord, double
 
 std::vector<PlacedWord> layoutStatusLine(const std::string& text, double width,
                                          const WordMeasure& measureWord, double blankWidth) {
-  const std::string fitted = fitToWidth(text, width, [&](const std::string& line) {
-    return lineWidth(line, measureWord, blankWidth);
-  });
   std::vector<PlacedWord> words;
   double x = 0.0;
+  int line = 0;
+  size_t blanks = 0;
   size_t start = 0;
-  while (start < fitted.size()) {
-    size_t end = fitted.find(' ', start);
-    if (end == std::string::npos) end = fitted.size();
-    if (end > start) {
-      PlacedWord word{fitted.substr(start, end - start), x};
-      x += measureWord(word.text);
-      words.push_back(std::move(word));
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    if (end == start) {
+      ++blanks;
+      start = end + 1;
+      continue;
     }
-    x += blankWidth;
+    std::string word = text.substr(start, end - start);
+    if (measureWord(word) > width) word = fitToWidth(word, width, measureWord);
+    const double wordWidth = measureWord(word);
+    double at = words.empty() ? 0.0 : x + static_cast<double>(blanks + 1) * blankWidth;
+    if (!words.empty() && at + wordWidth > width) {
+      ++line;
+      at = 0.0;
+    }
+    x = at + wordWidth;
+    words.push_back({std::move(word), at, line});
+    blanks = 0;
     start = end + 1;
   }
   return words;

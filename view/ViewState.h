@@ -2,6 +2,7 @@
 
 #include "view/OrbitCamera.h"
 #include "view/Playback.h"
+#include "view/SceneExtent.h"
 
 // What the view shows of a session besides the session itself: the playback,
 // the camera and the display switches. Headless; the editor's actions change
@@ -11,6 +12,15 @@ struct ViewState {
   OrbitCamera camera;
   // Whether the path is shown and carries the figure ("Uses Path").
   bool usesPath = false;
+  // The figure as captured drawn beside the edited one (G), the carried
+  // joint's trails over the whole clip (M), the spread strobe (S), the key
+  // list over the view (F1, ?).
+  bool ghost = false;
+  bool trail = false;
+  bool spreadStrobe = false;
+  bool keyList = false;
+  // Where the scene reaches, brought up to date by the actions.
+  SceneExtent scene;
   // The view's size in pixels.
   int width = 900;
   int height = 600;

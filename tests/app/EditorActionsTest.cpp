@@ -4,8 +4,11 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "TestSupport.h"
 #include "app/EditorActions.h"
+#include "motion/FigureFrame.h"
 #include "view/WalkClip.h"
 
 namespace {
@@ -243,6 +247,151 @@ TEST_F(LoadedActionsTest, LoadAndWritePathAskTheChooserAndACancelChangesNothing)
             (std::vector<std::string>{"Choose a BVH File: ", "Enter a BVH File name: "}));
   EXPECT_EQ(session.motion().frameCount, 20);
   EXPECT_FALSE(std::filesystem::exists(path() + "/walk-path.bvh"));
+}
+
+// Every operation leaves its own outcome in the message, so none outlives
+// the next one ("Nothing to undo" once stayed after three moves).
+TEST_F(LoadedActionsTest, EveryOperationSaysWhatItDid) {
+  const struct {
+    const char* name;
+    std::function<void(EditorActions&)> operation;
+    const char* message;  // how the message starts
+  } rows[] = {
+      {"undo", [](EditorActions& a) { a.run(Command::undo); }, "Nothing to undo"},
+      {"select", [](EditorActions& a) { a.selectPoint(1); }, "Selected point 1 at x "},
+      {"arrow", [](EditorActions& a) { a.run(Command::nudgeRight); }, "Moved point 1 to x "},
+      {"Shift+arrow", [](EditorActions& a) { a.run(Command::nudgeAway, 10); }, "Moved point 1 to"},
+      {"drag", [](EditorActions& a) { a.dragSelected(1.0, 0.0); }, "Moved point 1 to"},
+      {"Tab", [](EditorActions& a) { a.run(Command::nextPoint); }, "Selected point 2 at"},
+      {"Escape", [](EditorActions& a) { a.run(Command::deselect); }, "No point selected"},
+      {"pause", [](EditorActions& a) { a.run(Command::playPause); }, "Paused at frame 0"},
+      {"step", [](EditorActions& a) { a.run(Command::frameForward); }, "Frame 1"},
+      {"End", [](EditorActions& a) { a.run(Command::lastFrame); }, "Frame 19, the last"},
+      {"range", [](EditorActions& a) { a.run(Command::rangeStart); }, "Play range 19 to 19"},
+      {"clear", [](EditorActions& a) { a.run(Command::clearRange); }, "Play range cleared"},
+      {"ghost", [](EditorActions& a) { a.run(Command::toggleGhost); }, "Ghost of the figure"},
+      {"top", [](EditorActions& a) { a.run(Command::topView); }, "Top view"},
+      {"reset", [](EditorActions& a) { a.run(Command::resetCamera); }, "Camera back"},
+      {"kind", [](EditorActions& a) { a.run(Command::switchPathKind); },
+       "Showing the track path, "},
+      {"slider", [](EditorActions& a) { a.setCurrentFrame(4.0); }, "Frame 4"},
+      {"rate", [](EditorActions& a) { a.setFrameTime(0.5); }, "Playing at 0.5 s a frame"},
+  };
+  for (const auto& row : rows) {
+    session.setMessage("stale");
+    row.operation(*actions);
+    EXPECT_EQ(session.message().rfind(row.message, 0), 0u) << row.name << ": " << session.message();
+  }
+}
+
+// Tab and Shift+Tab go round the points of the path shown, from none too.
+TEST_F(LoadedActionsTest, TabAndShiftTabGoRoundThePoints) {
+  const struct {
+    int from;
+    bool forward;
+    int to;
+  } rows[] = {{-1, true, 0}, {-1, false, 3}, {0, true, 1},
+              {3, true, 0},  {0, false, 3},  {2, false, 1}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(session.select(row.from));
+    actions->run(row.forward ? Command::nextPoint : Command::previousPoint);
+    EXPECT_EQ(session.selected(), row.to) << row.from << (row.forward ? " Tab" : " Shift+Tab");
+  }
+}
+
+// A typed position moves the selected point there as one undo step of its
+// own; a typed frame is brought into the clip.
+TEST_F(LoadedActionsTest, TypedCoordinatesMoveThePointAsOneStepAndTypedFramesAreKeptInTheClip) {
+  actions->movePointTo(5.0, 6.0);
+  EXPECT_EQ(session.message(), "Select a control point first");
+  ASSERT_TRUE(session.select(2));
+  actions->run(Command::nudgeRight);
+  const Point3 nudged = session.point(2);
+  actions->movePointTo(12.5, -7.25);
+  EXPECT_DOUBLE_EQ(session.point(2).x, 12.5);
+  EXPECT_DOUBLE_EQ(session.point(2).z, -7.25);
+  actions->run(Command::undo);
+  EXPECT_DOUBLE_EQ(session.point(2).x, nudged.x) << "the arrow press stays";
+  actions->movePointTo(std::nan(""), 1.0);
+  EXPECT_DOUBLE_EQ(session.point(2).x, nudged.x);
+
+  actions->goToFrame(7.0);
+  EXPECT_EQ(playback().frame(), 7);
+  actions->goToFrame(1e9);
+  EXPECT_EQ(playback().frame(), 19);
+  EXPECT_EQ(session.message(), "Frame 19: the clip has frames 0 to 19");
+}
+
+// "Write First" writes as Write Path does, then goes on; a write that does
+// not happen loads nothing and keeps the editor open.
+TEST_F(LoadedActionsTest, WriteFirstWritesThenLoadsOrCloses) {
+  const std::string other = write("other.bvh", walkClip(30));
+  ASSERT_TRUE(session.movePoint(2, 3.0, 0.0));
+  replies = {Answer::writeFirst};
+  answers = {std::nullopt};  // the write's chooser cancelled
+  EXPECT_FALSE(actions->loadPath(other.c_str()));
+  EXPECT_EQ(session.motion().frameCount, 20);
+  EXPECT_EQ(session.message(), "Write Path cancelled; nothing written; other.bvh not loaded");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].writeFirst, "Write First");
+
+  replies = {Answer::writeFirst};
+  answers = {std::string("first.bvh")};
+  EXPECT_TRUE(actions->loadPath(other.c_str()));
+  EXPECT_EQ(session.motion().frameCount, 30);
+  EXPECT_TRUE(std::filesystem::exists(path() + "/first.bvh"));
+  EXPECT_EQ(session.message().rfind("Wrote first.bvh; Loaded other.bvh", 0), 0u)
+      << session.message();
+
+  ASSERT_TRUE(session.movePoint(1, 3.0, 0.0));
+  replies = {Answer::writeFirst, Answer::keep};  // the written name exists: kept
+  answers = {std::string("first.bvh")};
+  EXPECT_FALSE(actions->mayClose());
+  EXPECT_EQ(session.message(), "Kept first.bvh; nothing written; the editor stays open");
+  replies = {Answer::writeFirst};
+  answers = {std::string("second.bvh")};
+  EXPECT_TRUE(actions->mayClose());
+  EXPECT_TRUE(std::filesystem::exists(path() + "/second.bvh"));
+  EXPECT_FALSE(session.unsaved());
+}
+
+// A drag that would take the camera under the floor is refused; F brings a
+// camera that got there anyway back to a view one can work in.
+TEST_F(LoadedActionsTest, TheCameraStaysAboveTheFloorAndFRecoversIt) {
+  actions->run(Command::resetCamera);
+  actions->beginTurn(0.0f, 0.0f);
+  actions->turnTo(0.0f, 0.2f);
+  const std::array<double, 16> allowed = state.camera.modelView();
+  EXPECT_GT(state.camera.viewer().y, figureFloorY);
+  actions->turnTo(0.0f, 0.9f);
+  EXPECT_EQ(state.camera.modelView(), allowed) << "refused: under the floor";
+  EXPECT_EQ(session.message().rfind("The camera stays above the floor", 0), 0u);
+
+  state.camera.beginTurn(0.0f, 0.0f);
+  state.camera.turnTo(0.0f, 0.9f);
+  ASSERT_LT(state.camera.viewer().y, figureFloorY);
+  actions->run(Command::frameFigure);
+  EXPECT_GT(state.camera.viewer().y, figureFloorY);
+}
+
+TEST_F(LoadedActionsTest, SevenAndResetLeaveTheTopViewAndAFramesEverything) {
+  actions->run(Command::topView);
+  EXPECT_TRUE(state.camera.topView());
+  actions->run(Command::topView);
+  EXPECT_FALSE(state.camera.topView());
+  actions->run(Command::topView);
+  actions->run(Command::resetCamera);
+  EXPECT_FALSE(state.camera.topView());
+  // The whole walk (its root from x 0 to 190, z 0 to 95) in view.
+  actions->run(Command::frameAll);
+  for (const double x : {0.0, 190.0}) {
+    double ux = 9.0;
+    double uy = 9.0;
+    ASSERT_TRUE(state.camera.project({x * figureScale, figureFloorY, x / 2.0 * figureScale},
+                                     state.aspect(), ux, uy));
+    EXPECT_LT(std::fabs(ux), 1.0) << x;
+    EXPECT_LT(std::fabs(uy), 1.0) << x;
+  }
 }
 
 }  // namespace

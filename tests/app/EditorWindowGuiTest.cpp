@@ -3,9 +3,12 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Button.H>
 #include <FL/Fl_Value_Slider.H>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +22,7 @@ namespace {
 using editortest::walkClip;
 using editortest::Workspace;
 
-enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox, ValueInput };
+enum class Kind { CheckButton, PushButton, ValueSlider, LabelBox, ValueInput, TypedField, Menu };
 
 struct ControlRow {
   const char* label;
@@ -27,8 +30,9 @@ struct ControlRow {
   int x, y, w, h;
 };
 
-// The eighteen controls in creation order. Labels too wide for their
-// control were made smaller, never by moving a control's centre.
+// The controls in creation order: the eighteen long-standing ones, then the
+// new ones in the strip's free places. Labels too wide for their control
+// were made smaller, never by moving a control's centre.
 const ControlRow controls[] = {
     {"\nStrobing", Kind::CheckButton, 5, 10, 20, 20},
     {"Reset Camera", Kind::PushButton, 15, 70, 85, 30},
@@ -48,6 +52,13 @@ const ControlRow controls[] = {
     {"Camera Controls", Kind::LabelBox, 310, 75, 20, 20},
     {"Seconds a Frame", Kind::ValueInput, 395, 22, 95, 24},
     {"Clip's Rate", Kind::PushButton, 395, 56, 95, 24},
+    {"Frame", Kind::TypedField, 670, 5, 48, 25},
+    {"Point", Kind::LabelBox, 612, 2, 56, 16},
+    {"x", Kind::TypedField, 626, 18, 42, 22},
+    {"z", Kind::TypedField, 626, 43, 42, 22},
+    {"View", Kind::Menu, 500, 70, 36, 24},
+    {"Path", Kind::Menu, 537, 70, 36, 24},
+    {"Play", Kind::Menu, 574, 70, 36, 24},
 };
 constexpr int controlCount = sizeof controls / sizeof controls[0];
 
@@ -124,17 +135,25 @@ TEST_F(EditorWindowTest, CreatesTheControlsInOrder) {
       case Kind::ValueInput:
         EXPECT_EQ(widget, window->rateInput);
         break;
+      case Kind::TypedField:
+        EXPECT_NE(dynamic_cast<Fl_Input*>(widget), nullptr);
+        break;
+      case Kind::Menu:
+        EXPECT_NE(dynamic_cast<Fl_Menu_Button*>(widget), nullptr);
+        break;
       case Kind::LabelBox:
         EXPECT_NE(dynamic_cast<Fl_Box*>(widget), nullptr);
         EXPECT_EQ(widget->box(), FL_NO_BOX);
         EXPECT_EQ(widget->callback(), Fl_Widget::default_callback);
         break;
     }
-    if (row.kind != Kind::LabelBox) {
+    // A menu's items carry its callbacks.
+    if (row.kind != Kind::LabelBox && row.kind != Kind::Menu) {
       EXPECT_NE(widget->callback(), Fl_Widget::default_callback);
     }
-    // Only the typed rate may take the keyboard from the view.
-    EXPECT_EQ(widget->visible_focus() != 0, row.kind == Kind::ValueInput);
+    // Only the typed fields may take the keyboard from the view.
+    EXPECT_EQ(widget->visible_focus() != 0,
+              row.kind == Kind::ValueInput || row.kind == Kind::TypedField);
   }
 }
 
@@ -344,6 +363,43 @@ TEST_F(EditorWindowTest, EscapeDoesNotCloseAndClosingWithUnsavedEditsAsks) {
   window->do_callback();  // closed, edits dropped
   EXPECT_FALSE(window->shown());
   EXPECT_EQ(space.questions.size(), 2u);
+}
+
+// The window grows and the view with it, the controls keep their places;
+// the frame box shows the frame the status line shows and takes a typed
+// one; the point's fields show its ground position and take typed ones.
+TEST_F(EditorWindowTest, GrowsWithTheWindowAndItsTypedFieldsDriveTheFrameAndThePoint) {
+  window->resize(100, 100, 1200, 900);
+  EXPECT_EQ(window->view->w(), 1200);
+  EXPECT_EQ(window->view->h(), 800);
+  EXPECT_EQ(window->view->y(), 100);
+  EXPECT_EQ(window->state().width, 1200);
+  EXPECT_EQ(window->state().height, 800);
+  for (int i = 0; i < controlCount; ++i) {
+    EXPECT_EQ(window->child(i + 1)->x(), controls[i].x) << controls[i].label;
+    EXPECT_EQ(window->child(i + 1)->w(), controls[i].w) << controls[i].label;
+  }
+
+  window->frameSlider->value(20.0);
+  window->frameSlider->do_callback();
+  EXPECT_STREQ(window->frameInput->value(), "19");
+  EXPECT_NE(window->actions().statusText().find("frame 19 / 20"), std::string::npos);
+  window->frameInput->value("7");
+  window->frameInput->do_callback();
+  EXPECT_EQ(window->state().playback.frame(), 7);
+  EXPECT_EQ(window->frameSlider->value(), 7.0);
+
+  EXPECT_FALSE(window->pointX->active()) << "no point selected";
+  window->actions().selectPoint(2);
+  const Point3 before = window->session().point(2);
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%.2f", before.x);
+  EXPECT_STREQ(window->pointX->value(), shown);
+  window->pointX->value("12.5");
+  window->pointX->do_callback();
+  EXPECT_DOUBLE_EQ(window->session().point(2).x, 12.5);
+  EXPECT_NEAR(window->session().point(2).z, before.z, 0.005) << "z as the field showed it";
+  EXPECT_STREQ(window->pointX->value(), "12.50");
 }
 
 }  // namespace

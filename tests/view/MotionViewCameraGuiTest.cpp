@@ -28,7 +28,8 @@ class CameraTest : public ::testing::Test {
     space.answers = {space.write("walk.bvh", clip)};
     editor.reset();
     testsupport::captureStdout([&] { editor = editortest::startView(session); });
-    editor->actions.run(Command::playPause);
+    // Paused behind the actions' back, so the load's message stays in view.
+    editor->state.playback.toggleAnimated(0);
     editor->view.show();
     for (int i = 0; i < 100 && !editor->view.visible(); ++i) Fl::wait(0.01);
     Fl::flush();

@@ -112,4 +112,45 @@ TEST(MotionViewSceneTest, TheFloorShowsTheCheckerTexture) {
   }
 }
 
+// The status line keeps every blank: words are placed by the width GL
+// draws them with. Runs of text pixels apart by more than a glyph's own
+// spacing are words; there are as many as the line has.
+TEST(MotionViewStatusTest, EveryBlankOfTheStatusLineShows) {
+  Workspace space;
+  EditSession session;
+  std::unique_ptr<editortest::Editor> editor;
+  testsupport::captureStdout([&] { editor = startView(session); });
+  editor->state.playback.toggleAnimated(0);
+  session.setMessage("No such file or directory");
+  MotionView& view = editor->view;
+  testsupport::captureStdout([&] { showAndSettle(view); });
+  view.make_current();
+  testsupport::captureStdout([&] { view.draw(); });
+  glFinish();
+  const int width = view.w();
+  const int band = 20;
+  std::vector<unsigned char> pixels(static_cast<size_t>(width) * band * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 2, width, band, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  int words = 0;
+  int blankColumns = 1000;
+  for (int x = 0; x < width; ++x) {
+    bool ink = false;
+    for (int y = 0; y < band && !ink; ++y) {
+      const unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
+      ink = p[0] > 120 && p[1] > 120 && p[2] < p[0] - 40;  // the line's pale yellow
+    }
+    if (ink && blankColumns >= 4) ++words;
+    blankColumns = ink ? 0 : blankColumns + 1;
+  }
+  // "dance01.bvh frame 0 / 12 0.00 s Loop path, 4 points" and the message.
+  const std::string text = editor->actions.statusText();
+  int expected = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] != ' ' && (at == 0 || text[at - 1] == ' ')) ++expected;
+  }
+  EXPECT_EQ(words, expected) << text;
+}
+
 }  // namespace

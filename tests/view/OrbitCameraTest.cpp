@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -165,6 +166,133 @@ TEST(OrbitCameraTest, TheProjectionIsAFortyFiveDegreePerspectiveWhoseDepthGrowsA
   camera.zoomByNotches(7);  // zoomed out: 1 / 1.1^7
   const std::array<double, 16> wide = camera.projection(1.5);
   EXPECT_NEAR(ndcDepth(wide, -30.0 / camera.zoom()), 1.0, 1e-9);
+}
+
+// A long walk's box: 50 wide, 45 deep, from the floor to a figure's height.
+WorldBox walkBox() {
+  WorldBox box;
+  box.add({-20.0, -2.0, -5.0});
+  box.add({30.0, 1.5, 40.0});
+  return box;
+}
+
+// Every corner of box in sight, and the largest reach across the view.
+double widestCorner(const OrbitCamera& camera, const WorldBox& box, double aspect) {
+  double widest = 0.0;
+  for (int c = 0; c < 8; ++c) {
+    const Point3 corner{(c & 1) ? box.high.x : box.low.x, (c & 2) ? box.high.y : box.low.y,
+                        (c & 4) ? box.high.z : box.low.z};
+    double x = 0.0;
+    double y = 0.0;
+    EXPECT_TRUE(camera.project(corner, aspect, x, y)) << "corner " << c << " behind the eye";
+    EXPECT_LE(std::fabs(x), 1.0) << "corner " << c;
+    EXPECT_LE(std::fabs(y), 1.0) << "corner " << c;
+    widest = std::max({widest, std::fabs(x), std::fabs(y)});
+  }
+  return widest;
+}
+
+TEST(OrbitCameraTest, FramingABoxShowsAllOfItFromThePoseOrFromAbove) {
+  const WorldBox box = walkBox();
+  for (const bool turned : {false, true}) {
+    SCOPED_TRACE(turned ? "turned" : "start-up pose");
+    OrbitCamera camera;
+    if (turned) {
+      camera.beginTurn(0.0f, 0.0f);
+      camera.turnTo(0.4f, -0.3f);
+    }
+    camera.frameBox(box, 1.5);
+    EXPECT_GT(widestCorner(camera, box, 1.5), 0.3) << "framed, not lost in the distance";
+  }
+  OrbitCamera camera;
+  camera.viewFromAbove(box, 1.5);
+  ASSERT_TRUE(camera.topView());
+  EXPECT_GT(widestCorner(camera, box, 1.5), 0.8) << "the top view fills the view";
+}
+
+TEST(OrbitCameraTest, TheTopViewLooksStraightDownAndGivesBackThePoseItLeft) {
+  OrbitCamera camera;
+  camera.frame({3.0, 0.0, 2.0}, 1.0);
+  const std::array<double, 16> before = camera.modelView();
+  camera.viewFromAbove(walkBox(), 1.5);
+  const Point3 middle = walkBox().centre();
+  double x = 1.0;
+  double y = 1.0;
+  // Whatever its height, a point under the middle is in the middle.
+  for (const double height : {-2.0, 0.0, 1.5}) {
+    ASSERT_TRUE(camera.project({middle.x, height, middle.z}, 1.5, x, y));
+    EXPECT_NEAR(x, 0.0, 1e-9);
+    EXPECT_NEAR(y, 0.0, 1e-9);
+  }
+  // Away from the start-up camera (-z) is up the screen, +x to the right.
+  camera.project({middle.x + 1.0, -2.0, middle.z - 1.0}, 1.5, x, y);
+  EXPECT_GT(x, 0.0);
+  EXPECT_GT(y, 0.0);
+  EXPECT_GT(camera.viewer().y, walkBox().high.y);
+  // The wheel zooms it about its middle; the drags do not turn it.
+  camera.project({middle.x, -2.0, middle.z - 10.0}, 1.5, x, y);
+  const double farBefore = y;
+  camera.zoomByNotches(-1);
+  camera.beginTurn(0.0f, 0.0f);
+  camera.turnTo(0.8f, 0.5f);
+  double xAfter = 1.0;
+  camera.project({middle.x, -2.0, middle.z - 10.0}, 1.5, xAfter, y);
+  EXPECT_NEAR(y, farBefore * 1.1, 1e-9);
+  EXPECT_NEAR(xAfter, 0.0, 1e-9);
+  camera.leaveTopView();
+  EXPECT_EQ(camera.modelView(), before);
+}
+
+// The level orbit never rolls: the world's vertical stays upright on the
+// screen (no sideways part in the eye's frame), the tilt stays within its
+// bounds, and switching it on takes the roll out of an arcball turn.
+TEST(OrbitCameraTest, TheLevelOrbitKeepsTheHorizonLevel) {
+  const auto roll = [](const OrbitCamera& camera) {
+    const std::array<double, 16> m = camera.modelView();
+    // The world's up (0, 1, 0) in eye coordinates: the second column.
+    return std::atan2(m[4], m[5]);
+  };
+  OrbitCamera camera;
+  camera.beginTurn(0.9f, 0.9f);
+  camera.turnTo(-0.2f, 0.4f);
+  ASSERT_GT(std::fabs(roll(camera)), 0.05) << "a diagonal arcball drag rolls";
+  camera.setLevelOrbit(true);
+  EXPECT_NEAR(roll(camera), 0.0, 1e-6);
+  const struct {
+    float fromX, fromY, toX, toY;
+  } drags[] = {{0.9f, 0.9f, -0.2f, 0.4f},
+               {0.0f, 0.0f, 0.7f, -0.9f},
+               {0.0f, -1.0f, 0.0f, 1.0f},
+               {0.0f, 1.0f, 0.0f, -1.0f}};
+  for (const auto& drag : drags) {
+    camera.beginTurn(drag.fromX, drag.fromY);
+    camera.turnTo(drag.toX, drag.toY);
+    EXPECT_NEAR(roll(camera), 0.0, 1e-6);
+    // Never past straight down nor far below the horizon: the viewer stays
+    // above the pivot's height minus a little.
+    const std::array<double, 16> m = camera.modelView();
+    const double pitch = std::asin(m[6]);
+    EXPECT_LE(pitch, 89.0 * M_PI / 180.0 + 1e-4);
+    EXPECT_GE(pitch, -10.0 * M_PI / 180.0 - 1e-4);
+  }
+  // A drag to the right turns the scene the way the arcball does.
+  OrbitCamera level;
+  level.setLevelOrbit(true);
+  OrbitCamera free;
+  for (OrbitCamera* c : {&level, &free}) {
+    c->beginTurn(0.0f, 0.0f);
+    c->turnTo(0.1f, 0.0f);
+  }
+  EXPECT_NEAR(level.modelView()[8], free.modelView()[8], 2e-3);
+}
+
+TEST(OrbitCameraTest, TheViewerOfTheStartUpPoseStandsTwelveBackAndOneUp) {
+  const OrbitCamera camera;
+  const Point3 viewer = camera.viewer();
+  EXPECT_NEAR(viewer.x, 0.0, 1e-12);
+  EXPECT_NEAR(viewer.y, 1.0, 1e-12);
+  EXPECT_NEAR(viewer.z, 13.0, 1e-12);
+  EXPECT_DOUBLE_EQ(camera.reach(), 30.0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "view/Playback.h"
 
@@ -162,6 +163,66 @@ TEST(PlaybackTest, UnplayableFrameTimesPlayAtASoundPace) {
   Playback zero;
   zero.startClip(20, 0.0, 0);
   EXPECT_EQ(zero.clipPaceNote(), "Frame Time 0 cannot be played; playing at 0.0333333 s a frame");
+}
+
+// I and O at the current frame, in either order; playback loops within the
+// range and enters it at its first frame; Shift+I (clear) and a new clip
+// drop it.
+TEST(PlaybackTest, ThePlayRangeIsSetAtTheCurrentFrameAndPlaybackLoopsWithinIt) {
+  Playback playback = twentyFrames();
+  EXPECT_FALSE(playback.hasRange());
+  EXPECT_EQ(playback.rangeLast(), 19);
+  const struct {
+    char key;  // 'i' start, 'o' end, 'c' clear
+    int at;
+    bool hasRange;
+    int first, last;
+  } steps[] = {
+      {'o', 8, true, 0, 8},     // an end alone starts at frame 0
+      {'i', 3, true, 3, 8},     // then the start
+      {'i', 12, true, 12, 19},  // a start after the end: to the clip's end
+      {'o', 5, true, 5, 5},     // an end before the start: one frame
+      {'c', 5, false, 0, 19},  {'i', 15, true, 15, 19},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << step.key << " at " << step.at);
+    playback.seek(step.at);
+    if (step.key == 'i') playback.startRangeHere();
+    if (step.key == 'o') playback.endRangeHere();
+    if (step.key == 'c') playback.clearRange();
+    EXPECT_EQ(playback.hasRange(), step.hasRange);
+    EXPECT_EQ(playback.rangeFirst(), step.first);
+    EXPECT_EQ(playback.rangeLast(), step.last);
+  }
+  // Range 15..19 at 0.1 s a frame: from frame 17, 0.45 s later four frames
+  // are due, 17 -> 21, which loops to 16.
+  playback.seek(17);
+  playback.setFrameTime(0.1, 0);
+  ASSERT_TRUE(playback.advance(450));
+  EXPECT_EQ(playback.frame(), 16);
+  // From outside the range the first step enters it.
+  playback.seek(2);
+  playback.setFrameTime(0.1, 1000);
+  ASSERT_TRUE(playback.advance(1101));
+  EXPECT_EQ(playback.frame(), 15);
+  playback.startClip(20, 0.1, 0);
+  EXPECT_FALSE(playback.hasRange());
+}
+
+TEST(PlaybackTest, SpreadFramesCoverTheRangeEvenlyFromEndToEnd) {
+  Playback playback = twentyFrames();
+  EXPECT_EQ(playback.spreadFrames(5), (std::vector<int>{0, 5, 10, 14, 19}));
+  EXPECT_EQ(playback.spreadFrames(1), (std::vector<int>{0}));
+  EXPECT_TRUE(playback.spreadFrames(0).empty());
+  playback.seek(10);
+  playback.startRangeHere();
+  playback.seek(13);
+  playback.endRangeHere();
+  // Fewer frames in the range than asked for: each once.
+  EXPECT_EQ(playback.spreadFrames(9), (std::vector<int>{10, 11, 12, 13}));
+  Playback empty;
+  empty.startClip(0, 0.1, 0);
+  EXPECT_TRUE(empty.spreadFrames(4).empty());
 }
 
 }  // namespace

@@ -53,8 +53,10 @@ TEST(FitToWidthTest, ShortensTheLongestNamesInTheMiddleThenCutsTheEnd) {
 }
 
 // One character, one unit of width: words placed after the words and blanks
-// before them, runs of blanks kept, the text fitted first.
-TEST(StatusLayoutTest, PlacesEachWordAfterTheBlanksBeforeIt) {
+// before them, runs of blanks kept; what does not fit goes on the next line
+// (the blanks at the break dropped), nothing is cut, and only a word wider
+// than a whole line is shortened, in the middle.
+TEST(StatusLayoutTest, PlacesEachWordAfterTheBlanksBeforeItAndWrapsWithoutCutting) {
   const auto characters = [](const std::string& word) { return static_cast<double>(word.size()); };
   EXPECT_EQ(lineWidth("ab   cd e", characters, 2.0), 5.0 + 4 * 2.0);
   const std::vector<PlacedWord> placed = layoutStatusLine("ab   cd e", 100.0, characters, 2.0);
@@ -64,10 +66,29 @@ TEST(StatusLayoutTest, PlacesEachWordAfterTheBlanksBeforeIt) {
   EXPECT_EQ(placed[1].text, "cd");
   EXPECT_EQ(placed[1].x, 2.0 + 3 * 2.0);
   EXPECT_EQ(placed[2].x, 2.0 + 3 * 2.0 + 2.0 + 2.0);
-  const std::vector<PlacedWord> cut =
-      layoutStatusLine("aaaa bbbb cccc dddd", 10.0, characters, 1.0);
-  ASSERT_EQ(cut.size(), 2u);
-  EXPECT_EQ(cut[1].text, "bb...");
+
+  const struct {
+    const char* text;
+    double width;
+    std::vector<std::pair<std::string, int>> words;  // each word and its line
+  } rows[] = {
+      {"aaaa bbbb cccc dddd", 10.0, {{"aaaa", 0}, {"bbbb", 0}, {"cccc", 1}, {"dddd", 1}}},
+      {"the root does not move",
+       12.0,
+       {{"the", 0}, {"root", 0}, {"does", 1}, {"not", 1}, {"move", 2}}},
+      {"Loaded /a/very/long/folder/name/clip.bvh now",
+       24.0,
+       {{"Loaded", 0}, {"/a/very/...clip.bvh", 1}, {"now", 1}}},
+  };
+  for (const auto& row : rows) {
+    const std::vector<PlacedWord> laid = layoutStatusLine(row.text, row.width, characters, 1.0);
+    ASSERT_EQ(laid.size(), row.words.size()) << row.text;
+    for (size_t k = 0; k < laid.size(); ++k) {
+      EXPECT_EQ(laid[k].text, row.words[k].first) << row.text;
+      EXPECT_EQ(laid[k].line, row.words[k].second) << row.text << ": " << laid[k].text;
+      EXPECT_LE(laid[k].x + laid[k].text.size(), row.width) << row.text << ": " << laid[k].text;
+    }
+  }
 }
 
 }  // namespace
