@@ -36,6 +36,13 @@ constexpr double longestTypedFrameTime = 10.0;
 
 std::string onOff(bool on) { return on ? " on" : " off"; }
 
+std::string contactsText(const EditSession& session) {
+  const size_t count = session.contacts().contacts.size();
+  if (count == 0) return "No foot contacts found";
+  return "Foot contacts shown: " + std::to_string(count) + (count == 1 ? " contact" : " contacts") +
+         " where the feet are planted";
+}
+
 std::string frameText(int frame) { return "Frame " + std::to_string(frame); }
 
 std::string paceText(double seconds) {
@@ -219,6 +226,10 @@ bool EditorActions::runDisplay(Command command) {
                                     std::to_string(state_.playback.rangeLast()) + " at a glance"
                               : "Spread strobe off");
       return true;
+    case Command::toggleContacts:
+      state_.contacts = !state_.contacts;
+      session_.setMessage(state_.contacts ? contactsText(session_) : "Foot contacts hidden");
+      return true;
     case Command::toggleKeyList:
       state_.keyList = !state_.keyList;
       session_.setMessage(state_.keyList ? "Keys shown (F1 or ? hides them)" : "Keys hidden");
@@ -245,6 +256,12 @@ bool EditorActions::runEdit(Command command) {
       return true;
     case Command::switchUpAxis:
       switchUpAxis();
+      return true;
+    case Command::togglePace:
+      session_.setPace(session_.pace() == PathPace::keep ? PathPace::points : PathPace::keep);
+      return true;
+    case Command::toggleFeet:
+      session_.setKeepsFeet(!session_.keepsFeet());
       return true;
     default:
       return false;
@@ -323,10 +340,13 @@ void EditorActions::notePoint(const char* verb) {
   const Point3 p = session_.point(index);
   char text[160];
   std::snprintf(text, sizeof text, "%s point %d to x %.2f, %s %.2f", verb, index, p.x,
-                session_.upAxis() == UpAxis::z ? "y" : "z", p.z);
+                secondGroundAxisName(session_.upAxis()), p.z);
   // "Selected point 2 at ...", "Moved point 2 to ...".
   std::string message = text;
   if (std::string(verb) == "Selected") message.replace(message.find(" to "), 4, " at ");
+  // A move says what it does to the strides too.
+  const std::string strides = session_.path().timingNote();
+  if (std::string(verb) != "Selected" && !strides.empty()) message += ". " + strides;
   session_.setMessage(message);
 }
 

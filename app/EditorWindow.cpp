@@ -14,6 +14,7 @@
 
 #include "app/StartUp.h"
 #include "app/WideValueSlider.h"
+#include "motion/GroundAxes.h"
 #include "view/FileChooser.h"
 #include "view/QuestionDialog.h"
 
@@ -145,9 +146,15 @@ const MenuRow menuRows[] = {
      [](const ViewState& s, const EditSession&) { return s.trail; }},
     {"View", "Spread Strobe (S)", Command::toggleSpreadStrobe,
      [](const ViewState& s, const EditSession&) { return s.spreadStrobe; }},
+    {"View", "Foot Contacts (K)", Command::toggleContacts,
+     [](const ViewState& s, const EditSession&) { return s.contacts; }},
     {"View", "Keys (F1, ?)", Command::toggleKeyList,
      [](const ViewState& s, const EditSession&) { return s.keyList; }},
     {"Path", "Next Kind of Path (T)", Command::switchPathKind, nullptr},
+    {"Path", "Keep Pace (P)", Command::togglePace,
+     [](const ViewState&, const EditSession& e) { return e.pace() == PathPace::keep; }},
+    {"Path", "Keep Feet Planted (J)", Command::toggleFeet,
+     [](const ViewState&, const EditSession& e) { return e.keepsFeet(); }},
     {"Path", "Next Point (Tab)", Command::nextPoint, nullptr},
     {"Path", "Previous Point (Shift+Tab)", Command::previousPoint, nullptr},
     {"Path", "Insert Point (Insert)", Command::insertPoint, nullptr},
@@ -362,7 +369,7 @@ void EditorWindow::syncControls() {
 void EditorWindow::syncPointFields() {
   const int selected = session_.selected();
   // The ground's second axis is the clip's y with Z up.
-  pointZ->label(session_.upAxis() == UpAxis::z ? "y" : "z");
+  pointZ->label(secondGroundAxisName(session_.upAxis()));
   for (Fl_Input* field : {pointX, pointZ}) {
     if (selected < 0) {
       field->deactivate();

@@ -24,6 +24,10 @@ Point3 fileFromGround(const Point3& g, UpAxis up);
 // up) and the turn about the clip's up axis.
 FramePlacement placementInFileAxes(const FramePlacement& ground, UpAxis up);
 
+// The clip's name of the ground frame's second axis: "z" with Y up, "y" with
+// Z up.
+inline const char* secondGroundAxisName(UpAxis up) { return up == UpAxis::z ? "y" : "z"; }
+
 // A step along the world's floor (x and z, any units) as a step of the
 // ground frame's x and z, in the same units.
 void groundStepFromWorld(double worldX, double worldZ, UpAxis up, double& groundX, double& groundZ);

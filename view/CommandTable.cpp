@@ -48,6 +48,9 @@ const std::vector<CommandRow>& commandTable() {
       {C::toggleGhost, 'g', no, any, 1, "G", "Ghost of the figure as captured"},
       {C::toggleTrail, 'm', no, any, 1, "M", "Trails of the carried joint"},
       {C::toggleSpreadStrobe, 's', no, any, 1, "S", "Spread strobe over the clip or range"},
+      {C::toggleContacts, 'k', no, any, 1, "K", "Foot contacts on the floor"},
+      {C::togglePace, 'p', no, any, 1, "P", "Keep Pace: frames keep their distance along the path"},
+      {C::toggleFeet, 'j', no, any, 1, "J", "Keep planted feet planted, or let the legs go"},
       {C::toggleKeyList, keyF1, any, any, 1, "F1, ?", "Show or hide these keys"},
       {C::toggleKeyList, '?', any, any, 1, nullptr, nullptr},
   };

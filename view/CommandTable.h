@@ -44,6 +44,9 @@ enum class Command {
   toggleTrail,
   toggleSpreadStrobe,
   toggleKeyList,
+  toggleContacts,
+  togglePace,
+  toggleFeet,
 };
 
 // Keys other than printable characters, which stand for themselves (letters

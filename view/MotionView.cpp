@@ -9,13 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "draw/ContactDrawing.h"
 #include "draw/GhostDrawing.h"
 #include "draw/PathCurveDrawing.h"
 #include "draw/SkeletonDrawing.h"
 #include "draw/TrailDrawing.h"
 #include "motion/FigureFrame.h"
+#include "motion/FrameWords.h"
 #include "path/GroundMapping.h"
 #include "view/CommandTable.h"
+#include "view/ContactMarks.h"
 #include "view/FloorExtent.h"
 #include "view/StatusLine.h"
 
@@ -264,6 +267,7 @@ void MotionView::drawScene() {
 
   drawFloor();
   if (state_.usesPath) drawShownPath();
+  if (state_.contacts) drawContacts();
 
   // Lighting, colour material and light 0 stay enabled on purpose: the next
   // frame's floor and path are drawn lit with these values.
@@ -307,5 +311,22 @@ void MotionView::drawFloor() {
 }
 
 void MotionView::drawShownPath() {
-  drawPath(session_.path(), session_.layout(), true, session_.selected());
+  const PathLayout layout = session_.layout();
+  const ClipPath& path = session_.path();
+  drawPathRuns(path, layout);
+  drawControlPoints(path, layout, session_.selected());
+  // Where the current frame stands on the path.
+  const int f = state_.playback.frame();
+  const BvhMotion& motion = session_.motion();
+  if (f < 0 || static_cast<size_t>(f) >= motion.frameLines.size()) return;
+  std::vector<double> values;
+  readFrameValues(motion.frameLine(f), values, motion.skeleton.layout().wordsUsed());
+  Point3 place;
+  if (path.framePlace(f, values, place)) drawFramePlace(place, layout);
+}
+
+void MotionView::drawContacts() {
+  // Discs the size of a foot: a share of the figure's rest size.
+  constexpr double footShare = 0.05;
+  drawContactMarks(contactMarks(session_, state_.usesPath), footShare * state_.scene.figureSize());
 }

@@ -41,6 +41,8 @@ class MotionView : public Fl_Gl_Window {
   void drawFloor();
   // The path of the kind the session shows, with its cubes.
   void drawShownPath();
+  // The foot contacts' marks (ContactMarks), with K.
+  void drawContacts();
   // The figure at the current frame (or its strobe), carried along the path
   // with Uses Path; the spread strobe's figures and the ghost when shown.
   void drawFigure();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "motion/GroundAxes.h"
+
 namespace {
 
 std::string fileNameOnly(const std::string& name) {
@@ -57,7 +59,7 @@ std::string statusText(const EditSession& session, const Playback& playback) {
     const Point3 p = session.point(selected);
     used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
                           "   point %d: x %.2f %s %.2f", selected, p.x,
-                          session.upAxis() == UpAxis::z ? "y" : "z", p.z);
+                          secondGroundAxisName(session.upAxis()), p.z);
   }
   std::string text = line;
   text += "   " + session.kindText();

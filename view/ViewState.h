@@ -19,6 +19,8 @@ struct ViewState {
   bool trail = false;
   bool spreadStrobe = false;
   bool keyList = false;
+  // The foot contacts marked on the floor where each foot is planted (K).
+  bool contacts = false;
   // Where the scene reaches, brought up to date by the actions.
   SceneExtent scene;
   // The view's size in pixels.

@@ -274,6 +274,9 @@ TEST_F(LoadedActionsTest, EveryOperationSaysWhatItDid) {
       {"reset", [](EditorActions& a) { a.run(Command::resetCamera); }, "Camera back"},
       {"kind", [](EditorActions& a) { a.run(Command::switchPathKind); },
        "Showing the track path, "},
+      {"feet", [](EditorActions& a) { a.run(Command::toggleFeet); }, "Feet free: "},
+      {"pace", [](EditorActions& a) { a.run(Command::togglePace); }, "Keep Pace on: "},
+      {"contacts", [](EditorActions& a) { a.run(Command::toggleContacts); }, "No foot contacts"},
       {"slider", [](EditorActions& a) { a.setCurrentFrame(4.0); }, "Frame 4"},
       {"rate", [](EditorActions& a) { a.setFrameTime(0.5); }, "Playing at 0.5 s a frame"},
   };
