@@ -249,6 +249,7 @@ FootPlanting::AnkleGoal FootPlanting::ankleGoal(const Weight* weights, int count
     total += share;
   }
   goal.turnDegrees *= 1.0 - pivotShare;
+  goal.hold = total;
   const Point3 at =
       planted + rotatePoint(axisRotation(upAxisIndex(up_), carry.headingDegrees + goal.turnDegrees),
                             ankle - ball);
@@ -281,6 +282,7 @@ bool FootPlanting::goalAt(const Leg& leg, const Weight* weights, int count, cons
   goal.ankle = aim.at;
   goal.turn = axisRotation(upAxisIndex(up_), aim.turnDegrees);
   goal.ankleRotation = goal.turn * ankle.r;
+  goal.hold = aim.hold;
   const Skeleton& skeleton = motion_.skeleton;
   pose.thighParent = poses[static_cast<size_t>(skeleton[joints.thigh].parent)].r;
   pose.thigh = poses[static_cast<size_t>(joints.thigh)];

@@ -109,6 +109,8 @@ class FootPlanting {
   struct AnkleGoal {
     Point3 at;
     double turnDegrees = 0.0;
+    // How much of the contacts' carry the frame takes (their shares summed).
+    double hold = 0.0;
     bool moves = false;
   };
   // How much of one contact's carry a frame takes.

@@ -19,6 +19,12 @@ double hipAngle(double a, double b, double d) {
   return std::acos(std::clamp((a * a + d * d - b * b) / (2.0 * a * d), -1.0, 1.0));
 }
 
+// A knee counts as bent backwards from this turn of the thigh past straight
+// on (radians), and a goal as asking for another length of the leg from this
+// share of its length on.
+constexpr double backBend = 0.02;
+constexpr double slightChange = 0.001;
+
 // Distance d held within reach of a leg of full length whole: unchanged up
 // to reach, then rising ever more slowly towards whole (smooth at reach).
 double softened(double d, double reach, double whole) {
@@ -26,6 +32,29 @@ double softened(double d, double reach, double whole) {
   if (d <= reach) return d;
   if (room <= 0.0) return reach;
   return reach + room * (1.0 - std::exp(-(d - reach) / room));
+}
+
+// 0 at 0, 1 at 1, flat at both ends.
+double smoothStep(double x) {
+  x = std::clamp(x, 0.0, 1.0);
+  return x * x * (3.0 - 2.0 * x);
+}
+
+// The thigh's angle about the hinge (negative: the knee bent forwards) for
+// a captured angle now, when -root is the forward angle that puts the ankle
+// at the goal's distance, change is how far the goal's distance is from the
+// captured one, as a share of the leg's length, and hold is how much of the
+// solve the frame takes: that angle, or as much of the way to it from the
+// captured one as the goal holds. A knee captured bent backwards (past
+// straight by more than backBend, as a knee often is at heel strike) comes
+// to bend forwards, as a knee does, only as far as the goal asks for another
+// length (in full from slightChange on), so that it never flips from one
+// frame to the next as a correction fades in or out.
+double bentAngle(double now, double root, double change, double hold) {
+  const double backwards = smoothStep(now / backBend);
+  const double asked = std::min(1.0, change / slightChange);
+  const double share = std::clamp(hold, 0.0, 1.0) * (1.0 - backwards * (1.0 - asked));
+  return now + share * (-root - now);
 }
 
 }  // namespace
@@ -87,14 +116,29 @@ void solveLeg(const LegPose& pose, const LegGoal& goal, Matrix3 local[3]) {
     // Swing: the whole leg turned to face the goal.
     const Matrix3 swing = rotationBetween(rotatePoint(goal.turn, captured), toward) * goal.turn;
 
-    // Bend: the thigh turned about the hinge, square to the line to the goal,
-    // by the change of the angle at the hip the distance asks for (none when
-    // the distance stays as captured).
+    // Bend: the thigh turned about the hinge, square to the line to the
+    // goal, until the knee stands a shin's length from the goal. A frame's
+    // knee need not bend exactly about the clip's hinge, so the turn is
+    // worked out from where the swung thigh bone points, not from the change
+    // of the triangle's angle alone: the ankle then lands on the goal.
     const Point3 hinge = rotatePoint(swing, pose.hinge);
     const Point3 axis = unitOf(hinge - dotProduct(hinge, along) * along);
-    const double change = hipAngle(a, b, from) - hipAngle(a, b, d);
-    const Matrix3 leg =
-        lengthOf(axis) > 0.0 && change != 0.0 ? rotationAbout(axis, change) * swing : swing;
+    Matrix3 leg = swing;
+    if (lengthOf(axis) > 0.0) {
+      const Point3 bone = rotatePoint(swing, thighBone);
+      const Point3 side = crossOf(axis, along);
+      const double c1 = dotProduct(bone, along);
+      const double c2 = dotProduct(bone, side);
+      const double r = std::hypot(c1, c2);
+      const double now = std::atan2(c2, c1);
+      // The bone's share along the line to the goal that puts the knee a
+      // shin's length from it: a cos(angle at the hip).
+      const double wanted = a * std::cos(hipAngle(a, b, d));
+      const double root = r > 0.0 ? std::acos(std::clamp(wanted / r, -1.0, 1.0)) : 0.0;
+      leg =
+          rotationAbout(axis, bentAngle(now, root, std::fabs(d - from) / whole, goal.hold) - now) *
+          swing;
+    }
     thighWorld = leg * pose.thigh.r;
 
     // The knee then turns the shin onto the goal.

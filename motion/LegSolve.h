@@ -46,6 +46,10 @@ struct LegGoal {
   Point3 ankle;
   Matrix3 ankleRotation;
   Matrix3 turn;
+  // How much of the solve the frame takes (a contact's share as its
+  // correction fades in or out): below 1 the knee moves only that share of
+  // the way from its captured bend, and the ankle comes near the goal.
+  double hold = 1.0;
 };
 
 // The farthest the ankle may stand from the thigh joint before the knee is
@@ -60,9 +64,10 @@ double legReach(double captured, double whole);
 // order) that put the ankle at goal.ankle with goal.ankleRotation, the bones
 // keeping their lengths. The leg first swings about the thigh joint to face
 // the goal (the smallest swing after goal.turn), then bends about its hinge
-// by as much more (or less) as the new distance asks than the captured one,
-// and the knee turns the shin onto the goal. A goal beyond legReach is
-// approached ever more slowly, never reached at full stretch, so the knee
+// until the knee stands a shin's length from the goal (a knee bent
+// backwards of its hinge is brought to bend forwards, as far as goal.hold
+// asks), and the knee turns the shin onto the goal. A goal beyond legReach
+// is approached ever more slowly, never reached at full stretch, so the knee
 // never snaps straight; one nearer than the bones can fold is held at that
 // fold. The captured pose itself as goal gives the captured rotations back
 // up to rounding.

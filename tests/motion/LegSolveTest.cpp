@@ -1,7 +1,9 @@
 // The two-bone solve, checked by posing what it writes: in every channel
 // order the ankle reaches its goal with the foot turned as asked, the
-// captured pose asked for gives the captured angles back, and a goal pulled
-// out of reach straightens the knee without a snap.
+// captured pose asked for gives the captured angles back, a knee that does
+// not bend about the clip's hinge or is bent backwards of it still reaches
+// without a jump, and a goal pulled out of reach straightens the knee
+// without a snap.
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,31 @@ TEST(LegSolveTest, ReachesTheGoalInEveryOrderAndKeepsWhatIsNotAskedToMove) {
     EXPECT_LT(largestDifference(reached.second[3].r, moved.ankleRotation), 1e-9);
     // The bones keep their lengths: the hips and thigh joint do not move.
     EXPECT_LT(lengthOf(reached.second[1].t - poses[1].t), 1e-12);
+
+    // The clip's hinge need not be the frame's own bend: the ankle still
+    // lands on the goal.
+    const Point3 ownHinge = pose.hinge;
+    pose.hinge = rotatePoint(axisRotation(1, 25.0), ownHinge);
+    EXPECT_LT(lengthOf(solved(moved).second[3].t - moved.ankle), 1e-9 * whole);
+    // A knee captured bent backwards of its hinge, asked to reach nearer, is
+    // brought forwards as the goal's hold fades in, never in a jump, and
+    // reaches the goal once held in full.
+    pose.hinge = -1.0 * ownHinge;
+    LegGoal nearer{poses[1].t + 0.95 * (poses[3].t - poses[1].t), poses[3].r, Matrix3{}};
+    Matrix3 kneeBefore;
+    double fastest = 0.0;
+    for (int step = 0; step <= 100; ++step) {
+      nearer.hold = step / 100.0;
+      const auto held = solved(nearer);
+      const Matrix3 knee = transposed(held.second[1].r) * held.second[2].r;
+      if (step > 0) fastest = std::fmax(fastest, turnDegrees(transposed(kneeBefore) * knee));
+      kneeBefore = knee;
+      if (step == 100) {
+        EXPECT_LT(lengthOf(held.second[3].t - nearer.ankle), 1e-9 * whole);
+      }
+    }
+    EXPECT_LT(fastest, 2.0);
+    pose.hinge = ownHinge;
 
     // Pulled out past its reach in small steps, the knee straightens
     // smoothly: no step turns it by more than a degree, and it never goes
