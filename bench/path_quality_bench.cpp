@@ -12,10 +12,10 @@
 // (95th percentile change over walking frames), extra foot sliding during
 // the original's contacts and extra ground travel while the original stands
 // still. Then, the sweep: for each clip, fits each kind of path, makes each
-// edit of the sweep (the
-// middle control point moved sideways by a quarter, a half and the whole of
-// its distance to its neighbours; the points after it turned by 90 degrees
-// about it), writes the clip carried along the edited path without and with
+// edit of the sweep (the middle control point moved sideways by a quarter, a
+// half and the whole of its distance to its neighbours; the points after it
+// turned by 90 degrees about it; the track path's whole move also with Keep
+// Pace, path "keep"), writes the clip carried along the edited path without and with
 // the planted-feet solve, and measures the written clip against the
 // original: how far the feet wander during the original's contacts (total
 // against the original's, and the worst single contact beyond its own), the
@@ -139,16 +139,16 @@ void listContacts(const std::string& name, const BvhMotion& motion) {
 
 // One row of the table: the edit written and measured.
 void measureRow(const std::string& name, const BvhMotion& motion, bool track, PathEdit edit,
-                bool keepFeet, const std::string& edited) {
+                PathPace pace, bool keepFeet, const std::string& edited) {
   std::string error;
   MotionQuality q;
   const bool ok = quietly([&] {
     BvhMotion written;
     Notes notes;
-    return writePathEdit(motion, track, edit, keepFeet, edited, &error) &&
+    return writePathEdit(motion, track, edit, keepFeet, pace, edited, &error) &&
            written.read(edited.c_str(), notes) && measureQuality(motion, written, q, &error);
   });
-  const char* kind = track ? "track" : "loop";
+  const char* kind = !track ? "loop" : pace == PathPace::keep ? "keep" : "track";
   if (!ok) {
     std::printf("%-22s %-5s %-18s %-4s failed: %s\n", name.c_str(), kind, pathEditName(edit),
                 keepFeet ? "on" : "off", error.empty() ? "could not write" : error.c_str());
@@ -219,8 +219,14 @@ void sweepTable(const std::vector<std::pair<std::string, std::unique_ptr<BvhMoti
     if (contacts) listContacts(clip.first, *clip.second);
     for (const bool track : {true, false}) {
       for (const PathEdit edit : edits) {
-        for (const bool keepFeet : {false, true}) {
-          measureRow(clip.first, *clip.second, track, edit, keepFeet, edited);
+        // The whole move stretches strides beyond what feet can follow at
+        // the default timing; the track path shows it with Keep Pace too.
+        const bool both = track && edit == PathEdit::wholeSideways;
+        for (const PathPace pace : {PathPace::points, PathPace::keep}) {
+          if (pace == PathPace::keep && !both) continue;
+          for (const bool keepFeet : {false, true}) {
+            measureRow(clip.first, *clip.second, track, edit, pace, keepFeet, edited);
+          }
         }
       }
     }

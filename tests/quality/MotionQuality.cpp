@@ -419,9 +419,10 @@ void editPath(ClipPath& path, int middle, PathEdit edit) {
 }
 
 Status writeEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool keepFeet,
-                 const std::string& out, int* points) {
+                 PathPace pace, const std::string& out, int* points) {
   const UpAxis up = decideUpAxis(motion);
   std::unique_ptr<ClipPath> path = makePath(pathKindOf(trackPath ? "track" : "loop"));
+  path->setPace(pace);
   // The fit's and the writer's console notes say nothing the measure needs.
   Notes notes;
   const PathClip clip{motion, up, findTrackJoint(motion, up)};
@@ -462,15 +463,16 @@ const char* pathEditName(PathEdit edit) {
 }
 
 bool writePathEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool keepFeet,
-                   const std::string& out, std::string* error, int* points) {
-  const Status status = writeEdit(motion, trackPath, edit, keepFeet, out, points);
+                   PathPace pace, const std::string& out, std::string* error, int* points) {
+  const Status status = writeEdit(motion, trackPath, edit, keepFeet, pace, out, points);
   if (!status.ok() && error != nullptr) *error = status.failure().message;
   return status.ok();
 }
 
 bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
                        std::string* error, int* points) {
-  return writePathEdit(motion, trackPath, PathEdit::quarterSideways, false, out, error, points);
+  return writePathEdit(motion, trackPath, PathEdit::quarterSideways, false, PathPace::points, out,
+                       error, points);
 }
 
 std::string firstFramesOf(const std::string& fileName, int frames) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Point3.h"
+#include "path/ClipPath.h"
 
 class BvhMotion;
 
@@ -91,13 +92,15 @@ enum class PathEdit { quarterSideways, halfSideways, wholeSideways, secondHalfTu
 const char* pathEditName(PathEdit edit);
 
 // Fits the kind of path asked for to motion (with its decided up axis),
-// makes edit, and writes the clip carried along the edited path to out:
-// with keepFeet through the planted-feet solve (motion/FootPlanting, its
-// contacts found from motion), else with the program's own path writer.
-// False with *error set when fitting or writing fails or the path has fewer
-// than three points. *points receives the path's point count.
+// makes edit, and writes the clip carried along the edited path to out, the
+// track path's frames timed by pace: with keepFeet through the planted-feet
+// solve (motion/FootPlanting, its contacts found from motion), else with the
+// program's own path writer. False with *error set when fitting or writing
+// fails or the path has fewer than three points. *points receives the
+// path's point count.
 bool writePathEdit(const BvhMotion& motion, bool trackPath, PathEdit edit, bool keepFeet,
-                   const std::string& out, std::string* error, int* points = nullptr);
+                   PathPace pace, const std::string& out, std::string* error,
+                   int* points = nullptr);
 
 // The quarter sideways edit written by the program's path writer.
 bool writeSidewaysEdit(const BvhMotion& motion, bool trackPath, const std::string& out,
