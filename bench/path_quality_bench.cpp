@@ -248,6 +248,7 @@ constexpr double kDelayLimit = 0.1;      // seconds
 constexpr double kScaledFacing = 2.0;    // degrees, walking clips
 constexpr double kWigglySideways = 8.0;  // degrees
 constexpr double kWigglyScaled = 5.0;    // degrees, scaled by 1.15
+constexpr double kTimedWander = 1.1;     // feet kept, at 0.85 and 1.15
 
 struct TimingRow {
   const char* name;
@@ -269,6 +270,18 @@ void reportTimingRow(const std::string& clip, const BvhMotion& motion, const Tim
            measureQuality(motion, written, q, &error) &&
            measureTiming(motion, written, fitted, moved, t, &error);
   });
+  // The same edit with the planted feet kept: how far they wander.
+  MotionQuality feet;
+  const bool feetOk =
+      ok && quietly([&] {
+        BvhMotion written;
+        Notes notes;
+        TrackEdit kept = row.edit;
+        kept.keepFeet = true;
+        return writeTrackEdit(motion, kept, scratch.edited, fitted, moved, &error) &&
+               written.read(scratch.edited.c_str(), notes) &&
+               measureQuality(motion, written, feet, &error);
+      });
   const bool keep = row.edit.pace == PathPace::keep;
   std::printf("%-26s %-13s %-6s ", nameOf(clip).c_str(), row.name, keep ? "keep" : "points");
   if (!ok) {
@@ -281,11 +294,19 @@ void reportTimingRow(const std::string& clip, const BvhMotion& motion, const Tim
   // Wiggling clips are judged on their facing alone, and only at 1.15 when
   // scaled.
   const bool judgedFacing = !wiggly || !scaled || row.edit.scale == 1.15;
-  std::printf("%6.3f %s %6.2f %s %6.2f  %6.2f %s  %5.3f/%-5.3f\n", t.endDistance,
+  // Feet judged at 0.85 and 1.15, timed by points, on walking clips.
+  const bool judgedFeet = !wiggly && !keep && (row.edit.scale == 0.85 || row.edit.scale == 1.15);
+  const double wander = feet.wanderOriginal > 0.0 ? feet.wanderEdited / feet.wanderOriginal : 0.0;
+  std::printf("%6.3f %s %6.2f %s %6.2f  %6.2f %s  %5.3f/%-5.3f  ", t.endDistance,
               wiggly ? "    " : mark(t.endDistance <= kEndLimit), t.worstDelay,
               wiggly ? "    " : mark(t.worstDelay <= kDelayLimit), t.worstMiss, q.facingChange95,
               judgedFacing ? mark(q.facingChange95 <= facingLimit) : "    ", q.slideOriginal,
               q.slideEdited);
+  if (!feetOk || feet.contacts == 0) {
+    std::printf("%s\n", feetOk ? "no contacts" : "failed");
+    return;
+  }
+  std::printf("%5.2fx %s\n", wander, judgedFeet ? mark(wander <= kTimedWander) : "    ");
 }
 
 void reportTiming(const std::vector<std::string>& clips, size_t firstWiggly,
@@ -295,11 +316,12 @@ void reportTiming(const std::vector<std::string>& clips, size_t firstWiggly,
       "sideways\n"
       "targets (walking clips, pace points): last frame within %.0f%% hip height of the last "
       "point, every point passed within %.1f s of the original's frame, facing change <= %.0f "
-      "deg scaled (<= %.0f sideways); clips after --wiggly: facing <= %.0f sideways, <= %.0f "
-      "scaled by 1.15\n\n",
-      kEndLimit * 100.0, kDelayLimit, kScaledFacing, kFacingLimit, kWigglySideways, kWigglyScaled);
-  std::printf("%-26s %-13s %-6s %11s %11s %6s %12s %11s\n", "clip", "edit", "pace", "end (hip)",
-              "delay (s)", "miss", "facing (deg)", "sliding");
+      "deg scaled (<= %.0f sideways), planted feet kept wander <= %.1fx the original's at 0.85 "
+      "and 1.15; clips after --wiggly: facing <= %.0f sideways, <= %.0f scaled by 1.15\n\n",
+      kEndLimit * 100.0, kDelayLimit, kScaledFacing, kFacingLimit, kTimedWander, kWigglySideways,
+      kWigglyScaled);
+  std::printf("%-26s %-13s %-6s %11s %11s %6s %12s %11s %14s\n", "clip", "edit", "pace",
+              "end (hip)", "delay (s)", "miss", "facing (deg)", "sliding", "feet kept");
   const TimingRow rows[] = {
       {"sideways", {1.0, true, PathPace::points}},
       {"sideways", {1.0, true, PathPace::keep}},

@@ -6,6 +6,7 @@
 
 #include "motion/BvhMotion.h"
 #include "motion/FigureFrame.h"
+#include "motion/FootContacts.h"
 #include "motion/TrackJoint.h"
 #include "path/PathKinds.h"
 #include "path/PathWriter.h"
@@ -103,7 +104,12 @@ bool writeTrackEdit(const BvhMotion& motion, const TrackEdit& edit, const std::s
   moved.clear();
   for (int k = 0; k < n; ++k) moved.push_back(path->point(k));
   if (note != nullptr) *note = path->timingNote();
-  const Status status = writePath(out.c_str(), motion, *path, UpAxis::y, notes);
+  const FootContacts feet =
+      edit.keepFeet
+          ? findFootContacts(motion, UpAxis::y, jointOfClip(motion, path->trackJoint().joint))
+          : FootContacts{};
+  const Status status = writePath(out.c_str(), motion, *path, UpAxis::y, notes,
+                                  ExistingTarget::kReplace, edit.keepFeet ? &feet : nullptr);
   if (!status) return fail(status.failure().message);
   return true;
 }

@@ -32,11 +32,13 @@ bool measureTiming(const BvhMotion& original, const BvhMotion& edited,
 
 // An edit of a freshly fitted track path: every point scaled about the
 // first by scale, then, with sideways, the middle point moved as
-// writeSidewaysEdit moves it; frames timed with pace.
+// writeSidewaysEdit moves it; frames timed with pace, planted feet kept
+// with keepFeet.
 struct TrackEdit {
   double scale = 1.0;
   bool sideways = false;
   PathPace pace = PathPace::points;
+  bool keepFeet = false;
 };
 
 // Writes motion carried along its track path after edit to out; fitted and
