@@ -226,7 +226,7 @@ double largestDeviation(const TrackCurve& path, const SampledLine& line) {
 // The point count the rule asks for.
 int chosenCount(const TrackSummary& s, double hip, double frameTime) {
   const double extent = distance(s.low, s.high);
-  if (!(extent >= stillShare * hip)) return 1;
+  if (!(extent >= stillShare * hip) || !std::isfinite(s.line.travel())) return 1;
   const int limit = std::min(
       TrackCurve::maxPoints,
       static_cast<int>(std::min<size_t>(std::max<size_t>(2, s.count), TrackCurve::maxPoints)));
@@ -293,6 +293,10 @@ TrackFit fitTrackPath(const BvhMotion& motion, const TrackJoint& track, int poin
 
   int count = pointCount > 0 ? pointCount : chosenCount(s, fit.hipHeight, frameTime);
   count = std::clamp(count, 1, TrackCurve::maxPoints);
+  // Positions near the largest number overflow the smoothing and its length:
+  // such a track has no shape to follow, so it gets the one point a still
+  // track gets rather than points and knots that are not numbers.
+  if (!std::isfinite(s.line.travel())) count = 1;
   fit.fitted =
       count == 1 ? TrackCurve({Point3{s.first.x, 0.0, s.first.z}}) : pathThrough(s.line, count);
   fit.path = fit.fitted;

@@ -1,5 +1,6 @@
 // The track path from fit to file: an unedited path gives the clip back, a
-// still clip's single point moves the whole clip without turning it, and
+// still clip's single point moves the whole clip without turning it (a
+// track too wild to measure gets one point too), and
 // inserting and deleting points keeps the frames where the curve keeps them.
 
 #include <gtest/gtest.h>
@@ -126,6 +127,15 @@ TEST(TrackPathTest, AStillClipHasOnePointThatMovesItWholeAndUnturned) {
     EXPECT_NEAR(std::stod(after[2]), std::stod(before[2]) - 5.0, 1e-6);
     for (size_t w : {1, 3, 4, 5, 6, 7, 8}) EXPECT_EQ(after[w], before[w]) << w;
   });
+
+  // Hips leaping between the largest numbers overflow the smoothing: such a
+  // track has no shape either, and gets one point, asked for more or not.
+  std::string leaping = text.substr(0, text.find("Frame Time: 0.033333\n") + 21);
+  for (int i = 0; i < 90; ++i)
+    leaping += i % 2 == 0 ? "1e308 9 -1e308 0 0 0 0 0 0\n" : "-1e308 9 1e308 0 0 0 0 0 0\n";
+  BvhMotion wild;
+  read(wild, dir.write("leaping.bvh", leaping));
+  for (int asked : {0, 3}) EXPECT_EQ(fitTrackPath(wild, asked).path.pointCount(), 1) << asked;
 }
 
 }  // namespace
