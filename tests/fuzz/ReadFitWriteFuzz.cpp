@@ -1,5 +1,6 @@
 // Arbitrary bytes through the whole save path: read, fit every kind of path
-// when the read succeeds, move a point, write. Files live in the scratch folder under names unique
+// when the read succeeds, move a point, write with the planted feet kept and
+// not. Files live in the scratch folder under names unique
 // to this process.
 
 #include <unistd.h>
@@ -41,8 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int kind = 0; kind < pathKindCount(); ++kind) {
         if (!session.setKind(kind)) continue;
         session.movePoint(session.pointCount() / 2, 13.0, -7.0);
-        session.write(output);
-        session.takeConsoleNotes();
+        // Written with the planted feet kept and not, whichever the kind's
+        // default is.
+        for (int feet = 0; feet < 2; ++feet) {
+          session.write(output);
+          session.takeConsoleNotes();
+          session.setKeepsFeet(!session.keepsFeet());
+        }
       }
     }
   }
