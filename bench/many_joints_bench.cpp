@@ -117,17 +117,6 @@ long long fileSize(const std::string& path) {
   return static_cast<long long>(info.st_size);
 }
 
-// A program built beside this one, or "" when there is none.
-std::string besideThisProgram(const char* name) {
-  char self[4096];
-  const ssize_t size = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (size <= 0) return "";
-  std::string path(self, static_cast<size_t>(size));
-  path.erase(path.find_last_of('/') + 1);
-  path += name;
-  return access(path.c_str(), X_OK) == 0 ? path : "";
-}
-
 // Runs one program on the clip and prints its row; false when it failed.
 bool measure(const char* label, const std::vector<std::string>& argv, const std::string& out,
              double clipBytes) {
@@ -149,8 +138,8 @@ bool measure(const char* label, const std::vector<std::string>& argv, const std:
 int main(int argc, char** argv) {
   const std::string directory = argc > 1 ? argv[1] : "/tmp";
   const int nodes = argc > 2 ? std::max(12, std::atoi(argv[2])) : 139000;
-  const std::string dump = besideThisProgram("bvh-dump");
-  const std::string path = besideThisProgram("bvh-path");
+  const std::string dump = bench::programBesideThis("bvh-dump");
+  const std::string path = bench::programBesideThis("bvh-path");
   if (dump.empty() || path.empty()) {
     std::fprintf(stderr, "bvh-dump and bvh-path must be built beside this program\n");
     return 1;
