@@ -70,8 +70,9 @@ double legReach(double captured, double whole);
 // is approached ever more slowly, never reached at full stretch, so the knee
 // never snaps straight; one nearer than the bones can fold is held at that
 // fold. The captured pose itself as goal gives the captured rotations back
-// up to rounding (a knee captured within about a degree past straight of
-// its hinge comes out straight, so that nothing jumps between the sides).
+// up to rounding, but for a knee captured within about a degree past
+// straight of its hinge, whose thigh may come out up to a degree nearer
+// straight (so that nothing jumps between the two sides of straight).
 void solveLeg(const LegPose& pose, const LegGoal& goal, Matrix3 local[3]);
 
 // The three angles of each joint for rotations local (as solveLeg gives
